@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Starts what the tests under Wine need and prints the environment to use:
+#   eval "$(scripts/wine-session.sh start DIR)"   ...   scripts/wine-session.sh stop DIR
+# DIR holds the Wine prefix and the pid files. Only what this script started
+# is stopped again.
+set -euo pipefail
+cmd=${1:?start or stop}
+dir=${2:?state directory}
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+case "$cmd" in
+start)
+  if [ -z "${DISPLAY:-}" ] || [ -n "${VANTREL_OWN_DISPLAY:-}" ]; then
+    # A display of our own: the first free number from 90 on.
+    n=90
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+    echo $! >"$dir/xvfb.pid"
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+  fi
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >"$dir/wineboot.log" 2>&1 || true
+    # A virtual desktop: a taskbar with a notification area, and no stalls
+    # when windows are hidden on a display without a window manager.
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+  fi
+  wineserver -p >/dev/null 2>&1 || true   # persistent: later wine starts are fast
+  echo "export DISPLAY='$DISPLAY' WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
+  ;;
+stop)
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -f "$dir/xvfb.pid" ]; then
+    kill "$(cat "$dir/xvfb.pid")" 2>/dev/null || true
+    rm -f "$dir/xvfb.pid"
+  fi
+  ;;
+esac
