@@ -1,0 +1,60 @@
+// Name rules of the inspection components: splitting a command line into the
+// program or file part and its parameters, and the search that turns an
+// assigned name into the name that is actually read. Pure text functions; the
+// file system is reached only through the probe passed in.
+//
+// All strings are single-byte strings in the system code page. Positions are
+// counted from 1 in the comments, as in the rules they implement.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Removes leading and trailing characters whose code is 32 or less.
+std::string Trim(const std::string& s);
+// The part up to and including the last backslash or colon.
+std::string ExtractFilePath(const std::string& name);
+// What follows the last backslash or colon.
+std::string ExtractFileName(const std::string& name);
+// From the last dot after the last backslash or colon, dot included; empty
+// when there is no such dot.
+std::string ExtractFileExt(const std::string& name);
+// ASCII letters a to z upper-cased; every other byte unchanged.
+std::string UpperCaseAscii(const std::string& s);
+
+// If Delimiter occurs in Text, Left is the text before it and Right the text
+// after it (with the delimiter in front when KeepDelimiter); otherwise Left is
+// Text and Right is empty.
+void SplitAtDelimiter(const std::string& Delimiter, const std::string& Text,
+                      std::string& Left, std::string& Right, bool KeepDelimiter);
+
+// Reduces a path or command line in Name to its program or file part and puts
+// the rest in Params. An empty (after trimming) Name leaves Params untouched.
+void SplitCommandLine(std::string& Name, std::string& Params);
+
+// SplitCommandLine on a copy, returning the name and dropping the parameters.
+std::string ExtractProgramName(const std::string& CommandLine);
+
+enum class EntryKind { None, File, Directory };
+
+// What ExpandProgramName needs from the file system.
+struct ProgramSearch {
+    // Kind of the entry a name refers to; relative names are resolved against
+    // the current directory.
+    std::function<EntryKind(const std::string&)> Probe;
+    std::string SystemDir;   // ends in a backslash
+    std::string WindowsDir;  // ends in a backslash
+};
+
+// The name a file information component keeps for an assigned value. A value
+// that, trimmed, already names an existing file or directory is kept as it
+// stands; anything else is reduced by ExtractProgramName and, when it has no
+// path, looked for in the current, system and Windows directories.
+std::string ExpandProgramName(const std::string& Value, const ProgramSearch& search);
+
+// Argument Index of a Windows command line by the program's own rule: leading
+// characters 1..32 are skipped, double quotes group text (spaces included) and
+// are dropped, an argument ends at a character <= 32 outside quotes, no
+// escapes. Argument 0 is the program itself. Empty when there is no such
+// argument.
+std::string ParamStr(const std::string& CommandLine, int Index);

@@ -1,0 +1,15 @@
+// Text rules of the version information component.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A version text read as a number: first as a plain decimal number in any
+// locale; failing that, by the fallback that keeps what stands before a second
+// dot within the first five characters, read with the user's decimal
+// separator. 0.0 when neither gives a number.
+double VersionTextToFloat(const std::string& text, char decimalSeparator);
+
+// "StringFileInfo\LLLLCCCC\" for a translation entry (low 16 bits the
+// language, high 16 bits the code page), hexadecimal digits in upper case.
+std::string StringTablePath(std::uint32_t translation);
