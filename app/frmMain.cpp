@@ -1,0 +1,246 @@
+#include "app/frmMain.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "app/datetimetext.h"
+#include "app/locale.h"
+#include "app/messages.h"
+#include "components/dcUtils.h"
+#include "components/filemd5.h"
+#include "components/names.h"
+
+std::string SelectedFileName;
+
+namespace {
+
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+
+// The rows of the refresh, in the order it writes them.
+constexpr int kRefreshRows[] = {
+    edt2, edt3, image2, image3, edt4, chk1, chk2, chk3, chk4, chk5, chk6, chk7, edt5, edt6, edt7,
+    edt8, edt9, edt19, edt10, edt11, edt12, edt13, edt14, edt15, edt16, edt17, edt18,
+};
+constexpr size_t kRowCount = sizeof kRefreshRows / sizeof kRefreshRows[0];
+
+// Check boxes in box order against their flags.
+constexpr TdcFileInfoAttribute kBoxFlags[7] = {
+    fiaArchive, fiaReadOnly, fiaHidden, fiaSystem, fiaTemporary, fiaCompressed, fiaOffline,
+};
+
+bool DirectoryExists(const std::string& dir) { return ProbeEntry(dir) == EntryKind::Directory; }
+
+}  // namespace
+
+TForm1::TForm1(const std::string& commandLine) {
+    fver1.Name = "fver1";
+    Finfo1.Name = "Finfo1";
+    dcflcrc1.Name = "dcflcrc1";
+    CreateForm(kMainFormSpec, kMainLayout, kMainLayoutCount, nullptr);
+    // Centred on the rectangle that encloses all monitors.
+    RECT rc;
+    GetWindowRect(Handle(), &rc);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN), vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int vw = GetSystemMetrics(SM_CXVIRTUALSCREEN), vh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    SetWindowPos(Handle(), nullptr, vx + (vw - w) / 2, vy + (vh - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    FormCreate(commandLine);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate(const std::string& commandLine) {
+    DragAcceptFiles(Handle(), TRUE);
+    const std::string arg = ParamStr(commandLine, 1);
+    if (!arg.empty()) {
+        SelectedFileName = arg;
+        SetText(edt1, SelectedFileName);
+    }
+}
+
+void TForm1::OnEvent(int id, ui::Event event) {
+    using ui::Event;
+    switch (event) {
+    case Event::Change:
+        if (id == edt1) edt1Change();
+        break;
+    case Event::Browse:
+        if (id == edt1) Browse();
+        break;
+    case Event::Click:
+        if (id == image8) image8Click();
+        break;
+    case Event::MouseEnter:
+        if (id >= image4 && id <= image8) MoveButton(id);
+        break;
+    case Event::MouseLeave:
+        if (id >= image4 && id <= image8) MoveButtonBack(id);
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_DROPFILES:
+        WMDROPFILES(reinterpret_cast<HDROP>(wp));
+        return 0;
+    case WM_WININICHANGE:
+        ReloadFormatSettings();
+        break;
+    case WM_COMMAND:
+        // The dialog manager's Enter and Escape: the window has no default
+        // or cancel button.
+        if (lp == 0 && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) return 0;
+        break;
+    }
+    return Form::HandleMessage(msg, wp, lp);
+}
+
+void TForm1::edt1Change() {
+    const std::string text = Text(edt1);
+    if (FileExists(text)) {
+        SetFontColor(edt1, kBlue);
+        rowsWritten_ = 0;
+        try {
+            SelectedFileName = Text(edt1);
+            fver1.SetFILENAME(SelectedFileName);
+            Finfo1.SetFILENAME(SelectedFileName);
+            dcflcrc1.SetFILENAME(SelectedFileName);
+            GetFileInfo();
+        } catch (const std::exception&) {
+            ShowLoadFailure();
+            // Rows this load did not reach would otherwise pair the new path
+            // with another file's details.
+            EmptyRowsFrom(rowsWritten_);
+        }
+    } else {
+        SetFontColor(edt1, kRed);
+        SelectedFileName.clear();
+    }
+    if (Text(edt1).empty()) {
+        image8Click();
+        SelectedFileName.clear();
+    }
+}
+
+void TForm1::ShowLoadFailure() {
+    ui::Application().ShowMessageBox(Handle(), "No Version Information for this File", "Error",
+                                     MB_OK | MB_ICONERROR);
+}
+
+void TForm1::GetFileInfo() {
+    const DateTimeFormat& fmt = CurrentDateTimeFormat();
+    auto row = [this](auto&& write) {
+        write();
+        ++rowsWritten_;
+    };
+    row([&] { SetText(edt2, Finfo1.DisplayName()); });
+    row([&] { SetText(edt3, Finfo1.FileType()); });
+    row([&] { SetIcon(image2, Finfo1.LargeIcon().Copy()); });
+    row([&] { SetIcon(image3, Finfo1.SmallIcon().Copy()); });
+    row([&] { SetText(edt4, std::to_string(Finfo1.FileSize())); });
+    for (int i = 0; i < 7; ++i)
+        row([&] { SetChecked(chk1 + i, Finfo1.FileAttributes().Contains(kBoxFlags[i])); });
+    row([&] { SetText(edt5, DateTimeText(Finfo1.TimeCreated(), fmt)); });
+    row([&] { SetText(edt6, DateTimeText(Finfo1.TimeLastAccessed(), fmt)); });
+    row([&] { SetText(edt7, DateTimeText(Finfo1.TimeLastModified(), fmt)); });
+    row([&] { SetText(edt8, fver1.CompanyName()); });
+    row([&] { SetText(edt9, fver1.FileVersion()); });
+    row([&] { SetText(edt19, fver1.ProductVersion()); });
+    row([&] { SetText(edt10, fver1.FileDescription()); });
+    row([&] { SetText(edt11, fver1.LegalCopyright()); });
+    row([&] { SetText(edt12, fver1.LegalTrademark()); });
+    row([&] { SetText(edt13, fver1.LanguageName()); });
+    row([&] { SetText(edt14, fver1.Comments()); });
+    row([&] { SetText(edt15, fver1.OriginalFilename()); });
+    row([&] { SetText(edt16, fver1.InternalName()); });
+    row([&] { SetText(edt17, std::to_string(static_cast<unsigned long long>(dcflcrc1.CRC()))); });
+    row([&] { SetText(edt18, MD5(SelectedFileName)); });
+}
+
+void TForm1::EmptyRowsFrom(size_t firstRow) {
+    for (size_t i = firstRow; i < kRowCount; ++i) {
+        const int id = kRefreshRows[i];
+        if (id >= chk1 && id <= chk7) SetChecked(id, false);
+        else if (id == image2 || id == image3) SetIcon(id, nullptr);
+        else SetText(id, "");
+    }
+}
+
+std::string TForm1::MD5(const std::string& fileName) { return FileMD5(fileName); }
+
+void TForm1::image8Click() {
+    SetText(edt1, "");
+    for (int id : {edt2, edt3, edt4, edt5, edt6, edt7, edt8, edt9, edt10, edt11, edt12, edt13, edt14, edt15,
+                   edt16, edt17, edt18})
+        SetText(id, "");
+    for (int id = chk1; id <= chk7; ++id) SetChecked(id, false);
+    SetIcon(image2, nullptr);
+    SetIcon(image3, nullptr);
+    Finfo1.SetFILENAME("");
+    fver1.SetFILENAME("");
+}
+
+void TForm1::WMDROPFILES(HDROP drop) {
+    ui::UniqueDrop owner(drop);  // released on every path
+    SelectedFileName.clear();
+    Finfo1.SetFILENAME("");
+    fver1.SetFILENAME("");
+    char buffer[MAX_PATH];
+    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, buffer, MAX_PATH);
+    for (UINT i = 0; i < count; ++i) {
+        buffer[0] = '\0';
+        DragQueryFileA(drop, i, buffer, MAX_PATH);
+        buffer[MAX_PATH - 1] = '\0';
+        SetText(edt1, buffer);
+        SelectedFileName = Text(edt1);
+    }
+}
+
+void TForm1::MoveButton(int image) {
+    RECT rc = Bounds(image);
+    SetPosition(image, rc.left + 2, rc.top);
+    SetPosition(image, rc.left + 2, rc.top + 2);
+    SetCursor(image, LoadCursor(nullptr, IDC_HAND));
+}
+
+void TForm1::MoveButtonBack(int image) {
+    RECT rc = Bounds(image);
+    SetPosition(image, rc.left - 2, rc.top);
+    SetPosition(image, rc.left - 2, rc.top - 2);
+    SetCursor(image, LoadCursor(nullptr, IDC_ARROW));
+}
+
+void TForm1::Browse() {
+    const std::string text = Text(edt1);
+    const BrowsePreset preset = BrowsePresetFor(text, DirectoryExists);
+    if (preset.takeFromText) {
+        if (!preset.initialDir.empty()) browseDir_ = preset.initialDir;
+        browseName_ = preset.fileName;
+    }
+    std::vector<char> file(32768, '\0');
+    browseName_.copy(file.data(), file.size() - 1);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = Handle();
+    ofn.lpstrFilter = "All files (*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = browseDir_.empty() ? nullptr : browseDir_.c_str();
+    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+    const bool confirmed = openDialog(ofn);
+    HWND box = Control(edt1);
+    if (IsWindowVisible(box) && IsWindowEnabled(box)) SetFocus(box);
+    if (!confirmed) return;
+    const std::string chosen(file.data());
+    SetText(edt1, chosen);
+    browseName_ = chosen;
+    browseDir_ = ExtractFilePath(chosen);
+}

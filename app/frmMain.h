@@ -1,0 +1,64 @@
+// The main window: the file-name box, the detail rows, the attribute boxes,
+// the two icon pictures and the button row, with the three inspection
+// components that fill them.
+#pragma once
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <functional>
+#include <string>
+
+#include "app/frmMain_layout.h"
+#include "components/dcFileCRC.h"
+#include "components/dcFileInfo.h"
+#include "components/dcVersionInfo.h"
+#include "ui/form.h"
+
+// The path of the file that the window was last asked to show.
+extern std::string SelectedFileName;
+
+class TForm1 : public ui::Form {
+public:
+    // `commandLine` is the process's command line; its first argument is
+    // loaded at creation.
+    explicit TForm1(const std::string& commandLine = GetCommandLineA());
+    ~TForm1() override;
+
+    TdcVersionInfo fver1;
+    TdcFileInfo Finfo1;
+    TdcFileCRC dcflcrc1;
+
+    void edt1Change();
+    void GetFileInfo();
+    void MoveButton(int image);
+    void MoveButtonBack(int image);
+    void WMDROPFILES(HDROP drop);
+    void FormCreate(const std::string& commandLine);
+    void image8Click();
+    // MD5 digest of a file as 32 upper-case hex digits; raises when the file
+    // cannot be opened.
+    std::string MD5(const std::string& fileName);
+    // The browse steps of the name box.
+    void Browse();
+
+    // The system dialogs, replaceable so that tests can answer them.
+    std::function<bool(OPENFILENAMEA&)> openDialog = [](OPENFILENAMEA& ofn) {
+        return GetOpenFileNameA(&ofn) != FALSE;
+    };
+    // What the browse dialog starts with next time.
+    const std::string& BrowseInitialDir() const { return browseDir_; }
+    const std::string& BrowseFileName() const { return browseName_; }
+
+protected:
+    void OnEvent(int id, ui::Event event) override;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void EmptyRowsFrom(size_t firstRow);
+    void ShowLoadFailure();
+
+    size_t rowsWritten_ = 0;   // rows the current refresh has rewritten
+    std::string browseDir_;
+    std::string browseName_;
+};

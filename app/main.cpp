@@ -1,0 +1,26 @@
+// Program entry: the OLE/COM apartment, the title, the main window and the
+// hidden About window, then the message loop.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "app/About.h"
+#include "app/frmMain.h"
+#include "ui/application.h"
+#include "ui/handles.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCmd) {
+    ui::OleApartment ole;  // before any window: the shell queries rely on it
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    ui::TApplication& app = ui::Application();
+    app.SetTitle("Vantrel 1.0");
+    try {
+        TForm1 form1;
+        TAboutBox aboutBox;
+        return app.Run(showCmd);
+    } catch (const std::exception& e) {
+        app.ShowException(e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,17 @@
+#include "components/dcFileCRC.h"
+
+#include "components/dcCRC.h"
+
+void TdcFileCRC::SetFILENAME(const std::string& value) {
+    if (value == fileName_) return;
+    fileName_ = value;
+    CalculateCRC();
+}
+
+void TdcFileCRC::SetMethod(TdcFileCRCMethod value) {
+    if (value == method_) return;
+    method_ = value;
+    CalculateCRC();
+}
+
+void TdcFileCRC::CalculateCRC() { crc_ = FileCRC(fileName_, method_); }

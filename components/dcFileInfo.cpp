@@ -1,0 +1,136 @@
+#include "components/dcFileInfo.h"
+
+#include <shellapi.h>
+
+#include "components/dcUtils.h"
+#include "ui/handles.h"
+
+namespace {
+
+// Flag bit order against the Windows attribute bits.
+constexpr DWORD kWindowsBit[8] = {
+    FILE_ATTRIBUTE_ARCHIVE, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_SYSTEM,
+    FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_TEMPORARY, FILE_ATTRIBUTE_COMPRESSED, FILE_ATTRIBUTE_OFFLINE,
+};
+
+}  // namespace
+
+TdcFileInfoAttributes TdcFileInfoAttributes::FromWindows(DWORD attributes) {
+    TdcFileInfoAttributes set;
+    for (int i = 0; i < 8; ++i)
+        if (attributes & kWindowsBit[i]) set.Include(static_cast<TdcFileInfoAttribute>(i));
+    return set;
+}
+
+DWORD TdcFileInfoAttributes::ToWindows() const {
+    DWORD value = 0;
+    for (int i = 0; i < 8; ++i) {
+        const auto flag = static_cast<TdcFileInfoAttribute>(i);
+        if (flag == fiaDirectory || flag == fiaCompressed) continue;
+        if (Contains(flag)) value |= kWindowsBit[i];
+    }
+    return value;
+}
+
+TdcFileInfo::TdcFileInfo() : largeIcon_(new ui::TIcon), smallIcon_(nullptr) {
+    try {
+        smallIcon_ = new ui::TIcon;
+    } catch (...) {
+        delete largeIcon_;
+        throw;
+    }
+}
+
+TdcFileInfo::~TdcFileInfo() {
+    delete smallIcon_;
+    delete largeIcon_;
+}
+
+void TdcFileInfo::ClearResults() {
+    displayName_.clear();
+    fileType_.clear();
+    fileSize_ = 0;
+    sysImageIndex_ = 0;
+    timeCreated_ = timeLastAccessed_ = timeLastModified_ = 0.0;
+    attributes_ = TdcFileInfoAttributes();
+}
+
+void TdcFileInfo::SetFILENAME(const std::string& value) {
+    const std::string newName = ExpandProgramName(value, SystemProgramSearch());
+    if (newName == fileName_) return;
+    fileName_ = newName;
+    ReadInfo();
+}
+
+bool TdcFileInfo::ReadInfo() {
+    ClearResults();
+    if (fileName_.empty()) {
+        largeIcon_->Clear();
+        smallIcon_->Clear();
+        return false;
+    }
+    WIN32_FIND_DATAA fd{};
+    {
+        ui::UniqueFind find(FindFirstFileA(fileName_.c_str(), &fd));
+        if (!find) {
+            ExtractShellIcons(0, *largeIcon_, *smallIcon_);
+            return false;
+        }
+    }
+    fileSize_ = static_cast<std::int64_t>((static_cast<std::uint64_t>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow);
+    attributes_ = TdcFileInfoAttributes::FromWindows(fd.dwFileAttributes);
+    timeCreated_ = FileTimeToDateTime(fd.ftCreationTime);
+    timeLastAccessed_ = FileTimeToDateTime(fd.ftLastAccessTime);
+    timeLastModified_ = FileTimeToDateTime(fd.ftLastWriteTime);
+
+    SHFILEINFOA info{};
+    // A failed query leaves a null icon, so the icon objects end up empty.
+    SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info, SHGFI_ICON);
+    largeIcon_->SetHandle(info.hIcon);
+    info.hIcon = nullptr;
+    if (!SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info,
+                        SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_DISPLAYNAME | SHGFI_ICON | SHGFI_SMALLICON)) {
+        // No shell information: empty names, index 0, no small icon.
+        smallIcon_->SetHandle(info.hIcon);
+        return true;
+    }
+    smallIcon_->SetHandle(info.hIcon);
+    displayName_.assign(info.szDisplayName, strnlen(info.szDisplayName, sizeof info.szDisplayName));
+    fileType_.assign(info.szTypeName, strnlen(info.szTypeName, sizeof info.szTypeName));
+    sysImageIndex_ = info.iIcon;
+    return true;
+}
+
+void TdcFileInfo::SetFileAttributes(TdcFileInfoAttributes value) {
+    if (fileName_.empty() || value == attributes_) return;
+    if (::SetFileAttributesA(fileName_.c_str(), value.ToWindows())) ReadInfo();
+}
+
+void TdcFileInfo::SetTimeCreated(TDateTime value) {
+    if (fileName_.empty() || value == timeCreated_) return;
+    if (SetFileTimes(fileName_, value, -1.0, -1.0)) timeCreated_ = value;
+}
+
+void TdcFileInfo::SetTimeLastAccessed(TDateTime value) {
+    if (fileName_.empty() || value == timeLastAccessed_) return;
+    if (SetFileTimes(fileName_, -1.0, value, -1.0)) timeLastAccessed_ = value;
+}
+
+void TdcFileInfo::SetTimeLastModified(TDateTime value) {
+    if (fileName_.empty() || value == timeLastModified_) return;
+    if (SetFileTimes(fileName_, -1.0, -1.0, value)) timeLastModified_ = value;
+}
+
+bool SetFileTimes(const std::string& fileName, TDateTime created, TDateTime accessed, TDateTime modified) {
+    ui::UniqueFile file(CreateFileA(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    FILETIME times[3];
+    if (!GetFileTime(file.get(), &times[0], &times[1], &times[2])) return false;
+    const TDateTime wanted[3] = {created, accessed, modified};
+    for (int i = 0; i < 3; ++i) {
+        if (wanted[i] == -1.0) continue;
+        if (!DateTimeToFileTime(wanted[i], times[i])) return false;
+    }
+    return SetFileTime(file.get(), &times[0], &times[1], &times[2]) != FALSE;
+}

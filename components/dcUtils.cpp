@@ -1,0 +1,57 @@
+#include "components/dcUtils.h"
+
+#include <shellapi.h>
+
+namespace {
+
+std::string WithBackslash(const char* buffer) {
+    std::string dir(buffer);
+    if (dir.empty() || dir.back() != '\\') dir += '\\';
+    return dir;
+}
+
+}  // namespace
+
+std::string GetSystemDir() {
+    char buffer[MAX_PATH] = {};
+    GetSystemDirectoryA(buffer, MAX_PATH);
+    return WithBackslash(buffer);
+}
+
+std::string GetWindowsDir() {
+    char buffer[MAX_PATH] = {};
+    GetWindowsDirectoryA(buffer, MAX_PATH);
+    return WithBackslash(buffer);
+}
+
+EntryKind ProbeEntry(const std::string& name) {
+    if (name.empty()) return EntryKind::None;
+    const DWORD attr = GetFileAttributesA(name.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES) return EntryKind::None;
+    return (attr & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Directory : EntryKind::File;
+}
+
+bool FileExists(const std::string& name) { return ProbeEntry(name) == EntryKind::File; }
+
+ProgramSearch SystemProgramSearch() { return ProgramSearch{ProbeEntry, GetSystemDir(), GetWindowsDir()}; }
+
+void ExtractShellIcons(int index, ui::TIcon& largeIcon, ui::TIcon& smallIcon) {
+    HICON large = nullptr, small = nullptr;
+    ExtractIconExA((GetSystemDir() + "SHELL32.DLL").c_str(), index, &large, &small, 1);
+    largeIcon.SetHandle(large);
+    smallIcon.SetHandle(small);
+}
+
+TDateTime FileTimeToDateTime(const FILETIME& ft) {
+    FILETIME local;
+    WORD date = 0, time = 0;
+    if (!FileTimeToLocalFileTime(&ft, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return -1.0;
+    return DosDateTimeToDateTime(date, time);
+}
+
+bool DateTimeToFileTime(TDateTime value, FILETIME& ft) {
+    std::uint16_t date = 0, time = 0;
+    if (!DateTimeToDosDateTime(value, date, time)) return false;
+    FILETIME local;
+    return DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, &ft);
+}

@@ -1,0 +1,58 @@
+// The program-wide application object: the title, the main form, the message
+// loop and the failure display.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace ui {
+
+class Form;
+
+class TApplication {
+public:
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title) { title_ = title; }
+
+    // The first form created; closing it ends the program.
+    Form* MainForm() const { return mainForm_; }
+    void SetMainForm(Form* form) { if (!mainForm_) mainForm_ = form; }
+    void ClearMainForm(Form* form) { if (mainForm_ == form) mainForm_ = nullptr; }
+
+    // A hidden top-level window that stands for the application (owner of
+    // shell requests); created on first use.
+    HWND Handle();
+
+    // Shows the main form with `showCmd`, then dispatches messages until the
+    // program is told to end. Returns the exit code.
+    int Run(int showCmd);
+    // Dispatches one message; false when WM_QUIT was taken.
+    bool ProcessMessage(MSG& msg);
+    // Dispatches whatever is waiting, without blocking.
+    void ProcessMessages();
+
+    // The failure display: a modal box with the title as caption, the error
+    // icon, one OK button and the message with the full-stop rule applied.
+    void ShowException(const std::string& message);
+
+    // Every message box of the program goes through here, so that tests can
+    // answer them without a user.
+    using MessageBoxFn = int (*)(HWND owner, const char* text, const char* caption, UINT flags);
+    int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
+    MessageBoxFn SetMessageBoxHook(MessageBoxFn hook);
+
+    bool Terminated() const { return terminated_; }
+
+private:
+    std::string title_;
+    Form* mainForm_ = nullptr;
+    HWND handle_ = nullptr;
+    MessageBoxFn messageBox_ = nullptr;
+    bool terminated_ = false;
+    int exitCode_ = 0;
+};
+
+TApplication& Application();
+
+}  // namespace ui

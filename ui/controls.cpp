@@ -1,0 +1,254 @@
+#include "ui/controls.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+namespace ui {
+
+namespace {
+
+void TrackLeave(HWND hwnd) {
+    TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd, 0};
+    TrackMouseEvent(&tme);
+}
+
+// Fills with the colour of whatever the control stands on.
+void PaintParentBackground(HWND hwnd, HDC dc, const RECT& rc) {
+    HWND parent = GetParent(hwnd);
+    HBRUSH brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
+    FillRect(dc, &rc, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void PaintPicture(ControlState* s, HDC dc, const RECT& rc) {
+    // Double-buffered so that the alpha blend never flickers.
+    MemoryDC mem(CreateCompatibleDC(dc));
+    UniqueBitmap bmp(CreateCompatibleBitmap(dc, rc.right, rc.bottom));
+    SelectObj sel(mem.get(), bmp.get());
+    PaintParentBackground(s->hwnd, mem.get(), rc);
+    switch (s->spec->kind) {
+    case Kind::IconPicture:
+        if (s->icon) DrawIconEx(mem.get(), 0, 0, s->icon.get(), 0, 0, 0, nullptr, DI_NORMAL);
+        break;
+    case Kind::PictureButton:
+        s->picture.Draw(mem.get(), 0, 0, rc.right, rc.bottom);
+        break;
+    default:
+        if (!s->form->PaintControl(s->spec->id, mem.get(), rc)) s->picture.Draw(mem.get(), 0, 0);
+        break;
+    }
+    BitBlt(dc, 0, 0, rc.right, rc.bottom, mem.get(), 0, 0, SRCCOPY);
+}
+
+LRESULT BrowseButtonProc(ControlState* s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_PAINT: {
+        PaintDC pdc(hwnd);
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        FillRect(pdc.get(), &rc, GetSysColorBrush(COLOR_WINDOW));
+        const int state = s->browsePressed ? 2 : s->browseHot ? 1 : 0;
+        const Picture& pic = s->states[state].empty() ? s->states[0] : s->states[state];
+        if (!pic.empty())
+            pic.Draw(pdc.get(), (rc.right - pic.width()) / 2, (rc.bottom - pic.height()) / 2);
+        if (s->browsePressed) DrawEdge(pdc.get(), &rc, BDR_SUNKENOUTER, BF_RECT);
+        else if (s->browseHot) DrawEdge(pdc.get(), &rc, BDR_RAISEDINNER, BF_RECT);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        if (!s->browseHot) {
+            s->browseHot = true;
+            TrackLeave(hwnd);
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        return 0;
+    case WM_MOUSELEAVE:
+        s->browseHot = false;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        s->browsePressed = true;
+        SetCapture(hwnd);
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return 0;
+    case WM_LBUTTONUP: {
+        const bool wasPressed = s->browsePressed;
+        s->browsePressed = false;
+        ReleaseCapture();
+        InvalidateRect(hwnd, nullptr, FALSE);
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        if (wasPressed && PtInRect(&rc, pt)) s->form->Dispatch(s, Event::Browse);
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        if (s->browsePressed) {
+            s->browsePressed = false;
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+// Window procedure of the kinds the runtime draws itself: panels, pictures,
+// frames and the name box's browse button.
+LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* s = reinterpret_cast<ControlState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        s = static_cast<ControlState*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
+    }
+    if (!s) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (s->browse == hwnd || (s->spec->kind == Kind::NameBox && s->hwnd != hwnd))
+        return BrowseButtonProc(s, hwnd, msg, wp, lp);
+
+    const Kind kind = s->spec->kind;
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_DRAWITEM:
+        // Panels pass their children's notifications on to the form.
+        if (kind == Kind::Panel) return SendMessageA(s->form->Handle(), msg, wp, lp);
+        break;
+    case WM_ERASEBKGND:
+        if (kind == Kind::Panel) {
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            PaintParentBackground(hwnd, reinterpret_cast<HDC>(wp), rc);
+            return 1;
+        }
+        return 1;
+    case WM_PAINT: {
+        PaintDC pdc(hwnd);
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        if (kind == Kind::Panel) {
+            DrawEdge(pdc.get(), &rc, BDR_RAISEDINNER, BF_RECT);
+        } else if (kind == Kind::Frame) {
+            DrawEdge(pdc.get(), &rc, BDR_SUNKENOUTER, BF_RECT);
+        } else {
+            PaintPicture(s, pdc.get(), rc);
+        }
+        return 0;
+    }
+    case WM_NCHITTEST:
+        if (kind == Kind::Frame) return HTTRANSPARENT;
+        break;
+    case WM_SETCURSOR:
+        if (kind != Kind::Panel && LOWORD(lp) == HTCLIENT && s->cursor) {
+            SetCursor(s->cursor);
+            return TRUE;
+        }
+        break;
+    case WM_MOUSEMOVE:
+        if (kind == Kind::PictureButton || kind == Kind::Picture) {
+            if (!s->hover) {
+                s->hover = true;
+                TrackLeave(hwnd);
+                s->form->Dispatch(s, Event::MouseEnter);
+            }
+            s->form->Dispatch(s, Event::MouseMove);
+            return 0;
+        }
+        break;
+    case WM_MOUSELEAVE:
+        if (s->hover) {
+            s->hover = false;
+            s->form->Dispatch(s, Event::MouseLeave);
+        }
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        if (kind == Kind::PictureButton || kind == Kind::Picture) {
+            s->pressed = true;
+            SetCapture(hwnd);
+            return 0;
+        }
+        break;
+    case WM_LBUTTONUP:
+        if (s->pressed) {
+            s->pressed = false;
+            ReleaseCapture();
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            if (PtInRect(&rc, pt)) s->form->Dispatch(s, Event::Click);
+            return 0;
+        }
+        break;
+    case WM_CAPTURECHANGED:
+        s->pressed = false;
+        return 0;
+    case WM_NCDESTROY:
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        break;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// Subclass of the system's edits and check boxes: the name box's keys, and the
+// read-only mode of check boxes.
+LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
+    auto* s = reinterpret_cast<ControlState*>(ref);
+    const Kind kind = s->spec->kind;
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, SubclassProc, id);
+
+    if (kind == Kind::NameBox) {
+        switch (msg) {
+        case WM_SYSKEYDOWN:
+            if (wp == VK_DOWN) {
+                s->form->Dispatch(s, Event::Browse);
+                return 0;
+            }
+            break;
+        case WM_KEYDOWN:
+            if (wp == VK_RETURN) return 0;
+            break;
+        case WM_CHAR:
+            if (wp == '\r' || wp == '\n') return 0;
+            break;
+        case WM_SIZE: {
+            LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+            if (s->browse) {
+                RECT rc;
+                GetClientRect(hwnd, &rc);
+                MoveWindow(s->browse, rc.right - 22, 0, 22, rc.bottom, TRUE);
+            }
+            return r;
+        }
+        }
+    }
+    if (kind == Kind::CheckBox && s->spec->readOnly) {
+        // Changes only when the program sets it: clicks and the space bar
+        // neither toggle it nor show it pressed, but it still takes the focus.
+        switch (msg) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            SetFocus(hwnd);
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_MBUTTONDOWN:
+            return 0;
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            if (wp == VK_SPACE) return 0;
+            break;
+        case WM_CHAR:
+            if (wp == ' ') return 0;
+            break;
+        case BM_CLICK:
+            return 0;
+        }
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+}  // namespace ui

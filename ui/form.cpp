@@ -1,0 +1,509 @@
+#include "ui/form.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/controls.h"
+#include "ui/errors.h"
+
+namespace ui {
+
+namespace {
+
+const char kPanelClass[] = "VantrelPanel";
+const char kPictureClass[] = "VantrelPicture";
+const char kFrameClass[] = "VantrelFrame";
+const char kBrowseClass[] = "VantrelBrowseButton";
+constexpr int kBrowseButtonWidth = 22;
+constexpr UINT_PTR kSubclassId = 1;
+constexpr COLORREF kSilver = RGB(192, 192, 192);
+
+bool IsEdit(Kind k) { return k == Kind::NameBox || k == Kind::DetailField; }
+
+void RegisterClassOnce(const char* name, WNDPROC proc, HCURSOR cursor, HBRUSH background) {
+    WNDCLASSEXA wc{};
+    if (GetClassInfoExA(GetModuleHandleA(nullptr), name, &wc)) return;
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = cursor;
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    RegisterClassExA(&wc);
+}
+
+SIZE TextExtent(HWND hwnd, HFONT font, const char* text) {
+    WindowDC dc(hwnd);
+    SelectObj sel(dc.get(), font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc.get(), text, static_cast<int>(strlen(text)), &size);
+    return size;
+}
+
+}  // namespace
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref);
+
+Form::Form() = default;
+
+Form::~Form() {
+    Application().ClearMainForm(this);
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+void Form::CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t count, HWND owner) {
+    spec_ = &spec;
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    if (spec.iconResource) {
+        icon_.reset(static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(spec.iconResource), IMAGE_ICON,
+                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
+        smallIcon_.reset(static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(spec.iconResource), IMAGE_ICON,
+                                                       GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), 0)));
+    }
+    if (spec.background != CLR_INVALID) background_.reset(CreateSolidBrush(spec.background));
+    silver_.reset(CreateSolidBrush(kSilver));
+
+    WNDCLASSEXA wc{};
+    if (!GetClassInfoExA(inst, spec.className, &wc)) {
+        wc.cbSize = sizeof wc;
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = FormProc;
+        wc.hInstance = inst;
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = spec.className;
+        RegisterClassExA(&wc);
+    }
+    RegisterClassOnce(kPanelClass, ControlProc, LoadCursor(nullptr, IDC_ARROW), nullptr);
+    RegisterClassOnce(kPictureClass, ControlProc, nullptr, nullptr);
+    RegisterClassOnce(kFrameClass, ControlProc, LoadCursor(nullptr, IDC_ARROW), nullptr);
+    RegisterClassOnce(kBrowseClass, ControlProc, LoadCursor(nullptr, IDC_ARROW), nullptr);
+
+    RECT rc{0, 0, spec.clientWidth, spec.clientHeight};
+    AdjustWindowRectEx(&rc, spec.style, FALSE, spec.exStyle);
+    building_ = true;
+    CreateWindowExA(spec.exStyle, spec.className, spec.caption, spec.style, CW_USEDEFAULT, CW_USEDEFAULT,
+                    rc.right - rc.left, rc.bottom - rc.top, owner, nullptr, inst, this);
+    if (!hwnd_) {
+        building_ = false;
+        throw Exception("Error creating window");
+    }
+    if (icon_) SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    if (smallIcon_) SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+
+    font_.reset(CreateFontA(-spec.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, spec.fontName));
+    boldFont_.reset(CreateFontA(-spec.fontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                DEFAULT_PITCH | FF_DONTCARE, spec.fontName));
+    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               inst, nullptr);
+
+    for (size_t i = 0; i < count; ++i) CreateControl(rows[i]);
+    ArrangeZOrder(hwnd_);
+    for (auto& c : controls_)
+        if (c->spec->kind == Kind::Panel) ArrangeZOrder(c->hwnd);
+    building_ = false;
+}
+
+ControlState* Form::StateOf(int id) const {
+    for (auto& c : controls_)
+        if (c->spec->id == id) return c.get();
+    return nullptr;
+}
+
+ControlState* Form::StateOf(HWND hwnd) const {
+    for (auto& c : controls_)
+        if (c->hwnd == hwnd) return c.get();
+    return nullptr;
+}
+
+HWND Form::Control(int id) const {
+    ControlState* s = StateOf(id);
+    return s ? s->hwnd : nullptr;
+}
+
+HWND Form::LabelOf(int id) const {
+    ControlState* s = StateOf(id);
+    return s ? s->label : nullptr;
+}
+
+const ControlSpec* Form::SpecOf(int id) const {
+    ControlState* s = StateOf(id);
+    return s ? s->spec : nullptr;
+}
+
+void Form::CreateControl(const ControlSpec& row) {
+    auto state = std::make_unique<ControlState>();
+    ControlState* s = state.get();
+    s->form = this;
+    s->spec = &row;
+    controls_.push_back(std::move(state));
+
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    HWND parent = row.parent ? Control(row.parent) : hwnd_;
+    const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    const DWORD tab = (row.tabOrder >= 0 && row.kind != Kind::Panel) ? WS_TABSTOP : 0;
+    const char* cls = nullptr;
+    const char* text = "";
+    DWORD style = child | tab;
+    DWORD exStyle = 0;
+    HFONT font = font_.get();
+    void* param = s;
+
+    switch (row.kind) {
+    case Kind::Panel:
+        cls = kPanelClass;
+        style |= WS_CLIPCHILDREN;
+        exStyle = WS_EX_CONTROLPARENT;
+        break;
+    case Kind::NameBox:
+        cls = "EDIT";
+        style |= ES_AUTOHSCROLL | WS_TABSTOP;
+        exStyle = WS_EX_CLIENTEDGE;
+        param = nullptr;
+        break;
+    case Kind::DetailField:
+        cls = "EDIT";
+        style |= ES_AUTOHSCROLL | WS_TABSTOP | (row.readOnly ? ES_READONLY : 0);
+        exStyle = WS_EX_CLIENTEDGE;
+        font = boldFont_.get();
+        param = nullptr;
+        break;
+    case Kind::CheckBox:
+        cls = "BUTTON";
+        text = row.caption;
+        style |= WS_TABSTOP | (row.readOnly ? BS_CHECKBOX : BS_AUTOCHECKBOX);
+        param = nullptr;
+        break;
+    case Kind::CaptionLabel:
+        cls = "STATIC";
+        text = row.caption;
+        style |= SS_LEFT | SS_NOPREFIX;
+        param = nullptr;
+        break;
+    case Kind::IconPicture:
+    case Kind::PictureButton:
+    case Kind::Picture:
+        cls = kPictureClass;
+        break;
+    case Kind::Frame:
+        cls = kFrameClass;
+        break;
+    }
+
+    s->hwnd = CreateWindowExA(exStyle, cls, text, style, row.left, row.top, row.width, row.height, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), inst, param);
+    if (!s->hwnd) throw Exception(std::string("Error creating control ") + row.name);
+    SendMessageA(s->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    s->cursor = LoadCursor(nullptr, IDC_ARROW);
+
+    if (row.kind == Kind::PictureButton || row.kind == Kind::Picture) {
+        if (row.picture) s->picture = Picture::FromResource(row.picture);
+        if (row.caption && *row.caption && row.kind == Kind::PictureButton && tooltip_) {
+            TOOLINFOA ti{};
+            ti.cbSize = sizeof ti;
+            ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            ti.hwnd = hwnd_;
+            ti.uId = reinterpret_cast<UINT_PTR>(s->hwnd);
+            ti.lpszText = const_cast<char*>(row.caption);
+            SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+        }
+    }
+    if (row.kind == Kind::Frame) {
+        // Only the outline belongs to the frame, so the controls it surrounds
+        // are neither painted over nor hidden from the mouse.
+        UniqueRegion outer(CreateRectRgn(0, 0, row.width, row.height));
+        UniqueRegion inner(CreateRectRgn(2, 2, row.width - 2, row.height - 2));
+        CombineRgn(outer.get(), outer.get(), inner.get(), RGN_DIFF);
+        if (SetWindowRgn(s->hwnd, outer.get(), FALSE)) outer.release();
+    }
+    if (IsEdit(row.kind) || row.kind == Kind::CheckBox)
+        SetWindowSubclass(s->hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(s));
+
+    if (row.kind == Kind::NameBox) {
+        // Typing and pasting stop at 255 characters; assigned text is not cut.
+        SendMessageA(s->hwnd, EM_LIMITTEXT, 255, 0);
+        SendMessageA(s->hwnd, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, kBrowseButtonWidth));
+        RECT rc;
+        GetClientRect(s->hwnd, &rc);
+        s->browse = CreateWindowExA(0, kBrowseClass, "", WS_CHILD | WS_VISIBLE, rc.right - kBrowseButtonWidth, 0,
+                                    kBrowseButtonWidth, rc.bottom, s->hwnd, nullptr, inst, s);
+        if (row.picture) {
+            for (int i = 0; i < 3; ++i) s->states[i] = Picture::FromResource(row.picture + i);
+        }
+    }
+    // Caption labels of edits: the name box's stands 4 pixels to its left,
+    // centred vertically; a detail field's stands directly above it.
+    if (IsEdit(row.kind) && row.caption && *row.caption) {
+        const SIZE sz = TextExtent(parent, font_.get(), row.caption);
+        int x = row.left, y = row.top - sz.cy;
+        if (row.kind == Kind::NameBox) {
+            x = row.left - 4 - sz.cx;
+            y = row.top + (row.height - sz.cy) / 2;
+        }
+        s->label = CreateWindowExA(0, "STATIC", row.caption, child | SS_LEFT | SS_NOPREFIX, x, y, sz.cx, sz.cy,
+                                   parent, nullptr, inst, nullptr);
+        SendMessageA(s->label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
+    s->color = GetSysColor(COLOR_WINDOWTEXT);
+}
+
+void Form::ArrangeZOrder(HWND parent) {
+    // Tab stops first, in their tab order (the dialog manager walks the
+    // z-order); then the other controls; frames last, behind what they surround.
+    std::vector<ControlState*> order;
+    for (auto& c : controls_)
+        if (GetParent(c->hwnd) == parent) order.push_back(c.get());
+    auto rank = [](const ControlState* c) {
+        if (c->spec->tabOrder >= 0) return 0;
+        return c->spec->kind == Kind::Frame ? 2 : 1;
+    };
+    std::stable_sort(order.begin(), order.end(), [&](const ControlState* a, const ControlState* b) {
+        if (rank(a) != rank(b)) return rank(a) < rank(b);
+        if (rank(a) == 0) return a->spec->tabOrder < b->spec->tabOrder;
+        return false;
+    });
+    HWND after = HWND_TOP;
+    for (ControlState* c : order) {
+        SetWindowPos(c->hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = c->hwnd;
+        if (c->label) {
+            SetWindowPos(c->label, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
+    for (ControlState* c : order)
+        if (c->spec->kind == Kind::Frame)
+            SetWindowPos(c->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+std::string Form::Text(int id) const {
+    HWND h = Control(id);
+    if (!h) return std::string();
+    const int n = GetWindowTextLengthA(h);
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    const int got = GetWindowTextA(h, &text[0], n + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void Form::SetText(int id, const std::string& text) {
+    HWND h = Control(id);
+    if (!h || Text(id) == text) return;
+    SetWindowTextA(h, text.c_str());
+}
+
+bool Form::Checked(int id) const {
+    HWND h = Control(id);
+    return h && SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Form::SetChecked(int id, bool checked) {
+    if (HWND h = Control(id)) SendMessageA(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Form::SetIcon(int id, HICON icon) {
+    ControlState* s = StateOf(id);
+    if (!s) {
+        if (icon) DestroyIcon(icon);
+        return;
+    }
+    s->icon.reset(icon);
+    InvalidateRect(s->hwnd, nullptr, TRUE);
+}
+
+HICON Form::IconOf(int id) const {
+    ControlState* s = StateOf(id);
+    return s ? s->icon.get() : nullptr;
+}
+
+void Form::SetFontColor(int id, COLORREF color) {
+    ControlState* s = StateOf(id);
+    if (!s || s->color == color) return;
+    s->color = color;
+    InvalidateRect(s->hwnd, nullptr, TRUE);
+}
+
+COLORREF Form::FontColor(int id) const {
+    ControlState* s = StateOf(id);
+    return s ? s->color : CLR_INVALID;
+}
+
+void Form::SetCursor(int id, HCURSOR cursor) {
+    ControlState* s = StateOf(id);
+    if (!s) return;
+    s->cursor = cursor;
+    POINT pt;
+    if (GetCursorPos(&pt) && WindowFromPoint(pt) == s->hwnd) ::SetCursor(cursor);
+}
+
+void Form::SetPosition(int id, int left, int top) {
+    if (HWND h = Control(id))
+        SetWindowPos(h, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT Form::Bounds(int id) const {
+    RECT rc{};
+    HWND h = Control(id);
+    if (!h) return rc;
+    GetWindowRect(h, &rc);
+    MapWindowPoints(nullptr, GetParent(h), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+void Form::OnEvent(int, Event) {}
+
+bool Form::PaintControl(int, HDC, const RECT&) { return false; }
+
+void Form::Dispatch(ControlState* state, Event event) {
+    if (building_) return;
+    Guarded([&] { OnEvent(state->spec->id, event); });
+}
+
+LRESULT Form::Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(hwnd_, msg, wp, lp); }
+
+LRESULT Form::OnCtlColor(UINT msg, HDC dc, HWND child) {
+    ControlState* s = StateOf(child);
+    HBRUSH face = background_ ? background_.get() : GetSysColorBrush(COLOR_BTNFACE);
+    COLORREF faceColor = spec_->background != CLR_INVALID ? spec_->background : GetSysColor(COLOR_BTNFACE);
+    if (s && s->spec->kind == Kind::CheckBox) {
+        SetBkColor(dc, kSilver);
+        ::SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        return reinterpret_cast<LRESULT>(silver_.get());
+    }
+    if (s && s->spec->kind == Kind::NameBox) {
+        ::SetTextColor(dc, s->color);
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    if (s && s->spec->kind == Kind::DetailField) {
+        ::SetTextColor(dc, s->color);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    (void)msg;
+    // Labels: the form's own background shows through.
+    ::SetTextColor(dc, s ? s->color : GetSysColor(COLOR_WINDOWTEXT));
+    SetBkColor(dc, faceColor);
+    return reinterpret_cast<LRESULT>(face);
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+        return OnCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+    case WM_COMMAND: {
+        ControlState* s = StateOf(reinterpret_cast<HWND>(lp));
+        if (s && HIWORD(wp) == EN_CHANGE && s->spec->kind == Kind::NameBox) Dispatch(s, Event::Change);
+        else if (s && HIWORD(wp) == BN_CLICKED) Dispatch(s, Event::Click);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        if (background_) {
+            RECT rc;
+            GetClientRect(hwnd_, &rc);
+            FillRect(reinterpret_cast<HDC>(wp), &rc, background_.get());
+            return 1;
+        }
+        break;
+    case WM_CLOSE:
+        if (modal_) {
+            CloseModal();
+            return 0;
+        }
+        if (Application().MainForm() == this) {
+            DestroyWindow(hwnd_);
+            return 0;
+        }
+        ShowWindow(hwnd_, SW_HIDE);
+        return 0;
+    case WM_DESTROY:
+        if (Application().MainForm() == this) PostQuitMessage(0);
+        break;
+    }
+    return Default(msg, wp, lp);
+}
+
+namespace {
+
+struct Scan {
+    HWND self;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM lp) {
+    auto* sc = reinterpret_cast<Scan*>(lp);
+    if (h != sc->self && IsWindowVisible(h) && IsWindowEnabled(h)) sc->windows.push_back(h);
+    return TRUE;
+}
+
+}  // namespace
+
+void Form::ShowModal() {
+    if (modal_) return;
+    modal_ = true;
+    // Every other enabled top-level window of the thread takes no input while
+    // this form is open.
+    Scan scan{hwnd_, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        CollectEnabledWindow,
+        reinterpret_cast<LPARAM>(&scan));
+    std::vector<HWND>& disabled = scan.windows;
+    for (HWND h : disabled) EnableWindow(h, FALSE);
+    ShowWindow(hwnd_, SW_SHOW);
+    SetForegroundWindow(hwnd_);
+    MSG m;
+    while (modal_) {
+        if (!Application().ProcessMessage(m)) {
+            PostQuitMessage(static_cast<int>(m.wParam));  // let the outer loop end too
+            break;
+        }
+    }
+    modal_ = false;
+    for (HWND h : disabled) EnableWindow(h, TRUE);
+    ShowWindow(hwnd_, SW_HIDE);
+    if (!disabled.empty()) SetActiveWindow(disabled.front());
+}
+
+void Form::CloseModal() { modal_ = false; }
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Form* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        form->hwnd_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        Application().SetMainForm(form);
+    }
+    if (!form) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+        form->hwnd_ = nullptr;
+        return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+    LRESULT result = 0;
+    bool handled = false;
+    try {
+        result = form->HandleMessage(msg, wp, lp);
+        handled = true;
+    } catch (const std::bad_alloc&) {
+        Application().ShowException("Out of memory");
+    } catch (const std::exception& e) {
+        Application().ShowException(e.what());
+    }
+    return handled ? result : 0;
+}
+
+}  // namespace ui

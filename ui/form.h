@@ -1,0 +1,160 @@
+// The form runtime: builds a top-level window and its child controls from a
+// stored layout (one constant table per window) and routes the controls'
+// events to the form object. One Form object per window, bound to its HWND at
+// WM_NCCREATE and unbound at WM_NCDESTROY.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/handles.h"
+#include "ui/picture.h"
+
+namespace ui {
+
+// Kinds of control a layout can hold.
+enum class Kind {
+    Panel,          // raised panel holding other controls
+    NameBox,        // file-name edit with a browse button at its right end
+    DetailField,    // single-line edit with a caption label above it
+    CheckBox,       // two-state check box on silver
+    IconPicture,    // shows an icon at its own size from the top-left corner
+    Frame,          // lowered outline, drawn only, takes no mouse input
+    PictureButton,  // PNG picture that acts as a button, with its hint
+    Picture,        // PNG or bitmap picture, optionally clickable
+    CaptionLabel,   // text label in the window's font
+};
+
+// One row of a stored layout. Positions are relative to the parent.
+struct ControlSpec {
+    int id;
+    const char* name;
+    Kind kind;
+    int parent;          // id of the holding panel; 0 for the window itself
+    int left, top, width, height;
+    const char* caption; // label, check box caption, hint, or label text
+    bool readOnly;
+    int tabOrder;        // order among the parent's tab stops; -1 for none
+    int picture;         // resource id of the picture(s); 0 for none
+};
+
+// Window properties of a form.
+struct FormSpec {
+    const char* className;
+    const char* caption;
+    int clientWidth, clientHeight;
+    DWORD style, exStyle;
+    COLORREF background;   // CLR_INVALID: the button-face colour
+    const char* fontName;
+    int fontHeight;        // character height in pixels (negative LOGFONT height)
+    int iconResource;      // 0: none
+};
+
+enum class Event { Change, Click, MouseEnter, MouseLeave, MouseMove, Browse };
+
+struct ControlState;
+
+class Form {
+public:
+    Form();
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    HWND Handle() const { return hwnd_; }
+    HWND Control(int id) const;
+    // The caption label a detail field or name box carries; null for none.
+    HWND LabelOf(int id) const;
+    const ControlSpec* SpecOf(int id) const;
+
+    // Text of an edit or label. SetText on an unchanged text does nothing and
+    // so raises no change event.
+    std::string Text(int id) const;
+    void SetText(int id, const std::string& text);
+    bool Checked(int id) const;
+    void SetChecked(int id, bool checked);
+    // The icon picture takes ownership of `icon` (null empties it).
+    void SetIcon(int id, HICON icon);
+    HICON IconOf(int id) const;
+    void SetFontColor(int id, COLORREF color);
+    COLORREF FontColor(int id) const;
+    void SetCursor(int id, HCURSOR cursor);
+    // Moves a control, keeping its size.
+    void SetPosition(int id, int left, int top);
+    RECT Bounds(int id) const;  // in the parent's coordinates
+    void SetTextColor(int id, COLORREF color) { SetFontColor(id, color); }
+
+    HFONT Font() const { return font_.get(); }
+    void Show(int showCmd = SW_SHOW) { ShowWindow(hwnd_, showCmd); }
+
+    // Shows the form modally: other top-level windows of the thread are
+    // disabled until it is closed; returns when it is hidden again.
+    void ShowModal();
+    void CloseModal();
+    bool IsModal() const { return modal_; }
+
+    // Raises a control's event on the form, guarded; nothing while the layout
+    // is being built.
+    void Dispatch(ControlState* state, Event event);
+    // Paints an owner-painted control; false for the default drawing.
+    virtual bool PaintControl(int id, HDC dc, const RECT& rc);
+
+protected:
+    void CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t count, HWND owner);
+    // A control's event; runs guarded (failures go to the failure display).
+    virtual void OnEvent(int id, Event event);
+    // Messages of the window itself; the default handles control colours,
+    // commands from the controls and closing.
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
+
+    bool building() const { return building_; }
+
+private:
+    friend struct ControlState;
+    friend LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+    ControlState* StateOf(int id) const;
+    ControlState* StateOf(HWND hwnd) const;
+    void CreateControl(const ControlSpec& row);
+    void ArrangeZOrder(HWND parent);
+    LRESULT OnCtlColor(UINT msg, HDC dc, HWND child);
+
+    HWND hwnd_ = nullptr;
+    const FormSpec* spec_ = nullptr;
+    std::vector<std::unique_ptr<ControlState>> controls_;
+    UniqueFont font_;
+    UniqueFont boldFont_;
+    UniqueBrush background_;
+    UniqueBrush silver_;
+    UniqueIcon icon_;
+    UniqueIcon smallIcon_;
+    HWND tooltip_ = nullptr;
+    bool building_ = false;
+    bool modal_ = false;
+};
+
+// Runs `fn`, showing any failure it lets through in the program-wide failure
+// display instead of letting it cross a window procedure.
+template <typename Fn>
+void Guarded(Fn&& fn);
+
+}  // namespace ui
+
+#include "ui/application.h"
+
+template <typename Fn>
+void ui::Guarded(Fn&& fn) {
+    try {
+        fn();
+    } catch (const std::bad_alloc&) {
+        Application().ShowException("Out of memory");
+    } catch (const std::exception& e) {
+        Application().ShowException(e.what());
+    }
+}

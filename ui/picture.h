@@ -1,0 +1,56 @@
+// Pictures: PNG images with alpha decoded by the platform's imaging component
+// (WIC) into premultiplied 32-bit bitmaps, and the icon object that owns one
+// icon handle.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/handles.h"
+
+namespace ui {
+
+// A decoded picture: a top-down 32-bit premultiplied BGRA DIB section.
+class Picture {
+public:
+    Picture() = default;
+    // Decodes the PNG stored as an RCDATA resource of this module; an empty
+    // picture when the resource is missing or cannot be decoded.
+    static Picture FromResource(int resourceId);
+    static Picture FromMemory(const void* data, size_t size);
+
+    bool empty() const { return !bitmap_.valid(); }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    HBITMAP bitmap() const { return bitmap_.get(); }
+    // Draws the picture with its alpha over what the DC already shows,
+    // stretched to w x h.
+    void Draw(HDC dc, int x, int y, int w, int h) const;
+    void Draw(HDC dc, int x, int y) const { Draw(dc, x, y, width_, height_); }
+
+private:
+    UniqueBitmap bitmap_;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// An icon picture object: owns the icon handle placed in it and releases it
+// when it receives another one, is emptied, or is destroyed.
+class TIcon {
+public:
+    TIcon() = default;
+    TIcon(const TIcon&) = delete;
+    TIcon& operator=(const TIcon&) = delete;
+
+    HICON Handle() const { return icon_.get(); }
+    // Takes ownership of h (which may be null), releasing the previous one.
+    void SetHandle(HICON h) { icon_.reset(h); }
+    void Clear() { icon_.reset(); }
+    bool Empty() const { return !icon_.valid(); }
+    // A copy that the caller owns; null for an empty icon.
+    HICON Copy() const { return icon_.valid() ? CopyIcon(icon_.get()) : nullptr; }
+
+private:
+    UniqueIcon icon_;
+};
+
+}  // namespace ui
