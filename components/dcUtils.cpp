@@ -44,8 +44,12 @@ void ExtractShellIcons(int index, ui::TIcon& largeIcon, ui::TIcon& smallIcon) {
 
 TDateTime FileTimeToDateTime(const FILETIME& ft) {
     FILETIME local;
+    SYSTEMTIME st;
     WORD date = 0, time = 0;
-    if (!FileTimeToLocalFileTime(&ft, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return -1.0;
+    if (!FileTimeToLocalFileTime(&ft, &local) || !FileTimeToSystemTime(&local, &st)) return -1.0;
+    // Some implementations wrap years outside the DOS range instead of failing.
+    if (st.wYear < 1980 || st.wYear > 2107) return -1.0;
+    if (!FileTimeToDosDateTime(&local, &date, &time)) return -1.0;
     return DosDateTimeToDateTime(date, time);
 }
 
