@@ -8,6 +8,8 @@
 #include "app/datetimetext.h"
 #include "app/locale.h"
 #include "app/messages.h"
+#include "app/report.h"
+#include "app/reportfile.h"
 #include "components/dcUtils.h"
 #include "components/filemd5.h"
 #include "components/names.h"
@@ -39,6 +41,10 @@ TForm1::TForm1(const std::string& commandLine) {
     fver1.Name = "fver1";
     Finfo1.Name = "Finfo1";
     dcflcrc1.Name = "dcflcrc1";
+    dlg1.Title = "Save to a Text File";
+    dlg1.FilterName = "Text File (*.txt)";
+    dlg1.FilterPattern = "*.txt";
+    dlg1.DefaultExt = "txt";
     CreateForm(kMainFormSpec, kMainLayout, kMainLayoutCount, nullptr);
     // Centred on the rectangle that encloses all monitors.
     RECT rc;
@@ -48,10 +54,15 @@ TForm1::TForm1(const std::string& commandLine) {
     const int vw = GetSystemMetrics(SM_CXVIRTUALSCREEN), vh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     SetWindowPos(Handle(), nullptr, vx + (vw - w) / 2, vy + (vh - h) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    busy_ = std::make_unique<BusyProgress>(Handle());
+    SetReadProgress(busy_.get());
     FormCreate(commandLine);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    ReadProgress* current = SetReadProgress(nullptr);
+    if (current != busy_.get()) SetReadProgress(current);
+}
 
 void TForm1::FormCreate(const std::string& commandLine) {
     DragAcceptFiles(Handle(), TRUE);
@@ -73,6 +84,7 @@ void TForm1::OnEvent(int id, ui::Event event) {
         break;
     case Event::Click:
         if (id == image8) image8Click();
+        else if (id == image4) image4Click();
         break;
     case Event::MouseEnter:
         if (id >= image4 && id <= image8) MoveButton(id);
@@ -185,6 +197,27 @@ void TForm1::image8Click() {
     SetIcon(image3, nullptr);
     Finfo1.SetFILENAME("");
     fver1.SetFILENAME("");
+}
+
+void TForm1::image4Click() {
+    if (!FileExists(SelectedFileName)) {
+        ui::Application().ShowMessageBox(Handle(), "You Must Select a File First to Save File Infrmation", "Error",
+                                         MB_OK | MB_ICONERROR);
+        return;
+    }
+    dlg1.FileName = Finfo1.DisplayName() + ".txt";
+    if (!dlg1.Execute(Handle())) return;
+
+    ReportSource src;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    TDateTime date = 0, time = 0;
+    TryEncodeDate(now.wYear, now.wMonth, now.wDay, date);
+    TryEncodeTime(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, time);
+    src.generatedAt = DateTimeText(date + time, CurrentDateTimeFormat());
+    for (int i = 1; i <= 18; ++i) src.edt[i] = Text(edt1 + i - 1);
+    for (int i = 1; i <= 7; ++i) src.chk[i] = Checked(chk1 + i - 1);
+    WriteReportFile(dlg1.FileName, ReportLines(src));
 }
 
 void TForm1::WMDROPFILES(HDROP drop) {

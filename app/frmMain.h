@@ -7,12 +7,15 @@
 #include <commdlg.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "app/busyprogress.h"
 #include "app/frmMain_layout.h"
 #include "components/dcFileCRC.h"
 #include "components/dcFileInfo.h"
 #include "components/dcVersionInfo.h"
+#include "ui/dialogs.h"
 #include "ui/form.h"
 
 // The path of the file that the window was last asked to show.
@@ -28,6 +31,7 @@ public:
     TdcVersionInfo fver1;
     TdcFileInfo Finfo1;
     TdcFileCRC dcflcrc1;
+    ui::TSaveDialog dlg1;
 
     void edt1Change();
     void GetFileInfo();
@@ -35,6 +39,7 @@ public:
     void MoveButtonBack(int image);
     void WMDROPFILES(HDROP drop);
     void FormCreate(const std::string& commandLine);
+    void image4Click();
     void image8Click();
     // MD5 digest of a file as 32 upper-case hex digits; raises when the file
     // cannot be opened.
@@ -58,6 +63,7 @@ private:
     void EmptyRowsFrom(size_t firstRow);
     void ShowLoadFailure();
 
+    std::unique_ptr<BusyProgress> busy_;  // keeps the window painting during long reads
     size_t rowsWritten_ = 0;   // rows the current refresh has rewritten
     std::string browseDir_;
     std::string browseName_;

@@ -1,0 +1,87 @@
+#include "ui/dialogs.h"
+
+#include <commdlg.h>
+#include <shobjidl.h>
+
+#include <vector>
+
+#include "ui/handles.h"
+
+namespace ui {
+
+namespace {
+
+std::wstring Wide(const std::string& s) {
+    if (s.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
+    return w;
+}
+
+std::string Narrow(const wchar_t* w) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1) return std::string();
+    std::string s(static_cast<size_t>(n - 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w, -1, &s[0], n, nullptr, nullptr);
+    return s;
+}
+
+}  // namespace
+
+bool TSaveDialog::Execute(HWND owner) {
+    if (OnExecute) return OnExecute(*this, owner);
+    bool shown = false;
+    const bool confirmed = ExecuteNewStyle(owner, shown);
+    if (shown) return confirmed;
+    return ExecuteClassic(owner);
+}
+
+bool TSaveDialog::ExecuteNewStyle(HWND owner, bool& shown) {
+    ComPtr<IFileSaveDialog> dialog;
+    if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileSaveDialog,
+                                dialog.put_void())))
+        return false;
+    const std::wstring title = Wide(Title), name = Wide(FilterName), pattern = Wide(FilterPattern),
+                       ext = Wide(DefaultExt), file = Wide(FileName);
+    const COMDLG_FILTERSPEC spec{name.c_str(), pattern.c_str()};
+    // Only the overwrite prompt: the folder and the file are not required to
+    // be writable; problems surface when the file is opened.
+    if (FAILED(dialog->SetOptions(FOS_OVERWRITEPROMPT)) || FAILED(dialog->SetTitle(title.c_str())) ||
+        FAILED(dialog->SetFileTypes(1, &spec)) || FAILED(dialog->SetFileTypeIndex(1)) ||
+        FAILED(dialog->SetDefaultExtension(ext.c_str())) || FAILED(dialog->SetFileName(file.c_str())))
+        return false;
+    shown = true;
+    if (FAILED(dialog->Show(owner))) return false;
+    ComPtr<IShellItem> item;
+    if (FAILED(dialog->GetResult(item.put()))) return false;
+    wchar_t* path = nullptr;
+    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path) return false;
+    FileName = Narrow(path);
+    CoTaskMemFree(path);
+    return true;
+}
+
+bool TSaveDialog::ExecuteClassic(HWND owner) {
+    std::vector<char> buffer(MAX_PATH, '\0');
+    FileName.copy(buffer.data(), MAX_PATH - 1);
+    std::string filter = FilterName;
+    filter += '\0';
+    filter += FilterPattern;
+    filter += '\0';
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrTitle = Title.c_str();
+    ofn.lpstrDefExt = DefaultExt.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT;
+    if (!GetSaveFileNameA(&ofn)) return false;
+    FileName = buffer.data();
+    return true;
+}
+
+}  // namespace ui

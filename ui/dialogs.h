@@ -1,0 +1,33 @@
+// The system's save dialog as a component: title, one filter, default
+// extension and the proposed name are its settings; Execute shows it modally.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace ui {
+
+class TSaveDialog {
+public:
+    std::string Title;
+    std::string FilterName;     // e.g. "Text File (*.txt)"
+    std::string FilterPattern;  // e.g. "*.txt"
+    std::string DefaultExt;     // without the dot
+    std::string FileName;       // proposed name in, chosen full path out
+
+    // Shows the dialog; true when the user confirmed, with FileName holding
+    // the chosen path. An existing file is replaced only after the system's
+    // overwrite prompt.
+    bool Execute(HWND owner);
+
+    // Stands in for the system dialog when set (tests answer it this way).
+    std::function<bool(TSaveDialog&, HWND)> OnExecute;
+
+private:
+    bool ExecuteNewStyle(HWND owner, bool& shown);
+    bool ExecuteClassic(HWND owner);
+};
+
+}  // namespace ui
