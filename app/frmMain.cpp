@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/About.h"
 #include "app/datetimetext.h"
 #include "app/locale.h"
 #include "app/messages.h"
@@ -13,8 +14,10 @@
 #include "components/dcUtils.h"
 #include "components/filemd5.h"
 #include "components/names.h"
+#include "resources/resource.h"
 
 std::string SelectedFileName;
+TAboutBox* AboutBox = nullptr;
 
 namespace {
 
@@ -54,6 +57,11 @@ TForm1::TForm1(const std::string& commandLine) {
     const int vw = GetSystemMetrics(SM_CXVIRTUALSCREEN), vh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     SetWindowPos(Handle(), nullptr, vx + (vw - w) / 2, vy + (vh - h) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    trycn1.OnClick = [this] { trycn1Click(); };
+    trycn1.OnMouseMove = [this](int x, int y) { trycn1MouseMove(x, y); };
+    trycn1.Create(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON,
+                                                32, 32, 0)),
+                  "Click To Open Vantrel", "Click To Open Vantrel", "Vantrel", 3000);
     busy_ = std::make_unique<BusyProgress>(Handle());
     SetReadProgress(busy_.get());
     FormCreate(commandLine);
@@ -85,6 +93,9 @@ void TForm1::OnEvent(int id, ui::Event event) {
     case Event::Click:
         if (id == image8) image8Click();
         else if (id == image4) image4Click();
+        else if (id == image7) image7Click();
+        else if (id == image6) image6Click();
+        else if (id == image5) image5Click();
         break;
     case Event::MouseEnter:
         if (id >= image4 && id <= image8) MoveButton(id);
@@ -104,6 +115,9 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_WININICHANGE:
         ReloadFormatSettings();
+        break;
+    case WM_DESTROY:
+        trycn1.Remove();
         break;
     case WM_COMMAND:
         // The dialog manager's Enter and Escape: the window has no default
@@ -235,6 +249,23 @@ void TForm1::WMDROPFILES(HDROP drop) {
         SelectedFileName = Text(edt1);
     }
 }
+
+void TForm1::image7Click() { ShowWindow(Handle(), SW_HIDE); }
+
+void TForm1::image5Click() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+
+void TForm1::image6Click() {
+    if (AboutBox) AboutBox->ShowModal();
+}
+
+void TForm1::trycn1Click() {
+    // Visible again with its taskbar button, on top and active; a minimised
+    // window stays minimised.
+    if (!IsWindowVisible(Handle())) ShowWindow(Handle(), IsIconic(Handle()) ? SW_SHOWMINNOACTIVE : SW_SHOW);
+    SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void TForm1::trycn1MouseMove(int, int) { trycn1Click(); }
 
 void TForm1::MoveButton(int image) {
     RECT rc = Bounds(image);

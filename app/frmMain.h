@@ -17,9 +17,14 @@
 #include "components/dcVersionInfo.h"
 #include "ui/dialogs.h"
 #include "ui/form.h"
+#include "ui/trayicon.h"
 
 // The path of the file that the window was last asked to show.
 extern std::string SelectedFileName;
+
+class TAboutBox;
+// The About window, shown by the About button; null while there is none.
+extern TAboutBox* AboutBox;
 
 class TForm1 : public ui::Form {
 public:
@@ -31,6 +36,7 @@ public:
     TdcVersionInfo fver1;
     TdcFileInfo Finfo1;
     TdcFileCRC dcflcrc1;
+    ui::TTrayIcon trycn1;
     ui::TSaveDialog dlg1;
 
     void edt1Change();
@@ -39,8 +45,13 @@ public:
     void MoveButtonBack(int image);
     void WMDROPFILES(HDROP drop);
     void FormCreate(const std::string& commandLine);
+    void trycn1Click();
+    void image7Click();
+    void image5Click();
+    void trycn1MouseMove(int x, int y);
     void image4Click();
     void image8Click();
+    void image6Click();
     // MD5 digest of a file as 32 upper-case hex digits; raises when the file
     // cannot be opened.
     std::string MD5(const std::string& fileName);

@@ -9,10 +9,12 @@
 #include <functional>
 
 // Size of one read: large enough for full disk speed, small enough to keep
-// memory flat for files of any size.
+// memory flat for files of any size and to let a watcher act often.
 constexpr std::size_t kReadChunk = 1u << 20;
 
-// Receives the progress of long reads on the reading thread.
+// Watches long reads. All calls come on the reading thread: Begin once with
+// the number of bytes to read, Step after every chunk, End once on every path
+// (failure and exceptions from the sink included).
 class ReadProgress {
 public:
     virtual ~ReadProgress() = default;
@@ -21,10 +23,14 @@ public:
     virtual void End() = 0;
 };
 
-// The watcher of long reads; null (the default) for none.
-void SetReadProgress(ReadProgress* progress);
+// Installs the watcher of long reads (null for none, the default) and returns
+// the one installed before.
+ReadProgress* SetReadProgress(ReadProgress* progress);
 
-// Reads `file` from its current position to its end, handing each chunk to
-// `sink`. False when a read fails, or returns nothing before the size known at
-// the start was reached; the file then was not read whole.
+// Reads `file` from its current position to the end it had when the call
+// began, handing each chunk to `sink` in order. The size is taken once, so a
+// file that grows meanwhile is read to its old end; positions are 64-bit.
+// False, with the last error set, when a read fails or the file ends early
+// (it shrank): the data were then not read whole and `sink` saw only part.
+// Exceptions from `sink` or from allocating the chunk buffer pass through.
 bool ReadChunks(HANDLE file, const std::function<void(const unsigned char*, std::size_t)>& sink);

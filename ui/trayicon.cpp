@@ -1,0 +1,114 @@
+#include "ui/trayicon.h"
+
+#include <cstring>
+
+#include "ui/errors.h"
+#include "ui/form.h"
+
+namespace ui {
+
+namespace {
+
+const char kClassName[] = "VantrelTrayIconWindow";
+
+void CopyCut(char* dest, size_t size, const std::string& text) {
+    const size_t n = text.size() < size - 1 ? text.size() : size - 1;
+    std::memcpy(dest, text.data(), n);
+    dest[n] = '\0';
+}
+
+}  // namespace
+
+TTrayIcon::~TTrayIcon() { Remove(); }
+
+void TTrayIcon::Remove() {
+    if (visible_) Notify(NIM_DELETE);
+    visible_ = false;
+}
+
+void TTrayIcon::Create(HICON icon, const std::string& tip, const std::string& balloonText,
+                       const std::string& balloonTitle, UINT balloonTimeout) {
+    HINSTANCE inst = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    if (!GetClassInfoExA(inst, kClassName, &wc)) {
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = inst;
+        wc.lpszClassName = kClassName;
+        RegisterClassExA(&wc);
+    }
+    window_.reset(CreateWindowExA(0, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, inst, this));
+    if (!window_) throw Exception("Cannot create shell notification icon");
+    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    icon_.reset(icon);
+
+    static_assert(sizeof(NOTIFYICONDATAA) >= kRecordSize, "the record carries the balloon fields");
+    std::memset(&data_, 0, sizeof data_);
+    data_.cbSize = kRecordSize;
+    data_.hWnd = window_.get();
+    data_.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(window_.get()));
+    data_.uCallbackMessage = kCallbackMessage;
+    data_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data_.hIcon = icon_.get();
+    CopyCut(data_.szTip, sizeof data_.szTip, tip);
+    CopyCut(data_.szInfo, sizeof data_.szInfo, balloonText);
+    CopyCut(data_.szInfoTitle, sizeof data_.szInfoTitle, balloonTitle);
+    data_.uTimeout = balloonTimeout;
+    // NIF_INFO is never set: the balloon is never asked for.
+    if (!Notify(NIM_ADD)) throw Exception("Cannot create shell notification icon");
+    visible_ = true;
+}
+
+bool TTrayIcon::Notify(DWORD message) { return Shell_NotifyIconA(message, &data_) != FALSE; }
+
+LRESULT CALLBACK TTrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        self = static_cast<TTrayIcon*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    LRESULT result = 0;
+    Guarded([&] { result = self->HandleMessage(hwnd, msg, wp, lp); });
+    return result;
+}
+
+LRESULT TTrayIcon::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kCallbackMessage) {
+        switch (static_cast<UINT>(lp)) {
+        case WM_MOUSEMOVE: {
+            POINT pt{};
+            GetCursorPos(&pt);
+            if (OnMouseMove) OnMouseMove(pt.x, pt.y);
+            break;
+        }
+        case WM_LBUTTONDOWN:
+            pressed_ = true;
+            break;
+        case WM_LBUTTONUP:
+            if (pressed_) {
+                pressed_ = false;
+                if (OnClick) OnClick();
+            }
+            break;
+        }
+        return 0;
+    }
+    if (msg == WM_QUERYENDSESSION) return 1;
+    if (msg == WM_ENDSESSION) {
+        if (wp && visible_) {
+            Notify(NIM_DELETE);
+            visible_ = false;
+        }
+        return 0;
+    }
+    if (taskbarCreated_ && msg == taskbarCreated_) {
+        // The shell restarted: the icon comes back with it.
+        if (visible_) Notify(NIM_ADD);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+}  // namespace ui

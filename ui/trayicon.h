@@ -1,0 +1,59 @@
+// The notification-area icon: one icon in the shell's notification area for
+// the owner's whole life, with a hidden window of its own that receives the
+// shell's callbacks. A mouse movement over the icon and a click (press and
+// release) are reported; nothing else.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+
+#include "ui/handles.h"
+
+namespace ui {
+
+class TTrayIcon {
+public:
+    // The callback message the shell sends to the hidden window.
+    static constexpr UINT kCallbackMessage = WM_USER + 1;
+    // The record size that carries the balloon fields.
+    static constexpr DWORD kRecordSize = 488;
+
+    TTrayIcon() = default;
+    ~TTrayIcon();
+    TTrayIcon(const TTrayIcon&) = delete;
+    TTrayIcon& operator=(const TTrayIcon&) = delete;
+
+    // Sets the picture, tip and balloon texts and adds the icon. Raises
+    // "Cannot create shell notification icon" when the shell refuses it.
+    void Create(HICON icon, const std::string& tip, const std::string& balloonText,
+                const std::string& balloonTitle, UINT balloonTimeout);
+
+    // Takes the icon out of the notification area (when the owner window is
+    // destroyed); failures are ignored.
+    void Remove();
+
+    std::function<void()> OnClick;
+    std::function<void(int x, int y)> OnMouseMove;
+
+    HWND Handle() const { return window_.get(); }
+    bool Visible() const { return visible_; }
+    // The record as handed to the shell.
+    const NOTIFYICONDATAA& Data() const { return data_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    bool Notify(DWORD message);
+
+    UniqueWindow window_;
+    UniqueIcon icon_;
+    NOTIFYICONDATAA data_{};
+    bool visible_ = false;
+    bool pressed_ = false;
+    UINT taskbarCreated_ = 0;
+};
+
+}  // namespace ui
