@@ -1,13 +1,192 @@
 #include "app/About.h"
 
+#include <shellapi.h>
+
+#include <vector>
+
+#include "app/titleblur.h"
+#include "resources/resource.h"
+#include "ui/application.h"
+
+using ui::Kind;
+
+const char* const TAboutBox::kAddress = "https://vantrel.example.org/";
+
 namespace {
+
+constexpr COLORREF kBackground = RGB(192, 220, 192);
 
 const ui::FormSpec kAboutSpec = {
     "TAboutBox", "Vantrel 1.0", 298, 287,
-    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-    RGB(192, 220, 192), "MS Sans Serif", 11, 0,
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
+    kBackground, "MS Sans Serif", 11, 0,
 };
+
+// clang-format off
+const ui::ControlSpec kAboutLayout[] = {
+//   id           name          kind              parent  left top  w    h    caption                              r/o    tab picture          bitmap
+    {aboutImage3, "image3",     Kind::Picture,    0,      128, 233, 48,  48,  "",                                  false, -1, IDP_ABOUT_CLOSE, false},
+    {Panel1,      "Panel1",     Kind::Panel,      0,      9,   8,   281, 218, "",                                  false, -1, 0,               false},
+    {Copyright,   "Copyright",  Kind::Label,      Panel1, 3,   34,  273, 13,  "Written by the Vantrel developers", false, -1, 0,               false},
+    {Comments,    "Comments",   Kind::LinkLabel,  Panel1, 3,   69,  273, 13,  "vantrel.example.org",               false, -1, 0,               false},
+    {Image1,      "Image1",     Kind::Picture,    Panel1, 71,  95,  145, 105, "",                                  false, -1, IDB_ABOUT_LOGO,  true},
+    {sLabelFX1,   "sLabelFX1",  Kind::TitleLabel, Panel1, 3,   5,   273, 32,  "Vantrel 1.0",                       false, -1, 0,               false},
+    {sLabel1,     "sLabel1",    Kind::Label,      Panel1, 3,   53,  273, 13,  "Display and Save File Properties",  false, -1, 0,               false},
+    {aboutImage4, "image4",     Kind::Decoration, Panel1, 59,  83,  168, 128, "",                                  false, -1, IDP_ABOUT_FRAME, false},
+};
+// clang-format on
+
+// Lowered outer and raised inner bevel, each `width` pixels.
+void DrawBevels(HDC dc, RECT rc, int width) {
+    for (int i = 0; i < width; ++i) {
+        DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_RECT);
+        InflateRect(&rc, -1, -1);
+    }
+    for (int i = 0; i < width; ++i) {
+        DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
+        InflateRect(&rc, -1, -1);
+    }
+}
 
 }  // namespace
 
-TAboutBox::TAboutBox() { CreateForm(kAboutSpec, nullptr, 0, nullptr); }
+TAboutBox::TAboutBox(HWND owner) {
+    CreateForm(kAboutSpec, kAboutLayout, sizeof kAboutLayout / sizeof kAboutLayout[0], owner);
+    titleFont_.reset(CreateFontA(-19, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    SendMessageA(Control(sLabelFX1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    SetFontColor(sLabel1, RGB(0, 0, 0));
+}
+
+void TAboutBox::Execute() {
+    if (!placed_) {
+        RECT rc;
+        GetWindowRect(Handle(), &rc);
+        const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+        int left = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+        int top = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+        if (left < GetSystemMetrics(SM_XVIRTUALSCREEN)) left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        if (top < GetSystemMetrics(SM_YVIRTUALSCREEN)) top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        placed_ = true;
+    }
+    ShowModal();
+}
+
+void TAboutBox::OnEvent(int id, ui::Event event) {
+    using ui::Event;
+    switch (id) {
+    case aboutImage3:
+        if (event == Event::Click) image3Click();
+        else if (event == Event::MouseEnter) image3MouseEnter();
+        else if (event == Event::MouseLeave) image3MouseLeave();
+        break;
+    case Comments:
+        if (event == Event::Click) CommentsClick();
+        else if (event == Event::MouseMove) CommentsMouseMove();
+        else if (event == Event::MouseLeave) CommentsMouseLeave();
+        break;
+    case Image1:
+        if (event == Event::Click) Image1Click();
+        else if (event == Event::MouseMove) Image1MouseMove();
+        else if (event == Event::MouseLeave) Image1MouseLeave();
+        break;
+    }
+}
+
+void TAboutBox::image3Click() { CloseModal(); }
+
+void TAboutBox::image3MouseEnter() {
+    const RECT rc = Bounds(aboutImage3);
+    SetPosition(aboutImage3, rc.left + 2, rc.top + 2);
+    SetCursor(aboutImage3, LoadCursor(nullptr, IDC_HAND));
+}
+
+void TAboutBox::image3MouseLeave() {
+    const RECT rc = Bounds(aboutImage3);
+    SetPosition(aboutImage3, rc.left - 2, rc.top - 2);
+    SetCursor(aboutImage3, LoadCursor(nullptr, IDC_ARROW));
+}
+
+void TAboutBox::CommentsClick() { openAddress(ui::Application().Handle(), "Open", kAddress); }
+
+void TAboutBox::CommentsMouseMove() {
+    SetCursor(Comments, LoadCursor(nullptr, IDC_HAND));
+    SetFontColor(Comments, RGB(0, 0, 255));
+}
+
+void TAboutBox::CommentsMouseLeave() {
+    SetCursor(Comments, LoadCursor(nullptr, IDC_ARROW));
+    SetFontColor(Comments, RGB(0, 0, 0));
+}
+
+void TAboutBox::Image1Click() { openAddress(ui::Application().Handle(), "Open", kAddress); }
+
+void TAboutBox::Image1MouseMove() { SetCursor(Image1, LoadCursor(nullptr, IDC_HAND)); }
+
+void TAboutBox::Image1MouseLeave() { SetCursor(Image1, LoadCursor(nullptr, IDC_ARROW)); }
+
+bool TAboutBox::PaintControl(int id, HDC dc, const RECT& rc) {
+    if (id == Panel1) {
+        RECT inner = rc;
+        ui::UniqueBrush brush(CreateSolidBrush(kBackground));
+        FillRect(dc, &inner, brush.get());
+        DrawBevels(dc, rc, 2);
+        return true;
+    }
+    if (id == sLabelFX1) {
+        PaintTitle(dc, rc);
+        return true;
+    }
+    return false;
+}
+
+// The title in white over a soft black shadow, on the panel's background.
+void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    if (w <= 0 || h <= 0) return;
+    const UINT flags = DT_CENTER | DT_NOPREFIX | DT_WORDBREAK;
+    const char* caption = "Vantrel 1.0";
+
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    ui::UniqueBitmap work(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ui::MemoryDC mem(CreateCompatibleDC(dc));
+    if (!work || !bits || !mem) return;
+    ui::SelectObj selBitmap(mem.get(), work.get());
+    ui::SelectObj selFont(mem.get(), titleFont_.get());
+    auto* px = static_cast<std::uint32_t*>(bits);
+
+    // 1. The caption in white on black, moved by the shadow distance.
+    RECT shadow{1, 1, w + 1, h + 1};
+    PatBlt(mem.get(), 0, 0, w, h, BLACKNESS);
+    SetBkMode(mem.get(), TRANSPARENT);
+    ::SetTextColor(mem.get(), RGB(255, 255, 255));
+    DrawTextA(mem.get(), caption, -1, &shadow, flags);
+    GdiFlush();
+    // 2-3. The blurred mask.
+    std::vector<std::uint8_t> covered(static_cast<size_t>(w) * h);
+    for (size_t i = 0; i < covered.size(); ++i) covered[i] = static_cast<std::uint8_t>(px[i] & 0xFF);
+    const std::vector<std::uint8_t> mask = BlurShadowMask(covered, w, h, 4);
+    // 4. The background under the label, with the shadow blended in.
+    ui::UniqueBrush brush(CreateSolidBrush(kBackground));
+    RECT all{0, 0, w, h};
+    FillRect(mem.get(), &all, brush.get());
+    GdiFlush();
+    std::vector<std::uint32_t> pixels(px, px + covered.size());
+    BlendShadow(pixels, w, h, mask, 0x000000);
+    std::copy(pixels.begin(), pixels.end(), px);
+    // 5. Onto the label, then the caption in white on top.
+    BitBlt(dc, rc.left, rc.top, w, h, mem.get(), 0, 0, SRCCOPY);
+    SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, RGB(255, 255, 255));
+    ui::SelectObj selTitle(dc, titleFont_.get());
+    RECT text = rc;
+    DrawTextA(dc, caption, -1, &text, flags);
+}

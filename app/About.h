@@ -1,11 +1,51 @@
 // The About window: the program's name and version, a description, the
-// credit line and a link to the web address, shown modally from the main
-// window's About button.
+// credit line and a link to the web address (as text and as a logo), shown
+// modally from the main window's About button and hidden again on closing.
 #pragma once
+
+#include <functional>
+#include <string>
 
 #include "ui/form.h"
 
+enum AboutControlId {
+    aboutImage3 = 2001, Panel1, Copyright, Comments, Image1, sLabelFX1, sLabel1, aboutImage4,
+};
+
 class TAboutBox : public ui::Form {
 public:
-    TAboutBox();
+    // `owner` is the main window, which the About window stays above.
+    explicit TAboutBox(HWND owner = nullptr);
+
+    void image3Click();
+    void image3MouseEnter();
+    void image3MouseLeave();
+    void CommentsClick();
+    void CommentsMouseMove();
+    void CommentsMouseLeave();
+    void Image1Click();
+    void Image1MouseMove();
+    void Image1MouseLeave();
+
+    // Shows the window modally: centred on the primary screen the first time,
+    // where it was left afterwards.
+    void Execute();
+
+    // Hands a web address to the shell; replaceable so that tests can watch.
+    std::function<void(HWND owner, const char* verb, const char* address)> openAddress =
+        [](HWND owner, const char* verb, const char* address) {
+            ShellExecuteA(owner, verb, address, nullptr, nullptr, SW_SHOWNORMAL);
+        };
+
+    static const char* const kAddress;
+
+protected:
+    void OnEvent(int id, ui::Event event) override;
+    bool PaintControl(int id, HDC dc, const RECT& rc) override;
+
+private:
+    void PaintTitle(HDC dc, const RECT& rc);
+
+    ui::UniqueFont titleFont_;
+    bool placed_ = false;
 };

@@ -255,7 +255,7 @@ void TForm1::image7Click() { ShowWindow(Handle(), SW_HIDE); }
 void TForm1::image5Click() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
 
 void TForm1::image6Click() {
-    if (AboutBox) AboutBox->ShowModal();
+    if (AboutBox) AboutBox->Execute();
 }
 
 void TForm1::trycn1Click() {

@@ -17,7 +17,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCmd) {
     app.SetTitle("Vantrel 1.0");
     try {
         TForm1 form1;
-        TAboutBox aboutBox;
+        TAboutBox aboutBox(form1.Handle());
+        AboutBox = &aboutBox;
         return app.Run(showCmd);
     } catch (const std::exception& e) {
         app.ShowException(e.what());

@@ -41,6 +41,9 @@ void BlendShadow(std::vector<std::uint32_t>& pixels, int width, int height,
     for (std::size_t y = 0; y < h; ++y) {
         for (std::size_t x = 0; x < w; ++x) {
             const std::uint32_t a = mask[(y + 1) * stride + x + 1];
+            // Uncovered pixels keep the background exactly: the blend alone
+            // would take one level off each channel and leave a visible box.
+            if (a == 0) continue;
             std::uint32_t& pixel = pixels[y * w + x];
             std::uint32_t result = pixel & 0xFF000000u;
             for (int shift = 0; shift <= 16; shift += 8) {

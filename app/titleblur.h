@@ -14,7 +14,8 @@ std::vector<std::uint8_t> BlurShadowMask(const std::vector<std::uint8_t>& textMa
                                          int width, int height, int passes = 4);
 
 // Blends the shadow colour into 32-bit BGRA pixels (width*height of them) by
-// the mask of BlurShadowMask: c := (c*(255-a) + s*a) >> 8 per colour channel,
+// the mask of BlurShadowMask: c := (c*(255-a) + s*a) >> 8 per colour channel
+// where a > 0 (pixels the shadow does not reach keep the background exactly),
 // alpha byte kept. `shadowRgb` is laid out as the pixels are, 0x00RRGGBB.
 void BlendShadow(std::vector<std::uint32_t>& pixels, int width, int height,
                  const std::vector<std::uint8_t>& mask, std::uint32_t shadowRgb);

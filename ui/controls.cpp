@@ -31,6 +31,7 @@ void PaintPicture(ControlState* s, HDC dc, const RECT& rc) {
         if (s->icon) DrawIconEx(mem.get(), 0, 0, s->icon.get(), 0, 0, 0, nullptr, DI_NORMAL);
         break;
     case Kind::PictureButton:
+    case Kind::Decoration:
         s->picture.Draw(mem.get(), 0, 0, rc.right, rc.bottom);
         break;
     default:
@@ -131,7 +132,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         RECT rc;
         GetClientRect(hwnd, &rc);
         if (kind == Kind::Panel) {
-            DrawEdge(pdc.get(), &rc, BDR_RAISEDINNER, BF_RECT);
+            if (!s->form->PaintControl(s->spec->id, pdc.get(), rc)) DrawEdge(pdc.get(), &rc, BDR_RAISEDINNER, BF_RECT);
         } else if (kind == Kind::Frame) {
             DrawEdge(pdc.get(), &rc, BDR_SUNKENOUTER, BF_RECT);
         } else {
@@ -140,7 +141,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     case WM_NCHITTEST:
-        if (kind == Kind::Frame) return HTTRANSPARENT;
+        if (kind == Kind::Frame || kind == Kind::Decoration) return HTTRANSPARENT;
         break;
     case WM_SETCURSOR:
         if (kind != Kind::Panel && LOWORD(lp) == HTCLIENT && s->cursor) {
@@ -224,6 +225,30 @@ LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
             }
             return r;
         }
+        }
+    }
+    if (kind == Kind::LinkLabel) {
+        switch (msg) {
+        case WM_NCHITTEST:
+            return HTCLIENT;  // a static control is otherwise transparent to the mouse
+        case WM_MOUSEMOVE:
+            if (!s->hover) {
+                s->hover = true;
+                TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd, 0};
+                TrackMouseEvent(&tme);
+            }
+            s->form->Dispatch(s, Event::MouseMove);
+            return 0;
+        case WM_MOUSELEAVE:
+            s->hover = false;
+            s->form->Dispatch(s, Event::MouseLeave);
+            return 0;
+        case WM_SETCURSOR:
+            if (s->cursor) {
+                SetCursor(s->cursor);
+                return TRUE;
+            }
+            break;
         }
     }
     if (kind == Kind::CheckBox && s->spec->readOnly) {

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "ui/controls.h"
 #include "ui/errors.h"
@@ -40,6 +41,44 @@ SIZE TextExtent(HWND hwnd, HFONT font, const char* text) {
     SIZE size{};
     GetTextExtentPoint32A(dc.get(), text, static_cast<int>(strlen(text)), &size);
     return size;
+}
+
+// The region of the pixels that are not fully transparent when `picture` is
+// stretched to w x h.
+HRGN VisibleRegion(const Picture& picture, int w, int h) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    UniqueBitmap target(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!target || !bits) return nullptr;
+    {
+        MemoryDC dst(CreateCompatibleDC(nullptr));
+        MemoryDC src(CreateCompatibleDC(nullptr));
+        SelectObj selDst(dst.get(), target.get());
+        SelectObj selSrc(src.get(), picture.bitmap());
+        SetStretchBltMode(dst.get(), COLORONCOLOR);
+        StretchBlt(dst.get(), 0, 0, w, h, src.get(), 0, 0, picture.width(), picture.height(), SRCCOPY);
+    }
+    GdiFlush();
+    const auto* px = static_cast<const std::uint32_t*>(bits);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w;) {
+            while (x < w && (px[y * w + x] >> 24) == 0) ++x;
+            const int start = x;
+            while (x < w && (px[y * w + x] >> 24) != 0) ++x;
+            if (x > start) {
+                UniqueRegion run(CreateRectRgn(start, y, x, y + 1));
+                CombineRgn(region, region, run.get(), RGN_OR);
+            }
+        }
+    }
+    return region;
 }
 
 }  // namespace
@@ -186,11 +225,16 @@ void Form::CreateControl(const ControlSpec& row) {
         param = nullptr;
         break;
     case Kind::CaptionLabel:
+    case Kind::Label:
+    case Kind::LinkLabel:
         cls = "STATIC";
         text = row.caption;
-        style |= SS_LEFT | SS_NOPREFIX;
+        style |= SS_NOPREFIX | (row.kind == Kind::CaptionLabel ? SS_LEFT : SS_CENTER);
+        if (row.kind == Kind::LinkLabel) style |= SS_NOTIFY;
         param = nullptr;
         break;
+    case Kind::TitleLabel:
+    case Kind::Decoration:
     case Kind::IconPicture:
     case Kind::PictureButton:
     case Kind::Picture:
@@ -207,8 +251,9 @@ void Form::CreateControl(const ControlSpec& row) {
     SendMessageA(s->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     s->cursor = LoadCursor(nullptr, IDC_ARROW);
 
-    if (row.kind == Kind::PictureButton || row.kind == Kind::Picture) {
-        if (row.picture) s->picture = Picture::FromResource(row.picture);
+    if (row.kind == Kind::PictureButton || row.kind == Kind::Picture || row.kind == Kind::Decoration) {
+        if (row.picture)
+            s->picture = row.bitmap ? Picture::FromBitmapResource(row.picture) : Picture::FromResource(row.picture);
         if (row.caption && *row.caption && row.kind == Kind::PictureButton && tooltip_) {
             TOOLINFOA ti{};
             ti.cbSize = sizeof ti;
@@ -219,6 +264,12 @@ void Form::CreateControl(const ControlSpec& row) {
             SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
         }
     }
+    if (row.kind == Kind::Decoration && !s->picture.empty()) {
+        // The window covers only the picture's visible pixels, so whatever
+        // lies beneath shows through its transparent parts.
+        HRGN shape = VisibleRegion(s->picture, row.width, row.height);
+        if (shape && !SetWindowRgn(s->hwnd, shape, FALSE)) DeleteObject(shape);
+    }
     if (row.kind == Kind::Frame) {
         // Only the outline belongs to the frame, so the controls it surrounds
         // are neither painted over nor hidden from the mouse.
@@ -227,7 +278,8 @@ void Form::CreateControl(const ControlSpec& row) {
         CombineRgn(outer.get(), outer.get(), inner.get(), RGN_DIFF);
         if (SetWindowRgn(s->hwnd, outer.get(), FALSE)) outer.release();
     }
-    if (IsEdit(row.kind) || row.kind == Kind::CheckBox)
+    if (row.kind == Kind::TitleLabel) SetWindowTextA(s->hwnd, row.caption);
+    if (IsEdit(row.kind) || row.kind == Kind::CheckBox || row.kind == Kind::LinkLabel)
         SetWindowSubclass(s->hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(s));
 
     if (row.kind == Kind::NameBox) {
@@ -260,30 +312,28 @@ void Form::CreateControl(const ControlSpec& row) {
 
 void Form::ArrangeZOrder(HWND parent) {
     // Tab stops first, in their tab order (the dialog manager walks the
-    // z-order); then the other controls; frames last, behind what they surround.
+    // z-order); then the other controls, each later one over the earlier ones
+    // as in the stored order; frames last, behind what they surround.
     std::vector<ControlState*> order;
     for (auto& c : controls_)
         if (GetParent(c->hwnd) == parent) order.push_back(c.get());
     auto rank = [](const ControlState* c) {
-        if (c->spec->tabOrder >= 0) return 0;
+        if (c->spec->tabOrder >= 0 && c->spec->kind != Kind::Panel) return 0;
         return c->spec->kind == Kind::Frame ? 2 : 1;
     };
-    std::stable_sort(order.begin(), order.end(), [&](const ControlState* a, const ControlState* b) {
+    std::vector<ControlState*> sorted(order.rbegin(), order.rend());
+    std::stable_sort(sorted.begin(), sorted.end(), [&](const ControlState* a, const ControlState* b) {
         if (rank(a) != rank(b)) return rank(a) < rank(b);
         if (rank(a) == 0) return a->spec->tabOrder < b->spec->tabOrder;
         return false;
     });
     HWND after = HWND_TOP;
-    for (ControlState* c : order) {
+    for (ControlState* c : sorted) {
         SetWindowPos(c->hwnd, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         after = c->hwnd;
-        if (c->label) {
-            SetWindowPos(c->label, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        }
     }
-    for (ControlState* c : order)
-        if (c->spec->kind == Kind::Frame)
-            SetWindowPos(c->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (ControlState* c : sorted)
+        if (c->label) SetWindowPos(c->label, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 std::string Form::Text(int id) const {

@@ -26,6 +26,10 @@ enum class Kind {
     PictureButton,  // PNG picture that acts as a button, with its hint
     Picture,        // PNG or bitmap picture, optionally clickable
     CaptionLabel,   // text label in the window's font
+    Label,          // centred text label
+    LinkLabel,      // centred text label that reacts to the mouse
+    TitleLabel,     // text the form paints itself
+    Decoration,     // stretched PNG that takes no mouse input
 };
 
 // One row of a stored layout. Positions are relative to the parent.
@@ -39,6 +43,7 @@ struct ControlSpec {
     bool readOnly;
     int tabOrder;        // order among the parent's tab stops; -1 for none
     int picture;         // resource id of the picture(s); 0 for none
+    bool bitmap = false; // the picture is a BITMAP resource, not a PNG
 };
 
 // Window properties of a form.

@@ -69,11 +69,28 @@ Picture Picture::FromResource(int resourceId) {
     return FromMemory(data, SizeofResource(module, res));
 }
 
+Picture Picture::FromBitmapResource(int resourceId) {
+    Picture pic;
+    pic.bitmap_.reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BITMAP bm{};
+    if (pic.bitmap_ && GetObjectA(pic.bitmap_.get(), sizeof bm, &bm)) {
+        pic.width_ = bm.bmWidth;
+        pic.height_ = bm.bmHeight;
+    }
+    pic.alpha_ = false;
+    return pic;
+}
+
 void Picture::Draw(HDC dc, int x, int y, int w, int h) const {
     if (empty()) return;
     MemoryDC mem(CreateCompatibleDC(dc));
     if (!mem) return;
     SelectObj sel(mem.get(), bitmap_.get());
+    if (!alpha_) {
+        StretchBlt(dc, x, y, w, h, mem.get(), 0, 0, width_, height_, SRCCOPY);
+        return;
+    }
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(dc, x, y, w, h, mem.get(), 0, 0, width_, height_, blend);
 }

@@ -17,6 +17,8 @@ public:
     // picture when the resource is missing or cannot be decoded.
     static Picture FromResource(int resourceId);
     static Picture FromMemory(const void* data, size_t size);
+    // A BITMAP resource of this module, drawn without alpha.
+    static Picture FromBitmapResource(int resourceId);
 
     bool empty() const { return !bitmap_.valid(); }
     int width() const { return width_; }
@@ -31,6 +33,7 @@ private:
     UniqueBitmap bitmap_;
     int width_ = 0;
     int height_ = 0;
+    bool alpha_ = true;
 };
 
 // An icon picture object: owns the icon handle placed in it and releases it

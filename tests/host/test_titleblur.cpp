@@ -122,8 +122,10 @@ struct BlendCase {
 // One pixel, c := (c * (255 - a) + s * a) >> 8 per colour channel.
 TEST(TitleBlurBlend, OnePixelByHand) {
     const BlendCase cases[] = {
-        // a = 0 still scales by 255/256: 192 -> 191, 220 -> 219.
-        {0xFFC0DCC0u, 0, 0x000000u, 0xFFBFDBBFu},
+        // a = 0 leaves the background exactly as it was.
+        {0xFFC0DCC0u, 0, 0x000000u, 0xFFC0DCC0u},
+        // a = 1 already blends: 192 * 254 >> 8 = 190, 220 * 254 >> 8 = 218.
+        {0xFFC0DCC0u, 1, 0x000000u, 0xFFBEDABEu},
         {0xFFC0DCC0u, 255, 0x000000u, 0xFF000000u},
         // s * 255 >> 8: 255 -> 254, 128 -> 127, 64 -> 63; alpha kept.
         {0x12345678u, 255, 0xFF8040u, 0x12FE7F3Fu},
