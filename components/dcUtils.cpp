@@ -25,7 +25,9 @@ std::string GetWindowsDir() {
 }
 
 EntryKind ProbeEntry(const std::string& name) {
-    if (name.empty()) return EntryKind::None;
+    // Only entries on disk count: a device or pipe must never be read as if
+    // it were a file.
+    if (name.empty() || IsDeviceName(name)) return EntryKind::None;
     const DWORD attr = GetFileAttributesA(name.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES) return EntryKind::None;
     return (attr & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Directory : EntryKind::File;

@@ -1,5 +1,7 @@
 #include "components/names.h"
 
+#include <cctype>
+
 #include <array>
 
 namespace {
@@ -195,4 +197,29 @@ std::string ParamStr(const std::string& CommandLine, int Index) {
         // Only the end of the line leaves an argument empty.
         if (i == Index || arg.empty()) return arg;
     }
+}
+
+bool IsDeviceName(const std::string& name) {
+    auto slash = [](char c) { return c == '\\' || c == '/'; };
+    if (name.size() >= 4 && slash(name[0]) && slash(name[1]) && (name[2] == '.' || name[2] == '?') &&
+        slash(name[3])) {
+        // "\\?\C:\..." is a long form of an ordinary path; everything else
+        // under these prefixes names a device, a pipe or a volume.
+        const bool drivePath = name[2] == '?' && name.size() >= 7 && std::isalpha(static_cast<unsigned char>(name[4])) &&
+                               name[5] == ':' && slash(name[6]);
+        return !drivePath;
+    }
+    std::string base = ExtractFileName(name);
+    // The system ignores an extension and trailing dots and blanks here.
+    const size_t dot = base.find('.');
+    if (dot != std::string::npos) base.resize(dot);
+    while (!base.empty() && (base.back() == ' ' || base.back() == '.')) base.pop_back();
+    base = UpperCaseAscii(base);
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+    for (const char* d : kDevices)
+        if (base == d) return true;
+    if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+        ((base[3] >= '0' && base[3] <= '9') || base[3] == '\xB9' || base[3] == '\xB2' || base[3] == '\xB3'))
+        return true;
+    return false;
 }

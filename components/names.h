@@ -52,6 +52,12 @@ struct ProgramSearch {
 // path, looked for in the current, system and Windows directories.
 std::string ExpandProgramName(const std::string& Value, const ProgramSearch& search);
 
+// True for names that reach a device or a pipe instead of a file on disk:
+// "\\.\" and "\\?\" paths other than "\\?\X:\...", and the reserved DOS device
+// names (CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, CLOCK$) as the
+// name part, whatever extension, trailing dots or blanks follow.
+bool IsDeviceName(const std::string& name);
+
 // Argument Index of a Windows command line by the program's own rule: leading
 // characters 1..32 are skipped, double quotes group text (spaces included) and
 // are dropped, an argument ends at a character <= 32 outside quotes, no

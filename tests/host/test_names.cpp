@@ -278,3 +278,27 @@ TEST(NamesParamStr, ZeroByteEndsTheLine) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DeviceNames, AreToldApartFromFiles) {
+    const struct {
+        const char* name;
+        bool device;
+    } cases[] = {
+        {"CON", true},           {"con", true},           {"NUL", true},
+        {"nul.txt", true},       {"C:\\dir\\aux.log", true}, {"COM1", true},
+        {"lpt9.", true},         {"PRN  ", true},         {"CONOUT$", true},
+        {"\\\\.\\PhysicalDrive0", true}, {"\\\\.\\pipe\\x", true}, {"//./COM1", true},
+        {"\\\\?\\GLOBALROOT\\Device\\Null", true},
+        {"\\\\?\\C:\\dir\\file.txt", false}, {"COM10", false},  {"console.txt", false},
+        {"C:\\CON\\file.txt", false}, {"nully", false},      {"", false},
+        {"C:\\dir\\report.txt", false}, {"\\\\server\\share\\a.txt", false}, {"LPT", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.device, IsDeviceName(c.name));
+    }
+}
+
+}  // namespace
