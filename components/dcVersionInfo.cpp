@@ -1,15 +1,190 @@
 #include "components/dcVersionInfo.h"
 
-// Placeholder until the reader is written: keeps the name, reads nothing.
-void TdcVersionInfo::SetFILENAME(const std::string& value) { fileName_ = value; }
+#include <cstring>
+#include <vector>
+
+#include "app/locale.h"
+#include "components/versiontext.h"
+#include "ui/application.h"
+#include "ui/errors.h"
+
+namespace {
+
+constexpr char kNoVersionInfo[] = "No version info";
+constexpr char kCannotGetVersionInfo[] = "Can not get version info";
+
+// The path, every key and the language name pass through buffers of this many
+// characters, the terminator included.
+constexpr std::size_t kBufferChars = 260;
+using TextBuffer = char[kBufferChars];
+
+// False when the text and its terminator do not fit.
+bool CopyToBuffer(const std::string& text, TextBuffer& buffer) {
+    if (text.size() >= kBufferChars) return false;
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return true;
+}
+
+class SystemApi final : public IVersionApi {
+public:
+    DWORD GetFileVersionInfoSize(const char* path, DWORD* handle, DWORD* lastError) override {
+        // Without this a 0 result that sets no error would be judged by
+        // whatever call failed before.
+        SetLastError(0);
+        const DWORD size = ::GetFileVersionInfoSizeA(path, handle);
+        *lastError = GetLastError();
+        return size;
+    }
+    bool GetFileVersionInfo(const char* path, DWORD handle, DWORD size, void* block) override {
+        return ::GetFileVersionInfoA(path, handle, size, block) != FALSE;
+    }
+    bool VerQueryValue(const void* block, const char* subBlock, void** value, UINT* length) override {
+        return ::VerQueryValueA(block, subBlock, value, length) != FALSE;
+    }
+    void VerLanguageName(DWORD language, char* buffer, DWORD size) override {
+        ::VerLanguageNameA(language, buffer, size);
+    }
+};
+
+}  // namespace
 
 IVersionApi& SystemVersionApi() {
-    struct None : IVersionApi {
-        DWORD GetFileVersionInfoSize(const char*, DWORD*, DWORD*) override { return 0; }
-        bool GetFileVersionInfo(const char*, DWORD, DWORD, void*) override { return false; }
-        bool VerQueryValue(const void*, const char*, void**, UINT*) override { return false; }
-        void VerLanguageName(DWORD, char*, DWORD) override {}
-    };
-    static None api;
+    static SystemApi api;
     return api;
+}
+
+void TdcVersionInfo::SetFILENAME(const std::string& value) {
+    if (value == fileName_) return;
+    fileName_ = value;
+    Clear();
+    if (fileName_.empty()) return;
+    Read();
+}
+
+void TdcVersionInfo::Clear() {
+    for (std::string* text :
+         {&comments_, &companyName_, &fileDescription_, &fileVersion_, &internalName_, &languageName_,
+          &legalCopyright_, &legalTrademark_, &originalFilename_, &productName_, &productVersion_})
+        text->clear();
+    fileFlags_ = fileFlagsMask_ = fileMajorVersion_ = fileMinorVersion_ = 0;
+    languageCount_ = productMajorVersion_ = productMinorVersion_ = translationValue_ = 0;
+    fileVerMajor_ = fileVerMinor_ = fileVerRelease_ = fileVerBuild_ = 0;
+    fileVersionFloat_ = productVersionFloat_ = 0.0;
+}
+
+void TdcVersionInfo::Report(const char* message) {
+    if (!Designing) throw ui::Exception(message);
+    ui::Application().ShowMessageBox(ui::Application().Handle(), message, Name, MB_OK | MB_ICONERROR);
+}
+
+// Limits chosen for what the buffers cannot hold:
+// - a path of 260 characters or more is refused with "Can not get version
+//   info" before any platform call, rather than cut to a name of another file;
+// - a translation table shorter than one 4-byte entry gives no language and
+//   code page to build the keys from, so it is reported as "Can not get
+//   version info" with every result cleared;
+// - root information shorter than VS_FIXEDFILEINFO counts as no fixed file
+//   information, so that nothing is read past what the platform returned.
+void TdcVersionInfo::Read() {
+    TextBuffer path;
+    if (!CopyToBuffer(fileName_, path)) {
+        Report(kCannotGetVersionInfo);
+        return;
+    }
+
+    DWORD handle = 0;
+    DWORD lastError = 0;
+    const DWORD size = api_->GetFileVersionInfoSize(path, &handle, &lastError);
+    if (size == 0) {
+        if (lastError == ERROR_RESOURCE_TYPE_NOT_FOUND)
+            Report(kNoVersionInfo);
+        else if (lastError == 0)
+            Report(kCannotGetVersionInfo);
+        // Any other reason (no such file, no resource data) is no failure of
+        // the load; the results stay cleared.
+        return;
+    }
+
+    // Both blocks are owned here, so every way out of the read frees them.
+    std::vector<char> block(size);
+    if (!api_->GetFileVersionInfo(path, handle, size, block.data())) {
+        Report(kCannotGetVersionInfo);
+        return;
+    }
+
+    void* value = nullptr;
+    UINT length = 0;
+    if (!api_->VerQueryValue(block.data(), "\\VarFileInfo\\Translation", &value, &length)) {
+        Report(kCannotGetVersionInfo);
+        return;
+    }
+    const char* tableStart = static_cast<const char*>(value);
+    const std::vector<char> table(tableStart, tableStart ? tableStart + length : tableStart);
+    if (table.size() < sizeof(DWORD)) {
+        Report(kCannotGetVersionInfo);
+        return;
+    }
+    DWORD translation = 0;
+    std::memcpy(&translation, table.data(), sizeof translation);
+    translationValue_ = static_cast<std::int32_t>(translation);
+    languageCount_ = static_cast<std::int32_t>(table.size() / sizeof(DWORD));
+
+    TextBuffer language = "";
+    api_->VerLanguageName(LOWORD(translation), language, kBufferChars);
+    // The call's result is not consulted, so a name that fills the buffer is
+    // cut here rather than read past its end.
+    language[kBufferChars - 1] = '\0';
+    languageName_ = language;
+
+    const std::string tablePath = StringTablePath(translation);
+
+    value = nullptr;
+    length = 0;
+    if (!api_->VerQueryValue(block.data(), "\\", &value, &length) || !value ||
+        length < sizeof(VS_FIXEDFILEINFO)) {
+        Report(kCannotGetVersionInfo);
+        return;
+    }
+    VS_FIXEDFILEINFO fixed;
+    std::memcpy(&fixed, value, sizeof fixed);
+    fileMajorVersion_ = static_cast<std::int32_t>(fixed.dwFileVersionMS);
+    fileMinorVersion_ = static_cast<std::int32_t>(fixed.dwFileVersionLS);
+    fileVerMajor_ = HIWORD(fixed.dwFileVersionMS);
+    fileVerMinor_ = LOWORD(fixed.dwFileVersionMS);
+    fileVerRelease_ = HIWORD(fixed.dwFileVersionLS);
+    fileVerBuild_ = LOWORD(fixed.dwFileVersionLS);
+    productMajorVersion_ = static_cast<std::int32_t>(fixed.dwProductVersionMS);
+    productMinorVersion_ = static_cast<std::int32_t>(fixed.dwProductVersionLS);
+    fileFlagsMask_ = static_cast<std::int32_t>(fixed.dwFileFlagsMask);
+    fileFlags_ = static_cast<std::int32_t>(fixed.dwFileFlags);
+
+    struct StringValue {
+        const char* name;
+        std::string TdcVersionInfo::*text;
+        double TdcVersionInfo::*number;  // derived from the text, when there is one
+    };
+    static constexpr StringValue kStringValues[] = {
+        {"Comments", &TdcVersionInfo::comments_, nullptr},
+        {"CompanyName", &TdcVersionInfo::companyName_, nullptr},
+        {"FileDescription", &TdcVersionInfo::fileDescription_, nullptr},
+        {"FileVersion", &TdcVersionInfo::fileVersion_, &TdcVersionInfo::fileVersionFloat_},
+        {"InternalName", &TdcVersionInfo::internalName_, nullptr},
+        {"LegalCopyright", &TdcVersionInfo::legalCopyright_, nullptr},
+        {"LegalTrademarks", &TdcVersionInfo::legalTrademark_, nullptr},
+        {"OriginalFilename", &TdcVersionInfo::originalFilename_, nullptr},
+        {"ProductName", &TdcVersionInfo::productName_, nullptr},
+        {"ProductVersion", &TdcVersionInfo::productVersion_, &TdcVersionInfo::productVersionFloat_},
+    };
+    for (const StringValue& entry : kStringValues) {
+        std::string& text = this->*entry.text;
+        text.clear();
+        TextBuffer key;
+        value = nullptr;
+        length = 0;
+        if (CopyToBuffer(tablePath + entry.name, key) &&
+            api_->VerQueryValue(block.data(), key, &value, &length) && value && length != 0)
+            text = static_cast<const char*>(value);
+        if (entry.number)
+            this->*entry.number = text.empty() ? 0.0 : VersionTextToFloat(text, CurrentDecimalSeparator());
+    }
 }
