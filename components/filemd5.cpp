@@ -36,6 +36,9 @@ std::string FileMD5(const std::string& fileName) {
         md5.Update(data, len);
     });
     // Never a digest of data that was not read.
-    if (!whole) throw ui::EInOutError(GetLastError() ? GetLastError() : ERROR_READ_FAULT);
+    if (!whole) {
+        const DWORD error = GetLastError();
+        throw ui::EInOutError(error != ERROR_SUCCESS ? error : ERROR_READ_FAULT);
+    }
     return Md5::Hex(md5.Final());
 }

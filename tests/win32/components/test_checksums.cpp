@@ -1,0 +1,406 @@
+// The whole-file checksum and digest on real files: FileCRC, TdcFileCRC,
+// FileMD5 and the chunked reader under them. Expected values come from paths
+// that share nothing with the code under test: the byte-at-a-time CRC
+// definitions, Windows' own MD5 (CryptoAPI), and, for the file above 4 GiB,
+// values computed once with md5sum and zlib's crc32 on Linux.
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "components/crc.h"
+#include "components/dcCRC.h"
+#include "components/dcFileCRC.h"
+#include "components/filemd5.h"
+#include "components/filereader.h"
+#include "ui/errors.h"
+#include "ui/handles.h"
+#include "testutil.h"
+
+namespace {
+
+// Bytes that differ from block to block, so that a chunk read twice or
+// skipped changes every checksum.
+std::string Pattern(std::size_t size, std::uint32_t seed) {
+    std::string s(size, '\0');
+    std::uint32_t x = seed * 2654435761u + 1;
+    for (char& c : s) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        c = static_cast<char>(x >> 24);
+    }
+    return s;
+}
+
+std::uint32_t ReferenceCRC(TdcFileCRCMethod method, const std::string& data) {
+    switch (method) {
+    case TdcFileCRCMethod::crc16: return crc_reference::CRC16(0, data.data(), data.size());
+    case TdcFileCRCMethod::crcArc: return crc_reference::CRCArc(0, data.data(), data.size());
+    default: return crc_reference::CRC32(0xFFFFFFFFu, data.data(), data.size());
+    }
+}
+
+// MD5 by the system's cryptographic provider, as upper-case hex.
+std::string CryptoApiMD5(const std::string& data) {
+    HCRYPTPROV prov = 0;
+    HCRYPTHASH hash = 0;
+    std::string hex;
+    if (CryptAcquireContextA(&prov, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
+        if (CryptCreateHash(prov, CALG_MD5, 0, 0, &hash)) {
+            BYTE digest[16];
+            DWORD len = sizeof digest;
+            if (CryptHashData(hash, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()), 0) &&
+                CryptGetHashParam(hash, HP_HASHVAL, digest, &len, 0)) {
+                static const char kDigits[] = "0123456789ABCDEF";
+                for (DWORD i = 0; i < len; ++i) {
+                    hex += kDigits[digest[i] >> 4];
+                    hex += kDigits[digest[i] & 15];
+                }
+            }
+            CryptDestroyHash(hash);
+        }
+        CryptReleaseContext(prov, 0);
+    }
+    return hex;
+}
+
+std::string FullPathOf(const std::string& name) {
+    char buf[MAX_PATH];
+    const DWORD n = GetFullPathNameA(name.c_str(), MAX_PATH, buf, nullptr);
+    return std::string(buf, n < MAX_PATH ? n : 0);
+}
+
+// The system's text for an error code without the line end and the full stop.
+std::string TrimmedSystemText(DWORD code) {
+    char buf[256] = "";
+    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
+                                   sizeof buf, nullptr);
+    std::string text(buf, n);
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
+    return text;
+}
+
+std::string ReplaceContents(const std::string& path, const std::string& bytes) {
+    ui::UniqueFile f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
+    DWORD written = 0;
+    if (f && !bytes.empty()) WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    return path;
+}
+
+ui::UniqueFile OpenForWriting(const std::string& path, DWORD share) {
+    return ui::UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Records what a read reports and lets a test act between its chunks.
+class RecordingProgress : public ReadProgress {
+public:
+    RecordingProgress() : previous_(SetReadProgress(this)) {}
+    ~RecordingProgress() override { SetReadProgress(previous_); }
+
+    void Begin(std::uint64_t total) override {
+        ++begins;
+        this->total = total;
+    }
+    void Step(std::uint64_t done, std::uint64_t total) override {
+        steps.push_back(done);
+        if (total != this->total) ++totalChanges;
+        if (onStep) onStep();
+    }
+    void End() override {
+        ++ends;
+        SetLastError(ERROR_INVALID_FUNCTION);  // as a watcher that calls the system would
+    }
+
+    int begins = 0, ends = 0, totalChanges = 0;
+    std::uint64_t total = 0;
+    std::vector<std::uint64_t> steps;
+    std::function<void()> onStep;
+
+private:
+    ReadProgress* previous_;
+};
+
+// Sizes around MD5's 64-byte block and its 56-byte padding limit, and around
+// the reader's chunk.
+const std::size_t kSizes[] = {0, 1, 55, 56, 63, 64, 65, kReadChunk - 1, kReadChunk, kReadChunk + 1,
+                              3 * kReadChunk + 17};
+
+class ChecksumFiles : public testing::TestWithParam<std::size_t> {
+protected:
+    testutil::TempDir dir;
+};
+
+TEST_P(ChecksumFiles, EveryMethodMatchesTheReferenceOverTheWholeFile) {
+    const std::string data = Pattern(GetParam(), static_cast<std::uint32_t>(GetParam()));
+    const std::string path = dir.Write("data.bin", data);
+    for (TdcFileCRCMethod method : {TdcFileCRCMethod::crc32, TdcFileCRCMethod::crc16, TdcFileCRCMethod::crcArc}) {
+        SCOPED_TRACE(static_cast<int>(method));
+        EXPECT_EQ(ReferenceCRC(method, data), FileCRC(path, method));
+    }
+    EXPECT_EQ(CryptoApiMD5(data), FileMD5(path));
+}
+
+TEST_P(ChecksumFiles, TheComponentHoldsTheFilesChecksum) {
+    const std::string data = Pattern(GetParam(), 7);
+    const std::string path = dir.Write("data.bin", data);
+    TdcFileCRC crc;
+    crc.SetFILENAME(path);
+    EXPECT_EQ(ReferenceCRC(TdcFileCRCMethod::crc32, data), crc.CRC());
+    crc.SetMethod(TdcFileCRCMethod::crcArc);
+    EXPECT_EQ(ReferenceCRC(TdcFileCRCMethod::crcArc, data), crc.CRC());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ChecksumFiles, testing::ValuesIn(kSizes));
+
+TEST(ChecksumLargeFile, AFileAbove4GiBIsReadWhole) {
+    testutil::TempDir dir;
+    const std::uint64_t size = (std::uint64_t{4} << 30) + 3;
+    const std::string path = dir.Path("sparse.bin");
+    ASSERT_TRUE(testutil::MakeSparseFile(path, size));
+    // 4 GiB + 3 zero bytes: md5sum, and zlib's crc32 complemented (JAMCRC).
+    EXPECT_EQ(3736805603u, FileCRC(path, TdcFileCRCMethod::crc32));
+    EXPECT_EQ("4CA27E0AA2E7592739CA3DE160D1C3A6", FileMD5(path));
+}
+
+TEST(ChecksumKnownValues, TheCheckStringGivesThePublishedValues) {
+    testutil::TempDir dir;
+    const std::string path = dir.Write("check.txt", "123456789");
+    EXPECT_EQ(873187033u, FileCRC(path, TdcFileCRCMethod::crc32));
+    EXPECT_EQ(48879u, FileCRC(path, TdcFileCRCMethod::crc16));
+    EXPECT_EQ(47933u, FileCRC(path, TdcFileCRCMethod::crcArc));
+    EXPECT_EQ("25F9E794323B453885F5181F1B624D0B", FileMD5(path));
+}
+
+TEST(FileCRCFailures, NothingReadableGivesZero) {
+    testutil::TempDir dir;
+    const std::string locked = dir.Write("locked.bin", "contents");
+    ui::UniqueFile exclusive(CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(exclusive);
+    for (const std::string& name : {std::string(), dir.Path("missing.bin"), dir.path(), locked}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(0u, FileCRC(name, TdcFileCRCMethod::crc32));
+        EXPECT_EQ(0u, FileCRC(name, TdcFileCRCMethod::crc16));
+    }
+}
+
+TEST(FileCRCSharing, AFileOpenForWritingIsStillChecksummed) {
+    testutil::TempDir dir;
+    const std::string data = Pattern(1000, 3);
+    const std::string path = dir.Write("open.bin", data);
+    ui::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(ReferenceCRC(TdcFileCRCMethod::crc32, data), FileCRC(path, TdcFileCRCMethod::crc32));
+}
+
+TEST(FileCRCSharing, AFileThatShrinksWhileReadGivesZero) {
+    testutil::TempDir dir;
+    const std::string path = dir.Write("shrinks.bin", Pattern(3 * kReadChunk, 5));
+    RecordingProgress progress;
+    progress.onStep = [&] {
+        if (progress.steps.size() != 1) return;
+        ui::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        LARGE_INTEGER at;
+        at.QuadPart = kReadChunk + 10;
+        ASSERT_TRUE(writer && SetFilePointerEx(writer.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(writer.get()));
+    };
+    EXPECT_EQ(0u, FileCRC(path, TdcFileCRCMethod::crc32));
+    EXPECT_EQ(1, progress.ends);
+}
+
+class FileCRCComponent : public testing::Test {
+protected:
+    testutil::TempDir dir;
+    TdcFileCRC crc;
+};
+
+TEST_F(FileCRCComponent, TheSameNameAgainReadsNothing) {
+    const std::string before = Pattern(300, 1), after = Pattern(300, 2);
+    const std::string path = dir.Write("a.bin", before);
+    crc.SetFILENAME(path);
+    ReplaceContents(path, after);
+    crc.SetFILENAME(path);
+    EXPECT_EQ(ReferenceCRC(TdcFileCRCMethod::crc32, before), crc.CRC());
+    crc.SetMethod(TdcFileCRCMethod::crc32);
+    EXPECT_EQ(ReferenceCRC(TdcFileCRCMethod::crc32, before), crc.CRC());
+}
+
+TEST_F(FileCRCComponent, AnotherMethodOrNameReadsTheFileAgain) {
+    const std::string before = Pattern(300, 1), after = Pattern(300, 2);
+    const std::string path = dir.Write("a.bin", before);
+    crc.SetFILENAME(path);
+    ReplaceContents(path, after);
+    crc.SetMethod(TdcFileCRCMethod::crc16);
+    EXPECT_EQ(ReferenceCRC(TdcFileCRCMethod::crc16, after), crc.CRC());
+    EXPECT_EQ(TdcFileCRCMethod::crc16, crc.Method());
+
+    ReplaceContents(path, before);
+    crc.SetMethod(TdcFileCRCMethod::crc32);
+    EXPECT_EQ(ReferenceCRC(TdcFileCRCMethod::crc32, before), crc.CRC());
+
+    // The same file under a name spelled differently is another name.
+    ReplaceContents(path, after);
+    std::string other = path;
+    other.back() = 'N';  // a.biN
+    crc.SetFILENAME(other);
+    EXPECT_EQ(other, crc.FILENAME());
+    EXPECT_EQ(ReferenceCRC(TdcFileCRCMethod::crc32, after), crc.CRC());
+}
+
+TEST_F(FileCRCComponent, NoFileGivesZero) {
+    const std::string path = dir.Write("a.bin", "abc");
+    for (const std::string& name : {std::string(), dir.Path("missing.bin"), dir.path()}) {
+        SCOPED_TRACE(name);
+        crc.SetFILENAME(path);
+        ASSERT_NE(0u, crc.CRC());
+        crc.SetFILENAME(name);
+        EXPECT_EQ(0u, crc.CRC());
+        EXPECT_EQ(name, crc.FILENAME());
+    }
+    crc.SetFILENAME("");
+    crc.SetMethod(TdcFileCRCMethod::crcArc);
+    EXPECT_EQ(0u, crc.CRC());
+}
+
+class FileMD5Failures : public testing::Test {
+protected:
+    // The failure of FileMD5(name), or an empty text when it did not fail.
+    static std::string FailureOf(const std::string& name) {
+        try {
+            FileMD5(name);
+        } catch (const ui::Exception& e) {
+            return e.what();
+        }
+        return std::string();
+    }
+    testutil::TempDir dir;
+};
+
+TEST_F(FileMD5Failures, AMissingFileNamesItsFullPathAndTheReason) {
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
+    const std::string message = FailureOf("missing.bin");
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ("Cannot open file \"" + dir.Path("missing.bin") + "\". " + TrimmedSystemText(ERROR_FILE_NOT_FOUND),
+              message);
+    EXPECT_NE('.', message.back());
+}
+
+TEST_F(FileMD5Failures, AFileOpenForWritingElsewhereCannotBeDigested) {
+    const std::string path = dir.Write("busy.bin", "contents");
+    ui::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(writer);
+    const std::string message = FailureOf(path);
+    EXPECT_EQ("Cannot open file \"" + FullPathOf(path) + "\". " + TrimmedSystemText(ERROR_SHARING_VIOLATION),
+              message);
+}
+
+TEST_F(FileMD5Failures, OtherReadersAreWelcomeButNoWriterDuringTheDigest) {
+    const std::string data = Pattern(2 * kReadChunk + 5, 9);
+    const std::string path = dir.Write("shared.bin", data);
+    ui::UniqueFile reader(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(reader);
+    RecordingProgress progress;
+    DWORD writerError = ERROR_SUCCESS;
+    progress.onStep = [&] {
+        ui::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        if (!writer) writerError = GetLastError();
+    };
+    EXPECT_EQ(CryptoApiMD5(data), FileMD5(path));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), writerError);
+}
+
+// The reader under both: what it hands on and what it reports.
+class ChunkReader : public testing::Test {
+protected:
+    ui::UniqueFile Open(const std::string& path, DWORD access) {
+        return ui::UniqueFile(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+    }
+    bool Read(HANDLE file) {
+        return ReadChunks(file, [&](const unsigned char* p, std::size_t n) {
+            got.append(reinterpret_cast<const char*>(p), n);
+            chunks.push_back(n);
+        });
+    }
+    testutil::TempDir dir;
+    RecordingProgress progress;
+    std::string got;
+    std::vector<std::size_t> chunks;
+};
+
+TEST_F(ChunkReader, ReadsFromTheCurrentPositionInBoundedChunks) {
+    const std::string data = Pattern(2 * kReadChunk + 100, 4);
+    ui::UniqueFile file = Open(dir.Write("a.bin", data), GENERIC_READ);
+    LARGE_INTEGER at;
+    at.QuadPart = 100;
+    ASSERT_TRUE(SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(Read(file.get()));
+    EXPECT_EQ(data.substr(100), got);
+    EXPECT_EQ((std::vector<std::size_t>{kReadChunk, kReadChunk}), chunks);
+    EXPECT_EQ(1, progress.begins);
+    EXPECT_EQ(2 * kReadChunk, progress.total);
+    EXPECT_EQ((std::vector<std::uint64_t>{kReadChunk, 2 * kReadChunk}), progress.steps);
+    EXPECT_EQ(0, progress.totalChanges);
+    EXPECT_EQ(1, progress.ends);
+}
+
+TEST_F(ChunkReader, AFileThatGrowsIsReadToItsFormerEnd) {
+    const std::string data = Pattern(kReadChunk + 1, 6);
+    const std::string path = dir.Write("grows.bin", data);
+    ui::UniqueFile file = Open(path, GENERIC_READ);
+    progress.onStep = [&] {
+        ui::UniqueFile writer = Open(path, GENERIC_WRITE);
+        LARGE_INTEGER end{};
+        DWORD written = 0;
+        SetFilePointerEx(writer.get(), end, nullptr, FILE_END);
+        WriteFile(writer.get(), "more", 4, &written, nullptr);
+    };
+    ASSERT_TRUE(Read(file.get()));
+    EXPECT_EQ(data, got);
+}
+
+TEST_F(ChunkReader, AFileThatShrinksFailsWithoutLooping) {
+    const std::string path = dir.Write("shrinks.bin", Pattern(3 * kReadChunk, 8));
+    ui::UniqueFile file = Open(path, GENERIC_READ);
+    progress.onStep = [&] {
+        ui::UniqueFile writer = Open(path, GENERIC_WRITE);
+        LARGE_INTEGER at;
+        at.QuadPart = kReadChunk;
+        SetFilePointerEx(writer.get(), at, nullptr, FILE_BEGIN);
+        SetEndOfFile(writer.get());
+    };
+    EXPECT_FALSE(Read(file.get()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_HANDLE_EOF), GetLastError());
+    EXPECT_EQ(kReadChunk, got.size());
+    EXPECT_EQ(1, progress.ends);
+}
+
+TEST_F(ChunkReader, AFailedReadKeepsItsErrorAndEndsTheProgress) {
+    const std::string path = dir.Write("writeonly.bin", "not readable through this handle");
+    ui::UniqueFile file = Open(path, GENERIC_WRITE);
+    ASSERT_TRUE(file);
+    EXPECT_FALSE(Read(file.get()));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_TRUE(got.empty());
+    EXPECT_EQ(1, progress.begins);
+    EXPECT_EQ(1, progress.ends);
+}
+
+TEST_F(ChunkReader, AFailingSinkEndsTheProgress) {
+    ui::UniqueFile file = Open(dir.Write("a.bin", "abc"), GENERIC_READ);
+    EXPECT_THROW(ReadChunks(file.get(), [](const unsigned char*, std::size_t) { throw ui::Exception("sink"); }),
+                 ui::Exception);
+    EXPECT_EQ(1, progress.ends);
+}
+
+}  // namespace
