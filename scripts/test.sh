@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: the native unit tests (with
-# sanitizers), then the tests of vantrel.exe under Wine on a display and Wine
-# prefix of their own, which are stopped again at the end.
+# sanitizers) and a short run of the fuzz targets, then the tests of
+# vantrel.exe under Wine on a display and Wine prefix of their own, which are
+# stopped again at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=$(nproc 2>/dev/null || echo 2)
@@ -9,6 +10,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 cmake --preset host >/dev/null
 cmake --build --preset host -j "$JOBS"
 ctest --preset host
+bash fuzz/run.sh 20
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$JOBS"
