@@ -459,6 +459,18 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         else if (s && HIWORD(wp) == BN_CLICKED) Dispatch(s, Event::Click);
         return 0;
     }
+    case WM_ACTIVATE:
+        // Keyboard focus goes back where it was when the window was left, or
+        // to the first tab stop.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        } else if (!HIWORD(wp)) {
+            HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+            if (target) SetFocus(target);
+            return 0;
+        }
+        break;
     case WM_ERASEBKGND:
         if (background_) {
             RECT rc;

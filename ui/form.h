@@ -140,6 +140,7 @@ private:
     UniqueIcon icon_;
     UniqueIcon smallIcon_;
     HWND tooltip_ = nullptr;
+    HWND lastFocus_ = nullptr;
     bool building_ = false;
     bool modal_ = false;
 };
