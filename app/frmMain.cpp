@@ -133,6 +133,7 @@ void TForm1::edt1Change() {
     if (FileExists(text)) {
         SetFontColor(edt1, kBlue);
         rowsWritten_ = 0;
+        DigestPrefetch onePass;
         try {
             SelectedFileName = Text(edt1);
             fver1.SetFILENAME(SelectedFileName);

@@ -209,7 +209,9 @@ bool IsDeviceName(const std::string& name) {
                                name[5] == ':' && slash(name[6]);
         return !drivePath;
     }
-    std::string base = ExtractFileName(name);
+    // Here the system takes '/' as a separator too.
+    const size_t cut = name.find_last_of("\\/:");
+    std::string base = cut == std::string::npos ? name : name.substr(cut + 1);
     // The system ignores an extension and trailing dots and blanks here.
     const size_t dot = base.find('.');
     if (dot != std::string::npos) base.resize(dot);

@@ -293,6 +293,7 @@ TEST(DeviceNames, AreToldApartFromFiles) {
         {"\\\\?\\GLOBALROOT\\Device\\Null", true},
         {"\\\\?\\C:\\dir\\file.txt", false}, {"COM10", false},  {"console.txt", false},
         {"C:\\CON\\file.txt", false}, {"nully", false},      {"", false},
+        {"C:/dir/CON", true},    {"dir/nul.txt", true},
         {"C:\\dir\\report.txt", false}, {"\\\\server\\share\\a.txt", false}, {"LPT", false},
     };
     for (const auto& c : cases) {

@@ -1,8 +1,12 @@
 #include "testutil.h"
 
+#include <psapi.h>
+#include <shlobj.h>
+#include <wincrypt.h>
 #include <winioctl.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "ui/application.h"
 #include "ui/handles.h"
@@ -123,6 +127,138 @@ ResourceCounts CurrentResources() {
     c.gdi = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     c.user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
     return c;
+}
+
+std::string CryptoApiMd5(const std::string& data) {
+    struct Provider {
+        HCRYPTPROV h = 0;
+        ~Provider() { if (h) CryptReleaseContext(h, 0); }
+    } prov;
+    struct Hash {
+        HCRYPTHASH h = 0;
+        ~Hash() { if (h) CryptDestroyHash(h); }
+    } hash;
+    BYTE digest[16];
+    DWORD length = sizeof digest;
+    if (!CryptAcquireContextA(&prov.h, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
+        !CryptCreateHash(prov.h, CALG_MD5, 0, 0, &hash.h) ||
+        !CryptHashData(hash.h, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()), 0) ||
+        !CryptGetHashParam(hash.h, HP_HASHVAL, digest, &length, 0))
+        return "CryptoAPI failed";
+    std::string hex;
+    char two[3];
+    for (BYTE b : digest) {
+        std::snprintf(two, sizeof two, "%02X", b);
+        hex += two;
+    }
+    return hex;
+}
+
+namespace {
+
+// The system's handle list (SystemHandleInformation), one entry per handle of
+// every process.
+struct SystemHandleEntry {
+    ULONG processId;
+    BYTE objectType, flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+};
+
+DWORD CountKernelHandles() {
+    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return 0;
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    std::vector<unsigned char> buffer(1 << 20);
+    ULONG needed = 0;
+    LONG status;
+    while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
+           kInfoLengthMismatch)
+        buffer.resize(buffer.size() * 2);
+    if (status != 0) return 0;
+    ULONG count;
+    memcpy(&count, buffer.data(), sizeof count);
+    const auto* entries = reinterpret_cast<const SystemHandleEntry*>(buffer.data() + sizeof(ULONG_PTR));
+    DWORD mine = 0;
+    for (ULONG i = 0; i < count; ++i)
+        if (entries[i].processId == GetCurrentProcessId()) ++mine;
+    return mine;
+}
+
+// Wine resolves a GDI handle from its table index alone, so asking the type
+// of every index finds every live object of the process.
+DWORD CountGdiObjects() {
+    DWORD live = 0;
+    for (ULONG_PTR index = 1; index < 0x10000; ++index)
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++live;
+    return live;
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM param) {
+    ++*reinterpret_cast<DWORD*>(param);
+    return TRUE;
+}
+
+BOOL CALLBACK CountOwnTopLevel(HWND hwnd, LPARAM param) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != GetCurrentProcessId()) return TRUE;
+    CountWindow(hwnd, param);
+    EnumChildWindows(hwnd, CountWindow, param);
+    return TRUE;
+}
+
+DWORD CountWindows() {
+    DWORD windows = 0;
+    EnumWindows(CountOwnTopLevel, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+}  // namespace
+
+ResourceCounts LiveResources() {
+    ResourceCounts c = CurrentResources();
+    if (c.handles == 0) c.handles = CountKernelHandles();
+    if (c.gdi == 0) c.gdi = CountGdiObjects();
+    if (c.user == 0) c.user = CountWindows();
+    return c;
+}
+
+std::size_t PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof pmc;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+    if (pmc.PrivateUsage) return pmc.PrivateUsage;
+    std::size_t committed = 0;
+    MEMORY_BASIC_INFORMATION mbi;
+    for (ULONG_PTR address = 0; VirtualQuery(reinterpret_cast<LPCVOID>(address), &mbi, sizeof mbi) == sizeof mbi;) {
+        if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) committed += mbi.RegionSize;
+        const ULONG_PTR next = reinterpret_cast<ULONG_PTR>(mbi.BaseAddress) + mbi.RegionSize;
+        if (next <= address) break;
+        address = next;
+    }
+    return committed;
+}
+
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const auto& p : paths) size += p.size() + 1;
+    HGLOBAL mem = GlobalAlloc(GHND, size);
+    if (!mem) return nullptr;
+    auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+    df->pFiles = sizeof(DROPFILES);
+    df->fWide = FALSE;
+    char* out = reinterpret_cast<char*>(df) + sizeof(DROPFILES);
+    for (const auto& p : paths) {
+        memcpy(out, p.c_str(), p.size() + 1);
+        out += p.size() + 1;
+    }
+    GlobalUnlock(mem);
+    return static_cast<HDROP>(mem);
 }
 
 }  // namespace testutil

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <string>
@@ -61,5 +62,22 @@ struct ResourceCounts {
     DWORD handles, gdi, user;
 };
 ResourceCounts CurrentResources();
+
+// MD5 of `data` from the system's CryptoAPI, as 32 upper-case hex digits: a
+// reference independent of the program's own digest.
+std::string CryptoApiMd5(const std::string& data);
+// The counts of CurrentResources, taken one by one where the system's own
+// counters read zero (Wine answers GetProcessHandleCount and GetGuiResources
+// with 0): the kernel handles from the system's handle list, the GDI objects
+// by probing the handle table, the USER objects as this process's windows.
+ResourceCounts LiveResources();
+// Private bytes of this process: PROCESS_MEMORY_COUNTERS_EX.PrivateUsage, or
+// where that reads zero (Wine), the committed private pages of the address
+// space.
+std::size_t PrivateBytes();
+
+// A real drop handle holding `paths`, as the shell builds it for WM_DROPFILES;
+// the window that receives it releases it.
+HDROP MakeDrop(const std::vector<std::string>& paths);
 
 }  // namespace testutil

@@ -233,6 +233,26 @@ TEST(FileInfo, WritesTimesWithinTheirRange) {
     EXPECT_FALSE(SetFileTimes(dir.Path("missing"), -1.0, -1.0, Local(2020, 2, 29, 12, 0, 0)));
 }
 
+TEST(FileInfo, ReleasesTheIconsItReplaces) {
+    TempDir dir;
+    const std::string a = dir.Write("a.txt", "a");
+    TdcFileInfo info;
+    info.SetFILENAME(a);
+    const HICON large = info.LargeIcon().Handle();
+    const HICON small = info.SmallIcon().Handle();
+    ICONINFO ii{};
+    ASSERT_TRUE(GetIconInfo(large, &ii));
+    DeleteObject(ii.hbmColor);
+    DeleteObject(ii.hbmMask);
+    info.SetFILENAME(dir.Path("missing"));  // new icons replace the old ones
+    EXPECT_FALSE(GetIconInfo(large, &ii)) << "the replaced large icon is destroyed";
+    EXPECT_FALSE(GetIconInfo(small, &ii)) << "the replaced small icon is destroyed";
+    const HICON defaultLarge = info.LargeIcon().Handle();
+    info.SetFILENAME("");
+    EXPECT_TRUE(info.LargeIcon().Empty());
+    EXPECT_FALSE(GetIconInfo(defaultLarge, &ii)) << "emptying destroys the icon";
+}
+
 TEST(FileInfo, ReleasesEveryIconHandle) {
     TempDir dir;
     const std::string a = dir.Write("a.txt", "a");
@@ -240,11 +260,11 @@ TEST(FileInfo, ReleasesEveryIconHandle) {
     TdcFileInfo info;
     info.SetFILENAME(a);
     info.SetFILENAME(b);
-    const testutil::ResourceCounts before = testutil::CurrentResources();
+    const testutil::ResourceCounts before = testutil::LiveResources();
     for (int i = 0; i < 300; ++i) {
         info.SetFILENAME(i % 3 == 0 ? dir.Path("missing") : i % 2 ? a : b);
     }
-    const testutil::ResourceCounts after = testutil::CurrentResources();
+    const testutil::ResourceCounts after = testutil::LiveResources();
     EXPECT_LE(after.gdi, before.gdi + 4);
     EXPECT_LE(after.user, before.user + 4);
     EXPECT_LE(after.handles, before.handles + 4);

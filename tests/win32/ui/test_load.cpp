@@ -21,23 +21,6 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 const char kLoadFailure[] = "No Version Information for this File";
 
-// A real drop handle, as the shell builds it; the window releases it.
-HDROP MakeDrop(const std::vector<std::string>& paths) {
-    size_t size = sizeof(DROPFILES) + 1;
-    for (const auto& p : paths) size += p.size() + 1;
-    HGLOBAL mem = GlobalAlloc(GHND, size);
-    auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
-    df->pFiles = sizeof(DROPFILES);
-    df->fWide = FALSE;
-    char* out = reinterpret_cast<char*>(df) + sizeof(DROPFILES);
-    for (const auto& p : paths) {
-        memcpy(out, p.c_str(), p.size() + 1);
-        out += p.size() + 1;
-    }
-    GlobalUnlock(mem);
-    return static_cast<HDROP>(mem);
-}
-
 // Holds a file open for writing, which keeps the digest from opening it.
 ui::UniqueFile HoldForWriting(const std::string& path) {
     return ui::UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -58,7 +41,7 @@ protected:
         for (unsigned char c : chars) SendMessageA(form->Control(edt1), WM_CHAR, c, 1);
     }
     void Drop(const std::vector<std::string>& paths) {
-        SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
+        SendMessageA(form->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(testutil::MakeDrop(paths)), 0);
     }
     bool ShowsFile(const std::string& size) { return form->Text(edt4) == size && !form->Text(edt18).empty(); }
 
@@ -294,13 +277,13 @@ TEST_F(Load, TimesAtMidnightShowTheDateAlone) {
 TEST_F(Load, IconAndGdiObjectsStayFlatOverManyLoads) {
     form->SetText(edt1, a);
     form->SetText(edt1, b);
-    const testutil::ResourceCounts before = testutil::CurrentResources();
+    const testutil::ResourceCounts before = testutil::LiveResources();
     for (int i = 0; i < 200; ++i) {
         form->SetText(edt1, i % 2 ? a : b);
         if (i % 20 == 0) form->image8Click();
         if (i % 25 == 0) Drop({a, b});
     }
-    const testutil::ResourceCounts after = testutil::CurrentResources();
+    const testutil::ResourceCounts after = testutil::LiveResources();
     EXPECT_LE(after.gdi, before.gdi + 4);
     EXPECT_LE(after.user, before.user + 4);
     EXPECT_LE(after.handles, before.handles + 4);

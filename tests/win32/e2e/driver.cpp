@@ -1,0 +1,144 @@
+#include "driver.h"
+
+#include <gtest/gtest.h>
+
+#include "app/frmMain_layout.h"
+#include "testutil.h"
+
+namespace e2e {
+
+namespace {
+
+struct WindowQuery {
+    DWORD pid;
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+    auto* q = reinterpret_cast<WindowQuery*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == q->pid && ClassOf(hwnd) == q->className) q->found.push_back(hwnd);
+    return TRUE;
+}
+
+struct ChildQuery {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindById(HWND hwnd, LPARAM param) {
+    auto* q = reinterpret_cast<ChildQuery*>(param);
+    if (GetDlgCtrlID(hwnd) != q->id) return TRUE;
+    q->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD pid, const char* className) {
+    WindowQuery q{pid, className, {}};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&q));
+    return q.found;
+}
+
+HWND FindChild(HWND parent, int id) {
+    ChildQuery q{id, nullptr};
+    if (parent) EnumChildWindows(parent, FindById, reinterpret_cast<LPARAM>(&q));
+    return q.found;
+}
+
+std::string ClassOf(HWND hwnd) {
+    char name[256];
+    const int n = GetClassNameA(hwnd, name, sizeof name);
+    return std::string(name, n > 0 ? n : 0);
+}
+
+std::string TextOf(HWND hwnd) {
+    char buf[4096];
+    DWORD_PTR length = 0;
+    if (!hwnd || !SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL,
+                                      kTimeoutMs, &length))
+        return std::string();
+    return std::string(buf, length < sizeof buf ? length : 0);
+}
+
+bool SetTextOf(HWND hwnd, const std::string& text) {
+    DWORD_PTR result = 0;
+    return hwnd && SendMessageTimeoutA(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL,
+                                       kTimeoutMs, &result) != 0;
+}
+
+void ClickPicture(HWND picture) {
+    PostMessageA(picture, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    PostMessageA(picture, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+}
+
+void PressButton(HWND dialog, int buttonId) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
+Program::Program(const std::string& arguments) {
+    const std::string exe = testutil::WindowsPath(VANTREL_EXE);
+    std::string commandLine = "\"" + exe + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
+        return;
+    }
+    CloseHandle(pi.hThread);
+    process_.reset(pi.hProcess);
+    pid_ = pi.dwProcessId;
+}
+
+Program::~Program() {
+    if (!Started() || WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT) return;
+    ADD_FAILURE() << "the program was still running at the end of the test and had to be terminated";
+    TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), kTimeoutMs);
+}
+
+HWND Program::WaitForMainWindow() {
+    main_ = WaitForWindow("TForm1");
+    return main_;
+}
+
+HWND Program::WaitForWindow(const char* className, HWND owner, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND h : TopLevelWindows(pid_, className))
+                if (IsWindowVisible(h) && (!owner || GetWindow(h, GW_OWNER) == owner)) found = h;
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+bool Program::Checked(int id) const {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(Control(id), BM_GETCHECK, 0, 0, SMTO_NORMAL, kTimeoutMs, &state);
+    return state == BST_CHECKED;
+}
+
+DWORD Program::Exit() {
+    Click(image5);
+    return WaitForEnd();
+}
+
+DWORD Program::WaitForEnd(DWORD timeoutMs) {
+    DWORD code = STILL_ACTIVE;
+    if (!Started()) return code;
+    WaitUntil([&] { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }, timeoutMs);
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+}
+
+}  // namespace e2e
