@@ -318,7 +318,7 @@ void Form::ArrangeZOrder(HWND parent) {
     for (auto& c : controls_)
         if (GetParent(c->hwnd) == parent) order.push_back(c.get());
     auto rank = [](const ControlState* c) {
-        if (c->spec->tabOrder >= 0 && c->spec->kind != Kind::Panel) return 0;
+        if (c->spec->tabOrder >= 0) return 0;  // panels holding tab stops too
         return c->spec->kind == Kind::Frame ? 2 : 1;
     };
     std::vector<ControlState*> sorted(order.rbegin(), order.rend());
@@ -410,6 +410,25 @@ RECT Form::Bounds(int id) const {
     return rc;
 }
 
+namespace {
+
+// The first tab stop in z-order, looking into control parents (panels) as the
+// dialog manager does.
+HWND FirstTabStopIn(HWND parent) {
+    for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        const LONG style = GetWindowLongA(h, GWL_STYLE);
+        if (!(style & WS_VISIBLE) || (style & WS_DISABLED)) continue;
+        if (style & WS_TABSTOP) return h;
+        if (GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)
+            if (HWND inner = FirstTabStopIn(h)) return inner;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+HWND Form::FirstTabStop() const { return FirstTabStopIn(hwnd_); }
+
 void Form::OnEvent(int, Event) {}
 
 bool Form::PaintControl(int, HDC, const RECT&) { return false; }
@@ -466,7 +485,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             HWND focus = GetFocus();
             if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
         } else if (!HIWORD(wp)) {
-            HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+            HWND target = lastFocus_ && IsWindow(lastFocus_) ? lastFocus_ : FirstTabStop();
             if (target) SetFocus(target);
             return 0;
         }

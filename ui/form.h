@@ -93,6 +93,8 @@ public:
     void SetTextColor(int id, COLORREF color) { SetFontColor(id, color); }
 
     HFONT Font() const { return font_.get(); }
+    // The control that takes the focus first.
+    HWND FirstTabStop() const;
     void Show(int showCmd = SW_SHOW) { ShowWindow(hwnd_, showCmd); }
 
     // Shows the form modally: other top-level windows of the thread are

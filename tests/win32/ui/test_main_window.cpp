@@ -156,6 +156,17 @@ TEST_F(MainWindow, TabOrderRunsFromTheNameBoxThroughTheStoredOrder) {
     EXPECT_EQ(Ctl(edt1), h);  // and round again
 }
 
+TEST_F(MainWindow, TheNameBoxHasTheFocusWhenTheWindowIsActivated) {
+    form->Show(SW_SHOWNOACTIVATE);
+    EXPECT_EQ(Ctl(edt1), form->FirstTabStop());
+    SendMessageA(form->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(Ctl(edt1), GetFocus());
+    SetFocus(Ctl(edt5));
+    SendMessageA(form->Handle(), WM_ACTIVATE, WA_INACTIVE, 0);
+    SendMessageA(form->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(Ctl(edt5), GetFocus()) << "back where it was left";
+}
+
 TEST_F(MainWindow, ReadOnlyFieldsRefuseTypingPastingAndDeleting) {
     for (int id = edt2; id <= edt18; ++id) {
         SCOPED_TRACE(id);
