@@ -148,15 +148,8 @@ void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
     const UINT flags = DT_CENTER | DT_NOPREFIX | DT_WORDBREAK;
     const char* caption = "Vantrel 1.0";
 
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    ui::UniqueBitmap work(CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ui::UniqueBitmap work = ui::CreateDib32(w, h, &bits);
     ui::MemoryDC mem(CreateCompatibleDC(dc));
     if (!work || !bits || !mem) return;
     ui::SelectObj selBitmap(mem.get(), work.get());

@@ -46,15 +46,8 @@ SIZE TextExtent(HWND hwnd, HFONT font, const char* text) {
 // The region of the pixels that are not fully transparent when `picture` is
 // stretched to w x h.
 HRGN VisibleRegion(const Picture& picture, int w, int h) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueBitmap target(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueBitmap target = CreateDib32(w, h, &bits);
     if (!target || !bits) return nullptr;
     {
         MemoryDC dst(CreateCompatibleDC(nullptr));

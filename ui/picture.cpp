@@ -17,6 +17,20 @@ IWICImagingFactory* CreateFactory(ComPtr<IWICImagingFactory>& factory) {
 
 }  // namespace
 
+UniqueBitmap CreateDib32(int w, int h, void** bits) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    *bits = nullptr;
+    UniqueBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0));
+    if (!*bits) bmp.reset();
+    return bmp;
+}
+
 Picture Picture::FromMemory(const void* data, size_t size) {
     Picture pic;
     ComPtr<IWICImagingFactory> factory;
@@ -41,15 +55,9 @@ Picture Picture::FromMemory(const void* data, size_t size) {
     UINT w = 0, h = 0;
     if (FAILED(converter->GetSize(&w, &h)) || w == 0 || h == 0) return pic;
 
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = static_cast<LONG>(w);
-    bi.bmiHeader.biHeight = -static_cast<LONG>(h);  // top-down, as WIC delivers rows
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    UniqueBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    // Top-down, as WIC delivers the rows.
+    UniqueBitmap bmp = CreateDib32(static_cast<int>(w), static_cast<int>(h), &bits);
     if (!bmp || !bits) return pic;
     if (FAILED(converter->CopyPixels(nullptr, w * 4, w * h * 4, static_cast<BYTE*>(bits))))
         return pic;

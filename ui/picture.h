@@ -9,6 +9,10 @@
 
 namespace ui {
 
+// A 32-bit top-down DIB section of w x h pixels; *bits points at its first
+// row. Empty (and *bits null) on failure.
+UniqueBitmap CreateDib32(int w, int h, void** bits);
+
 // A decoded picture: a top-down 32-bit premultiplied BGRA DIB section.
 class Picture {
 public:

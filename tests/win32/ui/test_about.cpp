@@ -207,13 +207,10 @@ TEST_F(About, TheClosePictureNudgesLikeTheButtons) {
 TEST_F(About, TheTitleIsWhiteOverASoftShadowOnThePanel) {
     const RECT rc = about->Bounds(sLabelFX1);
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    HDC screen = GetDC(nullptr);
-    ui::MemoryDC dc(CreateCompatibleDC(screen));
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof bi.bmiHeader, w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    ui::MemoryDC dc(CreateCompatibleDC(nullptr));
     void* bits = nullptr;
-    ui::UniqueBitmap bmp(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ReleaseDC(nullptr, screen);
+    ui::UniqueBitmap bmp = ui::CreateDib32(w, h, &bits);
+    ASSERT_TRUE(bmp.valid());
     ui::SelectObj sel(dc.get(), bmp.get());
     RECT local{0, 0, w, h};
     ASSERT_TRUE(static_cast<ui::Form&>(*about).PaintControl(sLabelFX1, dc.get(), local));
