@@ -32,6 +32,10 @@ start)
     wineserver -w >/dev/null 2>&1 || true
   fi
   wineserver -p >/dev/null 2>&1 || true   # persistent: later wine starts are fast
+  # Start the desktop and services now, detached from any caller's output: a
+  # test runner waits for its pipes to close, and Wine's helper processes
+  # would otherwise inherit them and outlive the tests.
+  wineboot </dev/null >/dev/null 2>&1 || true
   echo "export DISPLAY='$DISPLAY' WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
   ;;
 stop)
