@@ -5,8 +5,9 @@
 // and posted messages stay queued until the read is over: no handler can start
 // inside a load. Once a load has been reading for longer than a short delay,
 // the cursor shows busy and the window's taskbar button shows the progress of
-// the current read; both go when the load ends. A load reads a file more than
-// once; reads that follow each other closely count as one load, so the busy
+// the current read; both go when the load ends. A load may read its file more
+// than once (the digest reads again when the checksum's pass could not serve
+// it); reads that follow each other closely count as one load, so the busy
 // display neither flickers nor waits the delay again between them.
 #pragma once
 
