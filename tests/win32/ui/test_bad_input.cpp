@@ -16,6 +16,7 @@
 #include "app/frmMain.h"
 #include "components/crc.h"
 #include "components/filereader.h"
+#include "mainform.h"
 #include "testutil.h"
 
 namespace {
@@ -147,8 +148,7 @@ enum class Outcome {
 class BadInput : public testing::Test {
 protected:
     void SetUp() override {
-        SelectedFileName.clear();
-        form = std::make_unique<TForm1>("vantrel.exe");
+        form = testutil::NewMainForm();
         reference = dir.Write("reference.txt", kReference);
         form->SetText(edt1, reference);
         ASSERT_EQ(testutil::CryptoApiMd5(kReference), form->Text(edt18));

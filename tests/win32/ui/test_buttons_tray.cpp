@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/frmMain.h"
+#include "mainform.h"
 #include "testutil.h"
 
 namespace {
@@ -16,8 +17,7 @@ constexpr int kButtons[] = {image4, image8, image7, image6, image5};
 class ButtonRow : public testing::Test {
 protected:
     void SetUp() override {
-        SelectedFileName.clear();
-        form = std::make_unique<TForm1>("vantrel.exe");
+        form = testutil::NewMainForm();
         form->Show(SW_SHOWNORMAL);
         testutil::Pump();
     }

@@ -11,6 +11,7 @@
 #include "app/datetimetext.h"
 #include "app/frmMain.h"
 #include "app/locale.h"
+#include "mainform.h"
 #include "testutil.h"
 
 namespace {
@@ -30,8 +31,7 @@ ui::UniqueFile HoldForWriting(const std::string& path) {
 class Load : public testing::Test {
 protected:
     void SetUp() override {
-        SelectedFileName.clear();
-        form = std::make_unique<TForm1>("vantrel.exe");
+        form = testutil::NewMainForm();
         a = dir.Write("alpha.txt", "alpha");
         b = dir.Write("beta.bin", std::string(300, 'b'));
     }

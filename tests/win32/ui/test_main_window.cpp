@@ -10,6 +10,7 @@
 
 #include "app/frmMain.h"
 #include "ui/errors.h"
+#include "mainform.h"
 #include "testutil.h"
 
 namespace {
@@ -17,8 +18,7 @@ namespace {
 class MainWindow : public testing::Test {
 protected:
     void SetUp() override {
-        SelectedFileName.clear();
-        form = std::make_unique<TForm1>("vantrel.exe");
+        form = testutil::NewMainForm();
     }
     void TearDown() override { form.reset(); }
 

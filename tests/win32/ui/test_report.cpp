@@ -10,6 +10,7 @@
 #include "app/frmMain.h"
 #include "app/locale.h"
 #include "app/report.h"
+#include "mainform.h"
 #include "testutil.h"
 
 namespace {
@@ -36,8 +37,7 @@ std::vector<std::string> SplitLines(const std::string& text) {
 class Report : public testing::Test {
 protected:
     void SetUp() override {
-        SelectedFileName.clear();
-        form = std::make_unique<TForm1>("vantrel.exe");
+        form = testutil::NewMainForm();
         form->dlg1.OnExecute = [this](ui::TSaveDialog& dlg, HWND) {
             ++dialogs;
             proposed = dlg.FileName;

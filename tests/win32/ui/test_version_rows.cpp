@@ -10,6 +10,7 @@
 
 #include "app/frmMain.h"
 #include "tests/fixtures/fixture_values.h"
+#include "mainform.h"
 #include "testutil.h"
 
 namespace {
@@ -43,8 +44,7 @@ void PrintTo(const RowsCase& c, std::ostream* os) { *os << c.fixture; }
 class VersionRows : public testing::TestWithParam<RowsCase> {
 protected:
     void SetUp() override {
-        SelectedFileName.clear();
-        form = std::make_unique<TForm1>("vantrel.exe");
+        form = testutil::NewMainForm();
     }
     void TearDown() override { form.reset(); }
 
@@ -99,8 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
 class VersionRowsFailure : public testing::Test {
 protected:
     void SetUp() override {
-        SelectedFileName.clear();
-        form = std::make_unique<TForm1>("vantrel.exe");
+        form = testutil::NewMainForm();
     }
     void TearDown() override { form.reset(); }
 

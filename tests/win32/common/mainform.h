@@ -1,0 +1,16 @@
+// The main window as the tests start it: no file named on the command line,
+// nothing selected.
+#pragma once
+
+#include <memory>
+
+#include "app/frmMain.h"
+
+namespace testutil {
+
+inline std::unique_ptr<TForm1> NewMainForm() {
+    SelectedFileName.clear();
+    return std::make_unique<TForm1>("vantrel.exe");
+}
+
+}  // namespace testutil
