@@ -96,17 +96,10 @@ void TAboutBox::OnEvent(int id, ui::Event event) {
 
 void TAboutBox::image3Click() { CloseModal(); }
 
-void TAboutBox::image3MouseEnter() {
-    const RECT rc = Bounds(aboutImage3);
-    SetPosition(aboutImage3, rc.left + 2, rc.top + 2);
-    SetCursor(aboutImage3, LoadCursor(nullptr, IDC_HAND));
-}
+// The same nudge as the main window's button pictures.
+void TAboutBox::image3MouseEnter() { Nudge(aboutImage3, 2, LoadCursor(nullptr, IDC_HAND)); }
 
-void TAboutBox::image3MouseLeave() {
-    const RECT rc = Bounds(aboutImage3);
-    SetPosition(aboutImage3, rc.left - 2, rc.top - 2);
-    SetCursor(aboutImage3, LoadCursor(nullptr, IDC_ARROW));
-}
+void TAboutBox::image3MouseLeave() { Nudge(aboutImage3, -2, LoadCursor(nullptr, IDC_ARROW)); }
 
 void TAboutBox::CommentsClick() { openAddress(ui::Application().Handle(), "Open", kAddress); }
 

@@ -268,19 +268,9 @@ void TForm1::trycn1Click() {
 
 void TForm1::trycn1MouseMove(int, int) { trycn1Click(); }
 
-void TForm1::MoveButton(int image) {
-    RECT rc = Bounds(image);
-    SetPosition(image, rc.left + 2, rc.top);
-    SetPosition(image, rc.left + 2, rc.top + 2);
-    SetCursor(image, LoadCursor(nullptr, IDC_HAND));
-}
+void TForm1::MoveButton(int image) { Nudge(image, 2, LoadCursor(nullptr, IDC_HAND)); }
 
-void TForm1::MoveButtonBack(int image) {
-    RECT rc = Bounds(image);
-    SetPosition(image, rc.left - 2, rc.top);
-    SetPosition(image, rc.left - 2, rc.top - 2);
-    SetCursor(image, LoadCursor(nullptr, IDC_ARROW));
-}
+void TForm1::MoveButtonBack(int image) { Nudge(image, -2, LoadCursor(nullptr, IDC_ARROW)); }
 
 void TForm1::Browse() {
     const std::string text = Text(edt1);

@@ -12,6 +12,24 @@ void TrackLeave(HWND hwnd) {
     TrackMouseEvent(&tme);
 }
 
+// The mouse moved over a control: its enter event once per visit, then its
+// move event.
+void MouseMoved(ControlState* s, HWND hwnd) {
+    if (!s->hover) {
+        s->hover = true;
+        TrackLeave(hwnd);
+        s->form->Dispatch(s, Event::MouseEnter);
+    }
+    s->form->Dispatch(s, Event::MouseMove);
+}
+
+// The mouse left a control: its leave event once per visit.
+void MouseLeft(ControlState* s) {
+    if (!s->hover) return;
+    s->hover = false;
+    s->form->Dispatch(s, Event::MouseLeave);
+}
+
 // Fills with the colour of whatever the control stands on.
 void PaintParentBackground(HWND hwnd, HDC dc, const RECT& rc) {
     HWND parent = GetParent(hwnd);
@@ -151,20 +169,12 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         break;
     case WM_MOUSEMOVE:
         if (kind == Kind::PictureButton || kind == Kind::Picture) {
-            if (!s->hover) {
-                s->hover = true;
-                TrackLeave(hwnd);
-                s->form->Dispatch(s, Event::MouseEnter);
-            }
-            s->form->Dispatch(s, Event::MouseMove);
+            MouseMoved(s, hwnd);
             return 0;
         }
         break;
     case WM_MOUSELEAVE:
-        if (s->hover) {
-            s->hover = false;
-            s->form->Dispatch(s, Event::MouseLeave);
-        }
+        MouseLeft(s);
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -232,16 +242,10 @@ LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
         case WM_NCHITTEST:
             return HTCLIENT;  // a static control is otherwise transparent to the mouse
         case WM_MOUSEMOVE:
-            if (!s->hover) {
-                s->hover = true;
-                TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, hwnd, 0};
-                TrackMouseEvent(&tme);
-            }
-            s->form->Dispatch(s, Event::MouseMove);
+            MouseMoved(s, hwnd);
             return 0;
         case WM_MOUSELEAVE:
-            s->hover = false;
-            s->form->Dispatch(s, Event::MouseLeave);
+            MouseLeft(s);
             return 0;
         case WM_SETCURSOR:
             if (s->cursor) {

@@ -394,6 +394,13 @@ void Form::SetPosition(int id, int left, int top) {
         SetWindowPos(h, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::Nudge(int id, int delta, HCURSOR cursor) {
+    const RECT rc = Bounds(id);
+    SetPosition(id, rc.left + delta, rc.top);
+    SetPosition(id, rc.left + delta, rc.top + delta);
+    SetCursor(id, cursor);
+}
+
 RECT Form::Bounds(int id) const {
     RECT rc{};
     HWND h = Control(id);

@@ -89,6 +89,9 @@ public:
     void SetCursor(int id, HCURSOR cursor);
     // Moves a control, keeping its size.
     void SetPosition(int id, int left, int top);
+    // The hover nudge of a picture: Left += delta, then Top += delta, then
+    // the control's cursor := cursor.
+    void Nudge(int id, int delta, HCURSOR cursor);
     RECT Bounds(int id) const;  // in the parent's coordinates
     void SetTextColor(int id, COLORREF color) { SetFontColor(id, color); }
 
