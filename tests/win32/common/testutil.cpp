@@ -107,6 +107,11 @@ MessageBoxRecorder::~MessageBoxRecorder() { ui::Application().SetMessageBoxHook(
 const std::vector<ShownBox>& MessageBoxRecorder::boxes() const { return Boxes(); }
 void MessageBoxRecorder::clear() { Boxes().clear(); }
 
+HANDLE OpenForWriting(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                       nullptr);
+}
+
 std::string WindowsPath(const std::string& path) {
     std::string p = path;
     for (char& c : p)

@@ -53,6 +53,10 @@ public:
     void clear();
 };
 
+// Opens `path` for writing, sharing reading and writing, as another program
+// holding it open would; a file so held cannot be opened for the digest.
+HANDLE OpenForWriting(const std::string& path);
+
 // A Windows path for a path of the build tree, which may be a Unix path.
 std::string WindowsPath(const std::string& path);
 // Text of a window.

@@ -232,8 +232,7 @@ TEST_F(ProgramFromOutside, AFailedLoadAtStartIsShownBeforeTheWindow) {
     const std::string data = "held elsewhere";
     const std::string path = dir.Write("held.txt", data);
     // Another writer keeps the digest from opening the file.
-    ui::UniqueFile writer(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
+    ui::UniqueFile writer(testutil::OpenForWriting(path));
     ASSERT_TRUE(writer.valid());
     Program program("\"" + path + "\"");
     HWND box = program.WaitForWindow(kDialogClass);

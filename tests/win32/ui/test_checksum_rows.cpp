@@ -85,8 +85,7 @@ TEST_F(ChecksumRows, ADigestThatCannotBeComputedLeavesNoOldDigest) {
     Load(first);
     ASSERT_EQ(Md5Text("first file"), form.Text(edt18));
 
-    ui::UniqueFile writer(CreateFileA(busy.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
+    ui::UniqueFile writer(testutil::OpenForWriting(busy));
     ASSERT_TRUE(writer);
     Load(busy);
 
@@ -205,8 +204,7 @@ TEST_F(BusyWindow, AFileChangedDuringTheChecksumIsDigestedAgain) {
     SlowReads reads(form.Handle(), 5000, 0);
     reads.onEnd = [&] {
         if (reads.reads != 1) return;
-        ui::UniqueFile w(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, 0, nullptr));
+        ui::UniqueFile w(testutil::OpenForWriting(path));
         DWORD written = 0;
         WriteFile(w.get(), changed.data(), static_cast<DWORD>(changed.size()), &written, nullptr);
     };

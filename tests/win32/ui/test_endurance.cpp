@@ -40,8 +40,7 @@ TEST(Endurance, AThousandLoadsClearsAndDropsLeaveResourcesFlat) {
     const std::string program = dir.Path("versioned.exe");
     ASSERT_TRUE(CopyFileA(testutil::WindowsPath(VANTREL_EXE).c_str(), program.c_str(), FALSE));
     const std::string held = dir.Write("held.txt", "held by a writer");
-    ui::UniqueFile writer(CreateFileA(held.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
+    ui::UniqueFile writer(testutil::OpenForWriting(held));
     ASSERT_TRUE(writer.valid());
     const std::string missing = dir.Path("missing.txt");
 

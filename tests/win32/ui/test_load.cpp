@@ -22,12 +22,6 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 const char kLoadFailure[] = "No Version Information for this File";
 
-// Holds a file open for writing, which keeps the digest from opening it.
-ui::UniqueFile HoldForWriting(const std::string& path) {
-    return ui::UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
-}
-
 class Load : public testing::Test {
 protected:
     void SetUp() override {
@@ -205,7 +199,7 @@ TEST_F(Load, ConfirmingTheShownPathLoadsNothingAgain) {
 
 TEST_F(Load, DroppingSeveralFilesLoadsEachAndEndsWithTheLast) {
     const std::string c = dir.Write("gamma.txt", "gamma!");
-    ui::UniqueFile held = HoldForWriting(b);  // the second one fails its digest
+    ui::UniqueFile held(testutil::OpenForWriting(b));  // the second one fails its digest
     Drop({a, b, c});
     ASSERT_EQ(1u, boxes.boxes().size());
     EXPECT_EQ(kLoadFailure, boxes.boxes()[0].text);
@@ -238,7 +232,7 @@ TEST_F(Load, AFailedLoadEmptiesWhatItDidNotRewrite) {
     form->SetText(edt1, b);
     const std::string oldDigest = form->Text(edt18);
     ASSERT_EQ(32u, oldDigest.size());
-    ui::UniqueFile held = HoldForWriting(a);
+    ui::UniqueFile held(testutil::OpenForWriting(a));
     form->SetText(edt1, a);
     ASSERT_EQ(1u, boxes.boxes().size());
     EXPECT_EQ(kLoadFailure, boxes.boxes()[0].text);

@@ -176,8 +176,7 @@ TEST_F(Report, AFolderThatDoesNotExistGivesTheIOError) {
 TEST_F(Report, ProposesTheComponentsDisplayNameEvenAfterAFailedLoad) {
     form->SetText(edt1, file);
     const std::string other = dir.Write("other.txt", "x");
-    ui::UniqueFile held(CreateFileA(other.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
+    ui::UniqueFile held(testutil::OpenForWriting(other));
     form->SetText(edt1, other);  // the digest fails
     boxes.clear();
     held.reset();
