@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/titleblur.h"
+#include "base/product.h"
 #include "resources/resource.h"
 #include "ui/application.h"
 
@@ -12,12 +13,14 @@ using ui::Kind;
 
 const char* const TAboutBox::kAddress = "https://vantrel.example.org/";
 
+using namespace About;
+
 namespace {
 
 constexpr COLORREF kBackground = RGB(192, 220, 192);
 
 const ui::FormSpec kAboutSpec = {
-    "TAboutBox", "Vantrel 1.0", 298, 287,
+    "TAboutBox", kProductTitle, 298, 287,
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
     kBackground, "MS Sans Serif", 11, 0,
 };
@@ -25,14 +28,14 @@ const ui::FormSpec kAboutSpec = {
 // clang-format off
 const ui::ControlSpec kAboutLayout[] = {
 //   id           name          kind              parent  left top  w    h    caption                              r/o    tab picture          bitmap
-    {aboutImage3, "image3",     Kind::Picture,    0,      128, 233, 48,  48,  "",                                  false, -1, IDP_ABOUT_CLOSE, false},
+    {image3,      "image3",     Kind::Picture,    0,      128, 233, 48,  48,  "",                                  false, -1, IDP_ABOUT_CLOSE, false},
     {Panel1,      "Panel1",     Kind::Panel,      0,      9,   8,   281, 218, "",                                  false, -1, 0,               false},
     {Copyright,   "Copyright",  Kind::Label,      Panel1, 3,   34,  273, 13,  "Written by the Vantrel developers", false, -1, 0,               false},
     {Comments,    "Comments",   Kind::LinkLabel,  Panel1, 3,   69,  273, 13,  "vantrel.example.org",               false, -1, 0,               false},
     {Image1,      "Image1",     Kind::Picture,    Panel1, 71,  95,  145, 105, "",                                  false, -1, IDB_ABOUT_LOGO,  true},
-    {sLabelFX1,   "sLabelFX1",  Kind::TitleLabel, Panel1, 3,   5,   273, 32,  "Vantrel 1.0",                       false, -1, 0,               false},
+    {sLabelFX1,   "sLabelFX1",  Kind::TitleLabel, Panel1, 3,   5,   273, 32,  kProductTitle,                       false, -1, 0,               false},
     {sLabel1,     "sLabel1",    Kind::Label,      Panel1, 3,   53,  273, 13,  "Display and Save File Properties",  false, -1, 0,               false},
-    {aboutImage4, "image4",     Kind::Decoration, Panel1, 59,  83,  168, 128, "",                                  false, -1, IDP_ABOUT_FRAME, false},
+    {image4,      "image4",     Kind::Decoration, Panel1, 59,  83,  168, 128, "",                                  false, -1, IDP_ABOUT_FRAME, false},
 };
 // clang-format on
 
@@ -73,35 +76,36 @@ void TAboutBox::Execute() {
     ShowModal();
 }
 
-void TAboutBox::OnEvent(int id, ui::Event event) {
-    using ui::Event;
-    switch (id) {
-    case aboutImage3:
-        if (event == Event::Click) image3Click();
-        else if (event == Event::MouseEnter) image3MouseEnter();
-        else if (event == Event::MouseLeave) image3MouseLeave();
-        break;
-    case Comments:
-        if (event == Event::Click) CommentsClick();
-        else if (event == Event::MouseMove) CommentsMouseMove();
-        else if (event == Event::MouseLeave) CommentsMouseLeave();
-        break;
-    case Image1:
-        if (event == Event::Click) Image1Click();
-        else if (event == Event::MouseMove) Image1MouseMove();
-        else if (event == Event::MouseLeave) Image1MouseLeave();
-        break;
-    }
-}
+namespace {
+
+using ui::Event;
+
+// clang-format off
+constexpr ui::EventRow<TAboutBox> kEvents[] = {
+    {image3,   Event::Click,      &TAboutBox::image3Click},        // close
+    {image3,   Event::MouseEnter, &TAboutBox::image3MouseEnter},
+    {image3,   Event::MouseLeave, &TAboutBox::image3MouseLeave},
+    {Comments, Event::Click,      &TAboutBox::CommentsClick},      // open the web address
+    {Comments, Event::MouseMove,  &TAboutBox::CommentsMouseMove},
+    {Comments, Event::MouseLeave, &TAboutBox::CommentsMouseLeave},
+    {Image1,   Event::Click,      &TAboutBox::Image1Click},        // open the web address
+    {Image1,   Event::MouseMove,  &TAboutBox::Image1MouseMove},
+    {Image1,   Event::MouseLeave, &TAboutBox::Image1MouseLeave},
+};
+// clang-format on
+
+}  // namespace
+
+void TAboutBox::OnEvent(int id, ui::Event event) { ui::DispatchEvent(*this, kEvents, id, event); }
 
 void TAboutBox::image3Click() { CloseModal(); }
 
 // The same nudge as the main window's button pictures.
-void TAboutBox::image3MouseEnter() { Nudge(aboutImage3, 2, LoadCursor(nullptr, IDC_HAND)); }
+void TAboutBox::image3MouseEnter() { Nudge(image3, 2, LoadCursor(nullptr, IDC_HAND)); }
 
-void TAboutBox::image3MouseLeave() { Nudge(aboutImage3, -2, LoadCursor(nullptr, IDC_ARROW)); }
+void TAboutBox::image3MouseLeave() { Nudge(image3, -2, LoadCursor(nullptr, IDC_ARROW)); }
 
-void TAboutBox::CommentsClick() { openAddress(ui::Application().Handle(), "Open", kAddress); }
+void TAboutBox::CommentsClick() { onOpenAddress(ui::Application().Handle(), "Open", kAddress); }
 
 void TAboutBox::CommentsMouseMove() {
     SetCursor(Comments, LoadCursor(nullptr, IDC_HAND));
@@ -113,7 +117,7 @@ void TAboutBox::CommentsMouseLeave() {
     SetFontColor(Comments, RGB(0, 0, 0));
 }
 
-void TAboutBox::Image1Click() { openAddress(ui::Application().Handle(), "Open", kAddress); }
+void TAboutBox::Image1Click() { onOpenAddress(ui::Application().Handle(), "Open", kAddress); }
 
 void TAboutBox::Image1MouseMove() { SetCursor(Image1, LoadCursor(nullptr, IDC_HAND)); }
 
@@ -122,7 +126,7 @@ void TAboutBox::Image1MouseLeave() { SetCursor(Image1, LoadCursor(nullptr, IDC_A
 bool TAboutBox::PaintControl(int id, HDC dc, const RECT& rc) {
     if (id == Panel1) {
         RECT inner = rc;
-        ui::UniqueBrush brush(CreateSolidBrush(kBackground));
+        base::UniqueBrush brush(CreateSolidBrush(kBackground));
         FillRect(dc, &inner, brush.get());
         DrawBevels(dc, rc, 2);
         return true;
@@ -139,14 +143,14 @@ void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     if (w <= 0 || h <= 0) return;
     const UINT flags = DT_CENTER | DT_NOPREFIX | DT_WORDBREAK;
-    const char* caption = "Vantrel 1.0";
+    const char* caption = kProductTitle;
 
     void* bits = nullptr;
-    ui::UniqueBitmap work = ui::CreateDib32(w, h, &bits);
-    ui::MemoryDC mem(CreateCompatibleDC(dc));
+    base::UniqueBitmap work = ui::CreateDib32(w, h, &bits);
+    base::MemoryDC mem(CreateCompatibleDC(dc));
     if (!work || !bits || !mem) return;
-    ui::SelectObj selBitmap(mem.get(), work.get());
-    ui::SelectObj selFont(mem.get(), titleFont_.get());
+    base::SelectObj selBitmap(mem.get(), work.get());
+    base::SelectObj selFont(mem.get(), titleFont_.get());
     auto* px = static_cast<std::uint32_t*>(bits);
 
     // 1. The caption in white on black, moved by the shadow distance.
@@ -161,7 +165,7 @@ void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
     for (size_t i = 0; i < covered.size(); ++i) covered[i] = static_cast<std::uint8_t>(px[i] & 0xFF);
     const std::vector<std::uint8_t> mask = BlurShadowMask(covered, w, h, 4);
     // 4. The background under the label, with the shadow blended in.
-    ui::UniqueBrush brush(CreateSolidBrush(kBackground));
+    base::UniqueBrush brush(CreateSolidBrush(kBackground));
     RECT all{0, 0, w, h};
     FillRect(mem.get(), &all, brush.get());
     GdiFlush();
@@ -172,7 +176,7 @@ void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
     BitBlt(dc, rc.left, rc.top, w, h, mem.get(), 0, 0, SRCCOPY);
     SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(255, 255, 255));
-    ui::SelectObj selTitle(dc, titleFont_.get());
+    base::SelectObj selTitle(dc, titleFont_.get());
     RECT text = rc;
     DrawTextA(dc, caption, -1, &text, flags);
 }

@@ -8,9 +8,20 @@
 
 #include "ui/form.h"
 
-enum AboutControlId {
-    aboutImage3 = 2001, Panel1, Copyright, Comments, Image1, sLabelFX1, sLabel1, aboutImage4,
+namespace About {
+
+enum : int {
+    image3 = 2001,  // close picture
+    Panel1,         // bevelled panel holding the rest
+    Copyright,      // credit line
+    Comments,       // web address as a text link
+    Image1,         // logo, a picture link to the same address
+    sLabelFX1,      // title with its shadow
+    sLabel1,        // description
+    image4,         // frame around the logo
 };
+
+}  // namespace About
 
 class TAboutBox : public ui::Form {
 public:
@@ -32,7 +43,7 @@ public:
     void Execute();
 
     // Hands a web address to the shell; replaceable so that tests can watch.
-    std::function<void(HWND owner, const char* verb, const char* address)> openAddress =
+    std::function<void(HWND owner, const char* verb, const char* address)> onOpenAddress =
         [](HWND owner, const char* verb, const char* address) {
             ShellExecuteA(owner, verb, address, nullptr, nullptr, SW_SHOWNORMAL);
         };
@@ -46,6 +57,6 @@ protected:
 private:
     void PaintTitle(HDC dc, const RECT& rc);
 
-    ui::UniqueFont titleFont_;
+    base::UniqueFont titleFont_;
     bool placed_ = false;
 };

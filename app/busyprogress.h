@@ -17,7 +17,7 @@
 #include <cstdint>
 
 #include "components/filereader.h"
-#include "ui/handles.h"
+#include "base/handles.h"
 
 class BusyProgress : public ReadProgress {
 public:
@@ -52,5 +52,5 @@ private:
     unsigned lastPermille_ = ~0u;
     HCURSOR previousCursor_ = nullptr;
     bool taskbarTried_ = false;
-    ui::ComPtr<ITaskbarList3> taskbar_;
+    base::ComPtr<ITaskbarList3> taskbar_;
 };

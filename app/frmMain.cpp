@@ -7,6 +7,7 @@
 
 #include "app/About.h"
 #include "app/datetimetext.h"
+#include "app/detailrows.h"
 #include "app/locale.h"
 #include "app/messages.h"
 #include "app/report.h"
@@ -16,6 +17,8 @@
 #include "components/names.h"
 #include "resources/resource.h"
 
+using namespace frmMain;
+
 std::string SelectedFileName;
 TAboutBox* AboutBox = nullptr;
 
@@ -23,13 +26,6 @@ namespace {
 
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
-
-// The rows of the refresh, in the order it writes them.
-constexpr int kRefreshRows[] = {
-    edt2, edt3, image2, image3, edt4, chk1, chk2, chk3, chk4, chk5, chk6, chk7, edt5, edt6, edt7,
-    edt8, edt9, edt19, edt10, edt11, edt12, edt13, edt14, edt15, edt16, edt17, edt18,
-};
-constexpr size_t kRowCount = sizeof kRefreshRows / sizeof kRefreshRows[0];
 
 // Check boxes in box order against their flags.
 constexpr TdcFileInfoAttribute kBoxFlags[7] = {
@@ -81,32 +77,35 @@ void TForm1::FormCreate(const std::string& commandLine) {
     }
 }
 
-void TForm1::OnEvent(int id, ui::Event event) {
-    using ui::Event;
-    switch (event) {
-    case Event::Change:
-        if (id == edt1) edt1Change();
-        break;
-    case Event::Browse:
-        if (id == edt1) Browse();
-        break;
-    case Event::Click:
-        if (id == image8) image8Click();
-        else if (id == image4) image4Click();
-        else if (id == image7) image7Click();
-        else if (id == image6) image6Click();
-        else if (id == image5) image5Click();
-        break;
-    case Event::MouseEnter:
-        if (id >= image4 && id <= image8) MoveButton(id);
-        break;
-    case Event::MouseLeave:
-        if (id >= image4 && id <= image8) MoveButtonBack(id);
-        break;
-    default:
-        break;
-    }
-}
+namespace {
+
+using ui::Event;
+
+// clang-format off
+constexpr ui::EventRow<TForm1> kEvents[] = {
+    {edt1,   Event::Change,     &TForm1::edt1Change},        // a load per change of the name
+    {edt1,   Event::Browse,     &TForm1::Browse},            // browse button, Alt+Down
+    {image4, Event::Click,      &TForm1::image4Click},       // Save
+    {image8, Event::Click,      &TForm1::image8Click},       // Clear
+    {image7, Event::Click,      &TForm1::image7Click},       // Tray
+    {image6, Event::Click,      &TForm1::image6Click},       // About
+    {image5, Event::Click,      &TForm1::image5Click},       // Exit
+    {image4, Event::MouseEnter, &TForm1::image4MouseEnter},
+    {image4, Event::MouseLeave, &TForm1::image4MouseLeave},
+    {image8, Event::MouseEnter, &TForm1::image8MouseEnter},
+    {image8, Event::MouseLeave, &TForm1::image8MouseLeave},
+    {image7, Event::MouseEnter, &TForm1::image7MouseEnter},
+    {image7, Event::MouseLeave, &TForm1::image7MouseLeave},
+    {image6, Event::MouseEnter, &TForm1::image6MouseEnter},
+    {image6, Event::MouseLeave, &TForm1::image6MouseLeave},
+    {image5, Event::MouseEnter, &TForm1::image5MouseEnter},
+    {image5, Event::MouseLeave, &TForm1::image5MouseLeave},
+};
+// clang-format on
+
+}  // namespace
+
+void TForm1::OnEvent(int id, ui::Event event) { ui::DispatchEvent(*this, kEvents, id, event); }
 
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
@@ -162,54 +161,58 @@ void TForm1::ShowLoadFailure() {
 }
 
 void TForm1::GetFileInfo() {
-    const DateTimeFormat& fmt = CurrentDateTimeFormat();
-    auto row = [this](auto&& write) {
-        write();
+    for (const DetailRow& row : kDetailRows) {
+        WriteRow(row.id);
         ++rowsWritten_;
-    };
-    row([&] { SetText(edt2, Finfo1.DisplayName()); });
-    row([&] { SetText(edt3, Finfo1.FileType()); });
-    row([&] { SetIcon(image2, Finfo1.LargeIcon().Copy()); });
-    row([&] { SetIcon(image3, Finfo1.SmallIcon().Copy()); });
-    row([&] { SetText(edt4, std::to_string(Finfo1.FileSize())); });
-    for (int i = 0; i < 7; ++i)
-        row([&] { SetChecked(chk1 + i, Finfo1.FileAttributes().Contains(kBoxFlags[i])); });
-    row([&] { SetText(edt5, DateTimeText(Finfo1.TimeCreated(), fmt)); });
-    row([&] { SetText(edt6, DateTimeText(Finfo1.TimeLastAccessed(), fmt)); });
-    row([&] { SetText(edt7, DateTimeText(Finfo1.TimeLastModified(), fmt)); });
-    row([&] { SetText(edt8, fver1.CompanyName()); });
-    row([&] { SetText(edt9, fver1.FileVersion()); });
-    row([&] { SetText(edt19, fver1.ProductVersion()); });
-    row([&] { SetText(edt10, fver1.FileDescription()); });
-    row([&] { SetText(edt11, fver1.LegalCopyright()); });
-    row([&] { SetText(edt12, fver1.LegalTrademark()); });
-    row([&] { SetText(edt13, fver1.LanguageName()); });
-    row([&] { SetText(edt14, fver1.Comments()); });
-    row([&] { SetText(edt15, fver1.OriginalFilename()); });
-    row([&] { SetText(edt16, fver1.InternalName()); });
-    row([&] { SetText(edt17, std::to_string(static_cast<unsigned long long>(dcflcrc1.CRC()))); });
-    row([&] { SetText(edt18, MD5(SelectedFileName)); });
+    }
+}
+
+void TForm1::WriteRow(int id) {
+    if (IsCheckBox(id)) {
+        SetChecked(id, Finfo1.FileAttributes().Contains(kBoxFlags[id - chk1]));
+        return;
+    }
+    const DateTimeFormat& fmt = CurrentDateTimeFormat();
+    switch (id) {
+    case edt2: SetText(id, Finfo1.DisplayName()); break;
+    case edt3: SetText(id, Finfo1.FileType()); break;
+    case image2: SetIcon(id, Finfo1.LargeIcon().Copy()); break;
+    case image3: SetIcon(id, Finfo1.SmallIcon().Copy()); break;
+    case edt4: SetText(id, std::to_string(Finfo1.FileSize())); break;
+    case edt5: SetText(id, DateTimeText(Finfo1.TimeCreated(), fmt)); break;
+    case edt6: SetText(id, DateTimeText(Finfo1.TimeLastAccessed(), fmt)); break;
+    case edt7: SetText(id, DateTimeText(Finfo1.TimeLastModified(), fmt)); break;
+    case edt8: SetText(id, fver1.CompanyName()); break;
+    case edt9: SetText(id, fver1.FileVersion()); break;
+    case edt19: SetText(id, fver1.ProductVersion()); break;
+    case edt10: SetText(id, fver1.FileDescription()); break;
+    case edt11: SetText(id, fver1.LegalCopyright()); break;
+    case edt12: SetText(id, fver1.LegalTrademark()); break;
+    case edt13: SetText(id, fver1.LanguageName()); break;
+    case edt14: SetText(id, fver1.Comments()); break;
+    case edt15: SetText(id, fver1.OriginalFilename()); break;
+    case edt16: SetText(id, fver1.InternalName()); break;
+    case edt17: SetText(id, std::to_string(static_cast<unsigned long long>(dcflcrc1.CRC()))); break;
+    case edt18: SetText(id, MD5(SelectedFileName)); break;
+    }
+}
+
+void TForm1::EmptyRow(int id) {
+    if (IsCheckBox(id)) SetChecked(id, false);
+    else if (IsIconPicture(id)) SetIcon(id, nullptr);
+    else SetText(id, "");
 }
 
 void TForm1::EmptyRowsFrom(size_t firstRow) {
-    for (size_t i = firstRow; i < kRowCount; ++i) {
-        const int id = kRefreshRows[i];
-        if (id >= chk1 && id <= chk7) SetChecked(id, false);
-        else if (id == image2 || id == image3) SetIcon(id, nullptr);
-        else SetText(id, "");
-    }
+    for (size_t i = firstRow; i < kDetailRowCount; ++i) EmptyRow(kDetailRows[i].id);
 }
 
 std::string TForm1::MD5(const std::string& fileName) { return FileMD5(fileName); }
 
 void TForm1::image8Click() {
     SetText(edt1, "");
-    for (int id : {edt2, edt3, edt4, edt5, edt6, edt7, edt8, edt9, edt10, edt11, edt12, edt13, edt14, edt15,
-                   edt16, edt17, edt18})
-        SetText(id, "");
-    for (int id = chk1; id <= chk7; ++id) SetChecked(id, false);
-    SetIcon(image2, nullptr);
-    SetIcon(image3, nullptr);
+    for (const DetailRow& row : kDetailRows)
+        if (row.cleared) EmptyRow(row.id);
     Finfo1.SetFILENAME("");
     fver1.SetFILENAME("");
 }
@@ -223,6 +226,10 @@ void TForm1::image4Click() {
     dlg1.FileName = Finfo1.DisplayName() + ".txt";
     if (!dlg1.Execute(Handle())) return;
 
+    WriteReportFile(dlg1.FileName, ReportLines(CurrentReport()));
+}
+
+ReportSource TForm1::CurrentReport() const {
     ReportSource src;
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -230,13 +237,13 @@ void TForm1::image4Click() {
     TryEncodeDate(now.wYear, now.wMonth, now.wDay, date);
     TryEncodeTime(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, time);
     src.generatedAt = DateTimeText(date + time, CurrentDateTimeFormat());
-    for (int i = 1; i <= 18; ++i) src.edt[i] = Text(edt1 + i - 1);
-    for (int i = 1; i <= 7; ++i) src.chk[i] = Checked(chk1 + i - 1);
-    WriteReportFile(dlg1.FileName, ReportLines(src));
+    for (int id = edt1; id <= edt18; ++id) src.edt[static_cast<size_t>(id - edt1 + 1)] = Text(id);
+    for (int id = chk1; id <= chk7; ++id) src.chk[static_cast<size_t>(id - chk1 + 1)] = Checked(id);
+    return src;
 }
 
 void TForm1::WMDROPFILES(HDROP drop) {
-    ui::UniqueDrop owner(drop);  // released on every path
+    base::UniqueDrop owner(drop);  // released on every path
     SelectedFileName.clear();
     Finfo1.SetFILENAME("");
     fver1.SetFILENAME("");
@@ -290,7 +297,7 @@ void TForm1::Browse() {
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrInitialDir = browseDir_.empty() ? nullptr : browseDir_.c_str();
     ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
-    const bool confirmed = openDialog(ofn);
+    const bool confirmed = onOpenDialog(ofn);
     HWND box = Control(edt1);
     if (IsWindowVisible(box) && IsWindowEnabled(box)) SetFocus(box);
     if (!confirmed) return;

@@ -12,6 +12,7 @@
 
 #include "app/busyprogress.h"
 #include "app/frmMain_layout.h"
+#include "app/report.h"
 #include "components/dcFileCRC.h"
 #include "components/dcFileInfo.h"
 #include "components/dcVersionInfo.h"
@@ -43,6 +44,16 @@ public:
     void GetFileInfo();
     void MoveButton(int image);
     void MoveButtonBack(int image);
+    void image4MouseEnter() { MoveButton(frmMain::image4); }
+    void image4MouseLeave() { MoveButtonBack(frmMain::image4); }
+    void image5MouseEnter() { MoveButton(frmMain::image5); }
+    void image5MouseLeave() { MoveButtonBack(frmMain::image5); }
+    void image6MouseEnter() { MoveButton(frmMain::image6); }
+    void image6MouseLeave() { MoveButtonBack(frmMain::image6); }
+    void image7MouseEnter() { MoveButton(frmMain::image7); }
+    void image7MouseLeave() { MoveButtonBack(frmMain::image7); }
+    void image8MouseEnter() { MoveButton(frmMain::image8); }
+    void image8MouseLeave() { MoveButtonBack(frmMain::image8); }
     void WMDROPFILES(HDROP drop);
     void FormCreate(const std::string& commandLine);
     void trycn1Click();
@@ -55,11 +66,14 @@ public:
     // MD5 digest of a file as 32 upper-case hex digits; raises when the file
     // cannot be opened.
     std::string MD5(const std::string& fileName);
+    // What the window shows now, as the report copies it, stamped with the
+    // current local time.
+    ReportSource CurrentReport() const;
     // The browse steps of the name box.
     void Browse();
 
     // The system dialogs, replaceable so that tests can answer them.
-    std::function<bool(OPENFILENAMEA&)> openDialog = [](OPENFILENAMEA& ofn) {
+    std::function<bool(OPENFILENAMEA&)> onOpenDialog = [](OPENFILENAMEA& ofn) {
         return GetOpenFileNameA(&ofn) != FALSE;
     };
     // What the browse dialog starts with next time.
@@ -71,6 +85,8 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+    void WriteRow(int id);
+    void EmptyRow(int id);
     void EmptyRowsFrom(size_t firstRow);
     void ShowLoadFailure();
 

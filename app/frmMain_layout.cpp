@@ -1,11 +1,13 @@
 #include "app/frmMain_layout.h"
 
+#include "base/product.h"
 #include "resources/resource.h"
 
 using ui::Kind;
+using namespace frmMain;
 
 const ui::FormSpec kMainFormSpec = {
-    "TForm1", "Vantrel 1.0",
+    "TForm1", kProductTitle,
     405, 560,                                              // client area
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,  // fixed, no maximise
     WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,

@@ -1,6 +1,6 @@
-// The locale settings behind the date-time text and the decimal separator:
-// read from the thread's locale at start-up and again from the user's default
-// locale when the system announces a change of its settings.
+// The locale settings behind the date-time text: read from the thread's locale
+// at start-up and again from the user's default locale when the system
+// announces a change of its settings (the decimal separator with them).
 #pragma once
 
 #include <windows.h>
@@ -9,10 +9,8 @@
 
 // Reads the date and time settings of `locale`; defaults where it gives none.
 DateTimeFormat ReadDateTimeFormat(LCID locale);
-char ReadDecimalSeparator(LCID locale);
 
 // The settings in force.
 const DateTimeFormat& CurrentDateTimeFormat();
-char CurrentDecimalSeparator();
 // Reads them again (WM_WININICHANGE): from the user's default locale.
 void ReloadFormatSettings();

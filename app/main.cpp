@@ -7,14 +7,15 @@
 #include "app/About.h"
 #include "app/frmMain.h"
 #include "ui/application.h"
-#include "ui/handles.h"
+#include "base/handles.h"
+#include "base/product.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCmd) {
-    ui::OleApartment ole;  // before any window: the shell queries rely on it
+    base::OleApartment ole;  // before any window: the shell queries rely on it
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     ui::TApplication& app = ui::Application();
-    app.SetTitle("Vantrel 1.0");
+    app.SetTitle(kProductTitle);
     try {
         TForm1 form1;
         TAboutBox aboutBox(form1.Handle());

@@ -1,33 +1,6 @@
 #include "app/messages.h"
 
-#include <cstdint>
-
 #include "components/names.h"
-
-std::string WithFullStop(const std::string& message) {
-    // Codes are compared as bytes of the code page, so a message ending in a
-    // letter beyond ASCII gets its full stop as well.
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
-        return message + ".";
-    }
-    return message;
-}
-
-std::string IOErrorMessage(unsigned long code) {
-    switch (code) {
-        case 2: return "File not found";
-        case 3: return "Invalid filename";
-        case 4: return "Too many open files";
-        case 5: return "File access denied";
-        case 100: return "Read beyond end of file";
-        case 101: return "Disk full";
-        case 106: return "Invalid numeric input";
-        default:
-            // The code is shown as the signed 32-bit number that "%d" makes of it.
-            return "I/O error " +
-                   std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(code)));
-    }
-}
 
 bool IsValidFileName(const std::string& text) {
     return !text.empty() && text.find_first_of("<>\"|*?/") == std::string::npos;
@@ -47,15 +20,4 @@ BrowsePreset BrowsePresetFor(const std::string& text,
     const std::string name = ExtractFileName(text);
     if (!name.empty() && IsValidFileName(name)) preset.fileName = text;
     return preset;
-}
-
-std::string CannotOpenFileMessage(const std::string& fullPath, const std::string& systemText) {
-    // System texts end in a full stop and a line break; the message supplies
-    // its own punctuation.
-    std::string reason = systemText;
-    while (!reason.empty() &&
-           (static_cast<unsigned char>(reason.back()) <= ' ' || reason.back() == '.')) {
-        reason.pop_back();
-    }
-    return "Cannot open file \"" + fullPath + "\". " + reason;
 }

@@ -1,15 +1,8 @@
-// Message and name rules of the main window that need no operating system.
+// Name rules of the main window's browse step that need no operating system.
 #pragma once
 
 #include <functional>
 #include <string>
-
-// The text the program-wide failure display shows: a full stop is appended
-// when the message is not empty and its last character's code is above 46.
-std::string WithFullStop(const std::string& message);
-
-// The I/O error text for a Windows error code of a failed report write.
-std::string IOErrorMessage(unsigned long code);
 
 // Presets of the browse dialog taken from the name box's text.
 struct BrowsePreset {
@@ -24,7 +17,3 @@ bool IsValidFileName(const std::string& text);
 // when its name part is not empty.
 BrowsePreset BrowsePresetFor(const std::string& text,
                              const std::function<bool(const std::string&)>& directoryExists);
-
-// "Cannot open file "<path>". <reason>" with the system text trimmed: trailing
-// characters up to and including the last space run and trailing periods go.
-std::string CannotOpenFileMessage(const std::string& fullPath, const std::string& systemText);

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "ui/errors.h"
-#include "ui/handles.h"
+#include "base/errors.h"
+#include "base/handles.h"
 
 void WriteReportFile(const std::string& path, const std::vector<std::string>& lines) {
     // Windows refuses to replace a read-only file, and with CREATE_ALWAYS and
@@ -13,16 +13,16 @@ void WriteReportFile(const std::string& path, const std::vector<std::string>& li
     const DWORD existing = GetFileAttributesA(path.c_str());
     const DWORD protectedBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY) && (existing & protectedBits))
-        throw ui::EInOutError(ERROR_ACCESS_DENIED);
-    ui::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+        throw base::EInOutError(ERROR_ACCESS_DENIED);
+    base::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw ui::EInOutError(GetLastError());
+    if (!file) throw base::EInOutError(GetLastError());
     for (const std::string& line : lines) {
         const std::string bytes = line + "\r\n";
         DWORD written = 0;
         if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-            throw ui::EInOutError(GetLastError());
-        if (written != bytes.size()) throw ui::EInOutError(101);  // "Disk full"
+            throw base::EInOutError(GetLastError());
+        if (written != bytes.size()) throw base::EInOutError(101);  // "Disk full"
     }
-    if (!CloseHandle(file.release())) throw ui::EInOutError(GetLastError());
+    if (!CloseHandle(file.release())) throw base::EInOutError(GetLastError());
 }

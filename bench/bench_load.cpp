@@ -22,14 +22,18 @@
 #include "components/dcCRC.h"
 #include "components/filemd5.h"
 #include "ui/application.h"
-#include "ui/handles.h"
+#include "base/handles.h"
+#include "base/messagebox.h"
+#include "base/product.h"
+
+using namespace frmMain;
 
 namespace {
 
 int g_boxes = 0;
 
-int CountBox(HWND, const char* text, const char*, UINT) {
-    std::fprintf(stderr, "message box: %s\n", text);
+int CountBox(HWND, const std::string& text, const std::string&, UINT) {
+    std::fprintf(stderr, "message box: %s\n", text.c_str());
     ++g_boxes;
     return IDOK;
 }
@@ -52,7 +56,7 @@ std::string SmallFile() {
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     const std::string path = std::string(dir) + "vantrel-bench-small.txt";
-    ui::UniqueFile f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    base::UniqueFile f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     DWORD written = 0;
     if (f) WriteFile(f.get(), "small", 5, &written, nullptr);
     return path;
@@ -122,11 +126,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string mode = argv[1], path = argv[2];
-    ui::OleApartment ole;
+    base::OleApartment ole;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    ui::Application().SetTitle("Vantrel 1.0");
-    ui::Application().SetMessageBoxHook(CountBox);
+    ui::Application().SetTitle(kProductTitle);
+    base::onMessageBox = CountBox;
     TForm1 form("vantrel.exe");
     if (mode == "memory") return WeighLoad(form, path);
     return TimeLoads(form, path, argc > 3 ? std::atoi(argv[3]) : 3);

@@ -6,11 +6,11 @@
 #include "components/filemd5.h"
 #include "components/filereader.h"
 #include "components/md5.h"
-#include "ui/handles.h"
+#include "base/handles.h"
 
 std::uint32_t FileCRC(const std::string& fileName, TdcFileCRCMethod method) {
     if (!FileExists(fileName)) return 0;
-    ui::UniqueFile file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    base::UniqueFile file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;
     std::uint32_t crc = CRCInitialValue(method);

@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "components/dcUtils.h"
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace {
 
@@ -32,19 +32,9 @@ DWORD TdcFileInfoAttributes::ToWindows() const {
     return value;
 }
 
-TdcFileInfo::TdcFileInfo() : largeIcon_(new ui::TIcon), smallIcon_(nullptr) {
-    try {
-        smallIcon_ = new ui::TIcon;
-    } catch (...) {
-        delete largeIcon_;
-        throw;
-    }
-}
+TdcFileInfo::TdcFileInfo() : largeIcon_(new base::TIcon), smallIcon_(new base::TIcon) {}
 
-TdcFileInfo::~TdcFileInfo() {
-    delete smallIcon_;
-    delete largeIcon_;
-}
+TdcFileInfo::~TdcFileInfo() = default;
 
 void TdcFileInfo::ClearResults() {
     displayName_.clear();
@@ -71,7 +61,7 @@ bool TdcFileInfo::ReadInfo() {
     }
     WIN32_FIND_DATAA fd{};
     {
-        ui::UniqueFind find(FindFirstFileA(fileName_.c_str(), &fd));
+        base::UniqueFind find(FindFirstFileA(fileName_.c_str(), &fd));
         if (!find) {
             ExtractShellIcons(0, *largeIcon_, *smallIcon_);
             return false;
@@ -122,7 +112,7 @@ void TdcFileInfo::SetTimeLastModified(TDateTime value) {
 }
 
 bool SetFileTimes(const std::string& fileName, TDateTime created, TDateTime accessed, TDateTime modified) {
-    ui::UniqueFile file(CreateFileA(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    base::UniqueFile file(CreateFileA(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     FILETIME times[3];

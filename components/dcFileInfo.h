@@ -8,11 +8,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "components/datetime.h"
 #include "components/umdcComponent.h"
-#include "ui/picture.h"
+#include "base/handles.h"
 
 enum TdcFileInfoAttribute : std::uint8_t {
     fiaArchive = 0, fiaHidden, fiaReadOnly, fiaSystem, fiaDirectory, fiaTemporary, fiaCompressed, fiaOffline,
@@ -45,8 +46,8 @@ public:
     const std::string& FILENAME() const { return fileName_; }
     std::int64_t FileSize() const { return fileSize_; }
     TdcFileInfoAttributes FileAttributes() const { return attributes_; }
-    ui::TIcon& LargeIcon() const { return *largeIcon_; }
-    ui::TIcon& SmallIcon() const { return *smallIcon_; }
+    base::TIcon& LargeIcon() const { return *largeIcon_; }
+    base::TIcon& SmallIcon() const { return *smallIcon_; }
     std::int32_t SysImageIndex() const { return sysImageIndex_; }
     TDateTime TimeCreated() const { return timeCreated_; }
     TDateTime TimeLastAccessed() const { return timeLastAccessed_; }
@@ -74,8 +75,9 @@ private:
     std::string fileName_;
     std::int64_t fileSize_ = 0;
     TdcFileInfoAttributes attributes_;
-    ui::TIcon* largeIcon_;
-    ui::TIcon* smallIcon_;
+    // The icon objects live as long as the component; only their handles change.
+    std::unique_ptr<base::TIcon> largeIcon_;
+    std::unique_ptr<base::TIcon> smallIcon_;
     std::int32_t sysImageIndex_ = 0;
     TDateTime timeCreated_ = 0.0;
     TDateTime timeLastAccessed_ = 0.0;

@@ -37,7 +37,7 @@ bool FileExists(const std::string& name) { return ProbeEntry(name) == EntryKind:
 
 ProgramSearch SystemProgramSearch() { return ProgramSearch{ProbeEntry, GetSystemDir(), GetWindowsDir()}; }
 
-void ExtractShellIcons(int index, ui::TIcon& largeIcon, ui::TIcon& smallIcon) {
+void ExtractShellIcons(int index, base::TIcon& largeIcon, base::TIcon& smallIcon) {
     HICON large = nullptr, small = nullptr;
     ExtractIconExA((GetSystemDir() + "SHELL32.DLL").c_str(), index, &large, &small, 1);
     largeIcon.SetHandle(large);

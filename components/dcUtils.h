@@ -10,7 +10,7 @@
 
 #include "components/datetime.h"
 #include "components/names.h"
-#include "ui/picture.h"
+#include "base/handles.h"
 
 // GetSystemDirectoryA, with a backslash at the end.
 std::string GetSystemDir();
@@ -24,7 +24,7 @@ bool FileExists(const std::string& name);
 ProgramSearch SystemProgramSearch();
 // Places the shell's icon `index` of SHELL32.DLL, large and small, in the two
 // icon objects.
-void ExtractShellIcons(int index, ui::TIcon& largeIcon, ui::TIcon& smallIcon);
+void ExtractShellIcons(int index, base::TIcon& largeIcon, base::TIcon& smallIcon);
 // UTC file time to local TDateTime with two-second resolution; -1.0 for a time
 // that cannot be expressed.
 TDateTime FileTimeToDateTime(const FILETIME& ft);

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/locale.h"
+#include "base/locale.h"
 #include "components/versiontext.h"
-#include "ui/application.h"
-#include "ui/errors.h"
+#include "base/messagebox.h"
+#include "base/errors.h"
 
 namespace {
 
@@ -73,8 +73,8 @@ void TdcVersionInfo::Clear() {
 }
 
 void TdcVersionInfo::Report(const char* message) {
-    if (!Designing) throw ui::Exception(message);
-    ui::Application().ShowMessageBox(ui::Application().Handle(), message, Name, MB_OK | MB_ICONERROR);
+    if (!Designing) throw base::Exception(message);
+    base::ShowMessageBox(nullptr, message, Name, MB_OK | MB_ICONERROR);
 }
 
 // Limits chosen for what the buffers cannot hold:
@@ -185,6 +185,6 @@ void TdcVersionInfo::Read() {
             api_->VerQueryValue(block.data(), key, &value, &length) && value && length != 0)
             text = static_cast<const char*>(value);
         if (entry.number)
-            this->*entry.number = text.empty() ? 0.0 : VersionTextToFloat(text, CurrentDecimalSeparator());
+            this->*entry.number = text.empty() ? 0.0 : VersionTextToFloat(text, base::CurrentDecimalSeparator());
     }
 }

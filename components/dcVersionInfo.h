@@ -3,7 +3,7 @@
 // language and ten standard strings until it changes again.
 //
 // Failures: "No version info" and "Can not get version info" are raised as
-// ui::Exception (or shown in a message box while Designing); a missing string
+// base::Exception (or shown in a message box while Designing); a missing string
 // value or any other size failure is silent.
 #pragma once
 

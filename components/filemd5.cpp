@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 #include "components/filereader.h"
 #include "components/md5.h"
-#include "ui/errors.h"
-#include "ui/handles.h"
+#include "base/errors.h"
+#include "base/handles.h"
 
 namespace {
 
@@ -67,11 +67,11 @@ void OfferPrefetchedDigest(void* file, unsigned long long stampBefore, const std
 
 std::string FileMD5(const std::string& fileName) {
     Md5 md5;
-    ui::UniqueFile file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    base::UniqueFile file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = GetLastError();
-        throw ui::Exception(CannotOpenFileMessage(FullPath(fileName), ui::SystemErrorText(error)));
+        throw base::Exception(CannotOpenFileMessage(FullPath(fileName), base::SystemErrorText(error)));
     }
     if (g_prefetched.valid) {
         // Offered once: taken now or dropped.
@@ -84,7 +84,7 @@ std::string FileMD5(const std::string& fileName) {
     // Never a digest of data that was not read.
     if (!whole) {
         const DWORD error = GetLastError();
-        throw ui::EInOutError(error != ERROR_SUCCESS ? error : ERROR_READ_FAULT);
+        throw base::EInOutError(error != ERROR_SUCCESS ? error : ERROR_READ_FAULT);
     }
     return Md5::Hex(md5.Final());
 }

@@ -5,7 +5,7 @@
 
 // The digest of the file's content as 32 upper-case hex digits. The file is
 // opened for reading with read sharing only, so nobody writes to it while it
-// is read. Raises ui::Exception "Cannot open file "<full path>". <reason>"
+// is read. Raises base::Exception "Cannot open file "<full path>". <reason>"
 // when it cannot be opened, and a failure when it cannot be read whole.
 std::string FileMD5(const std::string& fileName);
 

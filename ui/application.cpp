@@ -1,7 +1,9 @@
 #include "ui/application.h"
 
-#include "app/messages.h"
+#include "base/messagebox.h"
+#include "base/messages.h"
 #include "ui/form.h"
+#include "ui/window.h"
 
 namespace ui {
 
@@ -12,15 +14,11 @@ TApplication& Application() {
 
 HWND TApplication::Handle() {
     if (!handle_) {
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "VantrelApplication";
-        RegisterClassExA(&wc);
+        const char kClassName[] = "VantrelApplication";
+        RegisterClassOnce(kClassName, DefWindowProcA, nullptr, nullptr, 0);
         // Never shown: the main form carries the taskbar button itself.
-        handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
+        handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
     }
     return handle_;
 }
@@ -68,14 +66,7 @@ void TApplication::ShowException(const std::string& message) {
 }
 
 int TApplication::ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags) {
-    if (messageBox_) return messageBox_(owner, text.c_str(), caption.c_str(), flags);
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
-}
-
-TApplication::MessageBoxFn TApplication::SetMessageBoxHook(MessageBoxFn hook) {
-    MessageBoxFn old = messageBox_;
-    messageBox_ = hook;
-    return old;
+    return base::ShowMessageBox(owner, text, caption, flags);
 }
 
 }  // namespace ui

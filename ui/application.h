@@ -36,11 +36,9 @@ public:
     // icon, one OK button and the message with the full-stop rule applied.
     void ShowException(const std::string& message);
 
-    // Every message box of the program goes through here, so that tests can
-    // answer them without a user.
-    using MessageBoxFn = int (*)(HWND owner, const char* text, const char* caption, UINT flags);
+    // A message box of the program (base::ShowMessageBox, which tests can
+    // answer).
     int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
-    MessageBoxFn SetMessageBoxHook(MessageBoxFn hook);
 
     bool Terminated() const { return terminated_; }
 
@@ -48,7 +46,6 @@ private:
     std::string title_;
     Form* mainForm_ = nullptr;
     HWND handle_ = nullptr;
-    MessageBoxFn messageBox_ = nullptr;
     bool terminated_ = false;
     int exitCode_ = 0;
 };

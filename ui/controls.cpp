@@ -1,4 +1,5 @@
 #include "ui/controls.h"
+#include "ui/window.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -40,9 +41,9 @@ void PaintParentBackground(HWND hwnd, HDC dc, const RECT& rc) {
 
 void PaintPicture(ControlState* s, HDC dc, const RECT& rc) {
     // Double-buffered so that the alpha blend never flickers.
-    MemoryDC mem(CreateCompatibleDC(dc));
-    UniqueBitmap bmp(CreateCompatibleBitmap(dc, rc.right, rc.bottom));
-    SelectObj sel(mem.get(), bmp.get());
+    base::MemoryDC mem(CreateCompatibleDC(dc));
+    base::UniqueBitmap bmp(CreateCompatibleBitmap(dc, rc.right, rc.bottom));
+    base::SelectObj sel(mem.get(), bmp.get());
     PaintParentBackground(s->hwnd, mem.get(), rc);
     switch (s->spec->kind) {
     case Kind::IconPicture:
@@ -62,7 +63,7 @@ void PaintPicture(ControlState* s, HDC dc, const RECT& rc) {
 LRESULT BrowseButtonProc(ControlState* s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_PAINT: {
-        PaintDC pdc(hwnd);
+        base::PaintDC pdc(hwnd);
         RECT rc;
         GetClientRect(hwnd, &rc);
         FillRect(pdc.get(), &rc, GetSysColorBrush(COLOR_WINDOW));
@@ -117,11 +118,7 @@ LRESULT BrowseButtonProc(ControlState* s, HWND hwnd, UINT msg, WPARAM wp, LPARAM
 // Window procedure of the kinds the runtime draws itself: panels, pictures,
 // frames and the name box's browse button.
 LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* s = reinterpret_cast<ControlState*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        s = static_cast<ControlState*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(s));
-    }
+    auto* s = BindThis<ControlState>(hwnd, msg, lp);
     if (!s) return DefWindowProcA(hwnd, msg, wp, lp);
     if (s->browse == hwnd || (s->spec->kind == Kind::NameBox && s->hwnd != hwnd))
         return BrowseButtonProc(s, hwnd, msg, wp, lp);
@@ -146,7 +143,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 1;
     case WM_PAINT: {
-        PaintDC pdc(hwnd);
+        base::PaintDC pdc(hwnd);
         RECT rc;
         GetClientRect(hwnd, &rc);
         if (kind == Kind::Panel) {
@@ -198,9 +195,6 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CAPTURECHANGED:
         s->pressed = false;
         return 0;
-    case WM_NCDESTROY:
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        break;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
@@ -231,7 +225,7 @@ LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
             if (s->browse) {
                 RECT rc;
                 GetClientRect(hwnd, &rc);
-                MoveWindow(s->browse, rc.right - 22, 0, 22, rc.bottom, TRUE);
+                MoveWindow(s->browse, rc.right - kBrowseButtonWidth, 0, kBrowseButtonWidth, rc.bottom, TRUE);
             }
             return r;
         }

@@ -8,6 +8,9 @@
 
 namespace ui {
 
+// Width of the browse button at the right end of the name box.
+constexpr int kBrowseButtonWidth = 22;
+
 struct ControlState {
     Form* form = nullptr;
     const ControlSpec* spec = nullptr;
@@ -16,7 +19,7 @@ struct ControlState {
     HWND browse = nullptr;   // browse button of the name box
     Picture picture;         // picture of a picture control
     Picture states[3];       // browse button: normal, hot, pressed
-    UniqueIcon icon;         // icon picture's own copy
+    base::UniqueIcon icon;   // icon picture's own copy
     HCURSOR cursor = nullptr;
     COLORREF color = 0;      // font colour
     bool hover = false;      // the mouse is over the control

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace ui {
 
@@ -30,7 +30,7 @@ std::string Narrow(const wchar_t* w) {
 }  // namespace
 
 bool TSaveDialog::Execute(HWND owner) {
-    if (OnExecute) return OnExecute(*this, owner);
+    if (onExecute) return onExecute(*this, owner);
     bool shown = false;
     const bool confirmed = ExecuteNewStyle(owner, shown);
     if (shown) return confirmed;
@@ -38,7 +38,7 @@ bool TSaveDialog::Execute(HWND owner) {
 }
 
 bool TSaveDialog::ExecuteNewStyle(HWND owner, bool& shown) {
-    ComPtr<IFileSaveDialog> dialog;
+    base::ComPtr<IFileSaveDialog> dialog;
     if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileSaveDialog,
                                 dialog.put_void())))
         return false;
@@ -53,12 +53,12 @@ bool TSaveDialog::ExecuteNewStyle(HWND owner, bool& shown) {
         return false;
     shown = true;
     if (FAILED(dialog->Show(owner))) return false;
-    ComPtr<IShellItem> item;
+    base::ComPtr<IShellItem> item;
     if (FAILED(dialog->GetResult(item.put()))) return false;
-    wchar_t* path = nullptr;
-    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path) return false;
-    FileName = Narrow(path);
-    CoTaskMemFree(path);
+    wchar_t* raw = nullptr;
+    if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &raw)) || !raw) return false;
+    base::CoTaskMemPtr<wchar_t> path(raw);
+    FileName = Narrow(path.get());
     return true;
 }
 

@@ -23,7 +23,7 @@ public:
     bool Execute(HWND owner);
 
     // Stands in for the system dialog when set (tests answer it this way).
-    std::function<bool(TSaveDialog&, HWND)> OnExecute;
+    std::function<bool(TSaveDialog&, HWND)> onExecute;
 
 private:
     bool ExecuteNewStyle(HWND owner, bool& shown);

@@ -6,7 +6,8 @@
 #include <cstdint>
 
 #include "ui/controls.h"
-#include "ui/errors.h"
+#include "ui/window.h"
+#include "base/errors.h"
 
 namespace ui {
 
@@ -16,28 +17,14 @@ const char kPanelClass[] = "VantrelPanel";
 const char kPictureClass[] = "VantrelPicture";
 const char kFrameClass[] = "VantrelFrame";
 const char kBrowseClass[] = "VantrelBrowseButton";
-constexpr int kBrowseButtonWidth = 22;
 constexpr UINT_PTR kSubclassId = 1;
 constexpr COLORREF kSilver = RGB(192, 192, 192);
 
 bool IsEdit(Kind k) { return k == Kind::NameBox || k == Kind::DetailField; }
 
-void RegisterClassOnce(const char* name, WNDPROC proc, HCURSOR cursor, HBRUSH background) {
-    WNDCLASSEXA wc{};
-    if (GetClassInfoExA(GetModuleHandleA(nullptr), name, &wc)) return;
-    wc.cbSize = sizeof wc;
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = cursor;
-    wc.hbrBackground = background;
-    wc.lpszClassName = name;
-    RegisterClassExA(&wc);
-}
-
 SIZE TextExtent(HWND hwnd, HFONT font, const char* text) {
-    WindowDC dc(hwnd);
-    SelectObj sel(dc.get(), font);
+    base::WindowDC dc(hwnd);
+    base::SelectObj sel(dc.get(), font);
     SIZE size{};
     GetTextExtentPoint32A(dc.get(), text, static_cast<int>(strlen(text)), &size);
     return size;
@@ -45,29 +32,29 @@ SIZE TextExtent(HWND hwnd, HFONT font, const char* text) {
 
 // The region of the pixels that are not fully transparent when `picture` is
 // stretched to w x h.
-HRGN VisibleRegion(const Picture& picture, int w, int h) {
+base::UniqueRegion VisibleRegion(const Picture& picture, int w, int h) {
     void* bits = nullptr;
-    UniqueBitmap target = CreateDib32(w, h, &bits);
-    if (!target || !bits) return nullptr;
+    base::UniqueBitmap target = CreateDib32(w, h, &bits);
+    if (!target || !bits) return base::UniqueRegion();
     {
-        MemoryDC dst(CreateCompatibleDC(nullptr));
-        MemoryDC src(CreateCompatibleDC(nullptr));
-        SelectObj selDst(dst.get(), target.get());
-        SelectObj selSrc(src.get(), picture.bitmap());
+        base::MemoryDC dst(CreateCompatibleDC(nullptr));
+        base::MemoryDC src(CreateCompatibleDC(nullptr));
+        base::SelectObj selDst(dst.get(), target.get());
+        base::SelectObj selSrc(src.get(), picture.bitmap());
         SetStretchBltMode(dst.get(), COLORONCOLOR);
         StretchBlt(dst.get(), 0, 0, w, h, src.get(), 0, 0, picture.width(), picture.height(), SRCCOPY);
     }
     GdiFlush();
     const auto* px = static_cast<const std::uint32_t*>(bits);
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    base::UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w;) {
             while (x < w && (px[y * w + x] >> 24) == 0) ++x;
             const int start = x;
             while (x < w && (px[y * w + x] >> 24) != 0) ++x;
             if (x > start) {
-                UniqueRegion run(CreateRectRgn(start, y, x, y + 1));
-                CombineRgn(region, region, run.get(), RGN_OR);
+                base::UniqueRegion run(CreateRectRgn(start, y, x, y + 1));
+                CombineRgn(region.get(), region.get(), run.get(), RGN_OR);
             }
         }
     }
@@ -100,17 +87,8 @@ void Form::CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t coun
     if (spec.background != CLR_INVALID) background_.reset(CreateSolidBrush(spec.background));
     silver_.reset(CreateSolidBrush(kSilver));
 
-    WNDCLASSEXA wc{};
-    if (!GetClassInfoExA(inst, spec.className, &wc)) {
-        wc.cbSize = sizeof wc;
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = FormProc;
-        wc.hInstance = inst;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = spec.className;
-        RegisterClassExA(&wc);
-    }
+    RegisterClassOnce(spec.className, FormProc, LoadCursor(nullptr, IDC_ARROW),
+                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     RegisterClassOnce(kPanelClass, ControlProc, LoadCursor(nullptr, IDC_ARROW), nullptr);
     RegisterClassOnce(kPictureClass, ControlProc, nullptr, nullptr);
     RegisterClassOnce(kFrameClass, ControlProc, LoadCursor(nullptr, IDC_ARROW), nullptr);
@@ -123,7 +101,7 @@ void Form::CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t coun
                     rc.right - rc.left, rc.bottom - rc.top, owner, nullptr, inst, this);
     if (!hwnd_) {
         building_ = false;
-        throw Exception("Error creating window");
+        throw base::Exception("Error creating window");
     }
     if (icon_) SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
     if (smallIcon_) SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
@@ -240,7 +218,7 @@ void Form::CreateControl(const ControlSpec& row) {
 
     s->hwnd = CreateWindowExA(exStyle, cls, text, style, row.left, row.top, row.width, row.height, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), inst, param);
-    if (!s->hwnd) throw Exception(std::string("Error creating control ") + row.name);
+    if (!s->hwnd) throw base::Exception(std::string("Error creating control ") + row.name);
     SendMessageA(s->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     s->cursor = LoadCursor(nullptr, IDC_ARROW);
 
@@ -260,14 +238,15 @@ void Form::CreateControl(const ControlSpec& row) {
     if (row.kind == Kind::Decoration && !s->picture.empty()) {
         // The window covers only the picture's visible pixels, so whatever
         // lies beneath shows through its transparent parts.
-        HRGN shape = VisibleRegion(s->picture, row.width, row.height);
-        if (shape && !SetWindowRgn(s->hwnd, shape, FALSE)) DeleteObject(shape);
+        base::UniqueRegion shape = VisibleRegion(s->picture, row.width, row.height);
+        // The window owns a region it accepts.
+        if (shape && SetWindowRgn(s->hwnd, shape.get(), FALSE)) shape.release();
     }
     if (row.kind == Kind::Frame) {
         // Only the outline belongs to the frame, so the controls it surrounds
         // are neither painted over nor hidden from the mouse.
-        UniqueRegion outer(CreateRectRgn(0, 0, row.width, row.height));
-        UniqueRegion inner(CreateRectRgn(2, 2, row.width - 2, row.height - 2));
+        base::UniqueRegion outer(CreateRectRgn(0, 0, row.width, row.height));
+        base::UniqueRegion inner(CreateRectRgn(2, 2, row.width - 2, row.height - 2));
         CombineRgn(outer.get(), outer.get(), inner.get(), RGN_DIFF);
         if (SetWindowRgn(s->hwnd, outer.get(), FALSE)) outer.release();
     }
@@ -355,12 +334,10 @@ void Form::SetChecked(int id, bool checked) {
 }
 
 void Form::SetIcon(int id, HICON icon) {
+    base::UniqueIcon owned(icon);  // released here when there is no such picture
     ControlState* s = StateOf(id);
-    if (!s) {
-        if (icon) DestroyIcon(icon);
-        return;
-    }
-    s->icon.reset(icon);
+    if (!s) return;
+    s->icon = std::move(owned);
     InvalidateRect(s->hwnd, nullptr, TRUE);
 }
 
@@ -561,30 +538,19 @@ void Form::ShowModal() {
 void Form::CloseModal() { modal_ = false; }
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    Form* form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    Form* form = BindThis<Form>(hwnd, msg, lp);
+    if (!form) return DefWindowProcA(hwnd, msg, wp, lp);
     if (msg == WM_NCCREATE) {
-        form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
         form->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
         Application().SetMainForm(form);
     }
-    if (!form) return DefWindowProcA(hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         form->hwnd_ = nullptr;
         return DefWindowProcA(hwnd, msg, wp, lp);
     }
     LRESULT result = 0;
-    bool handled = false;
-    try {
-        result = form->HandleMessage(msg, wp, lp);
-        handled = true;
-    } catch (const std::bad_alloc&) {
-        Application().ShowException("Out of memory");
-    } catch (const std::exception& e) {
-        Application().ShowException(e.what());
-    }
-    return handled ? result : 0;
+    Guarded([&] { result = form->HandleMessage(msg, wp, lp); });
+    return result;
 }
 
 }  // namespace ui

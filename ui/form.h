@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/handles.h"
+#include "base/handles.h"
 #include "ui/picture.h"
 
 namespace ui {
@@ -59,6 +59,27 @@ struct FormSpec {
 };
 
 enum class Event { Change, Click, MouseEnter, MouseLeave, MouseMove, Browse };
+
+// One row of a form's event table: the handler that a control's event runs.
+template <typename T>
+struct EventRow {
+    int id;
+    Event event;
+    void (T::*handler)();
+};
+
+// Runs the handler that `table` names for the control's event; false when
+// the table has none.
+template <typename T, size_t N>
+bool DispatchEvent(T& form, const EventRow<T> (&table)[N], int id, Event event) {
+    for (const EventRow<T>& row : table) {
+        if (row.id == id && row.event == event) {
+            (form.*row.handler)();
+            return true;
+        }
+    }
+    return false;
+}
 
 struct ControlState;
 
@@ -138,12 +159,12 @@ private:
     HWND hwnd_ = nullptr;
     const FormSpec* spec_ = nullptr;
     std::vector<std::unique_ptr<ControlState>> controls_;
-    UniqueFont font_;
-    UniqueFont boldFont_;
-    UniqueBrush background_;
-    UniqueBrush silver_;
-    UniqueIcon icon_;
-    UniqueIcon smallIcon_;
+    base::UniqueFont font_;
+    base::UniqueFont boldFont_;
+    base::UniqueBrush background_;
+    base::UniqueBrush silver_;
+    base::UniqueIcon icon_;
+    base::UniqueIcon smallIcon_;
     HWND tooltip_ = nullptr;
     HWND lastFocus_ = nullptr;
     bool building_ = false;

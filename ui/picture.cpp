@@ -9,7 +9,7 @@ namespace ui {
 
 namespace {
 
-IWICImagingFactory* CreateFactory(ComPtr<IWICImagingFactory>& factory) {
+IWICImagingFactory* CreateFactory(base::ComPtr<IWICImagingFactory>& factory) {
     CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                      IID_IWICImagingFactory, factory.put_void());
     return factory.get();
@@ -17,7 +17,7 @@ IWICImagingFactory* CreateFactory(ComPtr<IWICImagingFactory>& factory) {
 
 }  // namespace
 
-UniqueBitmap CreateDib32(int w, int h, void** bits) {
+base::UniqueBitmap CreateDib32(int w, int h, void** bits) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof bi.bmiHeader;
     bi.bmiHeader.biWidth = w;
@@ -26,27 +26,27 @@ UniqueBitmap CreateDib32(int w, int h, void** bits) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     *bits = nullptr;
-    UniqueBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0));
+    base::UniqueBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, bits, nullptr, 0));
     if (!*bits) bmp.reset();
     return bmp;
 }
 
 Picture Picture::FromMemory(const void* data, size_t size) {
     Picture pic;
-    ComPtr<IWICImagingFactory> factory;
+    base::ComPtr<IWICImagingFactory> factory;
     if (!CreateFactory(factory)) return pic;
-    ComPtr<IWICStream> stream;
+    base::ComPtr<IWICStream> stream;
     if (FAILED(factory->CreateStream(stream.put()))) return pic;
     if (FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)),
                                             static_cast<DWORD>(size))))
         return pic;
-    ComPtr<IWICBitmapDecoder> decoder;
+    base::ComPtr<IWICBitmapDecoder> decoder;
     if (FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr,
                                                 WICDecodeMetadataCacheOnDemand, decoder.put())))
         return pic;
-    ComPtr<IWICBitmapFrameDecode> frame;
+    base::ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, frame.put()))) return pic;
-    ComPtr<IWICFormatConverter> converter;
+    base::ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory->CreateFormatConverter(converter.put()))) return pic;
     if (FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA,
                                      WICBitmapDitherTypeNone, nullptr, 0.0,
@@ -57,7 +57,7 @@ Picture Picture::FromMemory(const void* data, size_t size) {
 
     void* bits = nullptr;
     // Top-down, as WIC delivers the rows.
-    UniqueBitmap bmp = CreateDib32(static_cast<int>(w), static_cast<int>(h), &bits);
+    base::UniqueBitmap bmp = CreateDib32(static_cast<int>(w), static_cast<int>(h), &bits);
     if (!bmp || !bits) return pic;
     if (FAILED(converter->CopyPixels(nullptr, w * 4, w * h * 4, static_cast<BYTE*>(bits))))
         return pic;
@@ -92,9 +92,9 @@ Picture Picture::FromBitmapResource(int resourceId) {
 
 void Picture::Draw(HDC dc, int x, int y, int w, int h) const {
     if (empty()) return;
-    MemoryDC mem(CreateCompatibleDC(dc));
+    base::MemoryDC mem(CreateCompatibleDC(dc));
     if (!mem) return;
-    SelectObj sel(mem.get(), bitmap_.get());
+    base::SelectObj sel(mem.get(), bitmap_.get());
     if (!alpha_) {
         StretchBlt(dc, x, y, w, h, mem.get(), 0, 0, width_, height_, SRCCOPY);
         return;

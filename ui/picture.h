@@ -1,17 +1,16 @@
 // Pictures: PNG images with alpha decoded by the platform's imaging component
-// (WIC) into premultiplied 32-bit bitmaps, and the icon object that owns one
-// icon handle.
+// (WIC) into premultiplied 32-bit bitmaps.
 #pragma once
 
 #include <windows.h>
 
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace ui {
 
 // A 32-bit top-down DIB section of w x h pixels; *bits points at its first
 // row. Empty (and *bits null) on failure.
-UniqueBitmap CreateDib32(int w, int h, void** bits);
+base::UniqueBitmap CreateDib32(int w, int h, void** bits);
 
 // A decoded picture: a top-down 32-bit premultiplied BGRA DIB section.
 class Picture {
@@ -34,30 +33,11 @@ public:
     void Draw(HDC dc, int x, int y) const { Draw(dc, x, y, width_, height_); }
 
 private:
-    UniqueBitmap bitmap_;
+    base::UniqueBitmap bitmap_;
     int width_ = 0;
     int height_ = 0;
     bool alpha_ = true;
 };
 
-// An icon picture object: owns the icon handle placed in it and releases it
-// when it receives another one, is emptied, or is destroyed.
-class TIcon {
-public:
-    TIcon() = default;
-    TIcon(const TIcon&) = delete;
-    TIcon& operator=(const TIcon&) = delete;
-
-    HICON Handle() const { return icon_.get(); }
-    // Takes ownership of h (which may be null), releasing the previous one.
-    void SetHandle(HICON h) { icon_.reset(h); }
-    void Clear() { icon_.reset(); }
-    bool Empty() const { return !icon_.valid(); }
-    // A copy that the caller owns; null for an empty icon.
-    HICON Copy() const { return icon_.valid() ? CopyIcon(icon_.get()) : nullptr; }
-
-private:
-    UniqueIcon icon_;
-};
 
 }  // namespace ui

@@ -2,8 +2,9 @@
 
 #include <cstring>
 
-#include "ui/errors.h"
+#include "base/errors.h"
 #include "ui/form.h"
+#include "ui/window.h"
 
 namespace ui {
 
@@ -29,16 +30,9 @@ void TTrayIcon::Remove() {
 void TTrayIcon::Create(HICON icon, const std::string& tip, const std::string& balloonText,
                        const std::string& balloonTitle, UINT balloonTimeout) {
     HINSTANCE inst = GetModuleHandleA(nullptr);
-    WNDCLASSEXA wc{};
-    if (!GetClassInfoExA(inst, kClassName, &wc)) {
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = inst;
-        wc.lpszClassName = kClassName;
-        RegisterClassExA(&wc);
-    }
+    RegisterClassOnce(kClassName, WindowProc, nullptr, nullptr, 0);
     window_.reset(CreateWindowExA(0, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, inst, this));
-    if (!window_) throw Exception("Cannot create shell notification icon");
+    if (!window_) throw base::Exception("Cannot create shell notification icon");
     taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
     icon_.reset(icon);
 
@@ -55,20 +49,15 @@ void TTrayIcon::Create(HICON icon, const std::string& tip, const std::string& ba
     CopyCut(data_.szInfoTitle, sizeof data_.szInfoTitle, balloonTitle);
     data_.uTimeout = balloonTimeout;
     // NIF_INFO is never set: the balloon is never asked for.
-    if (!Notify(NIM_ADD)) throw Exception("Cannot create shell notification icon");
+    if (!Notify(NIM_ADD)) throw base::Exception("Cannot create shell notification icon");
     visible_ = true;
 }
 
 bool TTrayIcon::Notify(DWORD message) { return Shell_NotifyIconA(message, &data_) != FALSE; }
 
 LRESULT CALLBACK TTrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TTrayIcon*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        self = static_cast<TTrayIcon*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
+    auto* self = BindThis<TTrayIcon>(hwnd, msg, lp);
     if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-    if (msg == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
     LRESULT result = 0;
     Guarded([&] { result = self->HandleMessage(hwnd, msg, wp, lp); });
     return result;

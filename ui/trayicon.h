@@ -10,16 +10,16 @@
 #include <functional>
 #include <string>
 
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace ui {
 
 class TTrayIcon {
 public:
     // The callback message the shell sends to the hidden window.
-    static constexpr UINT kCallbackMessage = WM_USER + 1;
-    // The record size that carries the balloon fields.
-    static constexpr DWORD kRecordSize = 488;
+    static constexpr UINT kCallbackMessage = WM_APP + 1;
+    // The record as Windows 2000 defined it: the balloon fields, no GUID.
+    static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V2_SIZE;
 
     TTrayIcon() = default;
     ~TTrayIcon();
@@ -48,8 +48,8 @@ private:
     LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     bool Notify(DWORD message);
 
-    UniqueWindow window_;
-    UniqueIcon icon_;
+    base::UniqueWindow window_;
+    base::UniqueIcon icon_;
     NOTIFYICONDATAA data_{};
     bool visible_ = false;
     bool pressed_ = false;

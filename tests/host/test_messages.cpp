@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/messages.h"
+#include "base/messages.h"
 
 namespace {
 

@@ -6,13 +6,14 @@
 #include <gtest/gtest.h>
 
 #include "ui/application.h"
-#include "ui/handles.h"
+#include "base/handles.h"
+#include "base/product.h"
 
 int main(int argc, char** argv) {
-    ui::OleApartment ole;
+    base::OleApartment ole;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    ui::Application().SetTitle("Vantrel 1.0");
+    ui::Application().SetTitle(kProductTitle);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

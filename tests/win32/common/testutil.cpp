@@ -9,7 +9,8 @@
 #include <cstring>
 
 #include "ui/application.h"
-#include "ui/handles.h"
+#include "base/handles.h"
+#include "base/messagebox.h"
 
 namespace testutil {
 
@@ -20,14 +21,14 @@ std::vector<ShownBox>& Boxes() {
     return boxes;
 }
 
-int RecordBox(HWND, const char* text, const char* caption, UINT flags) {
+int RecordBox(HWND, const std::string& text, const std::string& caption, UINT flags) {
     Boxes().push_back({text, caption, flags});
     return IDOK;
 }
 
 void RemoveTree(const std::string& dir) {
     WIN32_FIND_DATAA fd;
-    ui::UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &fd));
+    base::UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &fd));
     if (find) {
         do {
             const std::string name = fd.cFileName;
@@ -62,7 +63,7 @@ TempDir::~TempDir() { RemoveTree(path_); }
 
 std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
     const std::string full = Path(name);
-    ui::UniqueFile f(CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    base::UniqueFile f(CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
     DWORD written = 0;
     if (f && !bytes.empty()) WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -70,7 +71,7 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
 }
 
 bool MakeSparseFile(const std::string& path, std::uint64_t size) {
-    ui::UniqueFile f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    base::UniqueFile f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
     if (!f) return false;
     DWORD ret = 0;
@@ -81,7 +82,7 @@ bool MakeSparseFile(const std::string& path, std::uint64_t size) {
 }
 
 std::string ReadAll(const std::string& path) {
-    ui::UniqueFile f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    base::UniqueFile f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, 0, nullptr));
     std::string data;
     if (!f) return data;
@@ -101,9 +102,9 @@ void Pump() {
 
 MessageBoxRecorder::MessageBoxRecorder() {
     Boxes().clear();
-    ui::Application().SetMessageBoxHook(RecordBox);
+    base::onMessageBox = RecordBox;
 }
-MessageBoxRecorder::~MessageBoxRecorder() { ui::Application().SetMessageBoxHook(nullptr); }
+MessageBoxRecorder::~MessageBoxRecorder() { base::onMessageBox = nullptr; }
 const std::vector<ShownBox>& MessageBoxRecorder::boxes() const { return Boxes(); }
 void MessageBoxRecorder::clear() { Boxes().clear(); }
 

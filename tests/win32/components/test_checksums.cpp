@@ -18,8 +18,8 @@
 #include "components/dcFileCRC.h"
 #include "components/filemd5.h"
 #include "components/filereader.h"
-#include "ui/errors.h"
-#include "ui/handles.h"
+#include "base/errors.h"
+#include "base/handles.h"
 #include "testutil.h"
 
 namespace {
@@ -88,15 +88,15 @@ std::string TrimmedSystemText(DWORD code) {
 }
 
 std::string ReplaceContents(const std::string& path, const std::string& bytes) {
-    ui::UniqueFile f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+    base::UniqueFile f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
     DWORD written = 0;
     if (f && !bytes.empty()) WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     return path;
 }
 
-ui::UniqueFile OpenForWriting(const std::string& path, DWORD share) {
-    return ui::UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+base::UniqueFile OpenForWriting(const std::string& path, DWORD share) {
+    return base::UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
@@ -183,7 +183,7 @@ TEST(ChecksumKnownValues, TheCheckStringGivesThePublishedValues) {
 TEST(FileCRCFailures, NothingReadableGivesZero) {
     testutil::TempDir dir;
     const std::string locked = dir.Write("locked.bin", "contents");
-    ui::UniqueFile exclusive(CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    base::UniqueFile exclusive(CreateFileA(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(exclusive);
     for (const std::string& name : {std::string(), dir.Path("missing.bin"), dir.path(), locked}) {
         SCOPED_TRACE(name);
@@ -196,7 +196,7 @@ TEST(FileCRCSharing, AFileOpenForWritingIsStillChecksummed) {
     testutil::TempDir dir;
     const std::string data = Pattern(1000, 3);
     const std::string path = dir.Write("open.bin", data);
-    ui::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    base::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(writer);
     EXPECT_EQ(ReferenceCRC(TdcFileCRCMethod::crc32, data), FileCRC(path, TdcFileCRCMethod::crc32));
 }
@@ -207,7 +207,7 @@ TEST(FileCRCSharing, AFileThatShrinksWhileReadGivesZero) {
     RecordingProgress progress;
     progress.onStep = [&] {
         if (progress.steps.size() != 1) return;
-        ui::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        base::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
         LARGE_INTEGER at;
         at.QuadPart = kReadChunk + 10;
         ASSERT_TRUE(writer && SetFilePointerEx(writer.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(writer.get()));
@@ -276,7 +276,7 @@ protected:
     static std::string FailureOf(const std::string& name) {
         try {
             FileMD5(name);
-        } catch (const ui::Exception& e) {
+        } catch (const base::Exception& e) {
             return e.what();
         }
         return std::string();
@@ -297,7 +297,7 @@ TEST_F(FileMD5Failures, AMissingFileNamesItsFullPathAndTheReason) {
 
 TEST_F(FileMD5Failures, AFileOpenForWritingElsewhereCannotBeDigested) {
     const std::string path = dir.Write("busy.bin", "contents");
-    ui::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    base::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(writer);
     const std::string message = FailureOf(path);
     EXPECT_EQ("Cannot open file \"" + FullPathOf(path) + "\". " + TrimmedSystemText(ERROR_SHARING_VIOLATION),
@@ -307,12 +307,12 @@ TEST_F(FileMD5Failures, AFileOpenForWritingElsewhereCannotBeDigested) {
 TEST_F(FileMD5Failures, OtherReadersAreWelcomeButNoWriterDuringTheDigest) {
     const std::string data = Pattern(2 * kReadChunk + 5, 9);
     const std::string path = dir.Write("shared.bin", data);
-    ui::UniqueFile reader(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    base::UniqueFile reader(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(reader);
     RecordingProgress progress;
     DWORD writerError = ERROR_SUCCESS;
     progress.onStep = [&] {
-        ui::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        base::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
         if (!writer) writerError = GetLastError();
     };
     EXPECT_EQ(CryptoApiMD5(data), FileMD5(path));
@@ -322,8 +322,8 @@ TEST_F(FileMD5Failures, OtherReadersAreWelcomeButNoWriterDuringTheDigest) {
 // The reader under both: what it hands on and what it reports.
 class ChunkReader : public testing::Test {
 protected:
-    ui::UniqueFile Open(const std::string& path, DWORD access) {
-        return ui::UniqueFile(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    base::UniqueFile Open(const std::string& path, DWORD access) {
+        return base::UniqueFile(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                           OPEN_EXISTING, 0, nullptr));
     }
     bool Read(HANDLE file) {
@@ -340,7 +340,7 @@ protected:
 
 TEST_F(ChunkReader, ReadsFromTheCurrentPositionInBoundedChunks) {
     const std::string data = Pattern(2 * kReadChunk + 100, 4);
-    ui::UniqueFile file = Open(dir.Write("a.bin", data), GENERIC_READ);
+    base::UniqueFile file = Open(dir.Write("a.bin", data), GENERIC_READ);
     LARGE_INTEGER at;
     at.QuadPart = 100;
     ASSERT_TRUE(SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN));
@@ -357,9 +357,9 @@ TEST_F(ChunkReader, ReadsFromTheCurrentPositionInBoundedChunks) {
 TEST_F(ChunkReader, AFileThatGrowsIsReadToItsFormerEnd) {
     const std::string data = Pattern(kReadChunk + 1, 6);
     const std::string path = dir.Write("grows.bin", data);
-    ui::UniqueFile file = Open(path, GENERIC_READ);
+    base::UniqueFile file = Open(path, GENERIC_READ);
     progress.onStep = [&] {
-        ui::UniqueFile writer = Open(path, GENERIC_WRITE);
+        base::UniqueFile writer = Open(path, GENERIC_WRITE);
         LARGE_INTEGER end{};
         DWORD written = 0;
         SetFilePointerEx(writer.get(), end, nullptr, FILE_END);
@@ -371,9 +371,9 @@ TEST_F(ChunkReader, AFileThatGrowsIsReadToItsFormerEnd) {
 
 TEST_F(ChunkReader, AFileThatShrinksFailsWithoutLooping) {
     const std::string path = dir.Write("shrinks.bin", Pattern(3 * kReadChunk, 8));
-    ui::UniqueFile file = Open(path, GENERIC_READ);
+    base::UniqueFile file = Open(path, GENERIC_READ);
     progress.onStep = [&] {
-        ui::UniqueFile writer = Open(path, GENERIC_WRITE);
+        base::UniqueFile writer = Open(path, GENERIC_WRITE);
         LARGE_INTEGER at;
         at.QuadPart = kReadChunk;
         SetFilePointerEx(writer.get(), at, nullptr, FILE_BEGIN);
@@ -387,7 +387,7 @@ TEST_F(ChunkReader, AFileThatShrinksFailsWithoutLooping) {
 
 TEST_F(ChunkReader, AFailedReadKeepsItsErrorAndEndsTheProgress) {
     const std::string path = dir.Write("writeonly.bin", "not readable through this handle");
-    ui::UniqueFile file = Open(path, GENERIC_WRITE);
+    base::UniqueFile file = Open(path, GENERIC_WRITE);
     ASSERT_TRUE(file);
     EXPECT_FALSE(Read(file.get()));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
@@ -397,9 +397,9 @@ TEST_F(ChunkReader, AFailedReadKeepsItsErrorAndEndsTheProgress) {
 }
 
 TEST_F(ChunkReader, AFailingSinkEndsTheProgress) {
-    ui::UniqueFile file = Open(dir.Write("a.bin", "abc"), GENERIC_READ);
-    EXPECT_THROW(ReadChunks(file.get(), [](const unsigned char*, std::size_t) { throw ui::Exception("sink"); }),
-                 ui::Exception);
+    base::UniqueFile file = Open(dir.Write("a.bin", "abc"), GENERIC_READ);
+    EXPECT_THROW(ReadChunks(file.get(), [](const unsigned char*, std::size_t) { throw base::Exception("sink"); }),
+                 base::Exception);
     EXPECT_EQ(1, progress.ends);
 }
 

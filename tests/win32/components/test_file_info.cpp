@@ -28,7 +28,7 @@ FILETIME LocalToUtc(int y, int mo, int d, int h, int mi, int s, int ms) {
 }
 
 void SetTimes(const std::string& path, const FILETIME* created, const FILETIME* accessed, const FILETIME* written) {
-    ui::UniqueFile f(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    base::UniqueFile f(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(f.valid());
     ASSERT_TRUE(SetFileTime(f.get(), created, accessed, written));

@@ -17,7 +17,7 @@
 #include "components/dcVersionInfo.h"
 #include "tests/fixtures/fixture_values.h"
 #include "testutil.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ std::string LanguageNameOf(WORD language) {
 std::string Load(TdcVersionInfo& info, const std::string& path) {
     try {
         info.SetFILENAME(path);
-    } catch (const ui::Exception& e) {
+    } catch (const base::Exception& e) {
         return e.what();
     }
     return "";

@@ -129,7 +129,7 @@ bool Program::Checked(int id) const {
 }
 
 DWORD Program::Exit() {
-    Click(image5);
+    Click(frmMain::image5);
     return WaitForEnd();
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/handles.h"
+#include "base/handles.h"
 
 namespace e2e {
 
@@ -80,7 +80,7 @@ public:
     DWORD WaitForEnd(DWORD timeoutMs = kTimeoutMs);
 
 private:
-    using KernelHandle = ui::UniqueFile;  // CloseHandle serves any kernel object
+    using KernelHandle = base::UniqueFile;  // CloseHandle serves any kernel object
     KernelHandle process_;
     DWORD pid_ = 0;
     HWND main_ = nullptr;

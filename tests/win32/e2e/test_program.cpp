@@ -13,7 +13,10 @@
 #include "app/locale.h"
 #include "components/crc.h"
 #include "driver.h"
+#include "ui/trayicon.h"
 #include "testutil.h"
+
+using namespace frmMain;
 
 namespace {
 
@@ -232,7 +235,7 @@ TEST_F(ProgramFromOutside, AFailedLoadAtStartIsShownBeforeTheWindow) {
     const std::string data = "held elsewhere";
     const std::string path = dir.Write("held.txt", data);
     // Another writer keeps the digest from opening the file.
-    ui::UniqueFile writer(testutil::OpenForWriting(path));
+    base::UniqueFile writer(testutil::OpenForWriting(path));
     ASSERT_TRUE(writer.valid());
     Program program("\"" + path + "\"");
     HWND box = program.WaitForWindow(kDialogClass);
@@ -259,7 +262,7 @@ TEST_F(ProgramFromOutside, TrayHidesTheWindowAndTheIconBringsItBack) {
     program.Click(image7);
     EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(program.Main()); }));
     // The shell reports the mouse over the icon.
-    PostMessageA(icons[0], WM_USER + 1, 0, WM_MOUSEMOVE);
+    PostMessageA(icons[0], ui::TTrayIcon::kCallbackMessage, 0, WM_MOUSEMOVE);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(program.Main()) != FALSE; }));
     EXPECT_EQ(0u, program.Exit());
 }
@@ -277,7 +280,7 @@ TEST_F(ProgramFromOutside, AboutOpensModallyAndItsClosePictureClosesIt) {
         ASSERT_EQ(abouts[0], about) << "the same window every time";
         EXPECT_EQ("Vantrel 1.0", e2e::TextOf(about));
         EXPECT_TRUE(WaitUntil([&] { return !IsWindowEnabled(program.Main()); })) << "modal";
-        e2e::ClickPicture(e2e::FindChild(about, aboutImage3));
+        e2e::ClickPicture(e2e::FindChild(about, About::image3));
         EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }));
         EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program.Main()) != FALSE; }));
     }

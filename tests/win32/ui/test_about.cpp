@@ -10,6 +10,8 @@
 #include "app/frmMain.h"
 #include "testutil.h"
 
+using namespace About;
+
 namespace {
 
 constexpr COLORREF kBackground = RGB(192, 220, 192);
@@ -17,14 +19,14 @@ constexpr COLORREF kBackground = RGB(192, 220, 192);
 void CALLBACK CloseByPicture(HWND, UINT, UINT_PTR id, DWORD);
 void CALLBACK CloseByTitleBar(HWND, UINT, UINT_PTR id, DWORD);
 
-class About : public testing::Test {
+class AboutWindow : public testing::Test {
 public:
     void SetUp() override {
         main = std::make_unique<TForm1>("vantrel.exe");
         main->Show(SW_SHOWNORMAL);
         about = std::make_unique<TAboutBox>(main->Handle());
         AboutBox = about.get();
-        about->openAddress = [this](HWND owner, const char* verb, const char* address) {
+        about->onOpenAddress = [this](HWND owner, const char* verb, const char* address) {
             opened.push_back({owner, std::string(verb) + " " + address});
         };
     }
@@ -48,29 +50,29 @@ public:
         SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
     }
 
-    static About* current;
+    static AboutWindow* current;
     std::function<void()> pending;
     std::unique_ptr<TForm1> main;
     std::unique_ptr<TAboutBox> about;
     std::vector<std::pair<HWND, std::string>> opened;
 };
 
-About* About::current = nullptr;
+AboutWindow* AboutWindow::current = nullptr;
 
 void CALLBACK CloseByPicture(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    if (About::current->pending) About::current->pending();
-    HWND close = About::current->about->Control(aboutImage3);
+    if (AboutWindow::current->pending) AboutWindow::current->pending();
+    HWND close = AboutWindow::current->about->Control(About::image3);
     SendMessageA(close, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
     SendMessageA(close, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
 }
 
 void CALLBACK CloseByTitleBar(HWND, UINT, UINT_PTR id, DWORD) {
     KillTimer(nullptr, id);
-    SendMessageA(About::current->about->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    SendMessageA(AboutWindow::current->about->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-TEST_F(About, HasTheWindowPropertiesOfTheDesign) {
+TEST_F(AboutWindow, HasTheWindowPropertiesOfTheDesign) {
     char cls[64];
     GetClassNameA(about->Handle(), cls, sizeof cls);
     EXPECT_STREQ("TAboutBox", cls);
@@ -86,19 +88,19 @@ TEST_F(About, HasTheWindowPropertiesOfTheDesign) {
     EXPECT_EQ(main->Handle(), GetWindow(about->Handle(), GW_OWNER));
 }
 
-TEST_F(About, ControlsAreAtTheirPlacesAndLaterOnesLieOnTop) {
+TEST_F(AboutWindow, ControlsAreAtTheirPlacesAndLaterOnesLieOnTop) {
     const struct {
         int id, parent, left, top, width, height;
         const char* text;
     } rows[] = {
-        {aboutImage3, 0, 128, 233, 48, 48, nullptr},
+        {About::image3, 0, 128, 233, 48, 48, nullptr},
         {Panel1, 0, 9, 8, 281, 218, nullptr},
         {Copyright, Panel1, 3, 34, 273, 13, "Written by the Vantrel developers"},
         {Comments, Panel1, 3, 69, 273, 13, "vantrel.example.org"},
         {Image1, Panel1, 71, 95, 145, 105, nullptr},
         {sLabelFX1, Panel1, 3, 5, 273, 32, "Vantrel 1.0"},
         {sLabel1, Panel1, 3, 53, 273, 13, "Display and Save File Properties"},
-        {aboutImage4, Panel1, 59, 83, 168, 128, nullptr},
+        {About::image4, Panel1, 59, 83, 168, 128, nullptr},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.id);
@@ -118,7 +120,7 @@ TEST_F(About, ControlsAreAtTheirPlacesAndLaterOnesLieOnTop) {
     HWND panel = about->Control(Panel1);
     bool frameAbove = false;
     for (HWND h = GetWindow(panel, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        if (h == about->Control(aboutImage4)) frameAbove = true;
+        if (h == about->Control(About::image4)) frameAbove = true;
         if (h == about->Control(Image1)) break;
     }
     EXPECT_TRUE(frameAbove);
@@ -134,10 +136,10 @@ TEST_F(About, ControlsAreAtTheirPlacesAndLaterOnesLieOnTop) {
     EXPECT_EQ(about->Control(Image1), atPanelPoint((logo.left + logo.right) / 2, (logo.top + logo.bottom) / 2));
     EXPECT_EQ(panel, atPanelPoint((logo.left + logo.right) / 2, 86));
     ShowWindow(about->Handle(), SW_HIDE);
-    EXPECT_EQ(HTTRANSPARENT, SendMessageA(about->Control(aboutImage4), WM_NCHITTEST, 0, 0));
+    EXPECT_EQ(HTTRANSPARENT, SendMessageA(about->Control(About::image4), WM_NCHITTEST, 0, 0));
 }
 
-TEST_F(About, OpensModallyCentredAndComesBackWhereItWasLeft) {
+TEST_F(AboutWindow, OpensModallyCentredAndComesBackWhereItWasLeft) {
     bool mainEnabled = true, visible = false;
     RECT first{};
     ShowAndRun([&] {
@@ -146,7 +148,7 @@ TEST_F(About, OpensModallyCentredAndComesBackWhereItWasLeft) {
         GetWindowRect(about->Handle(), &first);
         SetWindowPos(about->Handle(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // dragged away
     });
-    EXPECT_FALSE(mainEnabled) << "the main window takes no input while About is open";
+    EXPECT_FALSE(mainEnabled) << "the main window takes no input while AboutWindow is open";
     EXPECT_TRUE(visible);
     EXPECT_TRUE(IsWindowEnabled(main->Handle()));
     EXPECT_FALSE(IsWindowVisible(about->Handle()));
@@ -160,7 +162,7 @@ TEST_F(About, OpensModallyCentredAndComesBackWhereItWasLeft) {
     EXPECT_EQ(30, second.top);
 }
 
-TEST_F(About, TheTitleBarsCloseBoxClosesIt) {
+TEST_F(AboutWindow, TheTitleBarsCloseBoxClosesIt) {
     pending = nullptr;
     current = this;
     SetTimer(nullptr, 0, 10, CloseByTitleBar);
@@ -169,10 +171,10 @@ TEST_F(About, TheTitleBarsCloseBoxClosesIt) {
     EXPECT_TRUE(IsWindowEnabled(main->Handle()));
 }
 
-TEST_F(About, TheLinksOpenTheAddressThroughTheApplicationWindow) {
+TEST_F(AboutWindow, TheLinksOpenTheAddressThroughTheApplicationWindow) {
     Click(Image1);
     Click(Comments);
-    Click(aboutImage4);  // decoration only
+    Click(About::image4);  // decoration only
     ASSERT_EQ(2u, opened.size());
     for (const auto& o : opened) {
         EXPECT_EQ(ui::Application().Handle(), o.first);
@@ -181,7 +183,7 @@ TEST_F(About, TheLinksOpenTheAddressThroughTheApplicationWindow) {
     EXPECT_FALSE(IsWindowVisible(main->Handle()) == FALSE);
 }
 
-TEST_F(About, TheTextLinkTurnsBlueUnderTheMouseAndBlackAfter) {
+TEST_F(AboutWindow, TheTextLinkTurnsBlueUnderTheMouseAndBlackAfter) {
     HWND link = about->Control(Comments);
     EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), about->FontColor(Comments));
     SendMessageA(link, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
@@ -192,26 +194,26 @@ TEST_F(About, TheTextLinkTurnsBlueUnderTheMouseAndBlackAfter) {
     EXPECT_EQ(RGB(0, 0, 0), about->FontColor(Comments));
 }
 
-TEST_F(About, TheClosePictureNudgesLikeTheButtons) {
-    HWND pic = about->Control(aboutImage3);
+TEST_F(AboutWindow, TheClosePictureNudgesLikeTheButtons) {
+    HWND pic = about->Control(About::image3);
     for (int i = 0; i < 3; ++i) {
         SendMessageA(pic, WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
-        EXPECT_EQ(130, about->Bounds(aboutImage3).left);
-        EXPECT_EQ(235, about->Bounds(aboutImage3).top);
+        EXPECT_EQ(130, about->Bounds(About::image3).left);
+        EXPECT_EQ(235, about->Bounds(About::image3).top);
         SendMessageA(pic, WM_MOUSELEAVE, 0, 0);
-        EXPECT_EQ(128, about->Bounds(aboutImage3).left);
-        EXPECT_EQ(233, about->Bounds(aboutImage3).top);
+        EXPECT_EQ(128, about->Bounds(About::image3).left);
+        EXPECT_EQ(233, about->Bounds(About::image3).top);
     }
 }
 
-TEST_F(About, TheTitleIsWhiteOverASoftShadowOnThePanel) {
+TEST_F(AboutWindow, TheTitleIsWhiteOverASoftShadowOnThePanel) {
     const RECT rc = about->Bounds(sLabelFX1);
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    ui::MemoryDC dc(CreateCompatibleDC(nullptr));
+    base::MemoryDC dc(CreateCompatibleDC(nullptr));
     void* bits = nullptr;
-    ui::UniqueBitmap bmp = ui::CreateDib32(w, h, &bits);
+    base::UniqueBitmap bmp = ui::CreateDib32(w, h, &bits);
     ASSERT_TRUE(bmp.valid());
-    ui::SelectObj sel(dc.get(), bmp.get());
+    base::SelectObj sel(dc.get(), bmp.get());
     RECT local{0, 0, w, h};
     ASSERT_TRUE(static_cast<ui::Form&>(*about).PaintControl(sLabelFX1, dc.get(), local));
     GdiFlush();

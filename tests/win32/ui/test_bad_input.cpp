@@ -19,6 +19,8 @@
 #include "mainform.h"
 #include "testutil.h"
 
+using namespace frmMain;
+
 namespace {
 
 using testutil::TempDir;
@@ -39,7 +41,7 @@ struct Snapshot {
 
     static Snapshot Of(const std::string& path) {
         Snapshot s;
-        ui::UniqueFile f(CreateFileW(LongForm(path).c_str(), GENERIC_READ,
+        base::UniqueFile f(CreateFileW(LongForm(path).c_str(), GENERIC_READ,
                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                      0, nullptr));
         if (!f) return s;
@@ -72,7 +74,7 @@ public:
             if (CreateDirectoryW(LongForm(path).c_str(), nullptr)) made_.push_back(path);
         }
         path += "\\" + std::string(length - path.size() - 1, 'f');
-        ui::UniqueFile f(CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        base::UniqueFile f(CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                      FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         if (f) WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
@@ -122,8 +124,8 @@ public:
 
 private:
     std::string name_;
-    ui::UniqueFile pipe_;
-    ui::UniqueFile event_;  // CloseHandle serves an event too
+    base::UniqueFile pipe_;
+    base::UniqueFile event_;  // CloseHandle serves an event too
     OVERLAPPED overlapped_{};
     bool listening_ = false;
 };
@@ -292,7 +294,7 @@ TEST_F(BadInput, FilesAtTheEdgesOfTheDigestsBlocksLoadWhole) {
 TEST_F(BadInput, AFileHeldWithoutReadSharingFailsWithTheOneMessage) {
     const std::string path = dir.Write("locked.txt", "locked away");
     const Snapshot was = Snapshot::Of(path);
-    ui::UniqueFile holder(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+    base::UniqueFile holder(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                       nullptr));
     ASSERT_TRUE(holder.valid());
     Expect(path, Outcome::LoadFails);
@@ -307,7 +309,7 @@ TEST_F(BadInput, AFileChangedBetweenLoadAndSaveIsReportedAsShown) {
     const std::string shownDigest = form->Text(edt18);
     dir.Write("changing.txt", "second, longer version");
     const std::string target = dir.Path("report.txt");
-    form->dlg1.OnExecute = [&](ui::TSaveDialog& dlg, HWND) {
+    form->dlg1.onExecute = [&](ui::TSaveDialog& dlg, HWND) {
         dlg.FileName = target;
         return true;
     };
@@ -330,7 +332,7 @@ public:
     void Begin(std::uint64_t) override { ++reads; }
     void Step(std::uint64_t done, std::uint64_t total) override {
         if (done >= total) return;
-        ui::UniqueFile writer(CreateFileA(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        base::UniqueFile writer(CreateFileA(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                           nullptr, OPEN_EXISTING, 0, nullptr));
         if (reads == 1 && !appended && writer) {
             DWORD written = 0;

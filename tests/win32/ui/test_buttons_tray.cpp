@@ -10,6 +10,8 @@
 #include "mainform.h"
 #include "testutil.h"
 
+using namespace frmMain;
+
 namespace {
 
 constexpr int kButtons[] = {image4, image8, image7, image6, image5};
@@ -110,7 +112,7 @@ TEST_F(ButtonRow, TheTrayIconIsThereFromTheStartWithItsRecord) {
     EXPECT_EQ(488u, d.cbSize);
     EXPECT_EQ(form->trycn1.Handle(), d.hWnd);
     EXPECT_EQ(static_cast<UINT>(reinterpret_cast<UINT_PTR>(d.hWnd)), d.uID);
-    EXPECT_EQ(0x401u, d.uCallbackMessage);
+    EXPECT_EQ(static_cast<UINT>(WM_APP + 1), d.uCallbackMessage);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), d.uFlags);
     EXPECT_NE(nullptr, d.hIcon);
     EXPECT_STREQ("Click To Open Vantrel", d.szTip);

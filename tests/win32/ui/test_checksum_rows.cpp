@@ -15,8 +15,10 @@
 #include "components/crc.h"
 #include "components/filereader.h"
 #include "components/md5.h"
-#include "ui/handles.h"
+#include "base/handles.h"
 #include "testutil.h"
+
+using namespace frmMain;
 
 namespace {
 
@@ -85,7 +87,7 @@ TEST_F(ChecksumRows, ADigestThatCannotBeComputedLeavesNoOldDigest) {
     Load(first);
     ASSERT_EQ(Md5Text("first file"), form.Text(edt18));
 
-    ui::UniqueFile writer(testutil::OpenForWriting(busy));
+    base::UniqueFile writer(testutil::OpenForWriting(busy));
     ASSERT_TRUE(writer);
     Load(busy);
 
@@ -204,7 +206,7 @@ TEST_F(BusyWindow, AFileChangedDuringTheChecksumIsDigestedAgain) {
     SlowReads reads(form.Handle(), 5000, 0);
     reads.onEnd = [&] {
         if (reads.reads != 1) return;
-        ui::UniqueFile w(testutil::OpenForWriting(path));
+        base::UniqueFile w(testutil::OpenForWriting(path));
         DWORD written = 0;
         WriteFile(w.get(), changed.data(), static_cast<DWORD>(changed.size()), &written, nullptr);
     };

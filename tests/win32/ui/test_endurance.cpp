@@ -12,6 +12,8 @@
 #include "app/frmMain.h"
 #include "testutil.h"
 
+using namespace frmMain;
+
 namespace {
 
 struct Usage {
@@ -40,7 +42,7 @@ TEST(Endurance, AThousandLoadsClearsAndDropsLeaveResourcesFlat) {
     const std::string program = dir.Path("versioned.exe");
     ASSERT_TRUE(CopyFileA(testutil::WindowsPath(VANTREL_EXE).c_str(), program.c_str(), FALSE));
     const std::string held = dir.Write("held.txt", "held by a writer");
-    ui::UniqueFile writer(testutil::OpenForWriting(held));
+    base::UniqueFile writer(testutil::OpenForWriting(held));
     ASSERT_TRUE(writer.valid());
     const std::string missing = dir.Path("missing.txt");
 

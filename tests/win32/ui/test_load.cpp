@@ -14,6 +14,8 @@
 #include "mainform.h"
 #include "testutil.h"
 
+using namespace frmMain;
+
 namespace {
 
 using testutil::TempDir;
@@ -151,7 +153,7 @@ TEST_F(Load, BrowsingLoadsTheChosenFileAndPresetsTheDialog) {
     std::string seenName, seenDir, seenFilter;
     std::string answer = a;
     bool confirm = true;
-    form->openDialog = [&](OPENFILENAMEA& ofn) {
+    form->onOpenDialog = [&](OPENFILENAMEA& ofn) {
         seen = ofn;
         seenName = ofn.lpstrFile;
         seenDir = ofn.lpstrInitialDir ? ofn.lpstrInitialDir : "";
@@ -188,7 +190,7 @@ TEST_F(Load, BrowsingLoadsTheChosenFileAndPresetsTheDialog) {
 
 TEST_F(Load, ConfirmingTheShownPathLoadsNothingAgain) {
     form->SetText(edt1, a);
-    form->openDialog = [&](OPENFILENAMEA& ofn) {
+    form->onOpenDialog = [&](OPENFILENAMEA& ofn) {
         lstrcpynA(ofn.lpstrFile, a.c_str(), static_cast<int>(ofn.nMaxFile));
         return true;
     };
@@ -199,7 +201,7 @@ TEST_F(Load, ConfirmingTheShownPathLoadsNothingAgain) {
 
 TEST_F(Load, DroppingSeveralFilesLoadsEachAndEndsWithTheLast) {
     const std::string c = dir.Write("gamma.txt", "gamma!");
-    ui::UniqueFile held(testutil::OpenForWriting(b));  // the second one fails its digest
+    base::UniqueFile held(testutil::OpenForWriting(b));  // the second one fails its digest
     Drop({a, b, c});
     ASSERT_EQ(1u, boxes.boxes().size());
     EXPECT_EQ(kLoadFailure, boxes.boxes()[0].text);
@@ -232,7 +234,7 @@ TEST_F(Load, AFailedLoadEmptiesWhatItDidNotRewrite) {
     form->SetText(edt1, b);
     const std::string oldDigest = form->Text(edt18);
     ASSERT_EQ(32u, oldDigest.size());
-    ui::UniqueFile held(testutil::OpenForWriting(a));
+    base::UniqueFile held(testutil::OpenForWriting(a));
     form->SetText(edt1, a);
     ASSERT_EQ(1u, boxes.boxes().size());
     EXPECT_EQ(kLoadFailure, boxes.boxes()[0].text);
@@ -258,7 +260,7 @@ TEST_F(Load, TimesAtMidnightShowTheDateAlone) {
     SystemTimeToFileTime(&st, &local);
     LocalFileTimeToFileTime(&local, &utc);
     {
-        ui::UniqueFile f(CreateFileA(a.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+        base::UniqueFile f(CreateFileA(a.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
                                      nullptr));
         ASSERT_TRUE(SetFileTime(f.get(), nullptr, nullptr, &utc));
     }

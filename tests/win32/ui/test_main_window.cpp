@@ -9,9 +9,11 @@
 #include <set>
 
 #include "app/frmMain.h"
-#include "ui/errors.h"
+#include "base/errors.h"
 #include "mainform.h"
 #include "testutil.h"
+
+using namespace frmMain;
 
 namespace {
 
@@ -262,8 +264,8 @@ TEST_F(MainWindow, StartsEmpty) {
 // caption and a full stop where the message needs one.
 TEST(FailureDisplay, ShowsTheMessageWithTheFullStopRule) {
     testutil::MessageBoxRecorder boxes;
-    ui::Guarded([] { throw ui::Exception("Disk full"); });
-    ui::Guarded([] { throw ui::Exception("Done."); });
+    ui::Guarded([] { throw base::Exception("Disk full"); });
+    ui::Guarded([] { throw base::Exception("Done."); });
     ASSERT_EQ(2u, boxes.boxes().size());
     EXPECT_EQ("Disk full.", boxes.boxes()[0].text);
     EXPECT_EQ("Vantrel 1.0", boxes.boxes()[0].caption);

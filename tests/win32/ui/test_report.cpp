@@ -13,6 +13,8 @@
 #include "mainform.h"
 #include "testutil.h"
 
+using namespace frmMain;
+
 namespace {
 
 using testutil::TempDir;
@@ -38,7 +40,7 @@ class Report : public testing::Test {
 protected:
     void SetUp() override {
         form = testutil::NewMainForm();
-        form->dlg1.OnExecute = [this](ui::TSaveDialog& dlg, HWND) {
+        form->dlg1.onExecute = [this](ui::TSaveDialog& dlg, HWND) {
             ++dialogs;
             proposed = dlg.FileName;
             if (target.empty()) return false;
@@ -158,7 +160,7 @@ TEST_F(Report, TargetsThatCannotBeReplacedGiveTheIOErrorAndStayUntouched) {
 TEST_F(Report, ATargetHeldOpenWithoutSharingGivesTheErrorCode) {
     form->SetText(edt1, file);
     target = dir.Write("held.txt", "held");
-    ui::UniqueFile held(CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    base::UniqueFile held(CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(held.valid());
     ClickSave();
     ASSERT_EQ(1u, boxes.boxes().size());
@@ -176,7 +178,7 @@ TEST_F(Report, AFolderThatDoesNotExistGivesTheIOError) {
 TEST_F(Report, ProposesTheComponentsDisplayNameEvenAfterAFailedLoad) {
     form->SetText(edt1, file);
     const std::string other = dir.Write("other.txt", "x");
-    ui::UniqueFile held(testutil::OpenForWriting(other));
+    base::UniqueFile held(testutil::OpenForWriting(other));
     form->SetText(edt1, other);  // the digest fails
     boxes.clear();
     held.reset();

@@ -13,6 +13,8 @@
 #include "mainform.h"
 #include "testutil.h"
 
+using namespace frmMain;
+
 namespace {
 
 std::string Fixture(const std::string& name) {

@@ -1,10 +1,10 @@
-#include "ui/errors.h"
+#include "base/errors.h"
 
 #include <windows.h>
 
-#include "app/messages.h"
+#include "base/messages.h"
 
-namespace ui {
+namespace base {
 
 EInOutError::EInOutError(unsigned long code) : Exception(IOErrorMessage(code)), code_(code) {}
 
@@ -16,4 +16,4 @@ std::string SystemErrorText(unsigned long code) {
     return std::string(buffer, n);
 }
 
-}  // namespace ui
+}  // namespace base

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace ui {
+namespace base {
 
 // A failure with a message for the user.
 class Exception : public std::runtime_error {
@@ -31,4 +31,4 @@ public:
 // The system's text for a Windows error code, as FormatMessage gives it.
 std::string SystemErrorText(unsigned long code);
 
-}  // namespace ui
+}  // namespace base

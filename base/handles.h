@@ -9,7 +9,7 @@
 
 #include <utility>
 
-namespace ui {
+namespace base {
 
 // One owner template; a traits type says what "no handle" is and how to
 // release one.
@@ -96,6 +96,14 @@ struct WindowTraits {
     static void close(HWND h) { DestroyWindow(h); }
 };
 
+template <typename T>
+struct CoTaskMemTraits {  // blocks the shell and COM hand over to the caller
+    using handle_type = T*;
+    static T* none() { return nullptr; }
+    static bool valid(T* p) { return p != nullptr; }
+    static void close(T* p) { CoTaskMemFree(p); }
+};
+
 using UniqueFile = Unique<FileTraits>;
 using UniqueFind = Unique<FindTraits>;
 using UniqueIcon = Unique<IconTraits>;
@@ -109,6 +117,8 @@ using MemoryDC = Unique<MemoryDCTraits>;
 using UniqueDrop = Unique<DropTraits>;
 using UniqueGlobal = Unique<GlobalTraits>;
 using UniqueWindow = Unique<WindowTraits>;
+template <typename T>
+using CoTaskMemPtr = Unique<CoTaskMemTraits<T>>;
 
 // A DC from GetDC, released with ReleaseDC.
 class WindowDC {
@@ -192,4 +202,24 @@ private:
     T* p_ = nullptr;
 };
 
-}  // namespace ui
+// An icon picture object: owns the icon handle placed in it and releases it
+// when it receives another one, is emptied, or is destroyed.
+class TIcon {
+public:
+    TIcon() = default;
+    TIcon(const TIcon&) = delete;
+    TIcon& operator=(const TIcon&) = delete;
+
+    HICON Handle() const { return icon_.get(); }
+    // Takes ownership of h (which may be null), releasing the previous one.
+    void SetHandle(HICON h) { icon_.reset(h); }
+    void Clear() { icon_.reset(); }
+    bool Empty() const { return !icon_.valid(); }
+    // A copy that the caller owns; null for an empty icon.
+    HICON Copy() const { return icon_.valid() ? CopyIcon(icon_.get()) : nullptr; }
+
+private:
+    UniqueIcon icon_;
+};
+
+}  // namespace base

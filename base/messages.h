@@ -1,0 +1,16 @@
+// Message texts that need no operating system: the full-stop rule of the
+// failure display, the I/O error texts and the open failure of a file.
+#pragma once
+
+#include <string>
+
+// The text the program-wide failure display shows: a full stop is appended
+// when the message is not empty and its last character's code is above 46.
+std::string WithFullStop(const std::string& message);
+
+// The I/O error text for a Windows error code of a failed report write.
+std::string IOErrorMessage(unsigned long code);
+
+// "Cannot open file "<path>". <reason>" with the system text trimmed: trailing
+// characters up to and including the last space run and trailing periods go.
+std::string CannotOpenFileMessage(const std::string& fullPath, const std::string& systemText);
