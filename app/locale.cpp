@@ -12,7 +12,7 @@ bool Info(LCID locale, LCTYPE type, std::string& out) {
 
 struct Settings {
     DateTimeFormat format;
-    char decimal = '.';
+    std::string decimal = ".";
     void Load(LCID locale) {
         format = ReadDateTimeFormat(locale);
         decimal = ReadDecimalSeparator(locale);
@@ -54,13 +54,14 @@ DateTimeFormat ReadDateTimeFormat(LCID locale) {
     return f;
 }
 
-char ReadDecimalSeparator(LCID locale) {
+std::string ReadDecimalSeparator(LCID locale) {
+    // Whole: in UTF-8 a separator can take more than one byte.
     std::string v;
-    return Info(locale, LOCALE_SDECIMAL, v) ? v[0] : '.';
+    return Info(locale, LOCALE_SDECIMAL, v) ? v : std::string(".");
 }
 
 const DateTimeFormat& CurrentDateTimeFormat() { return Current().format; }
 
-char CurrentDecimalSeparator() { return Current().decimal; }
+const std::string& CurrentDecimalSeparator() { return Current().decimal; }
 
 void ReloadFormatSettings() { Current().Load(LOCALE_USER_DEFAULT); }

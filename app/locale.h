@@ -5,14 +5,16 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "app/datetimetext.h"
 
 // Reads the date and time settings of `locale`; defaults where it gives none.
 DateTimeFormat ReadDateTimeFormat(LCID locale);
-char ReadDecimalSeparator(LCID locale);
+std::string ReadDecimalSeparator(LCID locale);
 
 // The settings in force.
 const DateTimeFormat& CurrentDateTimeFormat();
-char CurrentDecimalSeparator();
+const std::string& CurrentDecimalSeparator();
 // Reads them again (WM_WININICHANGE): from the user's default locale.
 void ReloadFormatSettings();
