@@ -244,6 +244,7 @@ TEST_F(BadInput, NamesHaveOneClearOutcomeAndTheFileStaysUntouched) {
         {"CON", "CON", Outcome::NamesNoFile, ""},
         {"NUL", "NUL", Outcome::NamesNoFile, ""},
         {"COM1", "COM1", Outcome::NamesNoFile, ""},
+        {"COM with a superscript one", u8"COM¹", Outcome::NamesNoFile, ""},
         {"nul with an extension", "nul.txt", Outcome::NamesNoFile, ""},
         {"device in a folder", base + "con", Outcome::NamesNoFile, ""},
         {"\\\\.\\NUL", "\\\\.\\NUL", Outcome::NamesNoFile, ""},
