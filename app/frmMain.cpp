@@ -12,6 +12,7 @@
 #include "app/messages.h"
 #include "app/report.h"
 #include "app/reportfile.h"
+#include "base/fs.h"
 #include "components/dcUtils.h"
 #include "components/filemd5.h"
 #include "components/names.h"
@@ -247,13 +248,15 @@ void TForm1::WMDROPFILES(HDROP drop) {
     SelectedFileName.clear();
     Finfo1.SetFILENAME("");
     fver1.SetFILENAME("");
-    char buffer[MAX_PATH];
-    const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, buffer, MAX_PATH);
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
-        buffer[0] = '\0';
-        DragQueryFileA(drop, i, buffer, MAX_PATH);
-        buffer[MAX_PATH - 1] = '\0';
-        SetText(edt1, buffer);
+        // Each name is asked for at its own length, so none is cut. The wide
+        // call counts in the units it copies; the single-byte one may count
+        // UTF-16 units and then cut a name whose bytes are more.
+        std::vector<wchar_t> buffer(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        DragQueryFileW(drop, i, buffer.data(), static_cast<UINT>(buffer.size()));
+        buffer.back() = L'\0';
+        SetText(edt1, fs::Narrow(buffer.data()));
         SelectedFileName = Text(edt1);
     }
 }

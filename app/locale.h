@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "app/datetimetext.h"
 
 // Reads the date and time settings of `locale`; defaults where it gives none.

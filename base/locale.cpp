@@ -4,8 +4,8 @@ namespace base {
 
 namespace {
 
-char& Current() {
-    static char decimal = ReadDecimalSeparator(GetThreadLocale());
+std::string& Current() {
+    static std::string decimal = ReadDecimalSeparator(GetThreadLocale());
     return decimal;
 }
 
@@ -19,12 +19,12 @@ bool LocaleInfo(LCID locale, LCTYPE type, std::string& out) {
     return true;
 }
 
-char ReadDecimalSeparator(LCID locale) {
+std::string ReadDecimalSeparator(LCID locale) {
     std::string v;
-    return LocaleInfo(locale, LOCALE_SDECIMAL, v) ? v[0] : '.';
+    return LocaleInfo(locale, LOCALE_SDECIMAL, v) ? v : std::string(".");
 }
 
-char CurrentDecimalSeparator() { return Current(); }
+const std::string& CurrentDecimalSeparator() { return Current(); }
 
 void ReloadDecimalSeparator() { Current() = ReadDecimalSeparator(LOCALE_USER_DEFAULT); }
 

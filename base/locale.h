@@ -12,9 +12,10 @@ namespace base {
 // One setting of `locale`; false when the locale gives none.
 bool LocaleInfo(LCID locale, LCTYPE type, std::string& out);
 
-char ReadDecimalSeparator(LCID locale);
+// Whole: in UTF-8 a separator can take more than one byte.
+std::string ReadDecimalSeparator(LCID locale);
 // The separator in force.
-char CurrentDecimalSeparator();
+const std::string& CurrentDecimalSeparator();
 // Reads it again from the user's default locale.
 void ReloadDecimalSeparator();
 

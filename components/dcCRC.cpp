@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/fs.h"
 #include "components/dcUtils.h"
 #include "components/filemd5.h"
 #include "components/filereader.h"
@@ -10,8 +11,7 @@
 
 std::uint32_t FileCRC(const std::string& fileName, TdcFileCRCMethod method) {
     if (!FileExists(fileName)) return 0;
-    base::UniqueFile file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    base::UniqueFile file(fs::OpenRead(fileName, FILE_SHARE_READ | FILE_SHARE_WRITE));
     if (!file) return 0;
     std::uint32_t crc = CRCInitialValue(method);
     // The load that asks for this checksum asks for the file's digest next:

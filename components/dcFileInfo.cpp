@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "base/fs.h"
 #include "components/dcUtils.h"
 #include "base/handles.h"
 
@@ -59,9 +60,9 @@ bool TdcFileInfo::ReadInfo() {
         smallIcon_->Clear();
         return false;
     }
-    WIN32_FIND_DATAA fd{};
+    WIN32_FIND_DATAW fd{};
     {
-        base::UniqueFind find(FindFirstFileA(fileName_.c_str(), &fd));
+        base::UniqueFind find(fs::FindFirst(fileName_, fd));
         if (!find) {
             ExtractShellIcons(0, *largeIcon_, *smallIcon_);
             return false;
@@ -73,27 +74,28 @@ bool TdcFileInfo::ReadInfo() {
     timeLastAccessed_ = FileTimeToDateTime(fd.ftLastAccessTime);
     timeLastModified_ = FileTimeToDateTime(fd.ftLastWriteTime);
 
-    SHFILEINFOA info{};
+    fs::ShellInfo info;
     // A failed query leaves a null icon, so the icon objects end up empty.
-    SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info, SHGFI_ICON);
-    largeIcon_->SetHandle(info.hIcon);
-    info.hIcon = nullptr;
-    if (!SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info,
-                        SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_DISPLAYNAME | SHGFI_ICON | SHGFI_SMALLICON)) {
+    fs::QueryShellInfo(fileName_, SHGFI_ICON, info);
+    largeIcon_->SetHandle(info.icon);
+    info.icon = nullptr;
+    if (!fs::QueryShellInfo(fileName_, SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_DISPLAYNAME | SHGFI_ICON |
+                                           SHGFI_SMALLICON,
+                            info)) {
         // No shell information: empty names, index 0, no small icon.
-        smallIcon_->SetHandle(info.hIcon);
+        smallIcon_->SetHandle(info.icon);
         return true;
     }
-    smallIcon_->SetHandle(info.hIcon);
-    displayName_.assign(info.szDisplayName, strnlen(info.szDisplayName, sizeof info.szDisplayName));
-    fileType_.assign(info.szTypeName, strnlen(info.szTypeName, sizeof info.szTypeName));
-    sysImageIndex_ = info.iIcon;
+    smallIcon_->SetHandle(info.icon);
+    displayName_ = info.displayName;
+    fileType_ = info.typeName;
+    sysImageIndex_ = info.iconIndex;
     return true;
 }
 
 void TdcFileInfo::SetFileAttributes(TdcFileInfoAttributes value) {
     if (fileName_.empty() || value == attributes_) return;
-    if (::SetFileAttributesA(fileName_.c_str(), value.ToWindows())) ReadInfo();
+    if (fs::SetAttributes(fileName_, value.ToWindows())) ReadInfo();
 }
 
 void TdcFileInfo::SetTimeCreated(TDateTime value) {
@@ -112,8 +114,7 @@ void TdcFileInfo::SetTimeLastModified(TDateTime value) {
 }
 
 bool SetFileTimes(const std::string& fileName, TDateTime created, TDateTime accessed, TDateTime modified) {
-    base::UniqueFile file(CreateFileA(fileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    base::UniqueFile file(fs::Open(fileName, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
     if (!file) return false;
     FILETIME times[3];
     if (!GetFileTime(file.get(), &times[0], &times[1], &times[2])) return false;

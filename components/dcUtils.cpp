@@ -1,34 +1,16 @@
 #include "components/dcUtils.h"
 
-#include <shellapi.h>
+#include "base/fs.h"
 
-namespace {
+std::string GetSystemDir() { return fs::SystemDirectory(); }
 
-std::string WithBackslash(const char* buffer) {
-    std::string dir(buffer);
-    if (dir.empty() || dir.back() != '\\') dir += '\\';
-    return dir;
-}
-
-}  // namespace
-
-std::string GetSystemDir() {
-    char buffer[MAX_PATH] = {};
-    GetSystemDirectoryA(buffer, MAX_PATH);
-    return WithBackslash(buffer);
-}
-
-std::string GetWindowsDir() {
-    char buffer[MAX_PATH] = {};
-    GetWindowsDirectoryA(buffer, MAX_PATH);
-    return WithBackslash(buffer);
-}
+std::string GetWindowsDir() { return fs::WindowsDirectory(); }
 
 EntryKind ProbeEntry(const std::string& name) {
     // Only entries on disk count: a device or pipe must never be read as if
     // it were a file.
     if (name.empty() || IsDeviceName(name)) return EntryKind::None;
-    const DWORD attr = GetFileAttributesA(name.c_str());
+    const DWORD attr = fs::GetAttributes(name);
     if (attr == INVALID_FILE_ATTRIBUTES) return EntryKind::None;
     return (attr & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Directory : EntryKind::File;
 }
@@ -39,7 +21,7 @@ ProgramSearch SystemProgramSearch() { return ProgramSearch{ProbeEntry, GetSystem
 
 void ExtractShellIcons(int index, base::TIcon& largeIcon, base::TIcon& smallIcon) {
     HICON large = nullptr, small = nullptr;
-    ExtractIconExA((GetSystemDir() + "SHELL32.DLL").c_str(), index, &large, &small, 1);
+    fs::ExtractIcons(GetSystemDir() + "SHELL32.DLL", index, &large, &small);
     largeIcon.SetHandle(large);
     smallIcon.SetHandle(small);
 }

@@ -12,13 +12,13 @@
 #include "components/names.h"
 #include "base/handles.h"
 
-// GetSystemDirectoryA, with a backslash at the end.
+// The system directory, with a backslash at the end.
 std::string GetSystemDir();
-// GetWindowsDirectoryA, with a backslash at the end.
+// The Windows directory, with a backslash at the end.
 std::string GetWindowsDir();
 // What a name refers to on disk (relative names against the current directory).
 EntryKind ProbeEntry(const std::string& name);
-// True when GetFileAttributesA succeeds and the entry is not a directory.
+// True when the entry's attributes can be read and it is not a directory.
 bool FileExists(const std::string& name);
 // The search context for ExpandProgramName on this system.
 ProgramSearch SystemProgramSearch();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/locale.h"
+#include "base/fs.h"
 #include "components/versiontext.h"
 #include "base/messagebox.h"
 #include "base/errors.h"
@@ -13,8 +14,8 @@ namespace {
 constexpr char kNoVersionInfo[] = "No version info";
 constexpr char kCannotGetVersionInfo[] = "Can not get version info";
 
-// The path, every key and the language name pass through buffers of this many
-// characters, the terminator included.
+// Every key and the language name pass through buffers of this many
+// characters, the terminator included. The path is passed whole.
 constexpr std::size_t kBufferChars = 260;
 using TextBuffer = char[kBufferChars];
 
@@ -28,15 +29,14 @@ bool CopyToBuffer(const std::string& text, TextBuffer& buffer) {
 class SystemApi final : public IVersionApi {
 public:
     DWORD GetFileVersionInfoSize(const char* path, DWORD* handle, DWORD* lastError) override {
-        // Without this a 0 result that sets no error would be judged by
-        // whatever call failed before.
-        SetLastError(0);
-        const DWORD size = ::GetFileVersionInfoSizeA(path, handle);
+        // The layer clears the last error first: without that a 0 result
+        // that sets no error would be judged by whatever call failed before.
+        const DWORD size = fs::VersionInfoSize(path, handle);
         *lastError = GetLastError();
         return size;
     }
     bool GetFileVersionInfo(const char* path, DWORD handle, DWORD size, void* block) override {
-        return ::GetFileVersionInfoA(path, handle, size, block) != FALSE;
+        return fs::VersionInfo(path, handle, size, block);
     }
     bool VerQueryValue(const void* block, const char* subBlock, void** value, UINT* length) override {
         return ::VerQueryValueA(block, subBlock, value, length) != FALSE;
@@ -78,20 +78,15 @@ void TdcVersionInfo::Report(const char* message) {
 }
 
 // Limits chosen for what the buffers cannot hold:
-// - a path of 260 characters or more is refused with "Can not get version
-//   info" before any platform call, rather than cut to a name of another file;
+// - the path is passed whole, whatever its length: the file-system layer
+//   reaches paths beyond the classic 260-unit limit;
 // - a translation table shorter than one 4-byte entry gives no language and
 //   code page to build the keys from, so it is reported as "Can not get
 //   version info" with every result cleared;
 // - root information shorter than VS_FIXEDFILEINFO counts as no fixed file
 //   information, so that nothing is read past what the platform returned.
 void TdcVersionInfo::Read() {
-    TextBuffer path;
-    if (!CopyToBuffer(fileName_, path)) {
-        Report(kCannotGetVersionInfo);
-        return;
-    }
-
+    const char* path = fileName_.c_str();
     DWORD handle = 0;
     DWORD lastError = 0;
     const DWORD size = api_->GetFileVersionInfoSize(path, &handle, &lastError);

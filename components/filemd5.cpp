@@ -3,24 +3,13 @@
 #include <windows.h>
 
 #include "base/messages.h"
+#include "base/fs.h"
 #include "components/filereader.h"
 #include "components/md5.h"
 #include "base/errors.h"
 #include "base/handles.h"
 
 namespace {
-
-std::string FullPath(const std::string& name) {
-    char buffer[MAX_PATH];
-    char* filePart = nullptr;
-    const DWORD n = GetFullPathNameA(name.c_str(), MAX_PATH, buffer, &filePart);
-    if (n == 0) return name;
-    if (n < MAX_PATH) return std::string(buffer, n);
-    std::string longer(n, '\0');
-    const DWORD m = GetFullPathNameA(name.c_str(), n, &longer[0], &filePart);
-    longer.resize(m < n ? m : 0);
-    return longer.empty() ? name : longer;
-}
 
 struct Prefetched {
     bool wanted = false;
@@ -67,11 +56,10 @@ void OfferPrefetchedDigest(void* file, unsigned long long stampBefore, const std
 
 std::string FileMD5(const std::string& fileName) {
     Md5 md5;
-    base::UniqueFile file(CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    base::UniqueFile file(fs::OpenRead(fileName));
     if (!file) {
         const DWORD error = GetLastError();
-        throw base::Exception(CannotOpenFileMessage(FullPath(fileName), base::SystemErrorText(error)));
+        throw base::Exception(CannotOpenFileMessage(fs::FullPath(fileName), base::SystemErrorText(error)));
     }
     if (g_prefetched.valid) {
         // Offered once: taken now or dropped.

@@ -220,8 +220,13 @@ bool IsDeviceName(const std::string& name) {
     static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
     for (const char* d : kDevices)
         if (base == d) return true;
-    if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-        ((base[3] >= '0' && base[3] <= '9') || base[3] == '\xB9' || base[3] == '\xB2' || base[3] == '\xB3'))
-        return true;
+    if (base.size() < 4 || (base.compare(0, 3, "COM") != 0 && base.compare(0, 3, "LPT") != 0)) return false;
+    const std::string digit = base.substr(3);
+    // Superscript one, two and three count as digits: one byte each in the
+    // Western single-byte code page, two in UTF-8.
+    static const char* const kDigits[] = {"\xB9", "\xB2", "\xB3", "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"};
+    if (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '9') return true;
+    for (const char* d : kDigits)
+        if (digit == d) return true;
     return false;
 }

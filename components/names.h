@@ -3,8 +3,10 @@
 // assigned name into the name that is actually read. Pure text functions; the
 // file system is reached only through the probe passed in.
 //
-// All strings are single-byte strings in the system code page. Positions are
-// counted from 1 in the comments, as in the rules they implement.
+// All strings are in the system code page (UTF-8 where the platform runs the
+// program with that code page); the rules look at ASCII bytes only, which
+// are never part of a UTF-8 multi-byte character. Positions are counted from
+// 1 in the comments, as in the rules they implement.
 #pragma once
 
 #include <functional>
@@ -55,7 +57,8 @@ std::string ExpandProgramName(const std::string& Value, const ProgramSearch& sea
 // True for names that reach a device or a pipe instead of a file on disk:
 // "\\.\" and "\\?\" paths other than "\\?\X:\...", and the reserved DOS device
 // names (CON, PRN, AUX, NUL, COM0-9, LPT0-9, CONIN$, CONOUT$, CLOCK$) as the
-// name part, whatever extension, trailing dots or blanks follow.
+// name part, whatever extension, trailing dots or blanks follow. The digit
+// may be a superscript 1, 2 or 3, in the Western code page or in UTF-8.
 bool IsDeviceName(const std::string& name);
 
 // Argument Index of a Windows command line by the program's own rule: leading

@@ -12,7 +12,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // followed by trailing spaces only when allowTrailingSpaces. The text is
 // rewritten with '.' as the separator and converted by std::from_chars, which
 // rounds correctly and never looks at the C locale.
-bool ParseDecimal(const std::string& text, char separator, bool allowTrailingSpaces,
+bool ParseDecimal(const std::string& text, const std::string& separator, bool allowTrailingSpaces,
                   double& value) {
     std::string canonical;
     std::string::size_type i = 0;
@@ -29,9 +29,9 @@ bool ParseDecimal(const std::string& text, char separator, bool allowTrailingSpa
         canonical += text[i++];
         digits = true;
     }
-    if (i < n && text[i] == separator) {
+    if (!separator.empty() && text.compare(i, separator.size(), separator) == 0) {
         canonical += '.';
-        ++i;
+        i += separator.size();
         while (i < n && IsDigit(text[i])) {
             canonical += text[i++];
             digits = true;
@@ -67,22 +67,30 @@ bool ParseDecimal(const std::string& text, char separator, bool allowTrailingSpa
 
 }  // namespace
 
-double VersionTextToFloat(const std::string& text, char decimalSeparator) {
+double VersionTextToFloat(const std::string& text, const std::string& decimalSeparator) {
     double value = 0.0;
-    if (ParseDecimal(text, '.', false, value)) return value;
+    if (ParseDecimal(text, ".", false, value)) return value;
 
     // The fallback keeps the "major.minor" head of a dotted version: what
     // stands before the second dot, but only when that dot is among the first
     // six characters, i.e. the head fits the five-character buffer.
     constexpr std::string::size_type kBufferChars = 5;
-    std::string copy = text;
+    // Positions count in the text's own bytes; the separator replaces each
+    // dot of the head whatever its length.
     std::string head = "0";
     int dots = 0;
-    for (std::string::size_type i = 0; i < copy.size(); ++i) {
-        if (copy[i] != '.') continue;
-        copy[i] = decimalSeparator;
+    for (std::string::size_type i = 0; i < text.size(); ++i) {
+        if (text[i] != '.') continue;
         if (++dots == 2) {
-            if (i <= kBufferChars) head = copy.substr(0, i);
+            if (i <= kBufferChars) {
+                head.clear();
+                for (std::string::size_type j = 0; j < i; ++j) {
+                    if (text[j] == '.')
+                        head += decimalSeparator;
+                    else
+                        head += text[j];
+                }
+            }
             break;
         }
     }

@@ -7,8 +7,12 @@
 // A version text read as a number: first as a plain decimal number in any
 // locale; failing that, by the fallback that keeps what stands before a second
 // dot within the first five characters, read with the user's decimal
-// separator. 0.0 when neither gives a number.
-double VersionTextToFloat(const std::string& text, char decimalSeparator);
+// separator, which may take more than one byte (a UTF-8 character). 0.0 when
+// neither gives a number.
+double VersionTextToFloat(const std::string& text, const std::string& decimalSeparator);
+inline double VersionTextToFloat(const std::string& text, char decimalSeparator) {
+    return VersionTextToFloat(text, std::string(1, decimalSeparator));
+}
 
 // "StringFileInfo\LLLLCCCC\" for a translation entry (low 16 bits the
 // language, high 16 bits the code page), hexadecimal digits in upper case.

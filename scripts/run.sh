@@ -11,6 +11,11 @@ MSG
   exit 1
 fi
 export WINEDEBUG=${WINEDEBUG:--all}
+# Wine's own Tahoma and Marlett in the prefix, so the windows look as on
+# Windows; a new prefix is made first so there is a fonts folder to fill.
+prefix=${WINEPREFIX:-$HOME/.wine}
+[ -d "$prefix/drive_c/windows/Fonts" ] || wineboot -i >/dev/null 2>&1 || true
+bash "$(dirname "$0")/wine-fonts.sh" "$prefix"
 if [ $# -gt 0 ] && [ -n "$1" ]; then
   file=$1
   # A Unix path is handed over as the Windows path Wine maps it to.

@@ -31,6 +31,7 @@ start)
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
   fi
+  bash "$(dirname "$0")/wine-fonts.sh" "$WINEPREFIX"
   wineserver -p >/dev/null 2>&1 || true   # persistent: later wine starts are fast
   # Start the desktop and services now, detached from any caller's output: a
   # test runner waits for its pipes to close, and Wine's helper processes

@@ -24,7 +24,11 @@ HWND TApplication::Handle() {
 }
 
 bool TApplication::ProcessMessage(MSG& msg) {
-    if (!GetMessageA(&msg, nullptr, 0, 0)) {
+    // The wide calls carry a typed character whole to the controls, which
+    // keep their text in UTF-16; through the single-byte calls a character
+    // of more than two UTF-8 bytes is lost on the way. The program's own
+    // windows still get their messages in single bytes.
+    if (!GetMessageW(&msg, nullptr, 0, 0)) {
         terminated_ = true;
         exitCode_ = static_cast<int>(msg.wParam);
         return false;
@@ -33,10 +37,10 @@ bool TApplication::ProcessMessage(MSG& msg) {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (root && GetWindowLongPtrA(root, GWLP_WNDPROC) != 0 && mainForm_ &&
         (root == mainForm_->Handle() || GetWindow(root, GW_OWNER) == mainForm_->Handle())) {
-        if (IsDialogMessageA(root, &msg)) return true;
+        if (IsDialogMessageW(root, &msg)) return true;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
     return true;
 }
 

@@ -63,8 +63,9 @@ bool TSaveDialog::ExecuteNewStyle(HWND owner, bool& shown) {
 }
 
 bool TSaveDialog::ExecuteClassic(HWND owner) {
-    std::vector<char> buffer(MAX_PATH, '\0');
-    FileName.copy(buffer.data(), MAX_PATH - 1);
+    // Room for long paths and for names of several bytes per character.
+    std::vector<char> buffer(32768, '\0');
+    FileName.copy(buffer.data(), buffer.size() - 1);
     std::string filter = FilterName;
     filter += '\0';
     filter += FilterPattern;
@@ -75,7 +76,7 @@ bool TSaveDialog::ExecuteClassic(HWND owner) {
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = MAX_PATH;
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrTitle = Title.c_str();
     ofn.lpstrDefExt = DefaultExt.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT;

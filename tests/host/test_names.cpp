@@ -295,6 +295,10 @@ TEST(DeviceNames, AreToldApartFromFiles) {
         {"C:\\CON\\file.txt", false}, {"nully", false},      {"", false},
         {"C:/dir/CON", true},    {"dir/nul.txt", true},
         {"C:\\dir\\report.txt", false}, {"\\\\server\\share\\a.txt", false}, {"LPT", false},
+        // Superscript digits: one byte in the Western code page, two in UTF-8.
+        {"COM\xB9", true},      {"lpt\xB3.txt", true},   {"COM\xC2\xB9", true},
+        {"C:\\dir\\LPT\xC2\xB2.log", true}, {"COM\xC2\xB9\xC2\xB9", false}, {"COM\xC2", false},
+        {"COM\xC2\xB4", false}, {"\xD0\x9E\xD1\x82\xD1\x87\xD1\x91\xD1\x82.txt", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

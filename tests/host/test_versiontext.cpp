@@ -73,6 +73,24 @@ TEST(VersionTextToFloat, FallbackReadsTheHeadWithTheUserSeparator) {
     EXPECT_EQ(VersionTextToFloat("1,5.2.3", ','), 0.0);
 }
 
+TEST(VersionTextToFloat, ASeparatorOfSeveralBytesIsReadWhole) {
+    // U+066B ARABIC DECIMAL SEPARATOR in UTF-8.
+    const std::string arabic = "\xD9\xAB";
+    EXPECT_EQ(VersionTextToFloat("7.9.1", arabic), 7.9);
+    EXPECT_EQ(VersionTextToFloat("12.25.1", arabic), 12.25);
+    EXPECT_EQ(VersionTextToFloat("2.5", arabic), 2.5) << "a plain number needs no separator";
+    // Positions still count the text's own bytes: a second dot past the
+    // sixth byte leaves nothing to read.
+    EXPECT_EQ(VersionTextToFloat("123.456.1", arabic), 0.0);
+    // Half a separator is no separator.
+    EXPECT_EQ(VersionTextToFloat("7\xD9" "9.1.1", arabic), 0.0);
+    // A one-byte string behaves as the single character.
+    for (const auto& c : kFloatCases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(VersionTextToFloat(c.text, std::string(",")), VersionTextToFloat(c.text, ','));
+    }
+}
+
 TEST(VersionTextToFloat, IndependentOfTheCLocale) {
     const char* const names[] = {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252"};
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);

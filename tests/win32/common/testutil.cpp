@@ -267,4 +267,35 @@ HDROP MakeDrop(const std::vector<std::string>& paths) {
     return static_cast<HDROP>(mem);
 }
 
+HDROP MakeWideDrop(const std::vector<std::string>& paths) {
+    std::wstring names;
+    for (const auto& p : paths) names += Utf16(p) + L'\0';
+    names += L'\0';
+    HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    if (!mem) return nullptr;
+    auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+    df->pFiles = sizeof(DROPFILES);
+    df->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
+    GlobalUnlock(mem);
+    return static_cast<HDROP>(mem);
+}
+
+std::wstring Utf16(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), &w[0], n);
+    return w;
+}
+
+std::string Utf8(const std::wstring& utf16) {
+    if (utf16.empty()) return std::string();
+    const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), &s[0], n, nullptr, nullptr);
+    return s;
+}
+
 }  // namespace testutil

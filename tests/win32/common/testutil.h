@@ -83,5 +83,12 @@ std::size_t PrivateBytes();
 // A real drop handle holding `paths`, as the shell builds it for WM_DROPFILES;
 // the window that receives it releases it.
 HDROP MakeDrop(const std::vector<std::string>& paths);
+// The same with UTF-16 names (DROPFILES.fWide), as the shell of a Unicode
+// system builds it; `paths` are UTF-8.
+HDROP MakeWideDrop(const std::vector<std::string>& paths);
+
+// UTF-8 <-> UTF-16, independent of the process's code page.
+std::wstring Utf16(const std::string& utf8);
+std::string Utf8(const std::wstring& utf16);
 
 }  // namespace testutil

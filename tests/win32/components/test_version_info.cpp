@@ -377,18 +377,40 @@ TEST(VersionInfoFixtures, EmptyNameClearsWithoutAPlatformCall) {
     EXPECT_EQ(FULL_COMPANY_NAME, info.CompanyName());
 }
 
-TEST(VersionInfoFixtures, PathsThatDoNotFitTheBufferAreRefusedBeforeAnyCall) {
+TEST(VersionInfoFixtures, PathsOfAnyLengthArePassedWhole) {
     RecordingApi api;
     TdcVersionInfo info(api);
-    const std::string longest = "C:\\" + std::string(255, 'a') + ".x";  // 260 characters
-    EXPECT_EQ(kCannotGet, Load(info, longest));
-    EXPECT_EQ(0, api.calls);
-    EXPECT_EQ(longest, info.FILENAME());
+    // 260 characters naming no file: passed whole, and no file is no report.
+    const std::string longest = "C:\\" + std::string(255, 'a') + ".x";
+    EXPECT_EQ("", Load(info, longest));
+    EXPECT_EQ(std::vector<std::string>{longest}, api.paths);
+    EXPECT_EQ(Results{}, Snapshot(info));
+}
 
-    // One character less fits whole; it names no file, which is no report.
-    const std::string fits = longest.substr(0, 259);
-    EXPECT_EQ("", Load(info, fits));
-    EXPECT_EQ(std::vector<std::string>{fits}, api.paths);
+TEST(VersionInfoFixtures, ALibraryAtTheEndOfALongCyrillicPathIsRead) {
+    // Folders of Cyrillic letters: a path beyond 260 UTF-16 units and of
+    // twice as many bytes, made and removed through the wide long form.
+    testutil::TempDir dir;
+    struct Made {
+        std::vector<std::wstring> paths;
+        ~Made() {
+            for (auto it = paths.rbegin(); it != paths.rend(); ++it)
+                if (!DeleteFileW(it->c_str())) RemoveDirectoryW(it->c_str());
+        }
+    } made;
+    std::wstring folder = L"\\\\?\\" + testutil::Utf16(dir.path());
+    while (folder.size() < 300) {
+        folder += L"\\" + std::wstring(60, L'\x0416');
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        made.paths.push_back(folder);
+    }
+    const std::wstring file = folder + L"\\\x0432\x0435\x0440\x0441\x0438\x044F.dll";
+    ASSERT_TRUE(CopyFileW(testutil::Utf16(Fixture("full_version.dll")).c_str(), file.c_str(), FALSE));
+    made.paths.push_back(file);
+
+    TdcVersionInfo info;
+    EXPECT_EQ("", Load(info, testutil::Utf8(file.substr(4))));
+    EXPECT_EQ(FULL_COMPANY_NAME, info.CompanyName());
 }
 
 TEST(VersionInfoFixtures, DesignModeShowsTheFailureInsteadOfRaisingIt) {

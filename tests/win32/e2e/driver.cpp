@@ -7,6 +7,8 @@
 
 namespace e2e {
 
+using namespace frmMain;
+
 namespace {
 
 struct WindowQuery {

@@ -12,6 +12,8 @@
 
 using namespace About;
 
+using namespace frmMain;
+
 namespace {
 
 constexpr COLORREF kBackground = RGB(192, 220, 192);

@@ -1,0 +1,159 @@
+#include "base/fs.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+#include "base/fsnames.h"
+
+namespace fs {
+
+namespace {
+
+bool IsAscii(const std::string& text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+std::wstring ToWide(UINT codePage, const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+    return wide;
+}
+
+std::string FromWide(UINT codePage, const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                      nullptr);
+    if (n <= 0) return std::string();
+    std::string narrow(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &narrow[0], n, nullptr, nullptr);
+    return narrow;
+}
+
+// A fixed-size wide text field up to its terminator.
+std::string FieldText(const wchar_t* field, std::size_t capacity) {
+    return Narrow(std::wstring(field, wcsnlen(field, capacity)));
+}
+
+std::wstring FullPathWide(const std::wstring& name) {
+    if (name.empty()) return name;
+    DWORD capacity = MAX_PATH;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::wstring buffer(capacity, L'\0');
+        const DWORD n = GetFullPathNameW(name.c_str(), capacity, &buffer[0], nullptr);
+        if (n == 0) return name;
+        if (n < capacity) {
+            buffer.resize(n);
+            return buffer;
+        }
+        capacity = n;  // the size needed, terminator included
+    }
+    return name;
+}
+
+std::wstring DirectoryWith(UINT (WINAPI *get)(LPWSTR, UINT)) {
+    wchar_t buffer[MAX_PATH] = {};
+    UINT n = get(buffer, MAX_PATH);
+    std::wstring dir;
+    if (n >= MAX_PATH) {
+        dir.assign(n, L'\0');
+        n = get(&dir[0], n);
+        dir.resize(n < dir.size() ? n : 0);
+    } else {
+        dir.assign(buffer, n);
+    }
+    return dir;
+}
+
+std::string WithBackslash(std::string dir) {
+    if (dir.empty() || dir.back() != '\\') dir += '\\';
+    return dir;
+}
+
+}  // namespace
+
+std::wstring Widen(const std::string& text) { return ToWide(CP_ACP, text); }
+
+std::string Narrow(const std::wstring& text) { return FromWide(CP_ACP, text); }
+
+std::string ToUtf8(const std::string& text) {
+    if (GetACP() == CP_UTF8 || IsAscii(text)) return text;
+    return FromWide(CP_UTF8, Widen(text));
+}
+
+std::wstring SystemPath(const std::string& name) {
+    const std::wstring wide = Widen(name);
+    if (wide.size() < kClassicPathLimit || HasLocalDevicePrefix(wide)) return wide;
+    // The long form switches off the platform's own normalisation, so it is
+    // built from the normalised full path.
+    return LongForm(FullPathWide(wide));
+}
+
+std::string FullPath(const std::string& name) {
+    const std::wstring wide = Widen(name);
+    const std::wstring full = FullPathWide(wide);
+    return full == wide ? name : Narrow(full);
+}
+
+DWORD GetAttributes(const std::string& name) { return GetFileAttributesW(SystemPath(name).c_str()); }
+
+bool SetAttributes(const std::string& name, DWORD attributes) {
+    return SetFileAttributesW(SystemPath(name).c_str(), attributes) != FALSE;
+}
+
+HANDLE FindFirst(const std::string& name, WIN32_FIND_DATAW& data) {
+    return FindFirstFileW(SystemPath(name).c_str(), &data);
+}
+
+HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+    return CreateFileW(SystemPath(name).c_str(), access, share, nullptr, disposition, flags, nullptr);
+}
+
+HANDLE OpenRead(const std::string& name, DWORD share) {
+    return Open(name, GENERIC_READ, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+}
+
+DWORD VersionInfoSize(const std::string& name, DWORD* handle) {
+    const std::wstring path = SystemPath(name);
+    SetLastError(0);
+    return GetFileVersionInfoSizeW(path.c_str(), handle);
+}
+
+bool VersionInfo(const std::string& name, DWORD handle, DWORD size, void* block) {
+    return GetFileVersionInfoW(SystemPath(name).c_str(), handle, size, block) != FALSE;
+}
+
+DWORD_PTR QueryShellInfo(const std::string& name, UINT flags, ShellInfo& info) {
+    const std::wstring full = FullPathWide(ShellForm(Widen(name)));
+    SHFILEINFOW answer{};
+    DWORD_PTR result = 0;
+    // The shell's query stops at the classic limit.
+    if (full.size() < kClassicPathLimit) result = SHGetFileInfoW(full.c_str(), 0, &answer, sizeof answer, flags);
+    if (!result) {
+        answer = SHFILEINFOW{};
+        DWORD attributes = GetFileAttributesW(LongForm(full).c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) attributes = FILE_ATTRIBUTE_NORMAL;
+        result = SHGetFileInfoW(NamePart(full).c_str(), attributes, &answer, sizeof answer,
+                                flags | SHGFI_USEFILEATTRIBUTES);
+    }
+    info.icon = answer.hIcon;
+    info.iconIndex = answer.iIcon;
+    info.displayName = FieldText(answer.szDisplayName, MAX_PATH);
+    info.typeName = FieldText(answer.szTypeName, 80);
+    return result;
+}
+
+std::string SystemDirectory() { return WithBackslash(Narrow(DirectoryWith(GetSystemDirectoryW))); }
+
+std::string WindowsDirectory() { return WithBackslash(Narrow(DirectoryWith(GetWindowsDirectoryW))); }
+
+void ExtractIcons(const std::string& file, int index, HICON* large, HICON* smallIcon) {
+    ExtractIconExW(SystemPath(file).c_str(), index, large, smallIcon, 1);
+}
+
+}  // namespace fs

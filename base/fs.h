@@ -1,0 +1,74 @@
+// The file-system layer: every file-system call of the inspection components
+// and the report goes through here. The program keeps its names as
+// std::string in the system code page (UTF-8 where the manifest's active code
+// page is honoured); this layer converts them to UTF-16 with CP_ACP and calls
+// the platform's wide functions, so that names of any script and paths beyond
+// the classic 260-unit limit reach the file. Absolute paths of 260 UTF-16
+// units or more are passed in their "\\?\" form. Where the platform has no
+// answer for a long or prefixed name (the shell's file information), the
+// query falls back to the name part.
+//
+// Handles are returned raw, as the platform functions return them: the
+// caller puts them into their owner at once.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace fs {
+
+// CP_ACP <-> UTF-16. Bytes the code page cannot map become the platform's
+// replacement characters.
+std::wstring Widen(const std::string& text);
+std::string Narrow(const std::wstring& text);
+// `text` (CP_ACP) as UTF-8; unchanged when the code page is UTF-8 or the text
+// is ASCII.
+std::string ToUtf8(const std::string& text);
+
+// The UTF-16 name the wide functions get: "\\?\" put in front of an absolute
+// path of 260 units or more.
+std::wstring SystemPath(const std::string& name);
+// GetFullPathNameW: the absolute, normalised path; `name` itself on failure.
+std::string FullPath(const std::string& name);
+
+// GetFileAttributesW; INVALID_FILE_ATTRIBUTES on failure.
+DWORD GetAttributes(const std::string& name);
+bool SetAttributes(const std::string& name, DWORD attributes);
+// FindFirstFileW; INVALID_HANDLE_VALUE on failure. Close with FindClose.
+HANDLE FindFirst(const std::string& name, WIN32_FIND_DATAW& data);
+// CreateFileW; INVALID_HANDLE_VALUE on failure, with the last error set.
+HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition,
+            DWORD flags = FILE_ATTRIBUTE_NORMAL);
+// An existing file opened for reading.
+HANDLE OpenRead(const std::string& name, DWORD share = FILE_SHARE_READ);
+
+// GetFileVersionInfoSizeW. The last error is cleared first, so that a 0
+// result that sets none reads as 0.
+DWORD VersionInfoSize(const std::string& name, DWORD* handle);
+// GetFileVersionInfoW. The block it fills is the one the single-byte
+// VerQueryValueA reads (it keeps room for the converted strings).
+bool VersionInfo(const std::string& name, DWORD handle, DWORD size, void* block);
+
+// The shell's answer for a file, in the program's strings.
+struct ShellInfo {
+    HICON icon = nullptr;  // the caller owns it
+    int iconIndex = 0;
+    std::string displayName;
+    std::string typeName;
+};
+// SHGetFileInfoW for `name` with `flags`, nonzero on success as the platform
+// call. The shell is asked about the normalised full path (forward slashes,
+// relative names, "." and "..", "\\?\" and "\??\" forms all resolved); when
+// that query fails or the path is too long for it, it is asked again about
+// the name part alone by its attributes (SHGFI_USEFILEATTRIBUTES), which
+// gives the type, display name and icons that the extension carries.
+DWORD_PTR QueryShellInfo(const std::string& name, UINT flags, ShellInfo& info);
+
+// GetSystemDirectoryW and GetWindowsDirectoryW.
+std::string SystemDirectory();
+std::string WindowsDirectory();
+// ExtractIconExW for one icon, large and small.
+void ExtractIcons(const std::string& file, int index, HICON* large, HICON* smallIcon);
+
+}  // namespace fs

@@ -1,0 +1,116 @@
+// The built program with names in other scripts and a path of 400
+// characters, driven from outside: the name on the real command line (which
+// reaches the program through its manifest's UTF-8 code page), assigned with
+// WM_SETTEXT and typed as characters.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/frmMain_layout.h"
+#include "components/crc.h"
+#include "driver.h"
+#include "testutil.h"
+
+using namespace frmMain;
+
+namespace {
+
+using e2e::Program;
+using e2e::WaitUntil;
+using testutil::Utf16;
+
+std::wstring LongForm(const std::string& path) { return L"\\\\?\\" + Utf16(path); }
+
+// Files and folders made and removed through the wide long form.
+class WideFiles {
+public:
+    ~WideFiles() {
+        for (auto it = made_.rbegin(); it != made_.rend(); ++it)
+            if (!DeleteFileW(LongForm(*it).c_str())) RemoveDirectoryW(LongForm(*it).c_str());
+    }
+    std::string Folder(const std::string& path) {
+        if (CreateDirectoryW(LongForm(path).c_str(), nullptr)) made_.push_back(path);
+        return path;
+    }
+    std::string File(const std::string& path, const std::string& bytes) {
+        base::UniqueFile f(CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (f) WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        if (f) made_.push_back(path);
+        return path;
+    }
+
+private:
+    std::vector<std::string> made_;
+};
+
+std::string CrcText(const std::string& data) {
+    return std::to_string(crc_reference::CRC32(0xFFFFFFFFu, data.data(), data.size()));
+}
+
+class NamesFromOutside : public testing::Test {
+protected:
+    void ExpectShows(const Program& program, const std::string& path, const std::string& bytes) {
+        EXPECT_EQ(path, program.Text(edt1));
+        EXPECT_EQ(path.substr(path.rfind('\\') + 1), program.Text(edt2));
+        EXPECT_FALSE(program.Text(edt3).empty());
+        EXPECT_EQ(std::to_string(bytes.size()), program.Text(edt4));
+        EXPECT_EQ(CrcText(bytes), program.Text(edt17));
+        EXPECT_EQ(testutil::CryptoApiMd5(bytes), program.Text(edt18));
+    }
+
+    testutil::TempDir dir;
+    WideFiles files;
+};
+
+TEST_F(NamesFromOutside, NamesInOtherScriptsLoadFromTheCommandLineAnAssignmentAndTyping) {
+    const std::string bytes = "a name from outside";
+    const std::vector<std::string> paths = {
+        files.File(dir.Path(u8"Отчёт.txt"), bytes),
+        files.File(dir.Path(u8"日本語.txt"), bytes + "!"),
+        files.File(dir.Path(u8"emoji-😀.txt"), bytes + "!!"),
+        files.File(dir.Path(u8"café.txt"), bytes + "!!!"),
+    };
+    const std::string extra[] = {bytes, bytes + "!", bytes + "!!", bytes + "!!!"};
+    for (size_t i = 0; i < paths.size(); ++i) {
+        SCOPED_TRACE(paths[i]);
+        {
+            Program program("\"" + paths[i] + "\"");
+            ASSERT_NE(nullptr, program.WaitForMainWindow());
+            ExpectShows(program, paths[i], extra[i]);
+            EXPECT_EQ(0u, program.Exit());
+        }
+        Program program;
+        ASSERT_NE(nullptr, program.WaitForMainWindow());
+        ASSERT_TRUE(e2e::SetTextOf(program.Control(edt1), paths[i]));
+        ExpectShows(program, paths[i], extra[i]);
+
+        program.Click(image8);
+        ASSERT_TRUE(WaitUntil([&] { return program.Text(edt4).empty(); }));
+        for (wchar_t unit : Utf16(paths[i])) PostMessageW(program.Control(edt1), WM_CHAR, unit, 1);
+        EXPECT_TRUE(WaitUntil([&] { return program.Text(edt18) == testutil::CryptoApiMd5(extra[i]); }));
+        ExpectShows(program, paths[i], extra[i]);
+        EXPECT_EQ(0u, program.Exit());
+    }
+}
+
+TEST_F(NamesFromOutside, APathOf400CharactersLoadsFromTheCommandLine) {
+    std::string folder = dir.path();
+    while (Utf16(folder).size() < 300) folder = files.Folder(folder + "\\" + std::string(80, 'd') + u8"ё");
+    const std::string tail = u8"-日本語.txt";
+    const std::string bytes = "far away";
+    const std::string path =
+        files.File(folder + "\\" + std::string(400 - Utf16(folder).size() - 1 - Utf16(tail).size(), 'f') + tail,
+                   bytes);
+    ASSERT_EQ(400u, Utf16(path).size());
+    Program program("\"" + path + "\"");
+    ASSERT_NE(nullptr, program.WaitForMainWindow());
+    ExpectShows(program, path, bytes);
+    EXPECT_EQ(0u, program.Exit());
+}
+
+}  // namespace
