@@ -11,6 +11,7 @@
 #include "app/messages.h"
 #include "app/report.h"
 #include "app/reportfile.h"
+#include "app/safesave.h"
 #include "components/dcUtils.h"
 #include "components/filemd5.h"
 #include "components/names.h"
@@ -232,7 +233,11 @@ void TForm1::image4Click() {
     src.generatedAt = DateTimeText(date + time, CurrentDateTimeFormat());
     for (int i = 1; i <= 18; ++i) src.edt[i] = Text(edt1 + i - 1);
     for (int i = 1; i <= 7; ++i) src.chk[i] = Checked(chk1 + i - 1);
-    WriteReportFile(dlg1.FileName, ReportLines(src));
+    try {
+        WriteReportFile(dlg1.FileName, ReportLines(src), SelectedFileName);
+    } catch (const ETargetRefused& refused) {
+        ui::Application().ShowMessageBox(Handle(), refused.what(), "Error", MB_OK | MB_ICONERROR);
+    }
 }
 
 void TForm1::WMDROPFILES(HDROP drop) {

@@ -1,28 +1,10 @@
 #include "app/reportfile.h"
 
-#include <windows.h>
+#include "app/safesave.h"
 
-#include "ui/errors.h"
-#include "ui/handles.h"
-
-void WriteReportFile(const std::string& path, const std::vector<std::string>& lines) {
-    // Windows refuses to replace a read-only file, and with CREATE_ALWAYS and
-    // FILE_ATTRIBUTE_NORMAL a hidden or system one. Not every implementation
-    // of the call does (Wine, or a superuser on it), so the rule is applied
-    // here too and the target stays untouched everywhere.
-    const DWORD existing = GetFileAttributesA(path.c_str());
-    const DWORD protectedBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY) && (existing & protectedBits))
-        throw ui::EInOutError(ERROR_ACCESS_DENIED);
-    ui::UniqueFile file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) throw ui::EInOutError(GetLastError());
-    for (const std::string& line : lines) {
-        const std::string bytes = line + "\r\n";
-        DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
-            throw ui::EInOutError(GetLastError());
-        if (written != bytes.size()) throw ui::EInOutError(101);  // "Disk full"
-    }
-    if (!CloseHandle(file.release())) throw ui::EInOutError(GetLastError());
+void WriteReportFile(const std::string& path, const std::vector<std::string>& lines,
+                     const std::string& inspectedFile) {
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    SaveReportSafely(path, bytes, inspectedFile);
 }
