@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "ui/handles.h"
+#include "ui/longnameguard.h"
 
 namespace ui {
 
 namespace {
+
+constexpr size_t kLongestPath = 32768;  // characters of an extended-length path, with its null
 
 std::wstring Wide(const std::string& s) {
     if (s.empty()) return std::wstring();
@@ -52,7 +55,16 @@ bool TSaveDialog::ExecuteNewStyle(HWND owner, bool& shown) {
         FAILED(dialog->SetDefaultExtension(ext.c_str())) || FAILED(dialog->SetFileName(file.c_str())))
         return false;
     shown = true;
-    if (FAILED(dialog->Show(owner))) return false;
+    LongNameGuard guard(dialog.get(), ext);
+    DWORD cookie = 0;
+    const bool advised = SUCCEEDED(dialog->Advise(&guard, &cookie));
+    const HRESULT result = dialog->Show(owner);
+    if (advised) dialog->Unadvise(cookie);
+    if (guard.Taken()) {
+        FileName = Narrow(guard.Path().c_str());
+        return true;
+    }
+    if (FAILED(result)) return false;
     ComPtr<IShellItem> item;
     if (FAILED(dialog->GetResult(item.put()))) return false;
     wchar_t* path = nullptr;
@@ -63,8 +75,9 @@ bool TSaveDialog::ExecuteNewStyle(HWND owner, bool& shown) {
 }
 
 bool TSaveDialog::ExecuteClassic(HWND owner) {
-    std::vector<char> buffer(MAX_PATH, '\0');
-    FileName.copy(buffer.data(), MAX_PATH - 1);
+    // Room for the longest path the system takes, so that no name is cut.
+    std::vector<char> buffer(kLongestPath, '\0');
+    FileName.copy(buffer.data(), buffer.size() - 1);
     std::string filter = FilterName;
     filter += '\0';
     filter += FilterPattern;
@@ -75,7 +88,7 @@ bool TSaveDialog::ExecuteClassic(HWND owner) {
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = buffer.data();
-    ofn.nMaxFile = MAX_PATH;
+    ofn.nMaxFile = static_cast<DWORD>(buffer.size());
     ofn.lpstrTitle = Title.c_str();
     ofn.lpstrDefExt = DefaultExt.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT;

@@ -10,84 +10,15 @@
 #include "app/frmMain.h"
 #include "app/report.h"
 #include "app/safesave.h"
+#include "longpaths.h"
 #include "mainform.h"
 #include "testutil.h"
 
 namespace {
 
+using testutil::Listing;
+using testutil::ReadLong;
 using testutil::TempDir;
-
-std::wstring Wide(const std::string& s) {
-    std::wstring w(s.size() * 2 + 1, L'\0');
-    w.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, s.c_str(), static_cast<int>(s.size()), &w[0],
-                                                     static_cast<int>(w.size()))));
-    return w;
-}
-
-// File calls on paths of any length.
-std::wstring Long(const std::string& fullPath) { return L"\\\\?\\" + Wide(fullPath); }
-
-std::string ReadLong(const std::string& path) {
-    ui::UniqueFile f(
-        CreateFileW(Long(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    std::string bytes;
-    char buffer[4096];
-    DWORD n = 0;
-    while (f && ReadFile(f.get(), buffer, sizeof buffer, &n, nullptr) && n) bytes.append(buffer, n);
-    return bytes;
-}
-
-bool WriteLong(const std::string& path, const std::string& bytes) {
-    ui::UniqueFile f(CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD n = 0;
-    return f && WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
-           n == bytes.size();
-}
-
-// The names in a folder, sorted.
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((Long(folder) + L"\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = fd.cFileName;
-        if (name == L"." || name == L"..") continue;
-        char narrow[MAX_PATH * 2] = {};
-        WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
-        names.push_back(narrow);
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// Removes what the tests put below `folder` with names beyond the reach of
-// the single-byte calls; TempDir removes the rest.
-void RemoveLongTree(const std::string& folder) {
-    for (const std::string& name : Listing(folder)) {
-        const std::string full = folder + "\\" + name;
-        if (GetFileAttributesW(Long(full).c_str()) & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveLongTree(full);
-        else
-            DeleteFileW(Long(full).c_str());
-    }
-    RemoveDirectoryW(Long(folder).c_str());
-}
-
-// A folder whose full path makes `folder\name` exactly `length` characters,
-// with `name` of `nameLength` characters ending in ".txt".
-struct LongTarget {
-    std::string folder, path;
-};
-LongTarget MakeLongTarget(const TempDir& dir, size_t length, size_t nameLength) {
-    const size_t sub = length - dir.path().size() - 1 - nameLength - 1;
-    LongTarget t;
-    t.folder = dir.Path(std::string(sub, 'd'));
-    CreateDirectoryW(Long(t.folder).c_str(), nullptr);
-    t.path = t.folder + "\\" + std::string(nameLength - 4, 'r') + ".txt";
-    return t;
-}
 
 struct FileState {
     std::string bytes;
@@ -99,7 +30,7 @@ struct FileState {
         FileState s;
         s.bytes = ReadLong(path);
         WIN32_FILE_ATTRIBUTE_DATA data{};
-        if (GetFileAttributesExW(Long(path).c_str(), GetFileExInfoStandard, &data))
+        if (GetFileAttributesExW(testutil::LongForm(path).c_str(), GetFileExInfoStandard, &data))
             s.written = data.ftLastWriteTime;
         return s;
     }
@@ -306,18 +237,18 @@ TEST_F(SafeSave, LongNamesAreSavedWholeAndNoShorterNameIsTouched) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         boxes.clear();
-        const LongTarget t = MakeLongTarget(dir, c.length, 80);
+        const testutil::LongTarget t = testutil::MakeLongTarget(dir.path(), c.length, 80);
         ASSERT_EQ(c.length, t.path.size());
         // The name a 259-character buffer would have made of it.
         const std::string cut = t.path.substr(0, 259);
-        ASSERT_TRUE(WriteLong(cut, "keep me"));
+        ASSERT_TRUE(testutil::WriteLong(cut, "keep me"));
         target = t.path;
         ClickSave();
         EXPECT_TRUE(boxes.boxes().empty());
         ExpectCompleteReport(ReadLong(t.path));
         EXPECT_EQ("keep me", ReadLong(cut));
         EXPECT_EQ(2u, Listing(t.folder).size());
-        RemoveLongTree(t.folder);
+        testutil::RemoveLongTree(t.folder);
     }
 }
 
