@@ -271,6 +271,37 @@ TEST_F(ProgramFromOutside, LongNamesInTheSaveDialogAreSavedWhole) {
     EXPECT_EQ(0u, program.Exit()) << "the program is still running";
 }
 
+TEST_F(ProgramFromOutside, SavingOverTheInspectedFileIsRefusedAfterTheReplaceQuestion) {
+    const std::string inspected = dir.Write("inspected.txt", "inspected");
+    Program program("\"" + inspected + "\"");
+    ASSERT_NE(nullptr, program.WaitForMainWindow());
+    program.Click(image4);
+    HWND dialog = program.WaitForWindow(kDialogClass, program.Main());
+    ASSERT_NE(nullptr, dialog);
+    HWND name = e2e::FindChild(dialog, kFileNameEdit);
+    if (!name) name = e2e::FindChild(dialog, kFileNameCombo);
+    ASSERT_NE(nullptr, name);
+    ASSERT_TRUE(e2e::SetTextOf(name, inspected));
+    e2e::PressButton(dialog, IDOK);
+    HWND question = program.WaitForWindow(kDialogClass, dialog);
+    ASSERT_NE(nullptr, question) << "the dialog's own replace question";
+    e2e::PressButton(question, IDYES);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+
+    HWND box = program.WaitForWindow(kDialogClass, program.Main());
+    ASSERT_NE(nullptr, box);
+    const SeenBox seen = ReadBox(box);
+    EXPECT_EQ("Error", seen.caption);
+    EXPECT_EQ("The report was not saved: \"" + inspected +
+                  "\" is the file being shown, which is only read, never replaced. Choose another name.",
+              seen.text);
+    e2e::PressButton(box, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program.Main()) != FALSE; }));
+    EXPECT_EQ("inspected", testutil::ReadAll(inspected));
+    EXPECT_EQ(std::vector<std::string>{"inspected.txt"}, testutil::Listing(dir.path()));
+    EXPECT_EQ(0u, program.Exit());
+}
+
 TEST_F(ProgramFromOutside, SaveWithoutAFileIsAnsweredByTheErrorBox) {
     Program program;
     ASSERT_NE(nullptr, program.WaitForMainWindow());
