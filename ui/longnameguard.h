@@ -7,8 +7,9 @@
 // the same default extension, the same replace question, the whole path.
 #pragma once
 
-#include <shobjidl.h>
 #include <windows.h>
+// after windows.h
+#include <shobjidl.h>
 
 #include <string>
 
