@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include <cwchar>
 
 #include "app/savetarget.h"
 #include "components/names.h"

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "app/savetarget.h"
 #include "ui/application.h"
 #include "ui/handles.h"
