@@ -12,6 +12,7 @@
 #include "app/messages.h"
 #include "app/report.h"
 #include "app/reportfile.h"
+#include "app/safesave.h"
 #include "base/fs.h"
 #include "components/dcUtils.h"
 #include "components/filemd5.h"
@@ -227,7 +228,11 @@ void TForm1::image4Click() {
     dlg1.FileName = Finfo1.DisplayName() + ".txt";
     if (!dlg1.Execute(Handle())) return;
 
-    WriteReportFile(dlg1.FileName, ReportLines(CurrentReport()));
+    try {
+        WriteReportFile(dlg1.FileName, ReportLines(CurrentReport()), SelectedFileName);
+    } catch (const ETargetRefused& refused) {
+        ui::Application().ShowMessageBox(Handle(), refused.what(), "Error", MB_OK | MB_ICONERROR);
+    }
 }
 
 ReportSource TForm1::CurrentReport() const {

@@ -4,8 +4,9 @@
 #include <string>
 #include <vector>
 
-// Creates or truncates `path` and writes each line followed by CR LF,
-// checking every write and the close. Raises base::EInOutError with the Windows
-// error code of the first failing call; the file is closed on every path and
-// a partly written file is left as it is.
-void WriteReportFile(const std::string& path, const std::vector<std::string>& lines);
+// Writes each line followed by CR LF as the whole new contents of `path`,
+// through SaveReportSafely (app/safesave.h): the target is replaced in one
+// step or left exactly as it was, and `inspectedFile` is never the target.
+// Raises ETargetRefused or EReportNotSaved.
+void WriteReportFile(const std::string& path, const std::vector<std::string>& lines,
+                     const std::string& inspectedFile);

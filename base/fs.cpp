@@ -41,19 +41,8 @@ std::string FieldText(const wchar_t* field, std::size_t capacity) {
 }
 
 std::wstring FullPathWide(const std::wstring& name) {
-    if (name.empty()) return name;
-    DWORD capacity = MAX_PATH;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        std::wstring buffer(capacity, L'\0');
-        const DWORD n = GetFullPathNameW(name.c_str(), capacity, &buffer[0], nullptr);
-        if (n == 0) return name;
-        if (n < capacity) {
-            buffer.resize(n);
-            return buffer;
-        }
-        capacity = n;  // the size needed, terminator included
-    }
-    return name;
+    std::wstring full;
+    return TryFullPath(name, full) ? full : name;
 }
 
 std::wstring DirectoryWith(UINT (WINAPI *get)(LPWSTR, UINT)) {
@@ -76,6 +65,27 @@ std::string WithBackslash(std::string dir) {
 }
 
 }  // namespace
+
+bool TryFullPath(const std::wstring& name, std::wstring& full) {
+    if (name.empty()) {
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    DWORD capacity = MAX_PATH;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::wstring buffer(capacity, L'\0');
+        const DWORD n = GetFullPathNameW(name.c_str(), capacity, &buffer[0], nullptr);
+        if (n == 0) return false;
+        if (n < capacity) {
+            buffer.resize(n);
+            full = buffer;
+            return true;
+        }
+        capacity = n;  // the size needed, terminator included
+    }
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return false;
+}
 
 std::wstring Widen(const std::string& text) { return ToWide(CP_ACP, text); }
 

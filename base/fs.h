@@ -31,6 +31,8 @@ std::string ToUtf8(const std::string& text);
 std::wstring SystemPath(const std::string& name);
 // GetFullPathNameW: the absolute, normalised path; `name` itself on failure.
 std::string FullPath(const std::string& name);
+// The same on UTF-16 names; false, with the last error set, on failure.
+bool TryFullPath(const std::wstring& name, std::wstring& full);
 
 // GetFileAttributesW; INVALID_FILE_ATTRIBUTES on failure.
 DWORD GetAttributes(const std::string& name);

@@ -51,4 +51,29 @@ std::wstring NamePart(const std::wstring& path) {
     return cut == std::wstring::npos ? path : path.substr(cut + 1);
 }
 
+std::wstring DialogTargetPath(const std::wstring& folder, const std::wstring& typed,
+                              const std::wstring& defaultExt) {
+    std::wstring name = typed;
+    if (name.size() >= 2 && name.front() == L'"' && name.back() == L'"')
+        name = name.substr(1, name.size() - 2);
+
+    std::wstring path;
+    const bool drive = name.size() >= 2 && name[1] == L':';
+    const bool unc = name.size() >= 2 && IsSlash(name[0]) && IsSlash(name[1]);
+    if (drive || unc) {
+        path = name;
+    } else if (!name.empty() && IsSlash(name[0])) {
+        path = (folder.size() >= 2 && folder[1] == L':' ? folder.substr(0, 2) : std::wstring()) + name;
+    } else {
+        path = folder;
+        if (!path.empty() && !IsSlash(path.back())) path += L'\\';
+        path += name;
+    }
+
+    const std::wstring part = NamePart(path);
+    if (!part.empty() && part.find(L'.') == std::wstring::npos && !defaultExt.empty())
+        path += L"." + defaultExt;
+    return path;
+}
+
 }  // namespace fs

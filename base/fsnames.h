@@ -30,4 +30,13 @@ std::wstring ShellForm(const std::wstring& path);
 // What follows the last backslash, forward slash or colon.
 std::wstring NamePart(const std::wstring& path);
 
+// The path a name typed into the save dialog stands for: the name when it is
+// a full path (drive or UNC), the drive of `folder` and the name when it
+// starts with one backslash, else `folder` and the name. One pair of
+// enclosing double quotes is dropped, and `defaultExt` (without the dot) is
+// appended when the name part has no extension. "." and ".." are left for
+// the system to resolve.
+std::wstring DialogTargetPath(const std::wstring& folder, const std::wstring& typed,
+                              const std::wstring& defaultExt);
+
 }  // namespace fs

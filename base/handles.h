@@ -41,6 +41,12 @@ public:
         if (Traits::valid(h_)) Traits::close(h_);
         h_ = h;
     }
+    // For out-parameters of calls that hand over a handle; releases what is
+    // held first.
+    handle_type* put() {
+        reset();
+        return &h_;
+    }
 
 private:
     handle_type h_ = Traits::none();

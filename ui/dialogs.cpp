@@ -5,27 +5,15 @@
 
 #include <vector>
 
+#include "base/fs.h"
 #include "base/handles.h"
+#include "ui/longnameguard.h"
 
 namespace ui {
 
 namespace {
 
-std::wstring Wide(const std::string& s) {
-    if (s.empty()) return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
-}
-
-std::string Narrow(const wchar_t* w) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, w, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1) return std::string();
-    std::string s(static_cast<size_t>(n - 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w, -1, &s[0], n, nullptr, nullptr);
-    return s;
-}
+constexpr size_t kLongestPath = 32768;  // characters of an extended-length path, with its null
 
 }  // namespace
 
@@ -42,8 +30,8 @@ bool TSaveDialog::ExecuteNewStyle(HWND owner, bool& shown) {
     if (FAILED(CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileSaveDialog,
                                 dialog.put_void())))
         return false;
-    const std::wstring title = Wide(Title), name = Wide(FilterName), pattern = Wide(FilterPattern),
-                       ext = Wide(DefaultExt), file = Wide(FileName);
+    const std::wstring title = fs::Widen(Title), name = fs::Widen(FilterName), pattern = fs::Widen(FilterPattern),
+                       ext = fs::Widen(DefaultExt), file = fs::Widen(FileName);
     const COMDLG_FILTERSPEC spec{name.c_str(), pattern.c_str()};
     // Only the overwrite prompt: the folder and the file are not required to
     // be writable; problems surface when the file is opened.
@@ -52,19 +40,28 @@ bool TSaveDialog::ExecuteNewStyle(HWND owner, bool& shown) {
         FAILED(dialog->SetDefaultExtension(ext.c_str())) || FAILED(dialog->SetFileName(file.c_str())))
         return false;
     shown = true;
-    if (FAILED(dialog->Show(owner))) return false;
+    LongNameGuard guard(dialog.get(), ext);
+    DWORD cookie = 0;
+    const bool advised = SUCCEEDED(dialog->Advise(&guard, &cookie));
+    const HRESULT result = dialog->Show(owner);
+    if (advised) dialog->Unadvise(cookie);
+    if (guard.Taken()) {
+        FileName = fs::Narrow(guard.Path());
+        return true;
+    }
+    if (FAILED(result)) return false;
     base::ComPtr<IShellItem> item;
     if (FAILED(dialog->GetResult(item.put()))) return false;
     wchar_t* raw = nullptr;
     if (FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, &raw)) || !raw) return false;
     base::CoTaskMemPtr<wchar_t> path(raw);
-    FileName = Narrow(path.get());
+    FileName = fs::Narrow(path.get());
     return true;
 }
 
 bool TSaveDialog::ExecuteClassic(HWND owner) {
-    // Room for long paths and for names of several bytes per character.
-    std::vector<char> buffer(32768, '\0');
+    // Room for the longest path the system takes, so that no name is cut.
+    std::vector<char> buffer(kLongestPath, '\0');
     FileName.copy(buffer.data(), buffer.size() - 1);
     std::string filter = FilterName;
     filter += '\0';

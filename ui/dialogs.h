@@ -18,8 +18,9 @@ public:
     std::string FileName;       // proposed name in, chosen full path out
 
     // Shows the dialog; true when the user confirmed, with FileName holding
-    // the chosen path. An existing file is replaced only after the system's
-    // overwrite prompt.
+    // the chosen path, whole at any length. An existing file is replaced only
+    // after the overwrite prompt (the system's; for a name too long for the
+    // new-style dialog's own handling, the same question from LongNameGuard).
     bool Execute(HWND owner);
 
     // Stands in for the system dialog when set (tests answer it this way).

@@ -36,7 +36,7 @@ TEST(FsNames, PrefixesAreDetectedWithEitherSlash) {
         SCOPED_TRACE(Utf8(yes));
         EXPECT_TRUE(fs::HasLocalDevicePrefix(yes));
     }
-    for (const wchar_t* no : {L"C:\\x", L"\\\\.\\C:", L"\\\\server\\x", L"??\\x", L"\\\\?", L"/??/C:/x"}) {
+    for (const wchar_t* no : {L"C:\\x", L"\\\\.\\C:", L"\\\\server\\x", L"??\\x", L"\\\\?", L"/?" L"?/C:/x"}) {
         SCOPED_TRACE(Utf8(no));
         EXPECT_FALSE(fs::HasLocalDevicePrefix(no));
     }
@@ -69,6 +69,24 @@ TEST(FsNames, NamePartFollowsTheLastSeparator) {
     EXPECT_EQ(L"x.txt", fs::NamePart(L"x.txt"));
     EXPECT_EQ(L"", fs::NamePart(L"C:\\dir\\"));
     EXPECT_EQ(L"\x65E5\x672C\x8A9E.txt", fs::NamePart(L"C:\\d\\\x65E5\x672C\x8A9E.txt"));
+}
+
+TEST(FsNames, DialogTargetPathResolvesTheTypedNameAgainstTheFolder) {
+    const struct {
+        const wchar_t* folder;
+        const wchar_t* typed;
+        const wchar_t* path;
+    } cases[] = {
+        {L"C:\\dir", L"report", L"C:\\dir\\report.txt"},
+        {L"C:\\dir\\", L"report.log", L"C:\\dir\\report.log"},
+        {L"C:\\dir", L"\"quoted name\"", L"C:\\dir\\quoted name.txt"},
+        {L"C:\\dir", L"D:\\other\\r", L"D:\\other\\r.txt"},
+        {L"C:\\dir", L"\\\\srv\\share\\r.txt", L"\\\\srv\\share\\r.txt"},
+        {L"C:\\dir", L"\\top\\r", L"C:\\top\\r.txt"},
+        {L"C:\\dir", L"sub.d\\r", L"C:\\dir\\sub.d\\r.txt"},
+        {L"", L"r", L"r.txt"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(std::wstring(c.path), fs::DialogTargetPath(c.folder, c.typed, L"txt"));
 }
 
 }  // namespace

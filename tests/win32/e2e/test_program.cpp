@@ -13,6 +13,7 @@
 #include "app/locale.h"
 #include "components/crc.h"
 #include "driver.h"
+#include "longpaths.h"
 #include "ui/trayicon.h"
 #include "testutil.h"
 
@@ -212,6 +213,95 @@ TEST_F(ProgramFromOutside, SavesTheReportThroughTheSystemsDialog) {
     EXPECT_EQ("Attributes:", lines[n++]);
     for (const ReportField& f : kCheckLines)
         EXPECT_EQ(std::string(f.label) + (program.Checked(f.id) ? " = True" : " = False"), lines[n++]);
+    EXPECT_EQ(0u, program.Exit());
+}
+
+// Names too long for the dialog's own handling of its Save button (which
+// keeps paths in buffers of MAX_PATH characters: under Wine a longer name is
+// cut to 259 characters, from 269 on the process dies) are saved whole.
+TEST_F(ProgramFromOutside, LongNamesInTheSaveDialogAreSavedWhole) {
+    const std::string inspected = dir.Write("inspected.txt", "inspected");
+    Program program("\"" + inspected + "\"");
+    ASSERT_NE(nullptr, program.WaitForMainWindow());
+    const struct {
+        size_t length;
+        bool typedWithoutExtension, exists;
+        const char* what;
+    } cases[] = {
+        {264, false, false, "the name cut to 259 characters exists"},
+        {300, true, false, "300 characters, typed without .txt"},
+        {280, false, true, "an existing target: the replace question, answered Yes"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const testutil::LongTarget t = testutil::MakeLongTarget(dir.path(), c.length, 80);
+        ASSERT_EQ(c.length, t.path.size());
+        const std::string cut = t.path.substr(0, 259);
+        ASSERT_TRUE(testutil::WriteLong(cut, "keep me"));
+        if (c.exists) {
+            ASSERT_TRUE(testutil::WriteLong(t.path, "old report"));
+        }
+
+        program.Click(image4);
+        HWND dialog = program.WaitForWindow(kDialogClass, program.Main());
+        ASSERT_NE(nullptr, dialog);
+        HWND name = e2e::FindChild(dialog, kFileNameEdit);
+        if (!name) name = e2e::FindChild(dialog, kFileNameCombo);
+        ASSERT_NE(nullptr, name);
+        ASSERT_TRUE(e2e::SetTextOf(name, c.typedWithoutExtension ? t.path.substr(0, t.path.size() - 4) : t.path));
+        e2e::PressButton(dialog, IDOK);
+        if (c.exists) {
+            HWND question = program.WaitForWindow(kDialogClass, dialog);
+            ASSERT_NE(nullptr, question);
+            EXPECT_NE(std::string::npos, ReadBox(question).text.find("already exists"));
+            e2e::PressButton(question, IDYES);
+        }
+        std::string bytes;
+        EXPECT_TRUE(WaitUntil([&] {
+            bytes = testutil::ReadLong(t.path);
+            return bytes.find("Offline = ") != std::string::npos && bytes.back() == '\n';
+        })) << bytes;
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program.Main()) != FALSE; }));
+        bool onlyCrLf = false;
+        const std::vector<std::string> lines = SplitCrLf(bytes, onlyCrLf);
+        ASSERT_EQ(28u, lines.size());
+        EXPECT_EQ("File: " + inspected, lines[2]);
+        EXPECT_EQ("keep me", testutil::ReadLong(cut)) << "the shorter name is not touched";
+        EXPECT_EQ(2u, testutil::Listing(t.folder).size());
+        testutil::RemoveLongTree(t.folder);
+    }
+    EXPECT_EQ("inspected", testutil::ReadAll(inspected));
+    EXPECT_EQ(0u, program.Exit()) << "the program is still running";
+}
+
+TEST_F(ProgramFromOutside, SavingOverTheInspectedFileIsRefusedAfterTheReplaceQuestion) {
+    const std::string inspected = dir.Write("inspected.txt", "inspected");
+    Program program("\"" + inspected + "\"");
+    ASSERT_NE(nullptr, program.WaitForMainWindow());
+    program.Click(image4);
+    HWND dialog = program.WaitForWindow(kDialogClass, program.Main());
+    ASSERT_NE(nullptr, dialog);
+    HWND name = e2e::FindChild(dialog, kFileNameEdit);
+    if (!name) name = e2e::FindChild(dialog, kFileNameCombo);
+    ASSERT_NE(nullptr, name);
+    ASSERT_TRUE(e2e::SetTextOf(name, inspected));
+    e2e::PressButton(dialog, IDOK);
+    HWND question = program.WaitForWindow(kDialogClass, dialog);
+    ASSERT_NE(nullptr, question) << "the dialog's own replace question";
+    e2e::PressButton(question, IDYES);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }));
+
+    HWND box = program.WaitForWindow(kDialogClass, program.Main());
+    ASSERT_NE(nullptr, box);
+    const SeenBox seen = ReadBox(box);
+    EXPECT_EQ("Error", seen.caption);
+    EXPECT_EQ("The report was not saved: \"" + inspected +
+                  "\" is the file being shown, which is only read, never replaced. Choose another name.",
+              seen.text);
+    e2e::PressButton(box, IDOK);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program.Main()) != FALSE; }));
+    EXPECT_EQ("inspected", testutil::ReadAll(inspected));
+    EXPECT_EQ(std::vector<std::string>{"inspected.txt"}, testutil::Listing(dir.path()));
     EXPECT_EQ(0u, program.Exit());
 }
 

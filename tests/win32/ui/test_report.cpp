@@ -149,7 +149,8 @@ TEST_F(Report, TargetsThatCannotBeReplacedGiveTheIOErrorAndStayUntouched) {
         SetFileAttributesA(target.c_str(), c.attributes);
         ClickSave();
         ASSERT_EQ(1u, boxes.boxes().size());
-        EXPECT_EQ("File access denied.", boxes.boxes()[0].text);
+        EXPECT_EQ("The report was not saved to \"" + target + "\" because access was denied. File access denied.",
+                  boxes.boxes()[0].text);
         EXPECT_EQ("Vantrel 1.0", boxes.boxes()[0].caption);
         EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONSTOP), boxes.boxes()[0].flags);
         EXPECT_EQ("keep me", testutil::ReadAll(target));
@@ -164,7 +165,11 @@ TEST_F(Report, ATargetHeldOpenWithoutSharingGivesTheErrorCode) {
     ASSERT_TRUE(held.valid());
     ClickSave();
     ASSERT_EQ(1u, boxes.boxes().size());
-    EXPECT_EQ("I/O error 32.", boxes.boxes()[0].text);
+    EXPECT_EQ("The report was not saved to \"" + target +
+                  "\" because another program is using the file. I/O error 32.",
+              boxes.boxes()[0].text);
+    held.reset();
+    EXPECT_EQ("held", testutil::ReadAll(target));
 }
 
 TEST_F(Report, AFolderThatDoesNotExistGivesTheIOError) {
@@ -172,7 +177,8 @@ TEST_F(Report, AFolderThatDoesNotExistGivesTheIOError) {
     target = dir.Path("no such folder\\report.txt");
     ClickSave();
     ASSERT_EQ(1u, boxes.boxes().size());
-    EXPECT_EQ("Invalid filename.", boxes.boxes()[0].text);  // ERROR_PATH_NOT_FOUND
+    EXPECT_EQ("The report was not saved to \"" + target + "\" because the folder does not exist. Invalid filename.",
+              boxes.boxes()[0].text);  // ERROR_PATH_NOT_FOUND
 }
 
 TEST_F(Report, ProposesTheComponentsDisplayNameEvenAfterAFailedLoad) {

@@ -1,0 +1,149 @@
+#include "app/safesave.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "app/savetarget.h"
+#include "base/fs.h"
+#include "base/fsnames.h"
+#include "base/handles.h"
+#include "components/names.h"
+
+namespace {
+
+constexpr DWORD kLongestPath = 32767;  // characters of an extended-length path
+
+// The full path of `path`; empty on failure, with the error code left by the call.
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring full;
+    return fs::TryFullPath(path, full) ? full : std::wstring();
+}
+
+struct FileIdentity {
+    DWORD volume = 0, indexHigh = 0, indexLow = 0;
+};
+
+// Volume serial number and file index of an existing file or folder; false
+// when it cannot be opened.
+bool IdentityOf(const std::wstring& path, FileIdentity& id) {
+    base::UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) return false;
+    id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return true;
+}
+
+bool IsSameFile(const std::wstring& targetFull, const std::string& protectedFile) {
+    const std::wstring protectedFull = FullPath(fs::Widen(protectedFile));
+    if (protectedFull.empty()) return false;
+    if (CompareStringOrdinal(targetFull.c_str(), static_cast<int>(targetFull.size()), protectedFull.c_str(),
+                             static_cast<int>(protectedFull.size()), TRUE) == CSTR_EQUAL)
+        return true;
+    // Another name for the same file: a short name, a hard link, a second
+    // mapping of the folder.
+    FileIdentity a, b;
+    return IdentityOf(fs::LongForm(targetFull), a) &&
+           IdentityOf(fs::LongForm(protectedFull), b) && a.volume == b.volume &&
+           a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
+}
+
+// A temporary file that is deleted when the object goes, unless kept.
+class TemporaryFile {
+public:
+    TemporaryFile() = default;
+    ~TemporaryFile() {
+        if (!path_.empty()) DeleteFileW(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // Creates a new, empty file with an unused name in `folder` (ending in a
+    // backslash) and returns its handle open for writing; false with the
+    // error code of the failed call.
+    bool Create(const std::wstring& folder, base::UniqueFile& file, DWORD& error) {
+        const DWORD seed = GetCurrentProcessId() * 2654435761u ^ GetTickCount();
+        for (DWORD attempt = 0; attempt < 100; ++attempt) {
+            wchar_t name[32];
+            std::swprintf(name, 32, L"~vantrel%08lX.tmp", static_cast<unsigned long>(seed + attempt * 7919u));
+            const std::wstring path = folder + name;
+            file.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                                   nullptr));
+            if (file) {
+                path_ = path;
+                return true;
+            }
+            error = GetLastError();
+            if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return false;
+        }
+        return false;
+    }
+    const std::wstring& path() const { return path_; }
+    void Keep() { path_.clear(); }
+
+private:
+    std::wstring path_;
+};
+
+}  // namespace
+
+EReportNotSaved::EReportNotSaved(const std::string& path, unsigned long code)
+    : base::Exception(ReportNotSavedMessage(path, code, base::SystemErrorText(code))), code_(code) {}
+
+void SaveReportSafely(const std::string& path, const std::string& bytes, const std::string& protectedFile) {
+    // The system's device test is not to be trusted (Wine takes "nul.txt"
+    // for an existing file), so the program's own rule decides, on the name
+    // as given and on its full form.
+    if (IsDeviceName(path)) throw ETargetRefused(DeviceTargetMessage(path));
+    const std::wstring full = FullPath(fs::Widen(path));
+    if (full.empty()) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILENAME_EXCED_RANGE) throw ETargetRefused(TooLongTargetMessage(path));
+        throw EReportNotSaved(path, error ? error : ERROR_INVALID_NAME);
+    }
+    if (IsDeviceName(fs::Narrow(full))) throw ETargetRefused(DeviceTargetMessage(path));
+    const std::wstring target = fs::LongForm(full);
+    const size_t slash = target.find_last_of(L'\\');
+    // Room for the temporary file's name next to the target.
+    if (target.size() + 24 > kLongestPath || slash == std::wstring::npos)
+        throw ETargetRefused(TooLongTargetMessage(path));
+    if (!protectedFile.empty() && IsSameFile(full, protectedFile))
+        throw ETargetRefused(InspectedTargetMessage(path));
+
+    const DWORD existing = GetFileAttributesW(target.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES) {
+        // Windows refuses to replace a read-only file, and a hidden or system
+        // one when it is rewritten as a normal file; not every implementation
+        // does (Wine, or a superuser on it), so the rule is applied here.
+        const DWORD kept = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                           FILE_ATTRIBUTE_SYSTEM;
+        if (existing & kept) throw EReportNotSaved(path, ERROR_ACCESS_DENIED);
+        // The target must be free to be replaced: opening it for writing as
+        // the report always has (others may read) gives the error the user
+        // knows for a file held elsewhere. Opening changes nothing in it.
+        base::UniqueFile probe(CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!probe) throw EReportNotSaved(path, GetLastError());
+    }
+
+    TemporaryFile temp;
+    base::UniqueFile file;
+    DWORD error = ERROR_CANNOT_MAKE;
+    if (!temp.Create(target.substr(0, slash + 1), file, error)) throw EReportNotSaved(path, error);
+    for (size_t done = 0; done < bytes.size();) {
+        const DWORD chunk =
+            static_cast<DWORD>(bytes.size() - done < (1u << 20) ? bytes.size() - done : (1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr))
+            throw EReportNotSaved(path, GetLastError());
+        if (written == 0) throw EReportNotSaved(path, 101);  // "Disk full"
+        done += written;
+    }
+    if (!FlushFileBuffers(file.get())) throw EReportNotSaved(path, GetLastError());
+    if (!CloseHandle(file.release())) throw EReportNotSaved(path, GetLastError());
+    if (!MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw EReportNotSaved(path, GetLastError());
+    temp.Keep();
+}
