@@ -19,6 +19,7 @@ struct ControlState {
     UniqueIcon icon;         // icon picture's own copy
     HCURSOR cursor = nullptr;
     COLORREF color = 0;      // font colour
+    int nudge = 0;           // hover nudge now applied, in pixels at 96 dpi
     bool hover = false;      // the mouse is over the control
     bool pressed = false;    // left button went down on the control
     bool browseHot = false;
