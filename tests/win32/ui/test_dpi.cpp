@@ -281,13 +281,17 @@ TEST_F(Dpi, PicturesAreTheStoredRenditionsForTheScale) {
         const ui::Picture blownUp = ui::Picture::FromResource(IDP_SAVE).Scaled(shown->width(), shown->height());
         EXPECT_NE(Pixels(blownUp), Pixels(*shown));
     }
-    // The logo, a bitmap without alpha, follows the same rule.
+    // The logo, a bitmap without alpha, follows the same rule: taken from the
+    // rendition at or above its scaled size, drawn without alpha.
     const ui::Picture logo = ui::Picture::FromBitmapResource(IDB_ABOUT_LOGO + offset);
     const ui::Picture* shownLogo = about->PictureOf(Image1);
     ASSERT_NE(nullptr, shownLogo);
+    ASSERT_FALSE(logo.empty());
     EXPECT_FALSE(shownLogo->alpha());
-    if (dpi == ui::kBaseDpi) EXPECT_EQ(logo.bitmap() != nullptr, true);
-    EXPECT_LE(shownLogo->width(), logo.width());
+    EXPECT_EQ(S(147, dpi), shownLogo->width());
+    EXPECT_EQ(S(110, dpi), shownLogo->height());
+    EXPECT_GE(logo.width(), shownLogo->width());
+    EXPECT_GE(logo.height(), shownLogo->height());
 }
 
 TEST_F(Dpi, TheNotificationIconHasTheSmallIconSizeOfTheScale) {
