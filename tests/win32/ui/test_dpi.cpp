@@ -155,6 +155,19 @@ void ExpectMainContents(const TForm1& form, int dpi) {
     EXPECT_EQ(e.right, b.right);
     EXPECT_EQ(e.bottom - e.top, b.bottom - b.top);
 
+    // A frame is only its outline, two pixels of the scale wide.
+    for (int id : {sbvl1, sbvl2, sbvl3}) {
+        SCOPED_TRACE(id);
+        ui::UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+        ASSERT_NE(ERROR, GetWindowRgn(form.Control(id), region.get()));
+        const RECT rc = form.Bounds(id);
+        const int line = S(2, dpi), midY = (rc.bottom - rc.top) / 2;
+        EXPECT_TRUE(PtInRegion(region.get(), line - 1, midY));
+        EXPECT_FALSE(PtInRegion(region.get(), line, midY));
+        EXPECT_TRUE(PtInRegion(region.get(), rc.right - rc.left - line, midY));
+        EXPECT_FALSE(PtInRegion(region.get(), rc.right - rc.left - line - 1, midY));
+    }
+
     for (int id : {image4, image5, image6, image7, image8}) {
         const ui::Picture* pic = form.PictureOf(id);
         ASSERT_NE(nullptr, pic) << id;
