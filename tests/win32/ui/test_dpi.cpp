@@ -224,6 +224,34 @@ TEST_F(Dpi, TheAboutWindowIsItsLayoutScaled) {
     ExpectScaledLayout(*about, AboutIds(), dpi);
     EXPECT_EQ(-S(11, dpi), FontOf(about->Control(Copyright)).lfHeight);
     EXPECT_EQ(-S(19, dpi), TitleHeight(*about));
+    // The title paints over its whole scaled label: white letters, a shadow
+    // around them that reaches past them by its scaled distance, the panel
+    // where it does not reach.
+    {
+        const RECT rc = about->Bounds(sLabelFX1);
+        const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+        ui::MemoryDC dc(CreateCompatibleDC(nullptr));
+        void* bits = nullptr;
+        ui::UniqueBitmap bmp = ui::CreateDib32(w, h, &bits);
+        ASSERT_TRUE(bmp.valid());
+        ui::SelectObj sel(dc.get(), bmp.get());
+        RECT local{0, 0, w, h};
+        ASSERT_TRUE(static_cast<ui::Form&>(*about).PaintControl(sLabelFX1, dc.get(), local));
+        GdiFlush();
+        const auto* px = static_cast<const std::uint32_t*>(bits);
+        const std::uint32_t background = 0xC0DCC0;
+        int lastWhiteRow = -1, lastShadowRow = -1;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t c = px[y * w + x] & 0xFFFFFF;
+                if (c == 0xFFFFFF) lastWhiteRow = y;
+                else if (c != background) lastShadowRow = y;
+            }
+        EXPECT_EQ(background, px[0] & 0xFFFFFF);
+        ASSERT_GE(lastWhiteRow, 0);
+        EXPECT_GE(lastShadowRow, lastWhiteRow + S(1, dpi));
+    }
+
     const struct {
         int id, width, height;
     } pictures[] = {{aboutImage3, 48, 48}, {aboutImage4, 155, 115}, {Image1, 147, 110}};
