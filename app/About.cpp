@@ -8,6 +8,7 @@
 #include "base/product.h"
 #include "resources/resource.h"
 #include "ui/application.h"
+#include "ui/dpi.h"
 
 using ui::Kind;
 
@@ -39,27 +40,36 @@ const ui::ControlSpec kAboutLayout[] = {
 };
 // clang-format on
 
+// The title's font height, its shadow's distance and the blur's passes, at
+// 96 dpi.
+constexpr int kTitleFontHeight = 19;
+constexpr int kShadowOffset = 1;
+constexpr int kBlurPasses = 4;
+constexpr int kBevelWidth = 2;
+
 // Lowered outer and raised inner bevel, each `width` pixels.
 void DrawBevels(HDC dc, RECT rc, int width) {
-    for (int i = 0; i < width; ++i) {
-        DrawEdge(dc, &rc, BDR_SUNKENOUTER, BF_RECT);
-        InflateRect(&rc, -1, -1);
-    }
-    for (int i = 0; i < width; ++i) {
-        DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
-        InflateRect(&rc, -1, -1);
-    }
+    ui::DrawEdges(dc, rc, BDR_SUNKENOUTER, width);
+    InflateRect(&rc, -width, -width);
+    ui::DrawEdges(dc, rc, BDR_RAISEDINNER, width);
 }
 
 }  // namespace
 
 TAboutBox::TAboutBox(HWND owner) {
     CreateForm(kAboutSpec, kAboutLayout, sizeof kAboutLayout / sizeof kAboutLayout[0], owner);
-    titleFont_.reset(CreateFontA(-19, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
-    SendMessageA(Control(sLabelFX1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    CreateTitleFont();
     SetFontColor(sLabel1, RGB(0, 0, 0));
 }
+
+void TAboutBox::CreateTitleFont() {
+    titleFont_.reset(CreateFontA(-Scale(kTitleFontHeight), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                 "MS Sans Serif"));
+    SendMessageA(Control(sLabelFX1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+}
+
+void TAboutBox::DpiChanged() { CreateTitleFont(); }
 
 void TAboutBox::Execute() {
     if (!placed_) {
@@ -128,7 +138,7 @@ bool TAboutBox::PaintControl(int id, HDC dc, const RECT& rc) {
         RECT inner = rc;
         base::UniqueBrush brush(CreateSolidBrush(kBackground));
         FillRect(dc, &inner, brush.get());
-        DrawBevels(dc, rc, 2);
+        DrawBevels(dc, rc, Scale(kBevelWidth));
         return true;
     }
     if (id == sLabelFX1) {
@@ -154,7 +164,8 @@ void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
     auto* px = static_cast<std::uint32_t*>(bits);
 
     // 1. The caption in white on black, moved by the shadow distance.
-    RECT shadow{1, 1, w + 1, h + 1};
+    const int offset = Scale(kShadowOffset);
+    RECT shadow{offset, offset, w + offset, h + offset};
     PatBlt(mem.get(), 0, 0, w, h, BLACKNESS);
     SetBkMode(mem.get(), TRANSPARENT);
     ::SetTextColor(mem.get(), RGB(255, 255, 255));
@@ -163,7 +174,7 @@ void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
     // 2-3. The blurred mask.
     std::vector<std::uint8_t> covered(static_cast<size_t>(w) * h);
     for (size_t i = 0; i < covered.size(); ++i) covered[i] = static_cast<std::uint8_t>(px[i] & 0xFF);
-    const std::vector<std::uint8_t> mask = BlurShadowMask(covered, w, h, 4);
+    const std::vector<std::uint8_t> mask = BlurShadowMask(covered, w, h, Scale(kBlurPasses));
     // 4. The background under the label, with the shadow blended in.
     base::UniqueBrush brush(CreateSolidBrush(kBackground));
     RECT all{0, 0, w, h};

@@ -50,11 +50,16 @@ public:
 
     static const char* const kAddress;
 
+    // The title's own font, which the form paints it in.
+    HFONT TitleFont() const { return titleFont_.get(); }
+
 protected:
     void OnEvent(int id, ui::Event event) override;
     bool PaintControl(int id, HDC dc, const RECT& rc) override;
+    void DpiChanged() override;
 
 private:
+    void CreateTitleFont();
     void PaintTitle(HDC dc, const RECT& rc);
 
     base::UniqueFont titleFont_;

@@ -18,6 +18,7 @@
 #include "components/filemd5.h"
 #include "components/names.h"
 #include "resources/resource.h"
+#include "ui/dpi.h"
 
 using namespace frmMain;
 
@@ -57,8 +58,9 @@ TForm1::TForm1(const std::string& commandLine) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     trycn1.OnClick = [this] { trycn1Click(); };
     trycn1.OnMouseMove = [this](int x, int y) { trycn1MouseMove(x, y); };
-    trycn1.Create(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TRAY), IMAGE_ICON,
-                                                32, 32, 0)),
+    // The notification area shows icons at the small-icon size of the
+    // screen's scale.
+    trycn1.Create(ui::LoadIconForDpi(IDI_TRAY, SM_CXSMICON, SM_CYSMICON, ui::ScreenDpi()),
                   "Click To Open Vantrel", "Click To Open Vantrel", "Vantrel", 3000);
     busy_ = std::make_unique<BusyProgress>(Handle());
     SetReadProgress(busy_.get());

@@ -4,6 +4,9 @@
 #include "resources/resource.h"
 
 using ui::Kind;
+
+static_assert(IDP_RENDITION_150 == ui::kRendition150Offset && IDP_RENDITION_200 == ui::kRendition200Offset,
+              "the resource script stores the renditions where the picture loader looks");
 using namespace frmMain;
 
 const ui::FormSpec kMainFormSpec = {

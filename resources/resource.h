@@ -18,4 +18,9 @@
 #define IDP_ABOUT_FRAME 121
 #define IDB_ABOUT_LOGO 122
 
+/* Every picture above is also stored at 150 % and 200 % of its size, under its
+   own identifier plus these offsets. */
+#define IDP_RENDITION_150 1000
+#define IDP_RENDITION_200 2000
+
 #endif

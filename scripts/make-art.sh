@@ -43,37 +43,58 @@ render() { # svg width height out.png
   png32 "$tmp/raw.png" "$4"
 }
 
-# Round picture buttons of the main window.
-for b in save clear tray about exit; do
-  render "$art/btn_$b.svg" 48 48 "$out/btn_$b.png"
+# Every picture is made at 100 %, 150 % and 200 % of its size: the windows
+# pick the rendition at or above the size a display scale needs and only ever
+# scale down. The 100 % files keep their plain names; the others end in _150
+# and _200. A size is scaled as the windows scale theirs: n*p/100, halves
+# rounded up.
+scaled() { # size percent
+  echo $(( ($1 * $2 * 2 + 100) / 200 ))
+}
+suffix() { # percent
+  [ "$1" -eq 100 ] && echo "" || echo "_$1"
+}
+
+for pct in 100 150 200; do
+  sfx=$(suffix $pct)
+  s48=$(scaled 48 $pct)
+
+  # Round picture buttons of the main window.
+  for b in save clear tray about exit; do
+    render "$art/btn_$b.svg" "$s48" "$s48" "$out/btn_$b$sfx.png"
+  done
+
+  # About window.
+  render "$art/about_close.svg" "$s48" "$s48" "$out/about_close$sfx.png"
+  render "$art/about_frame.svg" "$(scaled 155 $pct)" "$(scaled 115 $pct)" "$out/about_frame$sfx.png"
+  render "$art/about_logo.svg" "$(scaled 147 $pct)" "$(scaled 110 $pct)" "$tmp/logo.png"
+  # LoadImage wants a classic 24-bit bottom-up bitmap: no alpha, BITMAPINFOHEADER.
+  "$CONVERT" "$tmp/logo.png" -background 'rgb(192,220,192)' -alpha remove -alpha off \
+    -strip -type TrueColor "BMP3:$out/about_logo$sfx.bmp"
+
+  # Browse button: normal, hot (a little brighter) and pressed (one pixel
+  # of the scale down and to the right, the drawing leaves that room free).
+  bw=$(scaled 20 $pct) bh=$(scaled 17 $pct) shift=$(scaled 1 $pct)
+  render "$art/browse.svg" "$bw" "$bh" "$out/browse$sfx.png"
+  "$CONVERT" "$out/browse$sfx.png" -modulate 116,115,100 "$tmp/hot.png"
+  png32 "$tmp/hot.png" "$out/browse_hot$sfx.png"
+  "$CONVERT" "$out/browse$sfx.png" -background none -gravity northwest -splice "${shift}x${shift}" \
+    -crop "${bw}x${bh}+0+0" +repage "$tmp/pressed.png"
+  png32 "$tmp/pressed.png" "$out/browse_pressed$sfx.png"
 done
 
-# About window.
-render "$art/about_close.svg" 48 48 "$out/about_close.png"
-render "$art/about_frame.svg" 155 115 "$out/about_frame.png"
-render "$art/about_logo.svg" 147 110 "$tmp/logo.png"
-# LoadImage wants a classic 24-bit bottom-up bitmap: no alpha, BITMAPINFOHEADER.
-"$CONVERT" "$tmp/logo.png" -background 'rgb(192,220,192)' -alpha remove -alpha off \
-  -strip -type TrueColor "BMP3:$out/about_logo.bmp"
-
-# Browse button: normal, hot (a little brighter) and pressed (one pixel down
-# and to the right, the drawing leaves that pixel free).
-render "$art/browse.svg" 20 17 "$out/browse.png"
-"$CONVERT" "$out/browse.png" -modulate 116,115,100 "$tmp/hot.png"
-png32 "$tmp/hot.png" "$out/browse_hot.png"
-"$CONVERT" "$out/browse.png" -background none -gravity northwest -splice 1x1 \
-  -crop 20x17+0+0 +repage "$tmp/pressed.png"
-png32 "$tmp/pressed.png" "$out/browse_pressed.png"
-
-# Program icon: the small sizes have their own pixel-aligned drawings; the
-# 256 px image is stored PNG-compressed as Windows Vista and later expect.
+# Program and tray icon, in the sizes the shell asks for from 100 % to 200 %
+# and beyond: the 16 and 32 px images have their own pixel-aligned drawings;
+# the images from 96 px on are stored PNG-compressed, as Windows Vista and
+# later read them.
 render "$art/vantrel-16.svg" 16 16 "$tmp/i16.png"
-render "$art/vantrel.svg" 24 24 "$tmp/i24.png"
 render "$art/vantrel-32.svg" 32 32 "$tmp/i32.png"
-render "$art/vantrel.svg" 48 48 "$tmp/i48.png"
-render "$art/vantrel.svg" 256 256 "$tmp/i256.png"
-"$ICOTOOL" -c -o "$out/vantrel.ico" "$tmp/i16.png" "$tmp/i24.png" "$tmp/i32.png" \
-  "$tmp/i48.png" -r "$tmp/i256.png"
-"$ICOTOOL" -c -o "$out/tray.ico" "$tmp/i16.png" "$tmp/i32.png"
+for s in 20 24 40 48 64 96 128 256; do
+  render "$art/vantrel.svg" "$s" "$s" "$tmp/i$s.png"
+done
+"$ICOTOOL" -c -o "$out/vantrel.ico" "$tmp/i16.png" "$tmp/i20.png" "$tmp/i24.png" "$tmp/i32.png" \
+  "$tmp/i40.png" "$tmp/i48.png" "$tmp/i64.png" -r "$tmp/i96.png" -r "$tmp/i128.png" -r "$tmp/i256.png"
+"$ICOTOOL" -c -o "$out/tray.ico" "$tmp/i16.png" "$tmp/i20.png" "$tmp/i24.png" "$tmp/i32.png" \
+  "$tmp/i40.png" "$tmp/i48.png" "$tmp/i64.png"
 
 echo "pictures written to $out"

@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "ui/dpi.h"
+
 namespace ui {
 
 namespace {
@@ -71,8 +73,8 @@ LRESULT BrowseButtonProc(ControlState* s, HWND hwnd, UINT msg, WPARAM wp, LPARAM
         const Picture& pic = s->states[state].empty() ? s->states[0] : s->states[state];
         if (!pic.empty())
             pic.Draw(pdc.get(), (rc.right - pic.width()) / 2, (rc.bottom - pic.height()) / 2);
-        if (s->browsePressed) DrawEdge(pdc.get(), &rc, BDR_SUNKENOUTER, BF_RECT);
-        else if (s->browseHot) DrawEdge(pdc.get(), &rc, BDR_RAISEDINNER, BF_RECT);
+        if (s->browsePressed) DrawEdges(pdc.get(), rc, BDR_SUNKENOUTER, s->form->Scale(1));
+        else if (s->browseHot) DrawEdges(pdc.get(), rc, BDR_RAISEDINNER, s->form->Scale(1));
         return 0;
     }
     case WM_MOUSEMOVE:
@@ -147,9 +149,10 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         RECT rc;
         GetClientRect(hwnd, &rc);
         if (kind == Kind::Panel) {
-            if (!s->form->PaintControl(s->spec->id, pdc.get(), rc)) DrawEdge(pdc.get(), &rc, BDR_RAISEDINNER, BF_RECT);
+            if (!s->form->PaintControl(s->spec->id, pdc.get(), rc))
+                DrawEdges(pdc.get(), rc, BDR_RAISEDINNER, s->form->Scale(1));
         } else if (kind == Kind::Frame) {
-            DrawEdge(pdc.get(), &rc, BDR_SUNKENOUTER, BF_RECT);
+            DrawEdges(pdc.get(), rc, BDR_SUNKENOUTER, s->form->Scale(1));
         } else {
             PaintPicture(s, pdc.get(), rc);
         }
@@ -222,11 +225,7 @@ LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PT
             break;
         case WM_SIZE: {
             LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
-            if (s->browse) {
-                RECT rc;
-                GetClientRect(hwnd, &rc);
-                MoveWindow(s->browse, rc.right - kBrowseButtonWidth, 0, kBrowseButtonWidth, rc.bottom, TRUE);
-            }
+            s->form->PlaceBrowseButton(s);
             return r;
         }
         }

@@ -8,7 +8,7 @@
 
 namespace ui {
 
-// Width of the browse button at the right end of the name box.
+// Width of the browse button at the right end of the name box, at 96 dpi.
 constexpr int kBrowseButtonWidth = 22;
 
 struct ControlState {
@@ -22,6 +22,7 @@ struct ControlState {
     base::UniqueIcon icon;   // icon picture's own copy
     HCURSOR cursor = nullptr;
     COLORREF color = 0;      // font colour
+    int nudge = 0;           // hover nudge now applied, in pixels at 96 dpi
     bool hover = false;      // the mouse is over the control
     bool pressed = false;    // left button went down on the control
     bool browseHot = false;

@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "ui/controls.h"
-#include "ui/window.h"
 #include "base/errors.h"
+#include "ui/dpi.h"
+#include "ui/window.h"
 
 namespace ui {
 
@@ -21,45 +22,6 @@ constexpr UINT_PTR kSubclassId = 1;
 constexpr COLORREF kSilver = RGB(192, 192, 192);
 
 bool IsEdit(Kind k) { return k == Kind::NameBox || k == Kind::DetailField; }
-
-SIZE TextExtent(HWND hwnd, HFONT font, const char* text) {
-    base::WindowDC dc(hwnd);
-    base::SelectObj sel(dc.get(), font);
-    SIZE size{};
-    GetTextExtentPoint32A(dc.get(), text, static_cast<int>(strlen(text)), &size);
-    return size;
-}
-
-// The region of the pixels that are not fully transparent when `picture` is
-// stretched to w x h.
-base::UniqueRegion VisibleRegion(const Picture& picture, int w, int h) {
-    void* bits = nullptr;
-    base::UniqueBitmap target = CreateDib32(w, h, &bits);
-    if (!target || !bits) return base::UniqueRegion();
-    {
-        base::MemoryDC dst(CreateCompatibleDC(nullptr));
-        base::MemoryDC src(CreateCompatibleDC(nullptr));
-        base::SelectObj selDst(dst.get(), target.get());
-        base::SelectObj selSrc(src.get(), picture.bitmap());
-        SetStretchBltMode(dst.get(), COLORONCOLOR);
-        StretchBlt(dst.get(), 0, 0, w, h, src.get(), 0, 0, picture.width(), picture.height(), SRCCOPY);
-    }
-    GdiFlush();
-    const auto* px = static_cast<const std::uint32_t*>(bits);
-    base::UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
-    for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w;) {
-            while (x < w && (px[y * w + x] >> 24) == 0) ++x;
-            const int start = x;
-            while (x < w && (px[y * w + x] >> 24) != 0) ++x;
-            if (x > start) {
-                base::UniqueRegion run(CreateRectRgn(start, y, x, y + 1));
-                CombineRgn(region.get(), region.get(), run.get(), RGN_OR);
-            }
-        }
-    }
-    return region;
-}
 
 }  // namespace
 
@@ -77,13 +39,6 @@ Form::~Form() {
 void Form::CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t count, HWND owner) {
     spec_ = &spec;
     HINSTANCE inst = GetModuleHandleA(nullptr);
-    if (spec.iconResource) {
-        icon_.reset(static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(spec.iconResource), IMAGE_ICON,
-                                                  GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0)));
-        smallIcon_.reset(static_cast<HICON>(LoadImageA(inst, MAKEINTRESOURCEA(spec.iconResource), IMAGE_ICON,
-                                                       GetSystemMetrics(SM_CXSMICON),
-                                                       GetSystemMetrics(SM_CYSMICON), 0)));
-    }
     if (spec.background != CLR_INVALID) background_.reset(CreateSolidBrush(spec.background));
     silver_.reset(CreateSolidBrush(kSilver));
 
@@ -94,8 +49,11 @@ void Form::CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t coun
     RegisterClassOnce(kFrameClass, ControlProc, LoadCursor(nullptr, IDC_ARROW), nullptr);
     RegisterClassOnce(kBrowseClass, ControlProc, LoadCursor(nullptr, IDC_ARROW), nullptr);
 
-    RECT rc{0, 0, spec.clientWidth, spec.clientHeight};
-    AdjustWindowRectEx(&rc, spec.style, FALSE, spec.exStyle);
+    // Sized for the screen's dpi first; FitClientArea corrects it once the
+    // window's own dpi is known.
+    dpi_ = ScreenDpi();
+    RECT rc{0, 0, Scale(spec.clientWidth), Scale(spec.clientHeight)};
+    AdjustWindowRectForDpi(&rc, spec.style, spec.exStyle, dpi_);
     building_ = true;
     CreateWindowExA(spec.exStyle, spec.className, spec.caption, spec.style, CW_USEDEFAULT, CW_USEDEFAULT,
                     rc.right - rc.left, rc.bottom - rc.top, owner, nullptr, inst, this);
@@ -103,15 +61,10 @@ void Form::CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t coun
         building_ = false;
         throw base::Exception("Error creating window");
     }
-    if (icon_) SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
-    if (smallIcon_) SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
-
-    font_.reset(CreateFontA(-spec.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, spec.fontName));
-    boldFont_.reset(CreateFontA(-spec.fontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                DEFAULT_PITCH | FF_DONTCARE, spec.fontName));
+    dpi_ = WindowDpi(hwnd_);
+    FitClientArea();
+    LoadIcons();
+    CreateFonts();
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
@@ -167,7 +120,6 @@ void Form::CreateControl(const ControlSpec& row) {
     const char* text = "";
     DWORD style = child | tab;
     DWORD exStyle = 0;
-    HFONT font = font_.get();
     void* param = s;
 
     switch (row.kind) {
@@ -186,7 +138,6 @@ void Form::CreateControl(const ControlSpec& row) {
         cls = "EDIT";
         style |= ES_AUTOHSCROLL | WS_TABSTOP | (row.readOnly ? ES_READONLY : 0);
         exStyle = WS_EX_CLIENTEDGE;
-        font = boldFont_.get();
         param = nullptr;
         break;
     case Kind::CheckBox:
@@ -216,15 +167,16 @@ void Form::CreateControl(const ControlSpec& row) {
         break;
     }
 
-    s->hwnd = CreateWindowExA(exStyle, cls, text, style, row.left, row.top, row.width, row.height, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), inst, param);
+    s->hwnd = CreateWindowExA(exStyle, cls, text, style, Scale(row.left), Scale(row.top), Scale(row.width),
+                              Scale(row.height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
+                              inst, param);
     if (!s->hwnd) throw base::Exception(std::string("Error creating control ") + row.name);
-    SendMessageA(s->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageA(s->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(s)), FALSE);
+    if (dpi_ != kBaseDpi) PlaceControl(s);
     s->cursor = LoadCursor(nullptr, IDC_ARROW);
 
+    LoadPictures(s);
     if (row.kind == Kind::PictureButton || row.kind == Kind::Picture || row.kind == Kind::Decoration) {
-        if (row.picture)
-            s->picture = row.bitmap ? Picture::FromBitmapResource(row.picture) : Picture::FromResource(row.picture);
         if (row.caption && *row.caption && row.kind == Kind::PictureButton && tooltip_) {
             TOOLINFOA ti{};
             ti.cbSize = sizeof ti;
@@ -235,21 +187,7 @@ void Form::CreateControl(const ControlSpec& row) {
             SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
         }
     }
-    if (row.kind == Kind::Decoration && !s->picture.empty()) {
-        // The window covers only the picture's visible pixels, so whatever
-        // lies beneath shows through its transparent parts.
-        base::UniqueRegion shape = VisibleRegion(s->picture, row.width, row.height);
-        // The window owns a region it accepts.
-        if (shape && SetWindowRgn(s->hwnd, shape.get(), FALSE)) shape.release();
-    }
-    if (row.kind == Kind::Frame) {
-        // Only the outline belongs to the frame, so the controls it surrounds
-        // are neither painted over nor hidden from the mouse.
-        base::UniqueRegion outer(CreateRectRgn(0, 0, row.width, row.height));
-        base::UniqueRegion inner(CreateRectRgn(2, 2, row.width - 2, row.height - 2));
-        CombineRgn(outer.get(), outer.get(), inner.get(), RGN_DIFF);
-        if (SetWindowRgn(s->hwnd, outer.get(), FALSE)) outer.release();
-    }
+    ShapeControl(s);
     if (row.kind == Kind::TitleLabel) SetWindowTextA(s->hwnd, row.caption);
     if (IsEdit(row.kind) || row.kind == Kind::CheckBox || row.kind == Kind::LinkLabel)
         SetWindowSubclass(s->hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(s));
@@ -257,27 +195,15 @@ void Form::CreateControl(const ControlSpec& row) {
     if (row.kind == Kind::NameBox) {
         // Typing and pasting stop at 255 characters; assigned text is not cut.
         SendMessageA(s->hwnd, EM_LIMITTEXT, 255, 0);
-        SendMessageA(s->hwnd, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, kBrowseButtonWidth));
-        RECT rc;
-        GetClientRect(s->hwnd, &rc);
-        s->browse = CreateWindowExA(0, kBrowseClass, "", WS_CHILD | WS_VISIBLE, rc.right - kBrowseButtonWidth, 0,
-                                    kBrowseButtonWidth, rc.bottom, s->hwnd, nullptr, inst, s);
-        if (row.picture) {
-            for (int i = 0; i < 3; ++i) s->states[i] = Picture::FromResource(row.picture + i);
-        }
+        s->browse = CreateWindowExA(0, kBrowseClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, s->hwnd, nullptr,
+                                    inst, s);
+        PlaceBrowseButton(s);
     }
-    // Caption labels of edits: the name box's stands 4 pixels to its left,
-    // centred vertically; a detail field's stands directly above it.
+    // Caption labels of edits (placed by PlaceLabel).
     if (IsEdit(row.kind) && row.caption && *row.caption) {
-        const SIZE sz = TextExtent(parent, font_.get(), row.caption);
-        int x = row.left, y = row.top - sz.cy;
-        if (row.kind == Kind::NameBox) {
-            x = row.left - 4 - sz.cx;
-            y = row.top + (row.height - sz.cy) / 2;
-        }
-        s->label = CreateWindowExA(0, "STATIC", row.caption, child | SS_LEFT | SS_NOPREFIX, x, y, sz.cx, sz.cy,
-                                   parent, nullptr, inst, nullptr);
-        SendMessageA(s->label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        s->label = CreateWindowExA(0, "STATIC", row.caption, child | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, parent,
+                                   nullptr, inst, nullptr);
+        PlaceLabel(s);
     }
     s->color = GetSysColor(COLOR_WINDOWTEXT);
 }
@@ -373,8 +299,10 @@ void Form::SetPosition(int id, int left, int top) {
 
 void Form::Nudge(int id, int delta, HCURSOR cursor) {
     const RECT rc = Bounds(id);
-    SetPosition(id, rc.left + delta, rc.top);
-    SetPosition(id, rc.left + delta, rc.top + delta);
+    const int scaled = Scale(delta);
+    SetPosition(id, rc.left + scaled, rc.top);
+    SetPosition(id, rc.left + scaled, rc.top + scaled);
+    if (ControlState* s = StateOf(id)) s->nudge += delta;
     SetCursor(id, cursor);
 }
 
@@ -475,6 +403,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 1;
         }
         break;
+    case WM_DPICHANGED:
+        OnDpiChanged(LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+        return 0;
     case WM_CLOSE:
         if (modal_) {
             CloseModal();

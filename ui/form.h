@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/handles.h"
+#include "ui/dpiscale.h"
 #include "ui/picture.h"
 
 namespace ui {
@@ -108,15 +109,26 @@ public:
     void SetFontColor(int id, COLORREF color);
     COLORREF FontColor(int id) const;
     void SetCursor(int id, HCURSOR cursor);
-    // Moves a control, keeping its size.
+    // Moves a control, keeping its size (in the window's pixels).
     void SetPosition(int id, int left, int top);
     // The hover nudge of a picture: Left += delta, then Top += delta, then
-    // the control's cursor := cursor.
+    // the control's cursor := cursor. `delta` is in pixels at 96 dpi and is
+    // scaled to the window's dpi.
     void Nudge(int id, int delta, HCURSOR cursor);
     RECT Bounds(int id) const;  // in the parent's coordinates
     void SetTextColor(int id, COLORREF color) { SetFontColor(id, color); }
 
     HFONT Font() const { return font_.get(); }
+    HFONT BoldFont() const { return boldFont_.get(); }
+    // The picture a picture control or the name box's browse button shows
+    // (state 0 normal, 1 hot, 2 pressed); null for none.
+    const Picture* PictureOf(int id, int state = 0) const;
+
+    // The dpi the window is laid out for, and a layout value (pixels at
+    // 96 dpi) scaled to it. Layout tables, font heights and the fixed
+    // distances of the controls are all given at 96 dpi.
+    int Dpi() const { return dpi_; }
+    int Scale(int value) const { return ScaleToDpi(value, dpi_); }
     // The control that takes the focus first.
     HWND FirstTabStop() const;
     void Show(int showCmd = SW_SHOW) { ShowWindow(hwnd_, showCmd); }
@@ -141,6 +153,10 @@ protected:
     // commands from the controls and closing.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Default(UINT msg, WPARAM wp, LPARAM lp);
+    // After the window moved to a display of another scale and the runtime
+    // rebuilt the layout, fonts and pictures: forms rebuild what they made
+    // themselves.
+    virtual void DpiChanged() {}
 
     bool building() const { return building_; }
 
@@ -156,6 +172,19 @@ private:
     void ArrangeZOrder(HWND parent);
     LRESULT OnCtlColor(UINT msg, HDC dc, HWND child);
 
+    // Display-scale parts of the runtime (formscale.cpp).
+    void CreateFonts();
+    void LoadIcons();
+    void FitClientArea();
+    void PlaceControl(ControlState* s);
+    SIZE CaptionSize(const ControlState* s) const;
+    void LoadPictures(ControlState* s);
+    void ShapeControl(ControlState* s);
+    void PlaceBrowseButton(ControlState* s);
+    void PlaceLabel(ControlState* s);
+    HFONT FontOf(const ControlState* s) const;
+    void OnDpiChanged(int dpi, const RECT& suggested);
+
     HWND hwnd_ = nullptr;
     const FormSpec* spec_ = nullptr;
     std::vector<std::unique_ptr<ControlState>> controls_;
@@ -167,6 +196,7 @@ private:
     base::UniqueIcon smallIcon_;
     HWND tooltip_ = nullptr;
     HWND lastFocus_ = nullptr;
+    int dpi_ = kBaseDpi;
     bool building_ = false;
     bool modal_ = false;
 };
