@@ -11,6 +11,8 @@
 #include "app/messages.h"
 #include "app/report.h"
 #include "app/reportfile.h"
+#include "app/shortcuts.h"
+#include "app/verify.h"
 #include "components/dcUtils.h"
 #include "components/filemd5.h"
 #include "components/names.h"
@@ -64,6 +66,8 @@ TForm1::TForm1(const std::string& commandLine) {
                   "Click To Open Vantrel", "Click To Open Vantrel", "Vantrel", 3000);
     busy_ = std::make_unique<BusyProgress>(Handle());
     SetReadProgress(busy_.get());
+    verify_ = std::make_unique<ClipboardVerifier>(*this);
+    keys_ = std::make_unique<Shortcuts>(*this);
     FormCreate(commandLine);
 }
 
@@ -109,6 +113,9 @@ void TForm1::OnEvent(int id, ui::Event event) {
 }
 
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT answer = 0;
+    if (verify_ && verify_->HandleMessage(msg, wp, lp, answer)) return answer;
+    if (keys_ && keys_->HandleMessage(msg, wp, lp, answer)) return answer;
     switch (msg) {
     case WM_DROPFILES:
         WMDROPFILES(reinterpret_cast<HDROP>(wp));
@@ -154,6 +161,7 @@ void TForm1::edt1Change() {
         image8Click();
         SelectedFileName.clear();
     }
+    if (verify_) verify_->Check();
 }
 
 void TForm1::ShowLoadFailure() {
@@ -222,7 +230,10 @@ void TForm1::image4Click() {
     }
     dlg1.FileName = Finfo1.DisplayName() + ".txt";
     if (!dlg1.Execute(Handle())) return;
+    WriteReportFile(dlg1.FileName, ReportLines(ReportNow()));
+}
 
+ReportSource TForm1::ReportNow() const {
     ReportSource src;
     SYSTEMTIME now;
     GetLocalTime(&now);
@@ -232,7 +243,7 @@ void TForm1::image4Click() {
     src.generatedAt = DateTimeText(date + time, CurrentDateTimeFormat());
     for (int i = 1; i <= 18; ++i) src.edt[i] = Text(edt1 + i - 1);
     for (int i = 1; i <= 7; ++i) src.chk[i] = Checked(chk1 + i - 1);
-    WriteReportFile(dlg1.FileName, ReportLines(src));
+    return src;
 }
 
 void TForm1::WMDROPFILES(HDROP drop) {

@@ -12,6 +12,7 @@
 
 #include "app/busyprogress.h"
 #include "app/frmMain_layout.h"
+#include "app/report.h"
 #include "components/dcFileCRC.h"
 #include "components/dcFileInfo.h"
 #include "components/dcVersionInfo.h"
@@ -23,6 +24,8 @@
 extern std::string SelectedFileName;
 
 class TAboutBox;
+class ClipboardVerifier;
+class Shortcuts;
 // The About window, shown by the About button; null while there is none.
 extern TAboutBox* AboutBox;
 
@@ -57,6 +60,12 @@ public:
     std::string MD5(const std::string& fileName);
     // The browse steps of the name box.
     void Browse();
+    // The report of what the window shows now, dated now: what Save writes.
+    ReportSource ReportNow() const;
+
+    // Verifying against the clipboard, and the keyboard and context menu.
+    ClipboardVerifier& Verifier() { return *verify_; }
+    Shortcuts& Keys() { return *keys_; }
 
     // The system dialogs, replaceable so that tests can answer them.
     std::function<bool(OPENFILENAMEA&)> openDialog = [](OPENFILENAMEA& ofn) {
@@ -75,6 +84,8 @@ private:
     void ShowLoadFailure();
 
     std::unique_ptr<BusyProgress> busy_;  // keeps the window painting during long reads
+    std::unique_ptr<ClipboardVerifier> verify_;
+    std::unique_ptr<Shortcuts> keys_;
     size_t rowsWritten_ = 0;   // rows the current refresh has rewritten
     std::string browseDir_;
     std::string browseName_;

@@ -95,6 +95,18 @@ struct WindowTraits {
     static bool valid(HWND h) { return h != nullptr; }
     static void close(HWND h) { DestroyWindow(h); }
 };
+struct MenuTraits {
+    using handle_type = HMENU;
+    static HMENU none() { return nullptr; }
+    static bool valid(HMENU h) { return h != nullptr; }
+    static void close(HMENU h) { DestroyMenu(h); }
+};
+struct AccelTraits {
+    using handle_type = HACCEL;
+    static HACCEL none() { return nullptr; }
+    static bool valid(HACCEL h) { return h != nullptr; }
+    static void close(HACCEL h) { DestroyAcceleratorTable(h); }
+};
 
 using UniqueFile = Unique<FileTraits>;
 using UniqueFind = Unique<FindTraits>;
@@ -109,6 +121,8 @@ using MemoryDC = Unique<MemoryDCTraits>;
 using UniqueDrop = Unique<DropTraits>;
 using UniqueGlobal = Unique<GlobalTraits>;
 using UniqueWindow = Unique<WindowTraits>;
+using UniqueMenu = Unique<MenuTraits>;
+using UniqueAccel = Unique<AccelTraits>;
 
 // A DC from GetDC, released with ReleaseDC.
 class WindowDC {
