@@ -36,9 +36,8 @@ constexpr std::uint32_t kK256[64] = {
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
 };
 
-// Schedule word i of the current block, computed in place in the ring.
-inline std::uint32_t Schedule256(std::uint32_t* w, int i) {
-    if (i < 16) return w[i];
+// Schedule word i >= 16 of the current block, computed in place in the ring.
+inline std::uint32_t Extend256(std::uint32_t* w, int i) {
     const std::uint32_t w15 = w[(i - 15) & 15], w2 = w[(i - 2) & 15];
     const std::uint32_t s0 = Rotr(w15, 7) ^ Rotr(w15, 18) ^ (w15 >> 3);
     const std::uint32_t s1 = Rotr(w2, 17) ^ Rotr(w2, 19) ^ (w2 >> 10);
@@ -53,9 +52,19 @@ inline void Round256(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uin
     h = t1 + t2;
 }
 
-inline std::uint32_t Schedule1(std::uint32_t* w, int i) {
-    if (i < 16) return w[i];
+inline std::uint32_t Extend1(std::uint32_t* w, int i) {
     return w[i & 15] = Rotl(w[(i - 3) & 15] ^ w[(i - 8) & 15] ^ w[(i - 14) & 15] ^ w[i & 15], 1);
+}
+
+inline std::uint32_t Ch(std::uint32_t b, std::uint32_t c, std::uint32_t d) { return d ^ (b & (c ^ d)); }
+inline std::uint32_t Parity(std::uint32_t b, std::uint32_t c, std::uint32_t d) { return b ^ c ^ d; }
+inline std::uint32_t Maj(std::uint32_t b, std::uint32_t c, std::uint32_t d) { return (b & c) | (d & (b | c)); }
+
+// One SHA-1 round: e takes the new a, b is rotated in place.
+inline void Round1(std::uint32_t a, std::uint32_t& b, std::uint32_t& e, std::uint32_t f, std::uint32_t k,
+                   std::uint32_t w) {
+    e += Rotl(a, 5) + f + k + w;
+    b = Rotl(b, 30);
 }
 
 }  // namespace
@@ -68,16 +77,28 @@ void Sha256Portable(std::uint32_t* state, const unsigned char* p, std::size_t bl
         for (int i = 0; i < 16; ++i) w[i] = LoadBE(p + 4 * i);
         std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
         std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
-        for (int i = 0; i < 64; i += 8) {
-            Round256(a, b, c, d, e, f, g, h, kK256[i + 0] + Schedule256(w, i + 0));
-            Round256(h, a, b, c, d, e, f, g, kK256[i + 1] + Schedule256(w, i + 1));
-            Round256(g, h, a, b, c, d, e, f, kK256[i + 2] + Schedule256(w, i + 2));
-            Round256(f, g, h, a, b, c, d, e, kK256[i + 3] + Schedule256(w, i + 3));
-            Round256(e, f, g, h, a, b, c, d, kK256[i + 4] + Schedule256(w, i + 4));
-            Round256(d, e, f, g, h, a, b, c, kK256[i + 5] + Schedule256(w, i + 5));
-            Round256(c, d, e, f, g, h, a, b, kK256[i + 6] + Schedule256(w, i + 6));
-            Round256(b, c, d, e, f, g, h, a, kK256[i + 7] + Schedule256(w, i + 7));
+        // Eight rounds starting at round i; the first sixteen take the words
+        // as loaded, the others extend the schedule in the ring.
+#define VANTREL_SHA256_EIGHT(i, W)                                  \
+    Round256(a, b, c, d, e, f, g, h, kK256[(i) + 0] + W((i) + 0)); \
+    Round256(h, a, b, c, d, e, f, g, kK256[(i) + 1] + W((i) + 1)); \
+    Round256(g, h, a, b, c, d, e, f, kK256[(i) + 2] + W((i) + 2)); \
+    Round256(f, g, h, a, b, c, d, e, kK256[(i) + 3] + W((i) + 3)); \
+    Round256(e, f, g, h, a, b, c, d, kK256[(i) + 4] + W((i) + 4)); \
+    Round256(d, e, f, g, h, a, b, c, kK256[(i) + 5] + W((i) + 5)); \
+    Round256(c, d, e, f, g, h, a, b, kK256[(i) + 6] + W((i) + 6)); \
+    Round256(b, c, d, e, f, g, h, a, kK256[(i) + 7] + W((i) + 7))
+#define VANTREL_LOADED(i) w[i]
+#define VANTREL_EXTENDED(i) Extend256(w, i)
+        VANTREL_SHA256_EIGHT(0, VANTREL_LOADED);
+        VANTREL_SHA256_EIGHT(8, VANTREL_LOADED);
+        for (int i = 16; i < 64; i += 16) {
+            VANTREL_SHA256_EIGHT(i, VANTREL_EXTENDED);
+            VANTREL_SHA256_EIGHT(i + 8, VANTREL_EXTENDED);
         }
+#undef VANTREL_SHA256_EIGHT
+#undef VANTREL_LOADED
+#undef VANTREL_EXTENDED
         state[0] += a;
         state[1] += b;
         state[2] += c;
@@ -93,29 +114,42 @@ void Sha1Portable(std::uint32_t* state, const unsigned char* p, std::size_t bloc
     for (; blocks > 0; --blocks, p += 64) {
         std::uint32_t w[16];
         for (int i = 0; i < 16; ++i) w[i] = LoadBE(p + 4 * i);
-        std::uint32_t v[5] = {state[0], state[1], state[2], state[3], state[4]};
-        // Round i works on v renamed by i: a = v[(80 - i) % 5] and so on,
-        // so the five-way rotation of the definition costs no moves.
-        auto round = [&](int i, std::uint32_t f, std::uint32_t k, std::uint32_t& a, std::uint32_t& b,
-                         std::uint32_t& e) {
-            e += Rotl(a, 5) + f + k + Schedule1(w, i);
-            b = Rotl(b, 30);
-        };
-        for (int i = 0; i < 80; i += 5) {
-            for (int j = 0; j < 5; ++j) {
-                const int r = i + j;
-                std::uint32_t& a = v[(5 - j) % 5];
-                std::uint32_t& b = v[(6 - j) % 5];
-                std::uint32_t& c = v[(7 - j) % 5];
-                std::uint32_t& d = v[(8 - j) % 5];
-                std::uint32_t& e = v[(9 - j) % 5];
-                if (r < 20) round(r, d ^ (b & (c ^ d)), 0x5a827999u, a, b, e);
-                else if (r < 40) round(r, b ^ c ^ d, 0x6ed9eba1u, a, b, e);
-                else if (r < 60) round(r, (b & c) | (d & (b | c)), 0x8f1bbcdcu, a, b, e);
-                else round(r, b ^ c ^ d, 0xca62c1d6u, a, b, e);
-            }
+        std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3], e = state[4];
+        // Five rounds with the variables renamed from round to round, so the
+        // five-way rotation of the definition costs no moves.
+#define VANTREL_SHA1_FIVE(F, k, i, W)      \
+    Round1(a, b, e, F(b, c, d), k, W(i));     \
+    Round1(e, a, d, F(a, b, c), k, W(i + 1)); \
+    Round1(d, e, c, F(e, a, b), k, W(i + 2)); \
+    Round1(c, d, b, F(d, e, a), k, W(i + 3)); \
+    Round1(b, c, a, F(c, d, e), k, W(i + 4))
+#define VANTREL_LOADED(i) w[i]
+#define VANTREL_EXTENDED(i) Extend1(w, i)
+        VANTREL_SHA1_FIVE(Ch, 0x5a827999u, 0, VANTREL_LOADED);
+        VANTREL_SHA1_FIVE(Ch, 0x5a827999u, 5, VANTREL_LOADED);
+        VANTREL_SHA1_FIVE(Ch, 0x5a827999u, 10, VANTREL_LOADED);
+        Round1(a, b, e, Ch(b, c, d), 0x5a827999u, w[15]);
+        Round1(e, a, d, Ch(a, b, c), 0x5a827999u, Extend1(w, 16));
+        Round1(d, e, c, Ch(e, a, b), 0x5a827999u, Extend1(w, 17));
+        Round1(c, d, b, Ch(d, e, a), 0x5a827999u, Extend1(w, 18));
+        Round1(b, c, a, Ch(c, d, e), 0x5a827999u, Extend1(w, 19));
+        for (int i = 20; i < 40; i += 5) {
+            VANTREL_SHA1_FIVE(Parity, 0x6ed9eba1u, i, VANTREL_EXTENDED);
         }
-        for (int i = 0; i < 5; ++i) state[i] += v[i];
+        for (int i = 40; i < 60; i += 5) {
+            VANTREL_SHA1_FIVE(Maj, 0x8f1bbcdcu, i, VANTREL_EXTENDED);
+        }
+        for (int i = 60; i < 80; i += 5) {
+            VANTREL_SHA1_FIVE(Parity, 0xca62c1d6u, i, VANTREL_EXTENDED);
+        }
+#undef VANTREL_SHA1_FIVE
+#undef VANTREL_LOADED
+#undef VANTREL_EXTENDED
+        state[0] += a;
+        state[1] += b;
+        state[2] += c;
+        state[3] += d;
+        state[4] += e;
     }
 }
 
