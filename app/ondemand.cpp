@@ -30,7 +30,8 @@ std::string FullPath(const std::string& name) {
 template <typename Sha>
 std::string Digest(HANDLE file) {
     Sha sha;
-    const bool whole = ReadChunks(file, [&](const unsigned char* data, std::size_t len) { sha.Update(data, len); });
+    const bool whole =
+        ReadChunks(file, [&](const unsigned char* data, std::size_t len) { sha.Update(data, len); });
     if (!whole) {
         const DWORD error = GetLastError();
         throw ui::EInOutError(error != ERROR_SUCCESS ? error : ERROR_READ_FAULT);
@@ -50,7 +51,8 @@ std::string ComputeFileDigest(TForm1& /*form*/, DigestKind kind, const std::stri
         throw ui::Exception(CannotOpenFileMessage(FullPath(path), ui::SystemErrorText(error)));
     }
     const unsigned long long before = FileVersionStamp(file.get());
-    if (before != 0 && g_last.stamp == before && g_last.kind == kind && g_last.path == path) return g_last.hex;
+    if (before != 0 && g_last.stamp == before && g_last.kind == kind && g_last.path == path)
+        return g_last.hex;
 
     const std::string hex = kind == DigestKind::SHA1 ? Digest<Sha1>(file.get()) : Digest<Sha256>(file.get());
     // Never a digest of bytes that were not all of one version of the file.

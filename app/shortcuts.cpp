@@ -38,7 +38,8 @@ bool IsChecksumRow(int id) { return id == edt17 || id == edt18; }
 }  // namespace
 
 Shortcuts::Shortcuts(TForm1& form) : form_(form) {
-    accel_.reset(CreateAcceleratorTableA(const_cast<ACCEL*>(kKeys), static_cast<int>(sizeof kKeys / sizeof kKeys[0])));
+    accel_.reset(
+        CreateAcceleratorTableA(const_cast<ACCEL*>(kKeys), static_cast<int>(sizeof kKeys / sizeof kKeys[0])));
     ui::Application().SetAccelerators(form_.Handle(), accel_.get());
     for (int id = edt2; id <= edt19; ++id)
         if (HWND field = form_.Control(id))
@@ -142,9 +143,10 @@ void Shortcuts::ShowMenu(HWND field, LPARAM at) {
     }
     if (GetFocus() != field) SetFocus(field);
     const WORD command =
-        menuAnswer_ ? menuAnswer_(menu.get())
-                    : static_cast<WORD>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
-                                                       pt.x, pt.y, 0, form_.Handle(), nullptr));
+        menuAnswer_
+            ? menuAnswer_(menu.get())
+            : static_cast<WORD>(TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
+                                               pt.x, pt.y, 0, form_.Handle(), nullptr));
     if (command) ui::Guarded([&] { Run(command, field); });
 }
 

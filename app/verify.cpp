@@ -19,9 +19,11 @@ std::wstring Utf8ToWide(const std::string& s) {
 
 std::string WideToUtf8(const std::wstring& w) {
     if (w.empty()) return std::string();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
     std::string s(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0) WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
     return s;
 }
 
@@ -38,9 +40,10 @@ TOOLINFOW ToolFor(HWND owner, HWND row) {
 
 ClipboardVerifier::ClipboardVerifier(TForm1& form) : form_(form) {
     listening_ = AddClipboardFormatListener(form_.Handle()) != FALSE;
-    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form_.Handle(),
-                                   nullptr, GetModuleHandleA(nullptr), nullptr));
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, form_.Handle(), nullptr,
+                                   GetModuleHandleA(nullptr), nullptr));
 }
 
 ClipboardVerifier::~ClipboardVerifier() {
@@ -74,8 +77,8 @@ void ClipboardVerifier::Check() {
         if (md5Row.empty() || !FileExists(SelectedFileName)) break;
         std::string digest;
         try {
-            digest = ComputeFileDigest(form_, hash.kind == HashKind::SHA1 ? DigestKind::SHA1 : DigestKind::SHA256,
-                                       SelectedFileName);
+            digest = ComputeFileDigest(
+                form_, hash.kind == HashKind::SHA1 ? DigestKind::SHA1 : DigestKind::SHA256, SelectedFileName);
         } catch (const std::exception&) {
             // Unreadable now: nothing was compared, so nothing is claimed.
             break;
@@ -126,7 +129,8 @@ std::string ClipboardVerifier::TooltipText() const {
     wchar_t buffer[256] = {};
     TOOLINFOW ti = ToolFor(form_.Handle(), form_.Control(row_));
     ti.lpszText = buffer;
-    SendMessageW(tooltip_.get(), TTM_GETTEXTW, sizeof buffer / sizeof buffer[0], reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(tooltip_.get(), TTM_GETTEXTW, sizeof buffer / sizeof buffer[0],
+                 reinterpret_cast<LPARAM>(&ti));
     return WideToUtf8(buffer);
 }
 

@@ -1,8 +1,9 @@
 // Throughput of the checksum kernels on a 256 MiB buffer: the CRC-32 paths
 // (byte-at-a-time, slicing-by-16, carry-less multiply), MD5, SHA-1 and
 // SHA-256, ours and, where it is linked in, OpenSSL's. CRC and MD5 figures are
-// the best of several runs, SHA figures their median; MB/s counts 10^6 bytes. Every path's result is checked against the
-// byte-at-a-time one, so a fast wrong kernel cannot pass unnoticed.
+// the best of several runs, SHA figures their median; MB/s counts 10^6 bytes.
+// Every path's result is checked against a reference (the byte-at-a-time CRC,
+// OpenSSL's digests), so a fast wrong kernel cannot pass unnoticed.
 //
 // Usage: vantrel_bench_kernels [MiB]
 #include "components/crc.h"
@@ -91,7 +92,8 @@ void ShaRows(const char* name, const unsigned char* data, std::size_t size, cons
         (void)evp;
 #endif
         best.push_back(seconds([&] { gotBest = ShaHex<Sha>(ShaPath::Best, data, size); }));
-        if (i < kRuns) portable.push_back(seconds([&] { gotPortable = ShaHex<Sha>(ShaPath::Portable, data, size); }));
+        if (i < kRuns)
+            portable.push_back(seconds([&] { gotPortable = ShaHex<Sha>(ShaPath::Portable, data, size); }));
     }
     auto median = [](std::vector<double> v) {
         std::sort(v.begin(), v.end());

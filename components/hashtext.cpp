@@ -109,7 +109,8 @@ bool CrcMatches(const FoundHash& hash, const std::string& crcRowText) {
 bool DigestMatches(const FoundHash& hash, const std::string& digestHex) {
     if (!hash.isHex || hash.text.size() != digestHex.size()) return false;
     for (std::size_t i = 0; i < digestHex.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(digestHex[i])) != static_cast<unsigned char>(hash.text[i]))
+        if (std::toupper(static_cast<unsigned char>(digestHex[i])) !=
+            static_cast<unsigned char>(hash.text[i]))
             return false;
     return true;
 }

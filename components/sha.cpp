@@ -58,7 +58,9 @@ inline std::uint32_t Extend1(std::uint32_t* w, int i) {
 
 inline std::uint32_t Ch(std::uint32_t b, std::uint32_t c, std::uint32_t d) { return d ^ (b & (c ^ d)); }
 inline std::uint32_t Parity(std::uint32_t b, std::uint32_t c, std::uint32_t d) { return b ^ c ^ d; }
-inline std::uint32_t Maj(std::uint32_t b, std::uint32_t c, std::uint32_t d) { return (b & c) | (d & (b | c)); }
+inline std::uint32_t Maj(std::uint32_t b, std::uint32_t c, std::uint32_t d) {
+    return (b & c) | (d & (b | c));
+}
 
 // One SHA-1 round: e takes the new a, b is rotated in place.
 inline void Round1(std::uint32_t a, std::uint32_t& b, std::uint32_t& e, std::uint32_t f, std::uint32_t k,
@@ -240,7 +242,8 @@ template <std::size_t N>
 std::array<std::uint8_t, 4 * N> BigEndianBytes(const std::uint32_t (&state)[N]) {
     std::array<std::uint8_t, 4 * N> out{};
     for (std::size_t w = 0; w < N; ++w)
-        for (std::size_t i = 0; i < 4; ++i) out[4 * w + i] = static_cast<std::uint8_t>(state[w] >> (24 - 8 * i));
+        for (std::size_t i = 0; i < 4; ++i)
+            out[4 * w + i] = static_cast<std::uint8_t>(state[w] >> (24 - 8 * i));
     return out;
 }
 
@@ -265,7 +268,8 @@ Sha1::Digest Sha1::Final() {
 }
 
 Sha256::Sha256(ShaPath path)
-    : state_{0x6a09e667u, 0xbb67ae85u, 0x3c6ef372u, 0xa54ff53au, 0x510e527fu, 0x9b05688cu, 0x1f83d9abu, 0x5be0cd19u},
+    : state_{0x6a09e667u, 0xbb67ae85u, 0x3c6ef372u, 0xa54ff53au,
+             0x510e527fu, 0x9b05688cu, 0x1f83d9abu, 0x5be0cd19u},
       stream_(Sha256Blocks(path)) {}
 
 Sha256::Digest Sha256::Final() {

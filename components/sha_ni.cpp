@@ -135,8 +135,12 @@ namespace sha_detail {
 
 // No SHA extensions on this architecture; HaveShaExtensions() is always false
 // here, so these only keep the interface complete.
-void Sha256ShaNi(std::uint32_t* state, const unsigned char* p, std::size_t blocks) { Sha256Portable(state, p, blocks); }
-void Sha1ShaNi(std::uint32_t* state, const unsigned char* p, std::size_t blocks) { Sha1Portable(state, p, blocks); }
+void Sha256ShaNi(std::uint32_t* state, const unsigned char* p, std::size_t blocks) {
+    Sha256Portable(state, p, blocks);
+}
+void Sha1ShaNi(std::uint32_t* state, const unsigned char* p, std::size_t blocks) {
+    Sha1Portable(state, p, blocks);
+}
 
 }  // namespace sha_detail
 

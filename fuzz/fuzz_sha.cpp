@@ -36,7 +36,8 @@ FUZZ_NO_COVERAGE std::uint32_t Word(const std::uint8_t* p) {
 template <std::size_t N>
 FUZZ_NO_COVERAGE std::array<std::uint8_t, 4 * N> Bytes(const std::uint32_t (&h)[N]) {
     std::array<std::uint8_t, 4 * N> out{};
-    for (std::size_t i = 0; i < 4 * N; ++i) out[i] = static_cast<std::uint8_t>(h[i / 4] >> (24 - 8 * (i % 4)));
+    for (std::size_t i = 0; i < 4 * N; ++i)
+        out[i] = static_cast<std::uint8_t>(h[i / 4] >> (24 - 8 * (i % 4)));
     return out;
 }
 

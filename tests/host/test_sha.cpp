@@ -24,7 +24,8 @@ const char* PathName(ShaPath path) { return path == ShaPath::Best ? "best" : "po
 
 // Feeds `data` as the given chunk lengths (the rest in one last chunk).
 template <typename Sha>
-std::string Digest(ShaPath path, const unsigned char* p, std::size_t len, const std::vector<std::size_t>& chunks) {
+std::string Digest(ShaPath path, const unsigned char* p, std::size_t len,
+                   const std::vector<std::size_t>& chunks) {
     Sha sha(path);
     for (std::size_t n : chunks) {
         n = std::min(n, len);
@@ -59,14 +60,15 @@ void CheckAllWays(const std::string& what, const std::string& data, const char* 
         std::vector<unsigned char> buf(offset + data.size() + 1);
         std::copy(data.begin(), data.end(), buf.begin() + static_cast<std::ptrdiff_t>(offset));
         const unsigned char* p = buf.data() + offset;
-        std::vector<std::vector<std::size_t>> ways = {RandomChunks(data.size(), static_cast<std::uint32_t>(offset))};
+        std::vector<std::vector<std::size_t>> ways = {
+            RandomChunks(data.size(), static_cast<std::uint32_t>(offset))};
         if (offset == 0) ways = {{}};
         if (offset == 0 && !isLong)
             for (std::size_t at : kSplits) ways.push_back({at});
         for (ShaPath path : kPaths) {
             for (const auto& chunks : ways) {
-                const std::string how = what + " " + PathName(path) + " offset " + std::to_string(offset) + " in " +
-                                        std::to_string(chunks.size() + 1) + " parts" +
+                const std::string how = what + " " + PathName(path) + " offset " + std::to_string(offset) +
+                                        " in " + std::to_string(chunks.size() + 1) + " parts" +
                                         (chunks.size() == 1 ? " split at " + std::to_string(chunks[0]) : "");
                 if (sha1) {
                     EXPECT_EQ(Digest<Sha1>(path, p, data.size(), chunks), sha1) << how;

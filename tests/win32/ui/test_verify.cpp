@@ -94,7 +94,8 @@ protected:
         HWND h = form->Control(row);
         HDC dc = CreateCompatibleDC(nullptr);
         SetBkColor(dc, RGB(1, 2, 3));
-        SendMessageA(GetParent(h), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(h));
+        SendMessageA(GetParent(h), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(h));
         const COLORREF c = GetBkColor(dc);
         DeleteDC(dc);
         return c;
