@@ -101,6 +101,25 @@ protected:
         return c;
     }
 
+    // A pixel of the row's client area near its right end (past the text),
+    // as the edit paints itself into a bitmap.
+    COLORREF PaintedPixel(int row) {
+        HWND h = form->Control(row);
+        RECT rc;
+        GetClientRect(h, &rc);
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bmp = CreateCompatibleBitmap(screen, rc.right, rc.bottom);
+        ReleaseDC(nullptr, screen);
+        HGDIOBJ old = SelectObject(dc, bmp);
+        SendMessageA(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT | PRF_ERASEBKGND);
+        const COLORREF c = GetPixel(dc, rc.right - 3, rc.bottom / 2);
+        SelectObject(dc, old);
+        DeleteObject(bmp);
+        DeleteDC(dc);
+        return c;
+    }
+
     testutil::TempDir dir;
     std::string data, path, md5, sha1, sha256, crcRow, crcUsual;
     std::unique_ptr<TForm1> form;
@@ -142,6 +161,7 @@ TEST_F(Verify, EachKindOfHashColoursItsRowWithATooltip) {
         EXPECT_EQ(c.row, verifier.MarkedRow());
         const COLORREF expected = c.matches ? ClipboardVerifier::kMatch : ClipboardVerifier::kDiffer;
         EXPECT_EQ(expected, PaintedBackground(c.row));
+        EXPECT_EQ(expected, PaintedPixel(c.row));
         const int other = c.row == edt17 ? edt18 : edt17;
         EXPECT_NE(expected, PaintedBackground(other));
         EXPECT_EQ(c.tip, verifier.TooltipText());
@@ -161,6 +181,7 @@ TEST_F(Verify, OtherTextLeavesTheRowsInTheirUsualLook) {
         PutOnClipboard(text);
         ASSERT_TRUE(PumpUntil([&] { return form->Verifier().MarkedRow() == 0; }));
         EXPECT_EQ(usual, PaintedBackground(edt18));
+        EXPECT_EQ(usual, PaintedPixel(edt18));
         EXPECT_EQ("", form->Verifier().TooltipText());
     }
 }
