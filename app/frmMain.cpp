@@ -13,6 +13,8 @@
 #include "app/report.h"
 #include "app/reportfile.h"
 #include "app/safesave.h"
+#include "app/shortcuts.h"
+#include "app/verify.h"
 #include "base/fs.h"
 #include "components/dcUtils.h"
 #include "components/filemd5.h"
@@ -64,6 +66,8 @@ TForm1::TForm1(const std::string& commandLine) {
                   "Click To Open Vantrel", "Click To Open Vantrel", "Vantrel", 3000);
     busy_ = std::make_unique<BusyProgress>(Handle());
     SetReadProgress(busy_.get());
+    verify_ = std::make_unique<ClipboardVerifier>(*this);
+    keys_ = std::make_unique<Shortcuts>(*this);
     FormCreate(commandLine);
 }
 
@@ -112,6 +116,9 @@ constexpr ui::EventRow<TForm1> kEvents[] = {
 void TForm1::OnEvent(int id, ui::Event event) { ui::DispatchEvent(*this, kEvents, id, event); }
 
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT answer = 0;
+    if (verify_ && verify_->HandleMessage(msg, wp, lp, answer)) return answer;
+    if (keys_ && keys_->HandleMessage(msg, wp, lp, answer)) return answer;
     switch (msg) {
     case WM_DROPFILES:
         WMDROPFILES(reinterpret_cast<HDROP>(wp));
@@ -157,6 +164,7 @@ void TForm1::edt1Change() {
         image8Click();
         SelectedFileName.clear();
     }
+    if (verify_) verify_->Check();
 }
 
 void TForm1::ShowLoadFailure() {
@@ -229,7 +237,6 @@ void TForm1::image4Click() {
     }
     dlg1.FileName = Finfo1.DisplayName() + ".txt";
     if (!dlg1.Execute(Handle())) return;
-
     try {
         WriteReportFile(dlg1.FileName, ReportLines(CurrentReport()), SelectedFileName);
     } catch (const ETargetRefused& refused) {

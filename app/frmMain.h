@@ -24,6 +24,8 @@
 extern std::string SelectedFileName;
 
 class TAboutBox;
+class ClipboardVerifier;
+class Shortcuts;
 // The About window, shown by the About button; null while there is none.
 extern TAboutBox* AboutBox;
 
@@ -72,6 +74,10 @@ public:
     // The browse steps of the name box.
     void Browse();
 
+    // Verifying against the clipboard, and the keyboard and context menu.
+    ClipboardVerifier& Verifier() { return *verify_; }
+    Shortcuts& Keys() { return *keys_; }
+
     // The system dialogs, replaceable so that tests can answer them.
     std::function<bool(OPENFILENAMEA&)> onOpenDialog = [](OPENFILENAMEA& ofn) {
         return GetOpenFileNameA(&ofn) != FALSE;
@@ -91,6 +97,8 @@ private:
     void ShowLoadFailure();
 
     std::unique_ptr<BusyProgress> busy_;  // keeps the window painting during long reads
+    std::unique_ptr<ClipboardVerifier> verify_;
+    std::unique_ptr<Shortcuts> keys_;
     size_t rowsWritten_ = 0;   // rows the current refresh has rewritten
     std::string browseDir_;
     std::string browseName_;

@@ -101,6 +101,18 @@ struct WindowTraits {
     static bool valid(HWND h) { return h != nullptr; }
     static void close(HWND h) { DestroyWindow(h); }
 };
+struct MenuTraits {
+    using handle_type = HMENU;
+    static HMENU none() { return nullptr; }
+    static bool valid(HMENU h) { return h != nullptr; }
+    static void close(HMENU h) { DestroyMenu(h); }
+};
+struct AccelTraits {
+    using handle_type = HACCEL;
+    static HACCEL none() { return nullptr; }
+    static bool valid(HACCEL h) { return h != nullptr; }
+    static void close(HACCEL h) { DestroyAcceleratorTable(h); }
+};
 
 template <typename T>
 struct CoTaskMemTraits {  // blocks the shell and COM hand over to the caller
@@ -125,6 +137,8 @@ using UniqueGlobal = Unique<GlobalTraits>;
 using UniqueWindow = Unique<WindowTraits>;
 template <typename T>
 using CoTaskMemPtr = Unique<CoTaskMemTraits<T>>;
+using UniqueMenu = Unique<MenuTraits>;
+using UniqueAccel = Unique<AccelTraits>;
 
 // A DC from GetDC, released with ReleaseDC.
 class WindowDC {

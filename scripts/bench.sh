@@ -14,6 +14,10 @@ cmake --build --preset win32-bench -j "$JOBS"
 
 echo "== checksum kernels, native"
 build/bench/bench/vantrel_bench_kernels
+echo "== openssl speed -evp sha1 / sha256, 16 KiB blocks (k = 1000 bytes per second)"
+for md in sha1 sha256; do
+  openssl speed -evp "$md" -bytes 16384 -seconds 3 2>/dev/null | tail -n 1
+done
 
 state=build/wine-bench-session
 cleanup() { bash scripts/wine-session.sh stop "$state"; }

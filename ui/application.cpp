@@ -33,8 +33,11 @@ bool TApplication::ProcessMessage(MSG& msg) {
         exitCode_ = static_cast<int>(msg.wParam);
         return false;
     }
-    // Keyboard navigation (Tab, Shift+Tab) within our own windows.
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (accelTable_ && root && root == accelTarget_ && IsWindowEnabled(root) &&
+        TranslateAcceleratorA(root, accelTable_, &msg))
+        return true;
+    // Keyboard navigation (Tab, Shift+Tab) within our own windows.
     if (root && GetWindowLongPtrA(root, GWLP_WNDPROC) != 0 && mainForm_ &&
         (root == mainForm_->Handle() || GetWindow(root, GW_OWNER) == mainForm_->Handle())) {
         if (IsDialogMessageW(root, &msg)) return true;

@@ -42,11 +42,22 @@ public:
 
     bool Terminated() const { return terminated_; }
 
+    // Keyboard shortcuts of the top-level window `target`: the loop translates
+    // them for messages to it or its controls, only while it is enabled, so
+    // none acts while a modal window is open. A null table ends them; the
+    // caller owns the table and keeps it alive while it is set.
+    void SetAccelerators(HWND target, HACCEL table) {
+        accelTarget_ = target;
+        accelTable_ = table;
+    }
+
 private:
     std::string title_;
     Form* mainForm_ = nullptr;
     HWND handle_ = nullptr;
     bool terminated_ = false;
+    HWND accelTarget_ = nullptr;
+    HACCEL accelTable_ = nullptr;
     int exitCode_ = 0;
 };
 

@@ -135,7 +135,7 @@ ResourceCounts CurrentResources() {
     return c;
 }
 
-std::string CryptoApiMd5(const std::string& data) {
+std::string CryptoApiHash(unsigned algorithm, const std::string& data) {
     struct Provider {
         HCRYPTPROV h = 0;
         ~Provider() { if (h) CryptReleaseContext(h, 0); }
@@ -144,21 +144,24 @@ std::string CryptoApiMd5(const std::string& data) {
         HCRYPTHASH h = 0;
         ~Hash() { if (h) CryptDestroyHash(h); }
     } hash;
-    BYTE digest[16];
+    BYTE digest[64];
     DWORD length = sizeof digest;
-    if (!CryptAcquireContextA(&prov.h, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) ||
-        !CryptCreateHash(prov.h, CALG_MD5, 0, 0, &hash.h) ||
+    // The AES provider is the one that knows SHA-256 as well.
+    if (!CryptAcquireContextA(&prov.h, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) ||
+        !CryptCreateHash(prov.h, algorithm, 0, 0, &hash.h) ||
         !CryptHashData(hash.h, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()), 0) ||
         !CryptGetHashParam(hash.h, HP_HASHVAL, digest, &length, 0))
         return "CryptoAPI failed";
     std::string hex;
     char two[3];
-    for (BYTE b : digest) {
-        std::snprintf(two, sizeof two, "%02X", b);
+    for (DWORD i = 0; i < length; ++i) {
+        std::snprintf(two, sizeof two, "%02X", digest[i]);
         hex += two;
     }
     return hex;
 }
+
+std::string CryptoApiMd5(const std::string& data) { return CryptoApiHash(CALG_MD5, data); }
 
 namespace {
 

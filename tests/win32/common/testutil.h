@@ -70,6 +70,9 @@ ResourceCounts CurrentResources();
 // MD5 of `data` from the system's CryptoAPI, as 32 upper-case hex digits: a
 // reference independent of the program's own digest.
 std::string CryptoApiMd5(const std::string& data);
+// Any digest the system's CryptoAPI knows (CALG_MD5, CALG_SHA1, CALG_SHA_256),
+// as upper-case hex.
+std::string CryptoApiHash(unsigned algorithm, const std::string& data);
 // The counts of CurrentResources, taken one by one where the system's own
 // counters read zero (Wine answers GetProcessHandleCount and GetGuiResources
 // with 0): the kernel handles from the system's handle list, the GDI objects

@@ -1,0 +1,16 @@
+// The clipboard's text, read and written in the system code page (CF_TEXT;
+// the system converts from and to the Unicode form).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The text on the clipboard; empty when there is none or the clipboard stays
+// held by another program.
+std::string ReadClipboardText(HWND owner);
+
+// Replaces the clipboard's contents with `text`. Raises base::EInOutError with
+// the system's code when the clipboard cannot be opened or filled; the
+// clipboard is closed and the memory released on every path.
+void WriteClipboardText(HWND owner, const std::string& text);
