@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/titleblur.h"
+#include "base/version.h"
 #include "resources/resource.h"
 #include "ui/application.h"
 
@@ -17,7 +18,7 @@ namespace {
 constexpr COLORREF kBackground = RGB(192, 220, 192);
 
 const ui::FormSpec kAboutSpec = {
-    "TAboutBox", "Vantrel 1.0", 298, 287,
+    "TAboutBox", VANTREL_TITLE, 298, 287,
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
     kBackground, "MS Sans Serif", 11, 0,
 };
@@ -30,7 +31,7 @@ const ui::ControlSpec kAboutLayout[] = {
     {Copyright,   "Copyright",  Kind::Label,      Panel1, 3,   34,  273, 13,  "Written by the Vantrel developers", false, -1, 0,               false},
     {Comments,    "Comments",   Kind::LinkLabel,  Panel1, 3,   69,  273, 13,  "vantrel.example.org",               false, -1, 0,               false},
     {Image1,      "Image1",     Kind::Picture,    Panel1, 71,  95,  145, 105, "",                                  false, -1, IDB_ABOUT_LOGO,  true},
-    {sLabelFX1,   "sLabelFX1",  Kind::TitleLabel, Panel1, 3,   5,   273, 32,  "Vantrel 1.0",                       false, -1, 0,               false},
+    {sLabelFX1,   "sLabelFX1",  Kind::TitleLabel, Panel1, 3,   5,   273, 32,  VANTREL_TITLE,                       false, -1, 0,               false},
     {sLabel1,     "sLabel1",    Kind::Label,      Panel1, 3,   53,  273, 13,  "Display and Save File Properties",  false, -1, 0,               false},
     {aboutImage4, "image4",     Kind::Decoration, Panel1, 59,  83,  168, 128, "",                                  false, -1, IDP_ABOUT_FRAME, false},
 };
@@ -139,7 +140,7 @@ void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     if (w <= 0 || h <= 0) return;
     const UINT flags = DT_CENTER | DT_NOPREFIX | DT_WORDBREAK;
-    const char* caption = "Vantrel 1.0";
+    const char* caption = VANTREL_TITLE;
 
     void* bits = nullptr;
     ui::UniqueBitmap work = ui::CreateDib32(w, h, &bits);

@@ -1,11 +1,12 @@
 #include "app/frmMain_layout.h"
 
+#include "base/version.h"
 #include "resources/resource.h"
 
 using ui::Kind;
 
 const ui::FormSpec kMainFormSpec = {
-    "TForm1", "Vantrel 1.0",
+    "TForm1", VANTREL_TITLE,
     405, 560,                                              // client area
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,  // fixed, no maximise
     WS_EX_APPWINDOW | WS_EX_CONTROLPARENT,

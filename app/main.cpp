@@ -1,20 +1,24 @@
-// Program entry: the OLE/COM apartment, the title, the main window and the
+// Program entry: the OLE/COM apartment, the console mode when the first
+// argument asks for it, else the title, the main window and the
 // hidden About window, then the message loop.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include "app/About.h"
+#include "app/console.h"
 #include "app/frmMain.h"
+#include "base/version.h"
 #include "ui/application.h"
 #include "ui/handles.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCmd) {
     ui::OleApartment ole;  // before any window: the shell queries rely on it
+    if (IsConsoleCommandLine(GetCommandLineA())) return RunConsole(GetCommandLineA());
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     ui::TApplication& app = ui::Application();
-    app.SetTitle("Vantrel 1.0");
+    app.SetTitle(VANTREL_TITLE);
     try {
         TForm1 form1;
         TAboutBox aboutBox(form1.Handle());

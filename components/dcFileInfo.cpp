@@ -73,7 +73,7 @@ bool TdcFileInfo::ReadInfo() {
     {
         ui::UniqueFind find(FindFirstFileA(fileName_.c_str(), &fd));
         if (!find) {
-            ExtractShellIcons(0, *largeIcon_, *smallIcon_);
+            if (iconsWanted_) ExtractShellIcons(0, *largeIcon_, *smallIcon_);
             return false;
         }
     }
@@ -85,11 +85,12 @@ bool TdcFileInfo::ReadInfo() {
 
     SHFILEINFOA info{};
     // A failed query leaves a null icon, so the icon objects end up empty.
-    SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info, SHGFI_ICON);
+    if (iconsWanted_) SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info, SHGFI_ICON);
     largeIcon_->SetHandle(info.hIcon);
     info.hIcon = nullptr;
+    const UINT iconFlags = iconsWanted_ ? SHGFI_ICON | SHGFI_SMALLICON : 0;
     if (!SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info,
-                        SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_DISPLAYNAME | SHGFI_ICON | SHGFI_SMALLICON)) {
+                        SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_DISPLAYNAME | iconFlags)) {
         // No shell information: empty names, index 0, no small icon.
         smallIcon_->SetHandle(info.hIcon);
         return true;
