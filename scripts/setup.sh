@@ -5,7 +5,8 @@ set -euo pipefail
 
 pkgs=(cmake make g++ ninja-build googletest
       g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-      wine wine32:i386 xvfb xauth x11-utils clang libclang-rt-dev)
+      wine wine32:i386 xvfb xauth x11-utils clang libclang-rt-dev
+      python3)
 
 missing=()
 for p in "${pkgs[@]}"; do
