@@ -44,8 +44,8 @@ public:
 
 private:
     static HANDLE OpenConsoleOutput(ui::UniqueFile& owner) {
-        owner.reset(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
+        owner.reset(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
         return owner.get();
     }
     static bool WriteAll(HANDLE h, const std::string& bytes) {
@@ -135,8 +135,10 @@ void Walk(const std::string& folder, std::vector<std::string>& files, std::vecto
               [](const Entry& a, const Entry& b) { return WalkOrderLess(a.name, b.name); });
     for (const Entry& e : entries) {
         const std::string path = JoinPath(folder, e.name);
-        if (e.folder) Walk(path, files, failures);
-        else files.push_back(path);
+        if (e.folder)
+            Walk(path, files, failures);
+        else
+            files.push_back(path);
     }
 }
 
@@ -222,13 +224,17 @@ public:
             }
         }
         for (const Failure& f : failures_) Complain(f);
-        if (cmd_.form == ConsoleForm::Csv) Csv(files);
-        else Reports(files, anyFolder);
+        if (cmd_.form == ConsoleForm::Csv)
+            Csv(files);
+        else
+            Reports(files, anyFolder);
         return failures_.empty() ? 0 : 1;
     }
 
 private:
-    void Complain(const Failure& f) const { io_.Err("vantrel: " + f.name + ": " + OneLine(f.reason) + "\r\n"); }
+    void Complain(const Failure& f) const {
+        io_.Err("vantrel: " + f.name + ": " + OneLine(f.reason) + "\r\n");
+    }
     void Fail(const std::string& name, const std::string& reason) {
         failures_.push_back({name, reason});
         Complain(failures_.back());
@@ -239,9 +245,11 @@ private:
         // FILEs and for an existing folder; otherwise the one report's file.
         const bool toFolder = cmd_.hasOut && (cmd_.files.size() > 1 || anyFolder ||
                                               ProbeEntry(cmd_.out) == EntryKind::Directory);
-        if (toFolder && ProbeEntry(cmd_.out) != EntryKind::Directory && !CreateDirectoryA(cmd_.out.c_str(), nullptr)) {
+        if (toFolder && ProbeEntry(cmd_.out) != EntryKind::Directory &&
+            !CreateDirectoryA(cmd_.out.c_str(), nullptr)) {
             const std::string reason = IOErrorMessage(GetLastError());
-            for (const std::string& file : files) Fail(file, "cannot create the folder " + cmd_.out + ": " + reason);
+            for (const std::string& file : files)
+                Fail(file, "cannot create the folder " + cmd_.out + ": " + reason);
             return;
         }
         std::set<std::string> used;
@@ -262,7 +270,8 @@ private:
             }
             const std::string target =
                 toFolder ? JoinPath(cmd_.out, UniqueReportName(details.displayName, used)) : cmd_.out;
-            if (!ReplaceFileWithBytes(target, text, reason)) Fail(file, "cannot write " + target + ": " + reason);
+            if (!ReplaceFileWithBytes(target, text, reason))
+                Fail(file, "cannot write " + target + ": " + reason);
         }
     }
 
@@ -280,7 +289,8 @@ private:
                 Fail(file, reason);
                 continue;
             }
-            const std::string line = AnsiToUtf8(CsvRecord(ReportSourceFor(file, details, CurrentDateTimeFormat(), "")));
+            const std::string line =
+                AnsiToUtf8(CsvRecord(ReportSourceFor(file, details, CurrentDateTimeFormat(), "")));
             if (cmd_.hasOut) {
                 all += line;
                 written.push_back(file);
@@ -309,12 +319,14 @@ std::vector<std::string> Arguments(const std::string& commandLine) {
 
 }  // namespace
 
-bool IsConsoleCommandLine(const std::string& commandLine) { return IsConsoleSwitch(ParamStr(commandLine, 1)); }
+bool IsConsoleCommandLine(const std::string& commandLine) {
+    return IsConsoleSwitch(ParamStr(commandLine, 1));
+}
 
 bool ReplaceFileWithBytes(const std::string& path, const std::string& bytes, std::string& error) {
     const DWORD existing = GetFileAttributesA(path.c_str());
-    const DWORD refused = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                          FILE_ATTRIBUTE_SYSTEM;
+    const DWORD refused =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     if (existing != INVALID_FILE_ATTRIBUTES && (existing & refused)) {
         error = IOErrorMessage(ERROR_ACCESS_DENIED);
         return false;

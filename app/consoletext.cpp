@@ -32,10 +32,12 @@ std::string JoinRecord(const std::vector<std::string>& fields) {
 }  // namespace
 
 bool IsConsoleSwitch(const std::string& firstArgument) {
-    return SameCaseBlind(firstArgument, "/report") || SameCaseBlind(firstArgument, "/csv") || firstArgument == "/?";
+    return SameCaseBlind(firstArgument, "/report") || SameCaseBlind(firstArgument, "/csv") ||
+           firstArgument == "/?";
 }
 
-bool ParseConsoleCommand(const std::vector<std::string>& arguments, ConsoleCommand& command, std::string& error) {
+bool ParseConsoleCommand(const std::vector<std::string>& arguments, ConsoleCommand& command,
+                         std::string& error) {
     command = ConsoleCommand();
     if (arguments.empty() || !IsConsoleSwitch(arguments[0])) {
         error = "the first argument must be /report, /csv or /?";
@@ -105,7 +107,8 @@ std::string CsvHeader() {
     const std::vector<std::string> lines = ReportLines(ReportSource());
     std::vector<std::string> names;
     for (std::size_t i = 0; i < kFieldCount; ++i) names.push_back(FieldLabel(lines[kFirstField + i]));
-    for (std::size_t i = 0; i < kAttributeCount; ++i) names.push_back(AttributeLabel(lines[kFirstAttribute + i]));
+    for (std::size_t i = 0; i < kAttributeCount; ++i)
+        names.push_back(AttributeLabel(lines[kFirstAttribute + i]));
     return JoinRecord(names);
 }
 
@@ -118,13 +121,15 @@ std::string CsvRecord(const ReportSource& src) {
         // even when it holds ": " itself.
         values.push_back(line.substr(line.find(": ") + 2));
     }
-    for (std::size_t i = 0; i < kAttributeCount; ++i) values.push_back(AttributeValue(lines[kFirstAttribute + i]));
+    for (std::size_t i = 0; i < kAttributeCount; ++i)
+        values.push_back(AttributeValue(lines[kFirstAttribute + i]));
     return JoinRecord(values);
 }
 
 std::string UniqueReportName(const std::string& displayName, std::set<std::string>& used) {
     std::string name = displayName + ".txt";
-    for (int n = 2; used.count(UpperAscii(name)); ++n) name = displayName + " (" + std::to_string(n) + ").txt";
+    for (int n = 2; used.count(UpperAscii(name)); ++n)
+        name = displayName + " (" + std::to_string(n) + ").txt";
     used.insert(UpperAscii(name));
     return name;
 }

@@ -22,13 +22,14 @@ struct ConsoleCommand {
     ConsoleForm form = ConsoleForm::Usage;
     std::vector<std::string> files;  // FILE arguments in the order given
     bool hasOut = false;
-    std::string out;                 // the PATH after /out
+    std::string out;  // the PATH after /out
 };
 
 // Reads the arguments after the program's name; the first one is the
 // switch. False with a one-line reason for a usage error: no switch, no FILE,
 // an unknown option, /out without a PATH or given twice.
-bool ParseConsoleCommand(const std::vector<std::string>& arguments, ConsoleCommand& command, std::string& error);
+bool ParseConsoleCommand(const std::vector<std::string>& arguments, ConsoleCommand& command,
+                         std::string& error);
 
 // The usage text, lines ending in CR LF.
 std::string ConsoleUsage();
@@ -60,13 +61,13 @@ struct FileDetails {
     std::int64_t fileSize = 0;
     bool attributes[7] = {};  // Archive, Read Only, Hidden, System, Temporary, Compressed, Offline
     TDateTime created = 0, accessed = 0, modified = 0;
-    std::string companyName, fileVersion, fileDescription, legalCopyright, legalTrademark,
-        languageName, comments, originalFilename, internalName;
+    std::string companyName, fileVersion, fileDescription, legalCopyright, legalTrademark, languageName,
+        comments, originalFilename, internalName;
     std::uint32_t crc = 0;
     std::string md5;
 };
 
 // The report source that the window holds after loading `path` with these
 // results: the same texts as its rows, in the same fields.
-ReportSource ReportSourceFor(const std::string& path, const FileDetails& details, const DateTimeFormat& format,
-                             const std::string& generatedAt);
+ReportSource ReportSourceFor(const std::string& path, const FileDetails& details,
+                             const DateTimeFormat& format, const std::string& generatedAt);

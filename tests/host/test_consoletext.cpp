@@ -11,9 +11,10 @@
 namespace {
 
 TEST(ConsoleSwitch, OnlyTheThreeSwitchesInAnyCase) {
-    for (const char* yes : {"/report", "/REPORT", "/RePort", "/csv", "/CSV", "/?"}) EXPECT_TRUE(IsConsoleSwitch(yes)) << yes;
-    for (const char* no : {"", "report", "-report", "/reports", "/report ", " /csv", "/c", "/out", "//?", "/??",
-                           "C:\\file.txt", "/csv:"})
+    for (const char* yes : {"/report", "/REPORT", "/RePort", "/csv", "/CSV", "/?"})
+        EXPECT_TRUE(IsConsoleSwitch(yes)) << yes;
+    for (const char* no : {"", "report", "-report", "/reports", "/report ", " /csv", "/c", "/out", "//?",
+                           "/??", "C:\\file.txt", "/csv:"})
         EXPECT_FALSE(IsConsoleSwitch(no)) << no;
 }
 
@@ -30,7 +31,11 @@ TEST(ConsoleCommandParse, Accepted) {
         {{"/CSV", "a", "b\\c"}, ConsoleForm::Csv, {"a", "b\\c"}, false, ""},
         {{"/report", "a", "/out", "r.txt"}, ConsoleForm::Report, {"a"}, true, "r.txt"},
         {{"/report", "/OUT", "dir", "a", "b"}, ConsoleForm::Report, {"a", "b"}, true, "dir"},
-        {{"/report", "a", "/out", "/report"}, ConsoleForm::Report, {"a"}, true, "/report"},  // PATH is taken whole
+        {{"/report", "a", "/out", "/report"},
+         ConsoleForm::Report,
+         {"a"},
+         true,
+         "/report"},  // PATH is taken whole
         {{"/report", "/tmp/x", "C:/y"}, ConsoleForm::Report, {"/tmp/x", "C:/y"}, false, ""},
         {{"/?"}, ConsoleForm::Usage, {}, false, ""},
         {{"/?", "/bogus"}, ConsoleForm::Usage, {}, false, ""},
@@ -68,7 +73,8 @@ TEST(ConsoleCommandParse, UsageErrors) {
 
 TEST(ConsoleUsageText, NamesEveryFormAndEndsEachLineInCrLf) {
     const std::string usage = ConsoleUsage();
-    for (const char* part : {"/report", "/csv", "/out", "/?"}) EXPECT_NE(std::string::npos, usage.find(part)) << part;
+    for (const char* part : {"/report", "/csv", "/out", "/?"})
+        EXPECT_NE(std::string::npos, usage.find(part)) << part;
     EXPECT_EQ("\r\n", usage.substr(usage.size() - 2));
     for (size_t i = 0; i < usage.size(); ++i) {
         if (usage[i] == '\n') {
@@ -93,10 +99,11 @@ TEST(Csv, FieldQuoting) {
 }
 
 TEST(Csv, HeaderIsTheReportsLabelsThenTheAttributes) {
-    EXPECT_EQ("File,Display Name,File Type,File Version,Company Name,Description,Legal Copyright,Legal Trademark,"
-              "Language,Comments,Original File Name,Internal File Name,File Size (bytes),Created,Last Accessed,"
-              "Last Modified,CRC,MD5,Archive,Read Only,Hidden,System,Temporary,Compressed,Offline\r\n",
-              CsvHeader());
+    EXPECT_EQ(
+        "File,Display Name,File Type,File Version,Company Name,Description,Legal Copyright,Legal Trademark,"
+        "Language,Comments,Original File Name,Internal File Name,File Size (bytes),Created,Last Accessed,"
+        "Last Modified,CRC,MD5,Archive,Read Only,Hidden,System,Temporary,Compressed,Offline\r\n",
+        CsvHeader());
 }
 
 TEST(Csv, RecordCarriesTheReportsValuesInItsOrder) {
@@ -106,9 +113,10 @@ TEST(Csv, RecordCarriesTheReportsValuesInItsOrder) {
     src.edt[14] = "note: with \"quotes\", a comma";
     src.edt[10] = "";
     src.chk = {false, true, false, true, false, false, true, true};
-    EXPECT_EQ("e1,e2,e3,e9,e8,,e11,e12,e13,\"note: with \"\"quotes\"\", a comma\",e15,e16,e4,e5,e6,e7,e17,e18,"
-              "True,False,True,False,False,True,True\r\n",
-              CsvRecord(src));
+    EXPECT_EQ(
+        "e1,e2,e3,e9,e8,,e11,e12,e13,\"note: with \"\"quotes\"\", a comma\",e15,e16,e4,e5,e6,e7,e17,e18,"
+        "True,False,True,False,False,True,True\r\n",
+        CsvRecord(src));
 }
 
 TEST(ReportNames, RepeatsGetANumberCaseBlind) {
@@ -136,8 +144,8 @@ TEST(ConsoleRows, SameTextsAsTheWindowsRefresh) {
     d.fileSize = 4294967296LL + 5;
     d.attributes[0] = true;
     d.attributes[6] = true;
-    d.created = 40000.5;    // 7/6/2009, noon
-    d.accessed = 40000.0;   // midnight: the date alone
+    d.created = 40000.5;   // 7/6/2009, noon
+    d.accessed = 40000.0;  // midnight: the date alone
     d.modified = 0.0;
     d.companyName = "company";
     d.fileVersion = "1.2";
@@ -153,10 +161,24 @@ TEST(ConsoleRows, SameTextsAsTheWindowsRefresh) {
     const DateTimeFormat fmt;
     const ReportSource src = ReportSourceFor("C:\\x\\name.bin", d, fmt, "now");
     EXPECT_EQ("now", src.generatedAt);
-    const std::string expected[19] = {"",        "C:\\x\\name.bin", "name",     "type",
-                                      "4294967301", DateTimeText(40000.5, fmt), DateTimeText(40000.0, fmt),
-                                      DateTimeText(0.0, fmt), "company", "1.2", "desc", "copy", "tm", "English",
-                                      "comments", "orig", "internal", "4294967295",
+    const std::string expected[19] = {"",
+                                      "C:\\x\\name.bin",
+                                      "name",
+                                      "type",
+                                      "4294967301",
+                                      DateTimeText(40000.5, fmt),
+                                      DateTimeText(40000.0, fmt),
+                                      DateTimeText(0.0, fmt),
+                                      "company",
+                                      "1.2",
+                                      "desc",
+                                      "copy",
+                                      "tm",
+                                      "English",
+                                      "comments",
+                                      "orig",
+                                      "internal",
+                                      "4294967295",
                                       "D41D8CD98F00B204E9800998ECF8427E"};
     for (std::size_t i = 1; i <= 18; ++i) EXPECT_EQ(expected[i], src.edt[i]) << "edt" << i;
     EXPECT_EQ("7/6/09 12:00:00 pm", src.edt[5]);

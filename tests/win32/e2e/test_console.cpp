@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -61,9 +62,12 @@ std::vector<std::string> CsvFields(const std::string& line) {
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char c = line[i];
         if (quoted) {
-            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') fields.back() += line[++i];
-            else if (c == '"') quoted = false;
-            else fields.back() += c;
+            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"')
+                fields.back() += line[++i];
+            else if (c == '"')
+                quoted = false;
+            else
+                fields.back() += c;
         } else if (c == '"') {
             quoted = true;
         } else if (c == ',') {
@@ -77,11 +81,12 @@ std::vector<std::string> CsvFields(const std::string& line) {
 
 std::string AnsiToUtf8(const std::string& s) {
     std::wstring w(s.size(), L'\0');
-    w.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], static_cast<int>(w.size()))));
+    w.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()),
+                                                          &w[0], static_cast<int>(w.size()))));
     std::string out(w.size() * 4, '\0');
-    out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &out[0],
-                                                            static_cast<int>(out.size()), nullptr, nullptr)));
+    out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()),
+                                                            &out[0], static_cast<int>(out.size()), nullptr,
+                                                            nullptr)));
     return out;
 }
 
@@ -110,8 +115,10 @@ Outcome RunConsole(const TempDir& dir, const std::string& arguments) {
     const std::string outPath = dir.Path("~stdout"), errPath = dir.Path("~stderr");
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     {
-        ui::UniqueFile out(CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
-        ui::UniqueFile err(CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+        ui::UniqueFile out(CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                       CREATE_ALWAYS, 0, nullptr));
+        ui::UniqueFile err(CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                       CREATE_ALWAYS, 0, nullptr));
         if (!out || !err) {
             ADD_FAILURE() << "cannot create the output files";
             return result;
@@ -126,8 +133,8 @@ Outcome RunConsole(const TempDir& dir, const std::string& arguments) {
         si.hStdOutput = out.get();
         si.hStdError = err.get();
         PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, dir.path().c_str(), &si,
-                            &pi)) {
+        if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                            dir.path().c_str(), &si, &pi)) {
             ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
             return result;
         }
@@ -153,8 +160,8 @@ std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 // Times the tests fix on their files: last access in the future, so that
 // reading the file (Linux relatime) does not move it between two runs.
 void FixTimes(const std::string& path) {
-    ui::UniqueFile file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
+    ui::UniqueFile file(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(file);
     SYSTEMTIME created{2020, 1, 3, 1, 10, 20, 30, 0}, accessed{2099, 6, 3, 5, 11, 22, 32, 0},
         written{2021, 2, 1, 1, 12, 0, 0, 0};
@@ -184,7 +191,7 @@ TEST_F(ConsoleMode, ReportIsTheWindowsSavedReportForTheSameFile) {
     program.Click(image4);
     HWND dialog = program.WaitForWindow("#32770", program.Main());
     ASSERT_NE(nullptr, dialog);
-    HWND name = e2e::FindChild(dialog, 0x480);     // Wine's dialog: an edit
+    HWND name = e2e::FindChild(dialog, 0x480);        // Wine's dialog: an edit
     if (!name) name = e2e::FindChild(dialog, 0x47C);  // Windows' own: a combo box
     ASSERT_NE(nullptr, name);
     const std::string saved = dir.Path("saved.txt");
@@ -278,14 +285,19 @@ TEST_F(ConsoleMode, ExitCodesAndMessages) {
     struct Case {
         std::string arguments;
         DWORD code;
-        int reports;                       // on standard output
-        std::vector<std::string> named;    // each on a line of standard error
+        int reports;                     // on standard output
+        std::vector<std::string> named;  // each on a line of standard error
         bool usageOnErr, usageOnOut;
     };
     const Case cases[] = {
         {"/report " + Quoted(present), 0, 1, {}, false, false},
         {"/RePoRt " + Quoted(missing) + " " + Quoted(present), 1, 1, {missing}, false, false},
-        {"/report " + Quoted(missing) + " " + Quoted(alsoMissing), 1, 0, {missing, alsoMissing}, false, false},
+        {"/report " + Quoted(missing) + " " + Quoted(alsoMissing),
+         1,
+         0,
+         {missing, alsoMissing},
+         false,
+         false},
         {"/csv " + Quoted(present) + " " + Quoted(missing), 1, 0, {missing}, false, false},
         {"/report", 2, 0, {}, true, false},
         {"/csv /out " + Quoted(dir.Path("x.csv")), 2, 0, {}, true, false},
@@ -320,6 +332,21 @@ TEST_F(ConsoleMode, ExitCodesAndMessages) {
     }
 }
 
+TEST_F(ConsoleMode, AFileTheLoadFailsOnIsNamedWithItsReasonAndTheOthersStillReported) {
+    const std::string held = dir.Write("held.bin", "being written");
+    const std::string other = dir.Write("other.txt", "fine");
+    ui::UniqueFile writer(testutil::OpenForWriting(held));
+    ASSERT_TRUE(writer);
+    const Outcome run = RunConsole(dir, "/report " + Quoted(held) + " " + Quoted(other));
+    EXPECT_EQ(1u, run.code);
+    const std::vector<std::string> report = SplitCrLf(run.out);
+    ASSERT_EQ(28u, report.size()) << run.out;
+    EXPECT_EQ("File: " + other, report[2]);
+    const std::vector<std::string> errLines = SplitCrLf(run.err);
+    ASSERT_EQ(1u, errLines.size()) << run.err;
+    EXPECT_EQ(0u, errLines[0].find("vantrel: " + held + ": Cannot open file")) << errLines[0];
+}
+
 TEST_F(ConsoleMode, AnyOtherFirstArgumentIsTheFileToShow) {
     e2e::Program program(Quoted("/reports"));
     ASSERT_NE(nullptr, program.WaitForMainWindow());
@@ -339,7 +366,8 @@ TEST_F(ConsoleMode, OutReplacesAFileWholeAndRefusesAProtectedOne) {
     EXPECT_EQ("", run.err);
     const std::string written = testutil::ReadAll(target);
     EXPECT_EQ(reference.out.substr(reference.out.find("\r\n")), written.substr(written.find("\r\n")));
-    EXPECT_EQ((std::vector<std::string>{"data.bin", "report.txt"}), FilesIn(dir.path())) << "no temporary file left";
+    EXPECT_EQ((std::vector<std::string>{"data.bin", "report.txt"}), FilesIn(dir.path()))
+        << "no temporary file left";
 
     // A read-only target stays as it is, and nothing is left beside it.
     const std::string locked = dir.Write("locked.txt", "keep me");
@@ -364,7 +392,8 @@ TEST_F(ConsoleMode, OutFolderNamesReportsByDisplayNameAndNumbersRepeats) {
     const std::string a = dir.Write("one\\same.txt", "first"), b = dir.Write("two\\same.txt", "second"),
                       c = dir.Write("other.txt", "third");
     const std::string out = dir.Path("reports");  // made by the run
-    const Outcome run = RunConsole(dir, "/report " + Quoted(a) + " " + Quoted(b) + " " + Quoted(c) + " /out " + Quoted(out));
+    const Outcome run =
+        RunConsole(dir, "/report " + Quoted(a) + " " + Quoted(b) + " " + Quoted(c) + " /out " + Quoted(out));
     EXPECT_EQ(0u, run.code) << run.err;
     EXPECT_EQ("", run.out);
 
@@ -382,7 +411,8 @@ TEST_F(ConsoleMode, OutFolderNamesReportsByDisplayNameAndNumbersRepeats) {
         names.push_back(display + e.suffix + ".txt");
         const std::string written = testutil::ReadAll(out + "\\" + names.back());
         ASSERT_FALSE(written.empty()) << names.back();
-        EXPECT_EQ(alone.out.substr(alone.out.find("\r\n")), written.substr(written.find("\r\n"))) << names.back();
+        EXPECT_EQ(alone.out.substr(alone.out.find("\r\n")), written.substr(written.find("\r\n")))
+            << names.back();
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, FilesIn(out));
@@ -391,7 +421,8 @@ TEST_F(ConsoleMode, OutFolderNamesReportsByDisplayNameAndNumbersRepeats) {
 TEST_F(ConsoleMode, AFolderStandsForEveryFileBelowItInNameOrder) {
     for (const char* sub : {"tree", "tree\\A", "tree\\C", "tree\\C\\D", "tree\\empty"})
         ASSERT_TRUE(CreateDirectoryA(dir.Path(sub).c_str(), nullptr));
-    for (const char* file : {"tree\\c.txt", "tree\\b.txt", "tree\\C\\D\\e.txt", "tree\\a2.txt", "tree\\A\\z.txt"})
+    for (const char* file :
+         {"tree\\c.txt", "tree\\b.txt", "tree\\C\\D\\e.txt", "tree\\a2.txt", "tree\\A\\z.txt"})
         dir.Write(file, file);
     const std::string single = dir.Write("single.txt", "x");
     const Outcome run = RunConsole(dir, "/csv " + Quoted(single) + " " + Quoted(dir.Path("tree")));
@@ -399,8 +430,8 @@ TEST_F(ConsoleMode, AFolderStandsForEveryFileBelowItInNameOrder) {
     std::vector<std::string> files;
     for (const std::string& row : SplitCrLf(run.out)) files.push_back(CsvFields(row)[0]);
     const std::string t = dir.Path("tree") + "\\";
-    EXPECT_EQ((std::vector<std::string>{"File", single, t + "A\\z.txt", t + "a2.txt", t + "b.txt", t + "C\\D\\e.txt",
-                                        t + "c.txt"}),
+    EXPECT_EQ((std::vector<std::string>{"File", single, t + "A\\z.txt", t + "a2.txt", t + "b.txt",
+                                        t + "C\\D\\e.txt", t + "c.txt"}),
               files);
 }
 
