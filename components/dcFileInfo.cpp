@@ -88,9 +88,9 @@ bool TdcFileInfo::ReadInfo() {
     if (iconsWanted_) SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info, SHGFI_ICON);
     largeIcon_->SetHandle(info.hIcon);
     info.hIcon = nullptr;
-    const UINT iconFlags = iconsWanted_ ? SHGFI_ICON | SHGFI_SMALLICON : 0;
-    if (!SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info,
-                        SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_DISPLAYNAME | iconFlags)) {
+    // The system image index costs the shell an icon lookup too.
+    const UINT iconFlags = iconsWanted_ ? SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON : 0;
+    if (!SHGetFileInfoA(fileName_.c_str(), 0, &info, sizeof info, SHGFI_TYPENAME | SHGFI_DISPLAYNAME | iconFlags)) {
         // No shell information: empty names, index 0, no small icon.
         smallIcon_->SetHandle(info.hIcon);
         return true;

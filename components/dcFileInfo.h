@@ -66,8 +66,9 @@ public:
     // file was found and described.
     virtual bool ReadInfo();
 
-    // Whether reads fetch the two icons (the default). Without them the
-    // icon objects stay empty and every other result is the same.
+    // Whether reads fetch the two icons and the system image index (the
+    // default). Without them the icon objects stay empty, SysImageIndex is 0
+    // and every other result is the same.
     void SetIconsWanted(bool wanted) { iconsWanted_ = wanted; }
 
 private:
