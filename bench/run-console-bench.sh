@@ -11,7 +11,11 @@ work=${2:-$(mktemp -d /tmp/vantrel-console-bench.XXXXXX)}
 runs=${RUNS:-3}
 mkdir -p "$work"
 work=$(cd "$work" && pwd)
-trap 'rm -rf "$work/small" "$work/console-1g.bin" "$work/out.csv"' EXIT
+if [ -z "${2:-}" ]; then
+  trap 'rm -rf "$work"' EXIT
+else
+  trap 'rm -rf "$work/small" "$work/console-1g.bin" "$work/out.csv"' EXIT
+fi
 winpath() { echo "Z:${1//\//\\}"; }
 
 # Seconds of one run of the command, to the millisecond.
