@@ -3,7 +3,8 @@
 #   make run        build and start it under Wine (FILE=path opens a file)
 #   make test       build both targets and run every test
 #   make bench      build and run the benchmarks
-.PHONY: all setup build host run test bench clean
+#   make dist       build the release archive dist/vantrel-<version>-win32.zip
+.PHONY: all setup build host run test bench dist clean
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
@@ -29,5 +30,8 @@ test: setup
 bench: setup
 	@bash scripts/bench.sh
 
+dist: setup
+	@DIST_BUILD_DIR=$(DIST_BUILD_DIR) DIST_OUT_DIR=$(DIST_OUT_DIR) bash scripts/dist.sh
+
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -1,10 +1,12 @@
-// Program entry: the OLE/COM apartment, the title, the main window and the
+// Program entry: the OLE/COM apartment, the console mode when the first
+// argument asks for it, else the title, the main window and the
 // hidden About window, then the message loop.
 #include <windows.h>
 
 #include <commctrl.h>
 
 #include "app/About.h"
+#include "app/console.h"
 #include "app/frmMain.h"
 #include "ui/application.h"
 #include "base/handles.h"
@@ -12,6 +14,7 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCmd) {
     base::OleApartment ole;  // before any window: the shell queries rely on it
+    if (IsConsoleCommandLine(GetCommandLineA())) return RunConsole(GetCommandLineA());
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     ui::TApplication& app = ui::Application();

@@ -1,5 +1,8 @@
-// The product's name and version as the user sees them: the title of both
-// windows, the caption of the failure display and the About window's heading.
+// The product's title as the user sees it: the caption of both windows and of
+// the failure display, and the About window's heading. The version behind it
+// lives in base/version.h, which the resource script reads too.
 #pragma once
 
-constexpr char kProductTitle[] = "Vantrel 1.0";
+#include "base/version.h"
+
+constexpr char kProductTitle[] = VANTREL_TITLE;

@@ -64,7 +64,7 @@ bool TdcFileInfo::ReadInfo() {
     {
         base::UniqueFind find(fs::FindFirst(fileName_, fd));
         if (!find) {
-            ExtractShellIcons(0, *largeIcon_, *smallIcon_);
+            if (iconsWanted_) ExtractShellIcons(0, *largeIcon_, *smallIcon_);
             return false;
         }
     }
@@ -76,12 +76,12 @@ bool TdcFileInfo::ReadInfo() {
 
     fs::ShellInfo info;
     // A failed query leaves a null icon, so the icon objects end up empty.
-    fs::QueryShellInfo(fileName_, SHGFI_ICON, info);
+    if (iconsWanted_) fs::QueryShellInfo(fileName_, SHGFI_ICON, info);
     largeIcon_->SetHandle(info.icon);
     info.icon = nullptr;
-    if (!fs::QueryShellInfo(fileName_, SHGFI_SYSICONINDEX | SHGFI_TYPENAME | SHGFI_DISPLAYNAME | SHGFI_ICON |
-                                           SHGFI_SMALLICON,
-                            info)) {
+    // The system image index costs the shell an icon lookup too.
+    const UINT iconFlags = iconsWanted_ ? SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON : 0;
+    if (!fs::QueryShellInfo(fileName_, SHGFI_TYPENAME | SHGFI_DISPLAYNAME | iconFlags, info)) {
         // No shell information: empty names, index 0, no small icon.
         smallIcon_->SetHandle(info.icon);
         return true;

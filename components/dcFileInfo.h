@@ -67,6 +67,11 @@ public:
     // file was found and described.
     virtual bool ReadInfo();
 
+    // Whether reads fetch the two icons and the system image index (the
+    // default). Without them the icon objects stay empty, SysImageIndex is 0
+    // and every other result is the same.
+    void SetIconsWanted(bool wanted) { iconsWanted_ = wanted; }
+
 private:
     void ClearResults();
 
@@ -82,6 +87,7 @@ private:
     TDateTime timeCreated_ = 0.0;
     TDateTime timeLastAccessed_ = 0.0;
     TDateTime timeLastModified_ = 0.0;
+    bool iconsWanted_ = true;
 };
 
 // Writes the three times of a file; -1.0 leaves that time as it is.

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the benchmark presets and runs them: the checksum kernels natively and
 # under Wine, then the whole load in the main window under Wine against md5sum
-# (bench/run-load-bench.sh). Wine runs on a display and prefix of its own,
+# (bench/run-load-bench.sh), and the console mode against md5sum on many small
+# files and one large one (bench/run-console-bench.sh). Wine runs on a display and prefix of its own,
 # stopped again at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,3 +29,5 @@ echo "== checksum kernels, 32-bit under Wine"
 wine build/win32-bench/bench/vantrel_bench_kernels.exe </dev/null
 echo "== whole load under Wine"
 bash bench/run-load-bench.sh build/win32-bench/bench/vantrel_bench_load.exe
+echo "== console mode under Wine"
+bash bench/run-console-bench.sh build/win32-bench/vantrel.exe

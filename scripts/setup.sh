@@ -6,6 +6,7 @@ set -euo pipefail
 pkgs=(cmake make g++ ninja-build googletest
       g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
       wine wine32:i386 fonts-wine fonts-wqy-microhei xvfb xauth x11-utils clang libclang-rt-dev
+      python3
       openssl libssl-dev)  # the benchmarks compare with OpenSSL
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: the native unit tests (with
-# sanitizers) and a short run of the fuzz targets, then the tests of
+# sanitizers) and a short run of the fuzz targets, the release archive's
+# reproducibility (tests/dist), then the tests of
 # vantrel.exe under Wine on a display and Wine prefix of their own, which are
 # stopped again at the end.
 set -euo pipefail
@@ -14,6 +15,7 @@ bash fuzz/run.sh 20
 
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$JOBS"
+bash tests/dist/test-dist.sh
 
 state=build/wine-session
 cleanup() { bash scripts/wine-session.sh stop "$state"; }

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Files per second of the console mode under Wine against md5sum over the
+# same files in the same run: 10,000 files of 1 KiB, then one 1 GiB file.
+# Each figure is the median of RUNS runs (default 3); the console runs write
+# their CSV to a file and include Wine's start of the process. Needs a Wine
+# session in the environment (scripts/wine-session.sh).
+#   bench/run-console-bench.sh [vantrel.exe] [work folder]
+set -euo pipefail
+exe=${1:-build/win32-bench/vantrel.exe}
+work=${2:-$(mktemp -d /tmp/vantrel-console-bench.XXXXXX)}
+runs=${RUNS:-3}
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+if [ -z "${2:-}" ]; then
+  trap 'rm -rf "$work"' EXIT
+else
+  trap 'rm -rf "$work/small" "$work/console-1g.bin" "$work/out.csv"' EXIT
+fi
+winpath() { echo "Z:${1//\//\\}"; }
+
+# Seconds of one run of the command, to the millisecond.
+seconds() {
+  local start end
+  start=$(date +%s.%N)
+  "$@" </dev/null >/dev/null 2>&1 || { echo "FAILED: $*" >&2; exit 1; }
+  end=$(date +%s.%N)
+  awk -v s="$start" -v e="$end" 'BEGIN{printf "%.3f\n", e - s}'
+}
+median() { sort -n | awk '{v[NR] = $1} END{print v[int((NR + 1) / 2)]}'; }
+
+console() { wine "$exe" /csv "$(winpath "$1")" /out "$(winpath "$work/out.csv")"; }
+small_md5sum() { find "$work/small" -type f -print0 | sort -z | xargs -0 md5sum; }
+
+# Compares one set: label, file count, total MiB, path, md5sum command.
+compare() {
+  local label=$1 count=$2 mib=$3 target=$4 reference=$5 c=() m=()
+  for ((i = 0; i < runs; i++)); do
+    c+=("$(seconds console "$target")")
+    m+=("$(seconds "$reference")")
+  done
+  local ct mt
+  ct=$(printf '%s\n' "${c[@]}" | median)
+  mt=$(printf '%s\n' "${m[@]}" | median)
+  local rows
+  rows=$(($(wc -l <"$work/out.csv") - 1))
+  [ "$rows" -eq "$count" ] || { echo "WRONG ROW COUNT $rows, expected $count"; exit 1; }
+  awk -v l="$label" -v n="$count" -v b="$mib" -v c="$ct" -v m="$mt" -v r="$runs" 'BEGIN{
+    printf "%s: vantrel /csv %.3f s = %.2f files/s (%.1f MiB/s); md5sum %.3f s = %.2f files/s (%.1f MiB/s); time ratio %.2f (median of %d)\n",
+      l, c, n / c, b / c, m, n / m, b / m, c / m, r
+  }'
+}
+
+python3 - "$work/small" <<'PY'
+import os, sys
+root = sys.argv[1]
+for i in range(10000):
+    folder = os.path.join(root, "%02d" % (i // 500))
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, "f%05d.bin" % i), "wb") as f:
+        f.write(os.urandom(1024))
+PY
+cat "$work"/small/*/* >/dev/null
+compare "10000 files of 1 KiB" 10000 9.765625 "$work/small" small_md5sum
+
+big="$work/console-1g.bin"
+head -c $((1 << 30)) /dev/urandom >"$big"
+cat "$big" >/dev/null   # in the page cache for both readers
+big_md5sum() { md5sum "$big"; }
+compare "1 file of 1 GiB" 1 1024 "$big" big_md5sum
+expected=$(md5sum "$big" | awk '{print toupper($1)}')
+grep -q ",$expected," "$work/out.csv" || { echo "WRONG DIGEST (md5sum: $expected)"; exit 1; }
