@@ -13,6 +13,7 @@
 #include "app/reportfile.h"
 #include "components/dcUtils.h"
 #include "components/filemd5.h"
+#include "ui/form.h"
 #include "components/names.h"
 #include "resources/resource.h"
 
@@ -23,6 +24,9 @@ namespace {
 
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGrey = RGB(128, 128, 128);
+// A click on Clear or Exit that came during a load, acted on after it.
+constexpr UINT kDeferredClick = WM_APP + 40;
 
 // The rows of the refresh, in the order it writes them.
 constexpr int kRefreshRows[] = {
@@ -63,26 +67,43 @@ TForm1::TForm1(const std::string& commandLine) {
                                                 32, 32, 0)),
                   "Click To Open Vantrel", "Click To Open Vantrel", "Vantrel", 3000);
     busy_ = std::make_unique<BusyProgress>(Handle());
-    SetReadProgress(busy_.get());
+    pass_ = std::make_unique<WindowPass>(*busy_);
+    pass_->stopsPass = [this](const MSG& msg) { return StopsLoad(msg); };
+    pass_->showProgress = [this](const std::wstring& text) {
+        if (md5Color_ == CLR_INVALID) md5Color_ = FontColor(edt18);
+        SetFontColor(edt18, text.empty() ? md5Color_ : kGrey);
+        SetWindowTextW(Control(edt18), text.c_str());
+    };
+    pass_->onLongPass = [this] {
+        // Started with a large file: the window shows at once and the load runs in it.
+        if (startupLoad_ && !IsWindowVisible(Handle())) {
+            ShowWindow(Handle(), SW_SHOW);
+            UpdateWindow(Handle());
+        }
+    };
     FormCreate(commandLine);
 }
 
-TForm1::~TForm1() {
-    ReadProgress* current = SetReadProgress(nullptr);
-    if (current != busy_.get()) SetReadProgress(current);
-}
+TForm1::~TForm1() = default;
 
 void TForm1::FormCreate(const std::string& commandLine) {
     DragAcceptFiles(Handle(), TRUE);
     const std::string arg = ParamStr(commandLine, 1);
     if (!arg.empty()) {
         SelectedFileName = arg;
+        startupLoad_ = true;
         SetText(edt1, SelectedFileName);
+        startupLoad_ = false;
     }
 }
 
 void TForm1::OnEvent(int id, ui::Event event) {
     using ui::Event;
+    if (inLoad_ && (event == Event::Click || event == Event::Browse)) {
+        // Clear and Exit stop the load and act after it; nothing else acts during it.
+        if (event == Event::Click && (id == image8 || id == image5)) Defer(kDeferredClick, id, 0);
+        return;
+    }
     switch (event) {
     case Event::Change:
         if (id == edt1) edt1Change();
@@ -111,7 +132,17 @@ void TForm1::OnEvent(int id, ui::Event event) {
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_DROPFILES:
-        WMDROPFILES(reinterpret_cast<HDROP>(wp));
+        if (inLoad_) Defer(msg, wp, lp);
+        else WMDROPFILES(reinterpret_cast<HDROP>(wp));
+        return 0;
+    case WM_CLOSE:
+        if (inLoad_) {
+            Defer(msg, wp, lp);
+            return 0;
+        }
+        break;
+    case kDeferredClick:
+        ui::Guarded([&] { OnEvent(static_cast<int>(wp), ui::Event::Click); });
         return 0;
     case WM_WININICHANGE:
         ReloadFormatSettings();
@@ -129,17 +160,39 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TForm1::edt1Change() {
+    if (inLoad_) {
+        // Never a load inside a load: the running one stops, and the box's
+        // text is loaded when it has ended.
+        changePending_ = true;
+        pass_->Stop();
+        return;
+    }
+    struct InLoad {
+        TForm1& f;
+        explicit InLoad(TForm1& form) : f(form) { f.inLoad_ = true; }
+        ~InLoad() {
+            f.inLoad_ = false;
+            for (const MSG& m : f.deferred_) PostMessageA(f.Handle(), m.message, m.wParam, m.lParam);
+            f.deferred_.clear();
+        }
+    } inLoad(*this);
+    do {
+        changePending_ = false;
+        ChangeOnce();
+    } while (changePending_);
+}
+
+void TForm1::ChangeOnce() {
     const std::string text = Text(edt1);
     if (FileExists(text)) {
         SetFontColor(edt1, kBlue);
         rowsWritten_ = 0;
-        DigestPrefetch onePass;
         try {
             SelectedFileName = Text(edt1);
-            fver1.SetFILENAME(SelectedFileName);
-            Finfo1.SetFILENAME(SelectedFileName);
-            dcflcrc1.SetFILENAME(SelectedFileName);
-            GetFileInfo();
+            Load(SelectedFileName);
+        } catch (const FileChangedDuringLoad& e) {
+            ui::Application().ShowMessageBox(Handle(), e.what(), "Error", MB_OK | MB_ICONERROR);
+            EmptyRowsFrom(rowsWritten_);
         } catch (const std::exception&) {
             ShowLoadFailure();
             // Rows this load did not reach would otherwise pair the new path
@@ -154,6 +207,37 @@ void TForm1::edt1Change() {
         image8Click();
         SelectedFileName.clear();
     }
+}
+
+WindowPass::Stopping TForm1::StopsLoad(const MSG& msg) const {
+    using S = WindowPass::Stopping;
+    const auto keepIf = [](bool stops) { return stops ? S::AndKeep : S::No; };
+    switch (msg.message) {
+    case WM_KEYDOWN:
+        return msg.wParam == VK_ESCAPE ? S::AndTake : S::No;
+    case WM_SYSKEYDOWN:
+        return keepIf(msg.wParam == VK_F4);  // Alt+F4
+    case WM_CLOSE:
+    case WM_DROPFILES:
+        return S::AndKeep;
+    case WM_SYSCOMMAND:
+        return keepIf((msg.wParam & 0xFFF0) == SC_CLOSE);
+    case WM_NCLBUTTONDOWN:
+        return keepIf(msg.wParam == HTCLOSE);
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return keepIf(msg.hwnd && (msg.hwnd == Control(image8) || msg.hwnd == Control(image5)));
+    }
+    return S::No;
+}
+
+void TForm1::Defer(UINT msg, WPARAM wp, LPARAM lp) {
+    pass_->Stop();
+    MSG m{};
+    m.message = msg;
+    m.wParam = wp;
+    m.lParam = lp;
+    deferred_.push_back(m);
 }
 
 void TForm1::ShowLoadFailure() {
@@ -187,8 +271,10 @@ void TForm1::GetFileInfo() {
     row([&] { SetText(edt14, fver1.Comments()); });
     row([&] { SetText(edt15, fver1.OriginalFilename()); });
     row([&] { SetText(edt16, fver1.InternalName()); });
-    row([&] { SetText(edt17, std::to_string(static_cast<unsigned long long>(dcflcrc1.CRC()))); });
-    row([&] { SetText(edt18, MD5(SelectedFileName)); });
+    // The checksum and digest rows are written when the load's pass over the
+    // file has computed them; until then they show nothing of another file.
+    SetText(edt17, "");
+    SetText(edt18, "");
 }
 
 void TForm1::EmptyRowsFrom(size_t firstRow) {

@@ -84,4 +84,11 @@ std::size_t PrivateBytes();
 // the window that receives it releases it.
 HDROP MakeDrop(const std::vector<std::string>& paths);
 
+// The Unix path of a Windows path under Wine; empty elsewhere.
+std::string UnixPath(const std::string& path);
+// Runs `command` (no double quotes in it) in /bin/sh outside Wine and waits
+// for it: a change to a file that Windows' sharing rules cannot refuse, as
+// another program on the host makes it. False when it could not be run.
+bool RunUnixShell(const std::string& command);
+
 }  // namespace testutil
