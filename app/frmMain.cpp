@@ -13,7 +13,6 @@
 #include "app/reportfile.h"
 #include "components/dcUtils.h"
 #include "components/filemd5.h"
-#include "ui/form.h"
 #include "components/names.h"
 #include "resources/resource.h"
 
