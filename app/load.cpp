@@ -72,6 +72,9 @@ void WindowPass::Tick(std::uint64_t done, std::uint64_t total) {
 }
 
 void WindowPass::Pump() {
+    // One look at the queue's state first: most ticks find nothing waiting,
+    // and every look at the queue costs the read a call to the system.
+    if (!HIWORD(GetQueueStatus(QS_ALLINPUT | QS_ALLPOSTMESSAGE))) return;
     MSG msg;
     // Paint and messages sent from other threads (answered inside PeekMessage).
     for (int i = 0; i < kMaxMessagesPerPump; ++i) {

@@ -1,7 +1,10 @@
 #include "components/filepass.h"
 
+#include <process.h>
+
 #include <algorithm>
-#include <thread>
+
+#include "ui/handles.h"
 
 namespace {
 
@@ -22,6 +25,11 @@ private:
 };
 
 using ReadRing = BasicReadRing<SrwRingSync>;
+
+// A thread handle is closed like any kernel handle.
+using ThreadHandle = ui::Unique<ui::FileTraits>;
+// The reader needs little stack; a small one keeps the pass's memory small.
+constexpr unsigned kReaderStack = 64 * 1024;
 
 // Files up to this size are read on the calling thread: a thread would cost
 // more than it saves.
@@ -108,32 +116,48 @@ void ReadOnOneThread(HANDLE file, const PassFeeds& feeds, const CancelToken& can
 void ReadBeside(HANDLE file, const PassFeeds& feeds, const CancelToken& cancel, const PassTick& tick,
                 PassResult& r) {
     ReadRing ring(kRingSlots, kReadChunk);
-    const std::uint64_t total = r.total;
-    std::thread reader([&ring, &feeds, file, total] {
-        std::uint64_t read = 0;
-        DWORD error = ERROR_SUCCESS;
-        while (read < total) {
-            ReadRing::Slot* slot = ring.BeginFill();
-            if (!slot) return;
-            const DWORD want = static_cast<DWORD>(std::min<std::uint64_t>(ring.Capacity(), total - read));
-            if (!ReadExactly(file, slot->data, want, error)) break;
-            Feed(feeds.reader, slot->data, want);
-            slot->size = want;
-            ring.EndFill();
-            read += want;
+    struct Reader {
+        ReadRing& ring;
+        const PassFeeds& feeds;
+        HANDLE file;
+        std::uint64_t total;
+        static unsigned __stdcall Run(void* self) {
+            static_cast<Reader*>(self)->Read();
+            return 0;
         }
-        ring.Finish(static_cast<int>(error));
-    });
+        void Read() {
+            std::uint64_t read = 0;
+            DWORD error = ERROR_SUCCESS;
+            while (read < total) {
+                ReadRing::Slot* slot = ring.BeginFill();
+                if (!slot) return;
+                const DWORD want = static_cast<DWORD>(std::min<std::uint64_t>(ring.Capacity(), total - read));
+                if (!ReadExactly(file, slot->data, want, error)) break;
+                Feed(feeds.reader, slot->data, want);
+                slot->size = want;
+                ring.EndFill();
+                read += want;
+            }
+            ring.Finish(static_cast<int>(error));
+        }
+    } reader{ring, feeds, file, r.total};
+    ThreadHandle thread(reinterpret_cast<HANDLE>(
+        _beginthreadex(nullptr, kReaderStack, &Reader::Run, &reader, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
+    if (!thread) {
+        // No thread to be had: the calling thread reads alone.
+        ReadOnOneThread(file, feeds, cancel, tick, r);
+        return;
+    }
     // Every way out of here, a failing consumer included, stops and joins
     // the reader before the ring and the file go.
     struct Join {
         ReadRing& ring;
-        std::thread& t;
+        HANDLE thread;
         ~Join() {
             ring.Stop();
-            t.join();
+            WaitForSingleObject(thread, INFINITE);
         }
-    } join{ring, reader};
+    } join{ring, thread.get()};
 
     Ticker ticker(tick, r);
     for (;;) {

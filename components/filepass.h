@@ -49,7 +49,7 @@ struct PassResult {
 };
 
 struct PassFeeds {
-    std::vector<DigestSink*> reader;  // fed on the reading thread
+    std::vector<DigestSink*> reader;  // fed on the reading thread; must not throw
     std::vector<DigestSink*> caller;  // fed on the calling thread
 };
 
