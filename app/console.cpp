@@ -15,9 +15,11 @@
 #include "components/dcFileInfo.h"
 #include "components/dcUtils.h"
 #include "components/dcVersionInfo.h"
-#include "components/filemd5.h"
+#include "components/digestsink.h"
+#include "components/filepass.h"
 #include "components/names.h"
 #include "app/safesave.h"
+#include "base/errors.h"
 #include "base/fs.h"
 #include "base/handles.h"
 #include "base/messages.h"
@@ -139,15 +141,12 @@ bool ReadDetails(const std::string& path, FileDetails& d, std::string& reason) {
         reason = ProbeEntry(path) == EntryKind::Directory ? "Is a folder" : "File not found";
         return false;
     }
-    DigestPrefetch onePass;  // the checksum read also takes the MD5
     try {
         TdcVersionInfo fver1;
         TdcFileInfo Finfo1;
-        TdcFileCRC dcflcrc1;
         Finfo1.SetIconsWanted(false);
         fver1.SetFILENAME(path);
         Finfo1.SetFILENAME(path);
-        dcflcrc1.SetFILENAME(path);
         d.displayName = Finfo1.DisplayName();
         d.fileType = Finfo1.FileType();
         d.fileSize = Finfo1.FileSize();
@@ -166,8 +165,28 @@ bool ReadDetails(const std::string& path, FileDetails& d, std::string& reason) {
         d.comments = fver1.Comments();
         d.originalFilename = fver1.OriginalFilename();
         d.internalName = fver1.InternalName();
-        d.crc = dcflcrc1.CRC();
-        d.md5 = FileMD5(path);
+        // One read gives the checksum and the digest, as in the window's load.
+        CrcSink crc(TdcFileCRCMethod::crc32);
+        Md5Sink md5;
+        PassFeeds feeds;
+        feeds.reader.push_back(&crc);
+        feeds.caller.push_back(&md5);
+        base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
+        if (!file) {
+            const DWORD error = GetLastError();
+            throw base::Exception(CannotOpenFileMessage(fs::FullPath(path), base::SystemErrorText(error)));
+        }
+        const CancelToken never;
+        switch (RunFilePass(file.get(), path, feeds, never).outcome) {
+        case PassOutcome::Done:
+            break;
+        case PassOutcome::Gone:
+            throw base::Exception(FileDeletedWhileReadMessage(fs::FullPath(path)));
+        default:
+            throw base::Exception(FileChangedWhileReadMessage(fs::FullPath(path)));
+        }
+        d.crc = crc.Value();
+        d.md5 = md5.Hex();
         return true;
     } catch (const std::exception& e) {
         reason = e.what();

@@ -31,6 +31,9 @@ namespace {
 
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGrey = RGB(128, 128, 128);
+// A click on Clear or Exit that came during a load, acted on after it.
+constexpr UINT kDeferredClick = WM_APP + 40;
 
 // Check boxes in box order against their flags.
 constexpr TdcFileInfoAttribute kBoxFlags[7] = {
@@ -65,23 +68,35 @@ TForm1::TForm1(const std::string& commandLine) {
     trycn1.Create(ui::LoadIconForDpi(IDI_TRAY, SM_CXSMICON, SM_CYSMICON, ui::ScreenDpi()),
                   "Click To Open Vantrel", "Click To Open Vantrel", "Vantrel", 3000);
     busy_ = std::make_unique<BusyProgress>(Handle());
-    SetReadProgress(busy_.get());
+    pass_ = std::make_unique<WindowPass>(*busy_);
+    pass_->stopsPass = [this](const MSG& msg) { return StopsLoad(msg); };
+    pass_->showProgress = [this](const std::wstring& text) {
+        if (md5Color_ == CLR_INVALID) md5Color_ = FontColor(edt18);
+        SetFontColor(edt18, text.empty() ? md5Color_ : kGrey);
+        SetWindowTextW(Control(edt18), text.c_str());
+    };
+    pass_->onLongPass = [this] {
+        // Started with a large file: the window shows at once and the load runs in it.
+        if (startupLoad_ && !IsWindowVisible(Handle())) {
+            ShowWindow(Handle(), SW_SHOW);
+            UpdateWindow(Handle());
+        }
+    };
     verify_ = std::make_unique<ClipboardVerifier>(*this);
     keys_ = std::make_unique<Shortcuts>(*this);
     FormCreate(commandLine);
 }
 
-TForm1::~TForm1() {
-    ReadProgress* current = SetReadProgress(nullptr);
-    if (current != busy_.get()) SetReadProgress(current);
-}
+TForm1::~TForm1() = default;
 
 void TForm1::FormCreate(const std::string& commandLine) {
     DragAcceptFiles(Handle(), TRUE);
     const std::string arg = ParamStr(commandLine, 1);
     if (!arg.empty()) {
         SelectedFileName = arg;
+        startupLoad_ = true;
         SetText(edt1, SelectedFileName);
+        startupLoad_ = false;
     }
 }
 
@@ -113,7 +128,14 @@ constexpr ui::EventRow<TForm1> kEvents[] = {
 
 }  // namespace
 
-void TForm1::OnEvent(int id, ui::Event event) { ui::DispatchEvent(*this, kEvents, id, event); }
+void TForm1::OnEvent(int id, ui::Event event) {
+    if (inLoad_ && (event == Event::Click || event == Event::Browse)) {
+        // Clear and Exit stop the load and act after it; nothing else acts during it.
+        if (event == Event::Click && (id == image8 || id == image5)) Defer(kDeferredClick, id, 0);
+        return;
+    }
+    ui::DispatchEvent(*this, kEvents, id, event);
+}
 
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT answer = 0;
@@ -121,7 +143,17 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     if (keys_ && keys_->HandleMessage(msg, wp, lp, answer)) return answer;
     switch (msg) {
     case WM_DROPFILES:
-        WMDROPFILES(reinterpret_cast<HDROP>(wp));
+        if (inLoad_) Defer(msg, wp, lp);
+        else WMDROPFILES(reinterpret_cast<HDROP>(wp));
+        return 0;
+    case WM_CLOSE:
+        if (inLoad_) {
+            Defer(msg, wp, lp);
+            return 0;
+        }
+        break;
+    case kDeferredClick:
+        ui::Guarded([&] { OnEvent(static_cast<int>(wp), ui::Event::Click); });
         return 0;
     case WM_WININICHANGE:
         ReloadFormatSettings();
@@ -139,17 +171,39 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TForm1::edt1Change() {
+    if (inLoad_) {
+        // Never a load inside a load: the running one stops, and the box's
+        // text is loaded when it has ended.
+        changePending_ = true;
+        pass_->Stop();
+        return;
+    }
+    struct InLoad {
+        TForm1& f;
+        explicit InLoad(TForm1& form) : f(form) { f.inLoad_ = true; }
+        ~InLoad() {
+            f.inLoad_ = false;
+            for (const MSG& m : f.deferred_) PostMessageA(f.Handle(), m.message, m.wParam, m.lParam);
+            f.deferred_.clear();
+        }
+    } inLoad(*this);
+    do {
+        changePending_ = false;
+        ChangeOnce();
+    } while (changePending_);
+}
+
+void TForm1::ChangeOnce() {
     const std::string text = Text(edt1);
     if (FileExists(text)) {
         SetFontColor(edt1, kBlue);
         rowsWritten_ = 0;
-        DigestPrefetch onePass;
         try {
             SelectedFileName = Text(edt1);
-            fver1.SetFILENAME(SelectedFileName);
-            Finfo1.SetFILENAME(SelectedFileName);
-            dcflcrc1.SetFILENAME(SelectedFileName);
-            GetFileInfo();
+            Load(SelectedFileName);
+        } catch (const FileChangedDuringLoad& e) {
+            ui::Application().ShowMessageBox(Handle(), e.what(), "Error", MB_OK | MB_ICONERROR);
+            EmptyRowsFrom(rowsWritten_);
         } catch (const std::exception&) {
             ShowLoadFailure();
             // Rows this load did not reach would otherwise pair the new path
@@ -167,6 +221,37 @@ void TForm1::edt1Change() {
     if (verify_) verify_->Check();
 }
 
+WindowPass::Stopping TForm1::StopsLoad(const MSG& msg) const {
+    using S = WindowPass::Stopping;
+    const auto keepIf = [](bool stops) { return stops ? S::AndKeep : S::No; };
+    switch (msg.message) {
+    case WM_KEYDOWN:
+        return msg.wParam == VK_ESCAPE ? S::AndTake : S::No;
+    case WM_SYSKEYDOWN:
+        return keepIf(msg.wParam == VK_F4);  // Alt+F4
+    case WM_CLOSE:
+    case WM_DROPFILES:
+        return S::AndKeep;
+    case WM_SYSCOMMAND:
+        return keepIf((msg.wParam & 0xFFF0) == SC_CLOSE);
+    case WM_NCLBUTTONDOWN:
+        return keepIf(msg.wParam == HTCLOSE);
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        return keepIf(msg.hwnd && (msg.hwnd == Control(image8) || msg.hwnd == Control(image5)));
+    }
+    return S::No;
+}
+
+void TForm1::Defer(UINT msg, WPARAM wp, LPARAM lp) {
+    pass_->Stop();
+    MSG m{};
+    m.message = msg;
+    m.wParam = wp;
+    m.lParam = lp;
+    deferred_.push_back(m);
+}
+
 void TForm1::ShowLoadFailure() {
     ui::Application().ShowMessageBox(Handle(), "No Version Information for this File", "Error",
                                      MB_OK | MB_ICONERROR);
@@ -174,6 +259,13 @@ void TForm1::ShowLoadFailure() {
 
 void TForm1::GetFileInfo() {
     for (const DetailRow& row : kDetailRows) {
+        if (row.id == edt17 || row.id == edt18) {
+            // The checksum and digest rows are written when the load's pass
+            // over the file has computed them; until then they show nothing
+            // of another file.
+            SetText(row.id, "");
+            continue;
+        }
         WriteRow(row.id);
         ++rowsWritten_;
     }
@@ -204,8 +296,6 @@ void TForm1::WriteRow(int id) {
     case edt14: SetText(id, fver1.Comments()); break;
     case edt15: SetText(id, fver1.OriginalFilename()); break;
     case edt16: SetText(id, fver1.InternalName()); break;
-    case edt17: SetText(id, std::to_string(static_cast<unsigned long long>(dcflcrc1.CRC()))); break;
-    case edt18: SetText(id, MD5(SelectedFileName)); break;
     }
 }
 

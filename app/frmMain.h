@@ -9,9 +9,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/busyprogress.h"
 #include "app/frmMain_layout.h"
+#include "app/load.h"
 #include "app/report.h"
 #include "components/dcFileCRC.h"
 #include "components/dcFileInfo.h"
@@ -43,6 +45,10 @@ public:
     ui::TSaveDialog dlg1;
 
     void edt1Change();
+    // The guarded sequence of a load of `name`: the components, the refresh,
+    // then one pass over the file for the checksum and the digest. Raises
+    // the failures that the load's message reports.
+    void Load(const std::string& name);
     void GetFileInfo();
     void MoveButton(int image);
     void MoveButtonBack(int image);
@@ -73,6 +79,14 @@ public:
     ReportSource CurrentReport() const;
     // The browse steps of the name box.
     void Browse();
+    // True from the start to the end of a change of the name box's text,
+    // its messages included; nothing starts another load meanwhile.
+    bool Loading() const { return inLoad_; }
+    // The pass of the running load (tests watch and stop loads through it).
+    WindowPass& LoadPass() { return *pass_; }
+    // One more pass over a file with the load's busy display, progress and
+    // stops, outside a load (digests computed on demand).
+    PassResult RunPass(HANDLE file, const std::string& name, const PassFeeds& feeds);
 
     // Verifying against the clipboard, and the keyboard and context menu.
     ClipboardVerifier& Verifier() { return *verify_; }
@@ -95,8 +109,18 @@ private:
     void EmptyRow(int id);
     void EmptyRowsFrom(size_t firstRow);
     void ShowLoadFailure();
+    void ChangeOnce();
+    WindowPass::Stopping StopsLoad(const MSG& msg) const;
+    // Keeps a message that arrived during a load for after it, stopping the pass.
+    void Defer(UINT msg, WPARAM wp, LPARAM lp);
 
-    std::unique_ptr<BusyProgress> busy_;  // keeps the window painting during long reads
+    std::unique_ptr<BusyProgress> busy_;  // busy cursor and taskbar progress of a load
+    std::unique_ptr<WindowPass> pass_;    // the pass of the running load
+    bool inLoad_ = false;
+    bool changePending_ = false;  // the name changed during a load: load again after it
+    bool startupLoad_ = false;    // the load of the command line's name runs
+    std::vector<MSG> deferred_;   // messages kept for after the load
+    COLORREF md5Color_ = CLR_INVALID;  // the MD5 row's colour under the progress text
     std::unique_ptr<ClipboardVerifier> verify_;
     std::unique_ptr<Shortcuts> keys_;
     size_t rowsWritten_ = 0;   // rows the current refresh has rewritten

@@ -21,3 +21,11 @@ BrowsePreset BrowsePresetFor(const std::string& text,
     if (!name.empty() && IsValidFileName(name)) preset.fileName = text;
     return preset;
 }
+
+std::string FileChangedWhileReadMessage(const std::string& fullPath) {
+    return "The file \"" + fullPath + "\" changed while it was read. Its checksums are not shown.";
+}
+
+std::string FileDeletedWhileReadMessage(const std::string& fullPath) {
+    return "The file \"" + fullPath + "\" was deleted while it was read. Its checksums are not shown.";
+}

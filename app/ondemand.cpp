@@ -3,54 +3,89 @@
 #include <windows.h>
 
 #include "app/frmMain.h"
-#include "components/filemd5.h"
-#include "components/filereader.h"
-#include "components/sha.h"
+#include "app/messages.h"
 #include "base/errors.h"
 #include "base/fs.h"
-#include "base/messages.h"
 #include "base/handles.h"
+#include "base/messages.h"
+#include "components/digestsink.h"
+#include "components/filepass.h"
+#include "components/sha.h"
 
 namespace {
+
+template <typename Sha>
+class ShaSink : public DigestSink {
+public:
+    void Update(const unsigned char* data, std::size_t len) override { sha_.Update(data, len); }
+    std::string Hex() { return Sha::Hex(sha_.Final()); }
+
+private:
+    Sha sha_;
+};
+
+// The identity of one version of a file: which file, how long, when written.
+struct FileVersion {
+    DWORD volume = 0, indexHigh = 0, indexLow = 0, sizeHigh = 0, sizeLow = 0;
+    FILETIME written{};
+    bool operator==(const FileVersion& o) const {
+        return volume == o.volume && indexHigh == o.indexHigh && indexLow == o.indexLow && sizeHigh == o.sizeHigh &&
+               sizeLow == o.sizeLow && CompareFileTime(&written, &o.written) == 0;
+    }
+};
+
+bool VersionOf(HANDLE file, FileVersion& v) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file, &info)) return false;
+    v = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow,
+         info.nFileSizeHigh,        info.nFileSizeLow,   info.ftLastWriteTime};
+    return true;
+}
 
 struct LastDigest {
     std::string path;
     DigestKind kind = DigestKind::SHA256;
-    unsigned long long stamp = 0;
+    FileVersion version;
     std::string hex;
 };
 
 LastDigest g_last;
 
 template <typename Sha>
-std::string Digest(HANDLE file) {
-    Sha sha;
-    const bool whole =
-        ReadChunks(file, [&](const unsigned char* data, std::size_t len) { sha.Update(data, len); });
-    if (!whole) {
-        const DWORD error = GetLastError();
-        throw base::EInOutError(error != ERROR_SUCCESS ? error : ERROR_READ_FAULT);
+std::string Digest(TForm1& form, HANDLE file, const std::string& path) {
+    ShaSink<Sha> sha;
+    PassFeeds feeds;
+    feeds.caller.push_back(&sha);
+    const PassResult r = form.RunPass(file, path, feeds);
+    switch (r.outcome) {
+    case PassOutcome::Done:
+        return sha.Hex();
+    case PassOutcome::Stopped:
+        return std::string();
+    case PassOutcome::Changed:
+        throw base::Exception(FileChangedWhileReadMessage(fs::FullPath(path)));
+    case PassOutcome::Gone:
+        throw base::Exception(FileDeletedWhileReadMessage(fs::FullPath(path)));
     }
-    return Sha::Hex(sha.Final());
+    return std::string();
 }
 
 }  // namespace
 
-// `form` is the window whose busy display watches the read: today the reader
-// reports to the watcher the window installed, so nothing more is needed here.
-std::string ComputeFileDigest(TForm1& /*form*/, DigestKind kind, const std::string& path) {
-    base::UniqueFile file(fs::OpenRead(path));
+std::string ComputeFileDigest(TForm1& form, DigestKind kind, const std::string& path) {
+    // Never a pass inside a pass: the load's end checks the clipboard again.
+    if (form.Loading() || form.LoadPass().Running()) return std::string();
+    base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
     if (!file) {
         const DWORD error = GetLastError();
         throw base::Exception(CannotOpenFileMessage(fs::FullPath(path), base::SystemErrorText(error)));
     }
-    const unsigned long long before = FileVersionStamp(file.get());
-    if (before != 0 && g_last.stamp == before && g_last.kind == kind && g_last.path == path)
-        return g_last.hex;
+    FileVersion before;
+    const bool known = VersionOf(file.get(), before);
+    if (known && g_last.kind == kind && g_last.path == path && g_last.version == before) return g_last.hex;
 
-    const std::string hex = kind == DigestKind::SHA1 ? Digest<Sha1>(file.get()) : Digest<Sha256>(file.get());
-    // Never a digest of bytes that were not all of one version of the file.
-    if (FileVersionStamp(file.get()) != before) throw base::EInOutError(ERROR_READ_FAULT);
-    g_last = LastDigest{path, kind, before, hex};
+    const std::string hex =
+        kind == DigestKind::SHA1 ? Digest<Sha1>(form, file.get(), path) : Digest<Sha256>(form, file.get(), path);
+    if (known && !hex.empty()) g_last = LastDigest{path, kind, before, hex};
     return hex;
 }

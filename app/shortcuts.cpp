@@ -84,9 +84,9 @@ void Shortcuts::Run(WORD command, HWND field) {
         WriteClipboardText(form_.Handle(), ReportText(form_.CurrentReport()));
         break;
     case kStopLoad:
-        // Esc belongs to stopping a running load. A load still runs to its
-        // end before the loop reads input again, so there is never one to
-        // stop here yet, and Esc does nothing else.
+        // During a load its pass sees Esc first and stops (TForm1::StopsLoad);
+        // between loads there is nothing to stop and Esc does nothing else.
+        form_.LoadPass().Stop();
         break;
     case kCopy:
         if (field) SendMessageA(field, WM_COPY, 0, 0);

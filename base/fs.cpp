@@ -112,6 +112,10 @@ std::string FullPath(const std::string& name) {
 
 DWORD GetAttributes(const std::string& name) { return GetFileAttributesW(SystemPath(name).c_str()); }
 
+bool GetAttributesEx(const std::string& name, WIN32_FILE_ATTRIBUTE_DATA& data) {
+    return GetFileAttributesExW(SystemPath(name).c_str(), GetFileExInfoStandard, &data) != FALSE;
+}
+
 bool SetAttributes(const std::string& name, DWORD attributes) {
     return SetFileAttributesW(SystemPath(name).c_str(), attributes) != FALSE;
 }

@@ -36,6 +36,8 @@ bool TryFullPath(const std::wstring& name, std::wstring& full);
 
 // GetFileAttributesW; INVALID_FILE_ATTRIBUTES on failure.
 DWORD GetAttributes(const std::string& name);
+// GetFileAttributesExW with the standard information level.
+bool GetAttributesEx(const std::string& name, WIN32_FILE_ATTRIBUTE_DATA& data);
 bool SetAttributes(const std::string& name, DWORD attributes);
 // FindFirstFileW; INVALID_HANDLE_VALUE on failure. Close with FindClose.
 HANDLE FindFirst(const std::string& name, WIN32_FIND_DATAW& data);

@@ -15,3 +15,8 @@ void TdcFileCRC::SetMethod(TdcFileCRCMethod value) {
 }
 
 void TdcFileCRC::CalculateCRC() { crc_ = FileCRC(fileName_, method_); }
+
+void TdcFileCRC::TakeCRC(const std::string& fileName, std::uint32_t crc) {
+    fileName_ = fileName;
+    crc_ = crc;
+}

@@ -22,6 +22,14 @@ public:
     // the previous CRC.
     virtual void CalculateCRC();
 
+    // For a caller that reads the file once for several digests: whether
+    // assigning `value` would compute, and taking over the result of such a
+    // read. TakeCRC sets FILENAME and CRC without reading; a read that was
+    // stopped or saw the file change is never taken over, so the next
+    // assignment of that name computes in full.
+    bool WouldCalculate(const std::string& value) const { return value != fileName_; }
+    void TakeCRC(const std::string& fileName, std::uint32_t crc);
+
 private:
     std::uint32_t crc_ = 0;
     std::string fileName_;

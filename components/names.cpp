@@ -147,6 +147,11 @@ std::string ExpandProgramName(const std::string& Value, const ProgramSearch& sea
     // command line: blanks, hyphens and commas are ordinary in file names.
     const std::string trimmed = Trim(Value);
     if (trimmed.empty()) return trimmed;
+    // Nor traded for another file that its trimmed form names.
+    if (trimmed != Value) {
+        const EntryKind given = probe(Value);
+        if (given == EntryKind::File || given == EntryKind::Directory) return Value;
+    }
     const EntryKind kind = probe(trimmed);
     if (kind == EntryKind::File || kind == EntryKind::Directory) return trimmed;
 

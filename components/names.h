@@ -49,8 +49,8 @@ struct ProgramSearch {
 };
 
 // The name a file information component keeps for an assigned value. A value
-// that, trimmed, already names an existing file or directory is kept as it
-// stands; anything else is reduced by ExtractProgramName and, when it has no
+// that names an existing file or directory as given is kept exactly; one
+// that, trimmed, names one is kept trimmed; anything else is reduced by ExtractProgramName and, when it has no
 // path, looked for in the current, system and Windows directories.
 std::string ExpandProgramName(const std::string& Value, const ProgramSearch& search);
 

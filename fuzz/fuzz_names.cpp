@@ -101,11 +101,18 @@ void CheckExpandProgramName(const std::string& input) {
     for (const std::string& asked : fs.asked) FUZZ_CHECK(!asked.empty());
 
     const std::string trimmed = Trim(value);
-    FUZZ_CHECK(result.size() <= trimmed.size() + search.SystemDir.size() + 4);
     if (trimmed.empty()) {
         FUZZ_CHECK(result.empty());
         return;
     }
+    // A name that exists as given is kept exactly, never traded for the
+    // entry its trimmed form names.
+    const bool untrimmed = trimmed != value;
+    if (untrimmed && (isFile(value) || fs.directories.count(value))) {
+        FUZZ_CHECK(result == value);
+        return;
+    }
+    FUZZ_CHECK(result.size() <= trimmed.size() + search.SystemDir.size() + 4);
     if (isFile(trimmed) || fs.directories.count(trimmed)) {
         FUZZ_CHECK(result == trimmed);
         return;
@@ -114,7 +121,7 @@ void CheckExpandProgramName(const std::string& input) {
     const std::string name = ExtractProgramName(value);
     // The cleared name is never looked up, with or without ".exe", so that no
     // stray entry in a search directory can stand in for an empty value.
-    if (name.empty()) FUZZ_CHECK(fs.asked.size() == 1);
+    if (name.empty()) FUZZ_CHECK(fs.asked.size() == (untrimmed ? 2u : 1u));
     if (name.empty() || !ExtractFilePath(name).empty() || isFile(name)) {
         FUZZ_CHECK(result == name);
         return;

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: the native unit tests (with
-# sanitizers) and a short run of the fuzz targets, the release archive's
-# reproducibility (tests/dist), then the tests of
-# vantrel.exe under Wine on a display and Wine prefix of their own, which are
-# stopped again at the end.
+# sanitizers; the reader's ring once more under ThreadSanitizer), a short run
+# of the fuzz targets and the release archive's reproducibility (tests/dist),
+# then the tests of vantrel.exe under Wine on a display and Wine prefix of
+# their own, which are stopped again at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=$(nproc 2>/dev/null || echo 2)
@@ -11,6 +11,9 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 cmake --preset host >/dev/null
 cmake --build --preset host -j "$JOBS"
 ctest --preset host
+cmake --preset host-tsan >/dev/null
+cmake --build --preset host-tsan --target vantrel_ring_tests -j "$JOBS"
+ctest --preset host-tsan
 bash fuzz/run.sh 20
 
 cmake --preset win32 >/dev/null

@@ -166,6 +166,11 @@ protected:
         {"C:\\Windows\\both.exe", EntryKind::File},
         {"readme.txt", EntryKind::File},
         {"setup.exe", EntryKind::File},
+        // A name with a leading blank beside its trimmed twin.
+        {" twin.txt", EntryKind::File},
+        {"twin.txt", EntryKind::File},
+        {"C:\\dir\\ twin.txt", EntryKind::File},
+        {"C:\\dir\\twin.txt", EntryKind::File},
     };
     std::vector<std::string> probed;
 
@@ -191,6 +196,10 @@ TEST_F(NamesExpandProgramName, Table) {
         // An existing name stays whole, blanks around it removed.
         {"  C:\\dir\\report 2.0 - notes.txt \r\n", "C:\\dir\\report 2.0 - notes.txt"},
         {"C:\\dir\\report 2.0 - draft.txt", "C:\\dir\\report 2.0"},
+        // A name that names a file as given is never traded for its trimmed twin.
+        {" twin.txt", " twin.txt"},
+        {"C:\\dir\\ twin.txt", "C:\\dir\\ twin.txt"},
+        {"  twin.txt", "twin.txt"},
         {"C:\\Docs", "C:\\Docs"},
         {"notepad", "C:\\Windows\\System32\\notepad.exe"},
         {"notepad.exe", "C:\\Windows\\System32\\notepad.exe"},

@@ -302,3 +302,45 @@ std::string Utf8(const std::wstring& utf16) {
 }
 
 }  // namespace testutil
+
+namespace testutil {
+
+std::string UnixPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    const auto toUnix =
+        reinterpret_cast<ToUnix>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return std::string();
+    wchar_t wide[MAX_PATH * 2];
+    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2)) return std::string();
+    char* unix = toUnix(wide);
+    if (!unix) return std::string();
+    std::string result(unix);
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+bool RunUnixShell(const std::string& command) {
+    // Wine hands out no handle of a Unix process: the command leaves a mark
+    // when it is done, and the mark is waited for.
+    char dir[MAX_PATH], mark[MAX_PATH];
+    if (!GetTempPathA(MAX_PATH, dir) || !GetTempFileNameA(dir, "unx", 0, mark)) return false;
+    DeleteFileA(mark);
+    const std::string unixMark = UnixPath(mark);
+    if (unixMark.empty()) return false;
+    std::string line = "/bin/sh -c \"" + command + "; : > '" + unixMark + "'\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    base::UniqueFile process(pi.hProcess), thread(pi.hThread);
+    for (int i = 0; i < 2000; ++i) {
+        if (GetFileAttributesA(mark) != INVALID_FILE_ATTRIBUTES) {
+            DeleteFileA(mark);
+            return true;
+        }
+        Sleep(5);
+    }
+    return false;
+}
+
+}  // namespace testutil

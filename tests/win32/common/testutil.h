@@ -94,4 +94,11 @@ HDROP MakeWideDrop(const std::vector<std::string>& paths);
 std::wstring Utf16(const std::string& utf8);
 std::string Utf8(const std::wstring& utf16);
 
+// The Unix path of a Windows path under Wine; empty elsewhere.
+std::string UnixPath(const std::string& path);
+// Runs `command` (no double quotes in it) in /bin/sh outside Wine and waits
+// for it: a change to a file that Windows' sharing rules cannot refuse, as
+// another program on the host makes it. False when it could not be run.
+bool RunUnixShell(const std::string& command);
+
 }  // namespace testutil

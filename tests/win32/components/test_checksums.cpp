@@ -1,5 +1,5 @@
 // The whole-file checksum and digest on real files: FileCRC, TdcFileCRC,
-// FileMD5 and the chunked reader under them. Expected values come from paths
+// FileMD5 and the pass over a file under them. Expected values come from paths
 // that share nothing with the code under test: the byte-at-a-time CRC
 // definitions, Windows' own MD5 (CryptoAPI), and, for the file above 4 GiB,
 // values computed once with md5sum and zlib's crc32 on Linux.
@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -17,7 +18,8 @@
 #include "components/dcCRC.h"
 #include "components/dcFileCRC.h"
 #include "components/filemd5.h"
-#include "components/filereader.h"
+#include "components/digestsink.h"
+#include "components/filepass.h"
 #include "base/errors.h"
 #include "base/handles.h"
 #include "testutil.h"
@@ -100,33 +102,18 @@ base::UniqueFile OpenForWriting(const std::string& path, DWORD share) {
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-// Records what a read reports and lets a test act between its chunks.
-class RecordingProgress : public ReadProgress {
+// Records what it is fed and lets a test act after each chunk; the pass
+// feeds it on the reading thread or on the calling one.
+class RecordingSink : public DigestSink {
 public:
-    RecordingProgress() : previous_(SetReadProgress(this)) {}
-    ~RecordingProgress() override { SetReadProgress(previous_); }
-
-    void Begin(std::uint64_t total) override {
-        ++begins;
-        this->total = total;
+    void Update(const unsigned char* data, std::size_t len) override {
+        got.append(reinterpret_cast<const char*>(data), len);
+        chunks.push_back(len);
+        if (onChunk) onChunk();
     }
-    void Step(std::uint64_t done, std::uint64_t total) override {
-        steps.push_back(done);
-        if (total != this->total) ++totalChanges;
-        if (onStep) onStep();
-    }
-    void End() override {
-        ++ends;
-        SetLastError(ERROR_INVALID_FUNCTION);  // as a watcher that calls the system would
-    }
-
-    int begins = 0, ends = 0, totalChanges = 0;
-    std::uint64_t total = 0;
-    std::vector<std::uint64_t> steps;
-    std::function<void()> onStep;
-
-private:
-    ReadProgress* previous_;
+    std::string got;
+    std::vector<std::size_t> chunks;
+    std::function<void()> onChunk;
 };
 
 // Sizes around MD5's 64-byte block and its 56-byte padding limit, and around
@@ -199,21 +186,6 @@ TEST(FileCRCSharing, AFileOpenForWritingIsStillChecksummed) {
     base::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(writer);
     EXPECT_EQ(ReferenceCRC(TdcFileCRCMethod::crc32, data), FileCRC(path, TdcFileCRCMethod::crc32));
-}
-
-TEST(FileCRCSharing, AFileThatShrinksWhileReadGivesZero) {
-    testutil::TempDir dir;
-    const std::string path = dir.Write("shrinks.bin", Pattern(3 * kReadChunk, 5));
-    RecordingProgress progress;
-    progress.onStep = [&] {
-        if (progress.steps.size() != 1) return;
-        base::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
-        LARGE_INTEGER at;
-        at.QuadPart = kReadChunk + 10;
-        ASSERT_TRUE(writer && SetFilePointerEx(writer.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(writer.get()));
-    };
-    EXPECT_EQ(0u, FileCRC(path, TdcFileCRCMethod::crc32));
-    EXPECT_EQ(1, progress.ends);
 }
 
 class FileCRCComponent : public testing::Test {
@@ -304,103 +276,171 @@ TEST_F(FileMD5Failures, AFileOpenForWritingElsewhereCannotBeDigested) {
               message);
 }
 
-TEST_F(FileMD5Failures, OtherReadersAreWelcomeButNoWriterDuringTheDigest) {
+// Writers refused during the read: Load.NobodyWritesWhileTheLoadReads.
+TEST_F(FileMD5Failures, OtherReadersAreWelcome) {
     const std::string data = Pattern(2 * kReadChunk + 5, 9);
     const std::string path = dir.Write("shared.bin", data);
     base::UniqueFile reader(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(reader);
-    RecordingProgress progress;
-    DWORD writerError = ERROR_SUCCESS;
-    progress.onStep = [&] {
-        base::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
-        if (!writer) writerError = GetLastError();
-    };
     EXPECT_EQ(CryptoApiMD5(data), FileMD5(path));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), writerError);
 }
 
-// The reader under both: what it hands on and what it reports.
-class ChunkReader : public testing::Test {
+// The pass under both: what it hands on, on which side, and when a file
+// that did not stay as it was makes it fail.
+class FilePass : public testing::Test {
 protected:
-    base::UniqueFile Open(const std::string& path, DWORD access) {
-        return base::UniqueFile(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
+    // Opened as another program would, letting others write, rename and delete.
+    base::UniqueFile Open(const std::string& path, DWORD access = GENERIC_READ) {
+        return base::UniqueFile(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, 0, nullptr));
     }
-    bool Read(HANDLE file) {
-        return ReadChunks(file, [&](const unsigned char* p, std::size_t n) {
-            got.append(reinterpret_cast<const char*>(p), n);
-            chunks.push_back(n);
-        });
+    PassResult Run(HANDLE file, const std::string& name, const PassTick& tick = {}) {
+        PassFeeds feeds;
+        feeds.reader.push_back(&reader);
+        feeds.caller.push_back(&caller);
+        return RunFilePass(file, name, feeds, cancel, tick);
+    }
+    static void Truncate(const std::string& path, std::int64_t size) {
+        base::UniqueFile w(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+        LARGE_INTEGER at;
+        at.QuadPart = size;
+        ASSERT_TRUE(w && SetFilePointerEx(w.get(), at, nullptr, FILE_BEGIN) && SetEndOfFile(w.get()));
     }
     testutil::TempDir dir;
-    RecordingProgress progress;
-    std::string got;
-    std::vector<std::size_t> chunks;
+    CancelToken cancel;
+    RecordingSink reader, caller;
 };
 
-TEST_F(ChunkReader, ReadsFromTheCurrentPositionInBoundedChunks) {
-    const std::string data = Pattern(2 * kReadChunk + 100, 4);
-    base::UniqueFile file = Open(dir.Write("a.bin", data), GENERIC_READ);
-    LARGE_INTEGER at;
-    at.QuadPart = 100;
-    ASSERT_TRUE(SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN));
-    ASSERT_TRUE(Read(file.get()));
-    EXPECT_EQ(data.substr(100), got);
-    EXPECT_EQ((std::vector<std::size_t>{kReadChunk, kReadChunk}), chunks);
-    EXPECT_EQ(1, progress.begins);
-    EXPECT_EQ(2 * kReadChunk, progress.total);
-    EXPECT_EQ((std::vector<std::uint64_t>{kReadChunk, 2 * kReadChunk}), progress.steps);
-    EXPECT_EQ(0, progress.totalChanges);
-    EXPECT_EQ(1, progress.ends);
-}
+// Up to two chunks the calling thread reads alone; above, a reader thread
+// reads beside it.
+const std::size_t kPassSizes[] = {0, 1, kReadChunk, 2 * kReadChunk, 9 * kReadChunk + 7};
 
-TEST_F(ChunkReader, AFileThatGrowsIsReadToItsFormerEnd) {
-    const std::string data = Pattern(kReadChunk + 1, 6);
-    const std::string path = dir.Write("grows.bin", data);
-    base::UniqueFile file = Open(path, GENERIC_READ);
-    progress.onStep = [&] {
-        base::UniqueFile writer = Open(path, GENERIC_WRITE);
-        LARGE_INTEGER end{};
-        DWORD written = 0;
-        SetFilePointerEx(writer.get(), end, nullptr, FILE_END);
-        WriteFile(writer.get(), "more", 4, &written, nullptr);
-    };
-    ASSERT_TRUE(Read(file.get()));
-    EXPECT_EQ(data, got);
-}
-
-TEST_F(ChunkReader, AFileThatShrinksFailsWithoutLooping) {
-    const std::string path = dir.Write("shrinks.bin", Pattern(3 * kReadChunk, 8));
-    base::UniqueFile file = Open(path, GENERIC_READ);
-    progress.onStep = [&] {
-        base::UniqueFile writer = Open(path, GENERIC_WRITE);
+TEST_F(FilePass, FeedsBothSidesTheWholeFileFromTheCurrentPositionInBoundedChunks) {
+    for (std::size_t size : kPassSizes) {
+        SCOPED_TRACE(size);
+        const std::string data = Pattern(size + 100, 4);
+        const std::string path = dir.Write("a.bin", data);
+        base::UniqueFile file = Open(path);
         LARGE_INTEGER at;
-        at.QuadPart = kReadChunk;
-        SetFilePointerEx(writer.get(), at, nullptr, FILE_BEGIN);
-        SetEndOfFile(writer.get());
-    };
-    EXPECT_FALSE(Read(file.get()));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_HANDLE_EOF), GetLastError());
-    EXPECT_EQ(kReadChunk, got.size());
-    EXPECT_EQ(1, progress.ends);
+        at.QuadPart = 100;
+        ASSERT_TRUE(SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN));
+        reader = RecordingSink();
+        caller = RecordingSink();
+        const PassResult r = Run(file.get(), path);
+        EXPECT_EQ(PassOutcome::Done, r.outcome);
+        EXPECT_EQ(size, r.total);
+        EXPECT_EQ(size, r.done);
+        EXPECT_TRUE(data.substr(100) == reader.got);
+        EXPECT_TRUE(data.substr(100) == caller.got);
+        for (std::size_t n : caller.chunks) EXPECT_LE(n, kReadChunk);
+    }
 }
 
-TEST_F(ChunkReader, AFailedReadKeepsItsErrorAndEndsTheProgress) {
+TEST_F(FilePass, TicksOnTheCallingThreadWithTheBytesFedSoFar) {
+    const std::string path = dir.Write("slow.bin", Pattern(6 * kReadChunk, 5));
+    base::UniqueFile file = Open(path);
+    caller.onChunk = [] { Sleep(kPassTickMs + 5); };
+    std::vector<std::uint64_t> ticks;
+    const DWORD self = GetCurrentThreadId();
+    bool otherThread = false;
+    const PassResult r = Run(file.get(), path, [&](std::uint64_t done, std::uint64_t total) {
+        otherThread = otherThread || GetCurrentThreadId() != self;
+        EXPECT_EQ(6 * kReadChunk, total);
+        ticks.push_back(done);
+    });
+    EXPECT_EQ(PassOutcome::Done, r.outcome);
+    EXPECT_FALSE(otherThread);
+    ASSERT_GE(ticks.size(), 3u);
+    EXPECT_TRUE(std::is_sorted(ticks.begin(), ticks.end()));
+    EXPECT_LE(ticks.back(), 6 * kReadChunk);
+}
+
+// The file changes between two chunks of the reading side.
+struct Change {
+    const char* name;
+    std::size_t size;
+    PassOutcome outcome;
+    std::function<void(const std::string& path)> act;
+};
+
+TEST_F(FilePass, AFileThatDoesNotStayAsItWasIsNeverDone) {
+    const std::size_t small = kReadChunk + kReadChunk / 2, large = 12 * kReadChunk;
+    const auto shrink = [](const std::string& path) { Truncate(path, kReadChunk / 2); };
+    const auto grow = [](const std::string& path) { Truncate(path, 20 * kReadChunk); };
+    const auto touch = [](const std::string& path) {
+        base::UniqueFile w(CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+        FILETIME t{0x12345678, 0x01D00000};
+        ASSERT_TRUE(w && SetFileTime(w.get(), nullptr, nullptr, &t));
+    };
+    const auto remove = [](const std::string& path) {
+        ASSERT_TRUE(testutil::RunUnixShell("rm -f '" + testutil::UnixPath(path) + "'"));
+    };
+    const auto renameAway = [this](const std::string& path) {
+        ASSERT_TRUE(MoveFileExA(path.c_str(), dir.Path("elsewhere.bin").c_str(), MOVEFILE_REPLACE_EXISTING));
+    };
+    const Change changes[] = {
+        {"shrinks", small, PassOutcome::Changed, shrink}, {"shrinks", large, PassOutcome::Changed, shrink},
+        {"grows", small, PassOutcome::Changed, grow},     {"grows", large, PassOutcome::Changed, grow},
+        {"is written", large, PassOutcome::Changed, touch},
+        {"is deleted", small, PassOutcome::Gone, remove}, {"is deleted", large, PassOutcome::Gone, remove},
+        {"is renamed away", large, PassOutcome::Gone, renameAway},
+    };
+    for (const Change& c : changes) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.size));
+        const std::string path = dir.Write("moving.bin", Pattern(c.size, 7));
+        PassResult r;
+        {
+            base::UniqueFile file = Open(path);
+            reader = RecordingSink();
+            caller = RecordingSink();
+            reader.onChunk = [&] {
+                if (reader.chunks.size() == 1) c.act(path);
+            };
+            r = Run(file.get(), path);
+        }
+        EXPECT_EQ(c.outcome, r.outcome);
+        DeleteFileA(path.c_str());
+    }
+}
+
+TEST_F(FilePass, AFailedReadKeepsItsError) {
     const std::string path = dir.Write("writeonly.bin", "not readable through this handle");
     base::UniqueFile file = Open(path, GENERIC_WRITE);
     ASSERT_TRUE(file);
-    EXPECT_FALSE(Read(file.get()));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    EXPECT_TRUE(got.empty());
-    EXPECT_EQ(1, progress.begins);
-    EXPECT_EQ(1, progress.ends);
+    const PassResult r = Run(file.get(), path);
+    EXPECT_EQ(PassOutcome::Changed, r.outcome);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), r.error);
+    EXPECT_TRUE(caller.got.empty());
 }
 
-TEST_F(ChunkReader, AFailingSinkEndsTheProgress) {
-    base::UniqueFile file = Open(dir.Write("a.bin", "abc"), GENERIC_READ);
-    EXPECT_THROW(ReadChunks(file.get(), [](const unsigned char*, std::size_t) { throw base::Exception("sink"); }),
-                 base::Exception);
-    EXPECT_EQ(1, progress.ends);
+TEST_F(FilePass, AStopEndsThePassBeforeTheEnd) {
+    const std::string path = dir.Path("sparse.bin");
+    ASSERT_TRUE(testutil::MakeSparseFile(path, 512ull * kReadChunk));
+    for (bool fromTheReader : {false, true}) {
+        CancelToken stop;
+        RecordingSink& side = fromTheReader ? reader : caller;
+        side.onChunk = [&] { stop.Stop(); };
+        base::UniqueFile file = Open(path);
+        PassFeeds feeds;
+        feeds.reader.push_back(&reader);
+        feeds.caller.push_back(&caller);
+        const PassResult r = RunFilePass(file.get(), path, feeds, stop);
+        EXPECT_EQ(PassOutcome::Stopped, r.outcome);
+        EXPECT_LT(r.done, 16 * kReadChunk);
+        side.onChunk = nullptr;
+    }
+}
+
+TEST_F(FilePass, AFailingConsumerEndsThePassAndItsReader) {
+    const std::string path = dir.Write("a.bin", Pattern(8 * kReadChunk, 9));
+    base::UniqueFile file = Open(path);
+    caller.onChunk = [] { throw base::Exception("consumer"); };
+    EXPECT_THROW(Run(file.get(), path), base::Exception);
+    // The reader has ended: the file can be read again from here.
+    caller.onChunk = nullptr;
+    EXPECT_EQ(PassOutcome::Done, Run(file.get(), path).outcome);
 }
 
 }  // namespace

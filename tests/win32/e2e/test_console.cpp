@@ -228,7 +228,7 @@ TEST_F(ConsoleMode, ReportsAndCsvCarryEachFilesChecksumsAndSize) {
         {"empty.dat", ""},
         {"one.bin", "\x7F"},
         {"a, b.txt", Bytes(4096 + 17, 7)},  // a name the CSV must quote
-        {"caf\xE9.bin", Bytes(300 * 1024 + 5, 99)},
+        {"caf\xC3\xA9.bin", Bytes(300 * 1024 + 5, 99)},
     };
     std::string fileArgs;
     for (const Sample& s : samples) fileArgs += " " + Quoted(dir.Write(s.name, s.bytes));

@@ -388,4 +388,21 @@ TEST_F(ProgramFromOutside, ExitEndsTheProcessWithCodeZeroAndItsWindowsGo) {
         EXPECT_TRUE(e2e::TopLevelWindows(program.Pid(), cls).empty()) << cls;
 }
 
+TEST_F(ProgramFromOutside, StartedWithAHugeFileShowsItsWindowAtOnceAndClosingEndsTheLoad) {
+    const std::string path = dir.Path("huge.bin");
+    ASSERT_TRUE(testutil::MakeSparseFile(path, 32ull << 30));
+    const DWORD started = GetTickCount();
+    Program program("\"" + path + "\"");
+    ASSERT_NE(nullptr, program.WaitForMainWindow());
+    // Long before the file could have been read.
+    EXPECT_LT(GetTickCount() - started, 8000u);
+    EXPECT_TRUE(WaitUntil([&] { return program.Text(edt18).rfind("Reading ", 0) == 0; })) << program.Text(edt18);
+    EXPECT_EQ(path, program.Text(edt1));
+    PostMessageA(program.Main(), WM_CLOSE, 0, 0);
+    const DWORD closed = GetTickCount();
+    EXPECT_EQ(0u, program.WaitForEnd(5000));
+    // Within 1 s, with a margin for a busy machine.
+    EXPECT_LT(GetTickCount() - closed, 2000u);
+}
+
 }  // namespace

@@ -13,7 +13,7 @@
 #include "app/busyprogress.h"
 #include "app/frmMain.h"
 #include "components/crc.h"
-#include "components/filereader.h"
+#include "components/filepass.h"
 #include "components/md5.h"
 #include "base/handles.h"
 #include "testutil.h"
@@ -101,40 +101,17 @@ TEST_F(ChecksumRows, ADigestThatCannotBeComputedLeavesNoOldDigest) {
     EXPECT_EQ(CrcText(data), form.Text(edt17));
 }
 
-// Watches a load through the window's own busy display: each chunk takes a
-// while, so that the display has reasons to act, and every call is checked.
-class SlowReads : public ReadProgress {
-public:
-    SlowReads(HWND window, DWORD delayMs, DWORD chunkMs)
-        : busy(window, delayMs), chunkMs_(chunkMs), previous_(SetReadProgress(this)) {}
-    ~SlowReads() override { SetReadProgress(previous_); }
-
-    void Begin(std::uint64_t total) override {
-        ++reads;
-        busy.Begin(total);
-    }
-    void Step(std::uint64_t done, std::uint64_t total) override {
-        Sleep(chunkMs_);
-        busy.Step(done, total);
-        if (onStep) onStep();
-    }
-    void End() override {
-        busy.End();
-        if (onEnd) onEnd();
-    }
-
-    BusyProgress busy;
-    int reads = 0;
-    std::function<void()> onStep, onEnd;
-
-private:
-    DWORD chunkMs_;
-    ReadProgress* previous_;
-};
-
 class BusyWindow : public ChecksumRows {
 protected:
     static bool WaitCursor() { return GetCursor() == LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)); }
+    // Every tick of the load's pass takes this long, so that the window has
+    // reasons to act while it reads.
+    void SlowTicks(DWORD ms, std::function<void(std::uint64_t done)> also = nullptr) {
+        form.LoadPass().onTick = [ms, also](std::uint64_t done, std::uint64_t) {
+            Sleep(ms);
+            if (also) also(done);
+        };
+    }
 };
 
 TEST_F(BusyWindow, PaintsAndAnswersSentMessagesButTakesNoInputWhileReading) {
@@ -146,16 +123,17 @@ TEST_F(BusyWindow, PaintsAndAnswersSentMessagesButTakesNoInputWhileReading) {
     HWND edit = form.Control(edt2);
     const UINT kPosted = WM_APP + 17;
 
-    SlowReads reads(form.Handle(), 0, 40);
     std::atomic<bool> answered{false};
     std::thread asker;
     bool invalidated = false, paintedDuringRead = false, answeredDuringRead = false;
     // Nothing here may look at the queue: that alone would answer sent messages.
-    reads.onStep = [&] {
+    SlowTicks(40, [&](std::uint64_t) {
         if (!asker.joinable()) {
             InvalidateRect(edit, nullptr, TRUE);
             invalidated = GetUpdateRect(edit, nullptr, FALSE) != FALSE;
             PostMessageA(form.Handle(), kPosted, 0, 0);
+            // Typing during the load is not acted on.
+            PostMessageA(form.Control(edt1), WM_CHAR, 'x', 0);
             HWND target = form.Handle();
             asker = std::thread([&answered, target] {
                 DWORD_PTR result = 0;
@@ -165,67 +143,63 @@ TEST_F(BusyWindow, PaintsAndAnswersSentMessagesButTakesNoInputWhileReading) {
         }
         paintedDuringRead = paintedDuringRead || !GetUpdateRect(edit, nullptr, FALSE);
         answeredDuringRead = answeredDuringRead || answered;
-    };
+    });
     Load(path);
     MSG msg;
     const bool postedKept = PeekMessageA(&msg, form.Handle(), kPosted, kPosted, PM_REMOVE) != FALSE;
     asker.join();
+    testutil::Pump();
 
     ASSERT_TRUE(invalidated);
     EXPECT_TRUE(paintedDuringRead);
     EXPECT_TRUE(answeredDuringRead);
     EXPECT_TRUE(postedKept);
+    EXPECT_EQ(path, form.Text(edt1)) << "the key typed during the load was dropped";
     EXPECT_EQ(CrcText(data), form.Text(edt17));
     EXPECT_EQ(Md5Text(data), form.Text(edt18));
 }
 
-TEST_F(BusyWindow, ShowsBusyFromTheDelayToTheEndOfTheLoad) {
-    const std::string path = dir.Write("big.dat", Bytes(8 * kReadChunk, 'f'));
-    SlowReads reads(form.Handle(), 150, 30);
-    bool busyAtFirstStep = true, busyAtLastStep = false;
-    reads.onStep = [&] {
-        if (reads.reads == 1 && busyAtFirstStep) busyAtFirstStep = reads.busy.Showing() && WaitCursor();
-        busyAtLastStep = reads.busy.Showing() && WaitCursor();
-    };
+TEST_F(BusyWindow, ShowsBusyAndTheProgressInGreyFromTheDelayToTheEndOfTheLoad) {
+    const std::string data = Bytes(12 * kReadChunk, 'f');
+    const std::string path = dir.Write("big.dat", data);
+    const COLORREF rowColour = form.FontColor(edt18);
+    bool busyAtFirstTick = true, busyAtLastTick = false, first = true;
+    std::string lastText;
+    COLORREF lastColour = CLR_INVALID;
+    SlowTicks(70, [&](std::uint64_t) {
+        if (first) busyAtFirstTick = WaitCursor();
+        first = false;
+        busyAtLastTick = WaitCursor();
+        lastText = testutil::WindowText(form.Control(edt18));
+        lastColour = form.FontColor(edt18);
+    });
     Load(path);
 
-    EXPECT_EQ(1, reads.reads) << "the checksum's read serves the digest too";
-    EXPECT_FALSE(busyAtFirstStep);
-    EXPECT_TRUE(busyAtLastStep);
-    // The load is over once the thread waits for messages again.
-    Sleep(50);
-    testutil::Pump();
-    EXPECT_FALSE(reads.busy.Showing());
+    EXPECT_FALSE(busyAtFirstTick);
+    EXPECT_TRUE(busyAtLastTick);
+    EXPECT_EQ(0u, lastText.find("Reading ")) << lastText;
+    EXPECT_NE(std::string::npos, lastText.find("% ")) << lastText;
+    EXPECT_NE(std::string::npos, lastText.find(" MB/s ")) << lastText;
+    EXPECT_NE(std::string::npos, lastText.find(" Esc stops")) << lastText;
+    EXPECT_EQ(RGB(128, 128, 128), lastColour);
+    // The digest replaces the progress, in the row's own colour.
+    EXPECT_EQ(Md5Text(data), form.Text(edt18));
+    EXPECT_EQ(rowColour, form.FontColor(edt18));
     EXPECT_FALSE(WaitCursor());
 }
 
-// One pass serves both checksums only while the file stays as it was read.
-TEST_F(BusyWindow, AFileChangedDuringTheChecksumIsDigestedAgain) {
-    const std::string path = dir.Write("moving.dat", Bytes(3 * kReadChunk, 'h'));
-    const std::string changed = Bytes(3 * kReadChunk + 5, 'i');
-    SlowReads reads(form.Handle(), 5000, 0);
-    reads.onEnd = [&] {
-        if (reads.reads != 1) return;
-        base::UniqueFile w(testutil::OpenForWriting(path));
-        DWORD written = 0;
-        WriteFile(w.get(), changed.data(), static_cast<DWORD>(changed.size()), &written, nullptr);
-    };
-    Load(path);
-    EXPECT_EQ(2, reads.reads);
-    EXPECT_EQ(Md5Text(changed), form.Text(edt18)) << "the digest describes the file as it is now";
-    reads.onEnd = nullptr;
-    reads.reads = 0;
-    form.SetText(edt1, "");
-    Load(path);
-    EXPECT_EQ(1, reads.reads) << "an unchanged name computes no checksum; the digest reads alone";
-    EXPECT_EQ(Md5Text(changed), form.Text(edt18));
+TEST(LoadProgressText, SaysHowFarHowFastAndHowToStop) {
+    EXPECT_EQ(L"Reading 37% \u00B7 690 MB/s \u00B7 Esc stops", WindowPass::ProgressText(370, 1000, 370 / 690e6));
+    EXPECT_EQ(L"Reading 0% \u00B7 0 MB/s \u00B7 Esc stops", WindowPass::ProgressText(0, 1000, 0));
+    EXPECT_EQ(L"Reading 100% \u00B7 0 MB/s \u00B7 Esc stops", WindowPass::ProgressText(0, 0, 0));
 }
 
 TEST_F(BusyWindow, ShortLoadsShowNothing) {
     const std::string path = dir.Write("small.dat", Bytes(2 * kReadChunk, 'g'));
-    SlowReads reads(form.Handle(), 5000, 0);
     bool everShown = false;
-    reads.onStep = [&] { everShown = everShown || reads.busy.Showing() || WaitCursor(); };
+    SlowTicks(0, [&](std::uint64_t) {
+        everShown = everShown || WaitCursor() || testutil::WindowText(form.Control(edt18)).find("Reading") == 0;
+    });
     Load(path);
     EXPECT_FALSE(everShown);
 }

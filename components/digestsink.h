@@ -1,0 +1,40 @@
+// Streaming consumers of a file's bytes, for a pass that reads the file once
+// and feeds several of them (components/filepass.h). Each takes the data in
+// order, in chunks of any size; the result does not depend on the split.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "components/crc.h"
+#include "components/md5.h"
+
+class DigestSink {
+public:
+    virtual ~DigestSink() = default;
+    virtual void Update(const unsigned char* data, std::size_t len) = 0;
+};
+
+// CRC by one of the checksum component's methods, from its start value.
+class CrcSink : public DigestSink {
+public:
+    explicit CrcSink(TdcFileCRCMethod method) : method_(method), crc_(CRCInitialValue(method)) {}
+    void Update(const unsigned char* data, std::size_t len) override { crc_ = CRCUpdate(method_, crc_, data, len); }
+    std::uint32_t Value() const { return crc_; }
+
+private:
+    TdcFileCRCMethod method_;
+    std::uint32_t crc_;
+};
+
+// MD5 as 32 upper-case hex digits.
+class Md5Sink : public DigestSink {
+public:
+    void Update(const unsigned char* data, std::size_t len) override { md5_.Update(data, len); }
+    // Once, after the last Update.
+    std::string Hex() { return Md5::Hex(md5_.Final()); }
+
+private:
+    Md5 md5_;
+};

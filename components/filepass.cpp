@@ -1,0 +1,230 @@
+#include "components/filepass.h"
+
+#include "base/fs.h"
+
+#include <process.h>
+
+#include <algorithm>
+
+#include "base/handles.h"
+
+namespace {
+
+// The ring on the platform's slim reader/writer lock and condition
+// variables: a hand-over costs no system call unless a side has to wait.
+class SrwRingSync {
+public:
+    void Lock() { AcquireSRWLockExclusive(&lock_); }
+    void Unlock() { ReleaseSRWLockExclusive(&lock_); }
+    void Wait(int condition, unsigned timeoutMs) {
+        SleepConditionVariableSRW(&cv_[condition], &lock_, timeoutMs == kForever ? INFINITE : timeoutMs, 0);
+    }
+    void Notify(int condition) { WakeConditionVariable(&cv_[condition]); }
+
+private:
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    CONDITION_VARIABLE cv_[2] = {CONDITION_VARIABLE_INIT, CONDITION_VARIABLE_INIT};
+};
+
+using ReadRing = BasicReadRing<SrwRingSync>;
+
+// A thread handle is closed like any kernel handle.
+using ThreadHandle = base::Unique<base::FileTraits>;
+// The reader needs little stack; a small one keeps the pass's memory small.
+constexpr unsigned kReaderStack = 64 * 1024;
+
+// Files up to this size are read on the calling thread: a thread would cost
+// more than it saves.
+constexpr std::uint64_t kOneThreadBelow = 2 * kReadChunk;
+
+struct Version {
+    bool known = false;
+    std::uint64_t size = 0;
+    FILETIME lastWrite{};
+};
+
+Version OfHandle(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    Version v;
+    if (!GetFileInformationByHandle(file, &info)) return v;
+    v.known = true;
+    v.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    v.lastWrite = info.ftLastWriteTime;
+    return v;
+}
+
+bool Same(const Version& a, const Version& b) {
+    return a.known && b.known && a.size == b.size && CompareFileTime(&a.lastWrite, &b.lastWrite) == 0;
+}
+
+void Feed(const std::vector<DigestSink*>& sinks, const unsigned char* data, std::size_t len) {
+    for (DigestSink* s : sinks) s->Update(data, len);
+}
+
+// Reads `want` bytes into `buffer`; false with the error when the read fails
+// or the file ends early.
+bool ReadExactly(HANDLE file, unsigned char* buffer, DWORD want, DWORD& error) {
+    DWORD got = 0;
+    if (!ReadFile(file, buffer, want, &got, nullptr)) {
+        error = GetLastError();
+        return false;
+    }
+    if (got != want) {
+        error = ERROR_HANDLE_EOF;
+        return false;
+    }
+    return true;
+}
+
+class Ticker {
+public:
+    Ticker(const PassTick& tick, const PassResult& r) : tick_(tick), r_(r), last_(GetTickCount()) {}
+    void Maybe() {
+        if (!tick_) return;
+        const DWORD now = GetTickCount();
+        if (now - last_ < kPassTickMs) return;
+        last_ = now;
+        tick_(r_.done, r_.total);
+    }
+
+private:
+    const PassTick& tick_;
+    const PassResult& r_;
+    DWORD last_;
+};
+
+void ReadOnOneThread(HANDLE file, const PassFeeds& feeds, const CancelToken& cancel, const PassTick& tick,
+                     PassResult& r) {
+    std::unique_ptr<unsigned char[]> buffer(
+        new unsigned char[static_cast<std::size_t>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(r.total, kReadChunk)))]);
+    Ticker ticker(tick, r);
+    while (r.done < r.total) {
+        if (cancel.Stopped()) {
+            r.outcome = PassOutcome::Stopped;
+            return;
+        }
+        const DWORD want = static_cast<DWORD>(std::min<std::uint64_t>(kReadChunk, r.total - r.done));
+        if (!ReadExactly(file, buffer.get(), want, r.error)) {
+            r.outcome = PassOutcome::Changed;
+            return;
+        }
+        Feed(feeds.reader, buffer.get(), want);
+        Feed(feeds.caller, buffer.get(), want);
+        r.done += want;
+        ticker.Maybe();
+    }
+}
+
+void ReadBeside(HANDLE file, const PassFeeds& feeds, const CancelToken& cancel, const PassTick& tick,
+                PassResult& r) {
+    ReadRing ring(kRingSlots, kReadChunk);
+    struct Reader {
+        ReadRing& ring;
+        const PassFeeds& feeds;
+        HANDLE file;
+        std::uint64_t total;
+        static unsigned __stdcall Run(void* self) {
+            static_cast<Reader*>(self)->Read();
+            return 0;
+        }
+        void Read() {
+            std::uint64_t read = 0;
+            DWORD error = ERROR_SUCCESS;
+            while (read < total) {
+                ReadRing::Slot* slot = ring.BeginFill();
+                if (!slot) return;
+                const DWORD want = static_cast<DWORD>(std::min<std::uint64_t>(ring.Capacity(), total - read));
+                if (!ReadExactly(file, slot->data, want, error)) break;
+                Feed(feeds.reader, slot->data, want);
+                slot->size = want;
+                ring.EndFill();
+                read += want;
+            }
+            ring.Finish(static_cast<int>(error));
+        }
+    } reader{ring, feeds, file, r.total};
+    ThreadHandle thread(reinterpret_cast<HANDLE>(
+        _beginthreadex(nullptr, kReaderStack, &Reader::Run, &reader, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
+    if (!thread) {
+        // No thread to be had: the calling thread reads alone.
+        ReadOnOneThread(file, feeds, cancel, tick, r);
+        return;
+    }
+    // Every way out of here, a failing consumer included, stops and joins
+    // the reader before the ring and the file go.
+    struct Join {
+        ReadRing& ring;
+        HANDLE thread;
+        ~Join() {
+            ring.Stop();
+            WaitForSingleObject(thread, INFINITE);
+        }
+    } join{ring, thread.get()};
+
+    Ticker ticker(tick, r);
+    for (;;) {
+        if (cancel.Stopped()) {
+            r.outcome = PassOutcome::Stopped;
+            return;
+        }
+        const ReadRing::Slot* slot = nullptr;
+        const ReadRing::Taken taken = ring.BeginTake(kPassTickMs, slot);
+        if (taken == ReadRing::Taken::Ready) {
+            Feed(feeds.caller, slot->data, slot->size);
+            r.done += slot->size;
+            ring.EndTake();
+        } else if (taken == ReadRing::Taken::End) {
+            r.error = static_cast<DWORD>(ring.Error());
+            if (r.error != ERROR_SUCCESS) r.outcome = PassOutcome::Changed;
+            return;
+        }
+        ticker.Maybe();
+    }
+}
+
+}  // namespace
+
+HANDLE OpenFileForReading(const std::string& name, DWORD share) {
+    return fs::Open(name, GENERIC_READ, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+}
+
+PassResult RunFilePass(HANDLE file, const std::string& name, const PassFeeds& feeds, const CancelToken& cancel,
+                       const PassTick& tick) {
+    PassResult r;
+    const Version before = OfHandle(file);
+    LARGE_INTEGER pos{}, zero{};
+    if (!before.known || !SetFilePointerEx(file, zero, &pos, FILE_CURRENT)) {
+        r.outcome = PassOutcome::Changed;
+        r.error = GetLastError();
+        return r;
+    }
+    const std::uint64_t at = static_cast<std::uint64_t>(pos.QuadPart);
+    r.total = before.size > at ? before.size - at : 0;
+    if (r.total < kOneThreadBelow) ReadOnOneThread(file, feeds, cancel, tick, r);
+    else ReadBeside(file, feeds, cancel, tick, r);
+    if (r.outcome != PassOutcome::Done) return r;
+
+    // Deleted while open, the file lives on until its last handle goes.
+    FILE_STANDARD_INFO standard{};
+    if (GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) && standard.DeletePending) {
+        r.outcome = PassOutcome::Gone;
+        return r;
+    }
+    if (!Same(before, OfHandle(file))) {
+        r.outcome = PassOutcome::Changed;
+        return r;
+    }
+    if (!name.empty()) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!fs::GetAttributesEx(name, data)) {
+            r.outcome = PassOutcome::Gone;
+            return r;
+        }
+        Version byName;
+        byName.known = true;
+        byName.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        byName.lastWrite = data.ftLastWriteTime;
+        if (!Same(before, byName)) r.outcome = PassOutcome::Changed;
+    }
+    return r;
+}

@@ -1,0 +1,67 @@
+// One read of a whole file that feeds any number of streaming consumers
+// (digestsink.h), with progress, a stop, and a check that the bytes read are
+// the file's: a pass counts as done only when the file was read whole and
+// still is, after the read, what it was before it.
+//
+// Large files are read by a reader thread into a small ring of buffers
+// (readring.h); the consumers marked `reader` (cheap kernels such as the CRC)
+// run on that thread as each buffer arrives, the `caller` consumers (MD5 and
+// other serial digests) on the calling thread beside it. Small files are read
+// on the calling thread alone. Memory stays at the ring's few buffers
+// whatever the file's size.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "components/digestsink.h"
+#include "components/readring.h"
+
+// Size of one read and of one buffer of the ring.
+constexpr std::size_t kReadChunk = 1u << 20;
+// Buffers in the ring: the reader may run this far ahead of the digest.
+constexpr std::size_t kRingSlots = 4;
+// How often the calling thread gets the tick, also while it waits.
+constexpr unsigned kPassTickMs = 15;
+
+// Opens a file to be read whole, sequentially, with `share` as the share
+// mode. Every open of an inspected file for its contents goes through here.
+// Returns INVALID_HANDLE_VALUE with the last error set on failure.
+HANDLE OpenFileForReading(const std::string& name, DWORD share);
+
+enum class PassOutcome {
+    Done,     // read whole; the file is unchanged
+    Stopped,  // the token was stopped
+    Changed,  // a read failed or came short, or size or last-write time differ afterwards
+    Gone,     // the name no longer names a file after the read
+};
+
+struct PassResult {
+    PassOutcome outcome = PassOutcome::Done;
+    std::uint64_t total = 0;  // bytes the pass set out to read
+    std::uint64_t done = 0;   // bytes read and fed
+    DWORD error = ERROR_SUCCESS;  // the failed read's error, when one failed
+};
+
+struct PassFeeds {
+    std::vector<DigestSink*> reader;  // fed on the reading thread; must not throw
+    std::vector<DigestSink*> caller;  // fed on the calling thread
+};
+
+// Called on the calling thread at least every kPassTickMs while the pass
+// runs, with the bytes fed so far and the total. It may stop the token.
+using PassTick = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
+// Reads `file` from its current position to the end it had when the pass
+// began, feeding every consumer each byte once, in order. `name` is the name
+// the file was opened by; after the read it must still name a file of the
+// same size and last-write time (empty: not checked by name). The consumers'
+// results are meaningful only when the outcome is Done. Exceptions from a
+// consumer or the tick pass through after the reader thread has ended.
+PassResult RunFilePass(HANDLE file, const std::string& name, const PassFeeds& feeds, const CancelToken& cancel,
+                       const PassTick& tick = {});
