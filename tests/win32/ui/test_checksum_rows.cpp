@@ -104,19 +104,28 @@ TEST_F(ChecksumRows, ADigestThatCannotBeComputedLeavesNoOldDigest) {
 class BusyWindow : public ChecksumRows {
 protected:
     static bool WaitCursor() { return GetCursor() == LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_WAIT)); }
-    // Every tick of the load's pass takes this long, so that the window has
-    // reasons to act while it reads.
+    // The first ten ticks of the load's pass take this long each, so that the
+    // window has reasons to act while it reads.
     void SlowTicks(DWORD ms, std::function<void(std::uint64_t done)> also = nullptr) {
-        form.LoadPass().onTick = [ms, also](std::uint64_t done, std::uint64_t) {
-            Sleep(ms);
+        auto ticks = std::make_shared<int>(0);
+        form.LoadPass().onTick = [ms, also, ticks](std::uint64_t done, std::uint64_t) {
+            if (++*ticks <= 10) Sleep(ms);
             if (also) also(done);
         };
     }
 };
 
+// Sparse files of zeros keep the loads long enough for several ticks on any
+// machine without filling the disk.
+std::string Zeros(testutil::TempDir& dir, const char* name, std::size_t size) {
+    const std::string path = dir.Path(name);
+    return testutil::MakeSparseFile(path, size) ? path : std::string();
+}
+
 TEST_F(BusyWindow, PaintsAndAnswersSentMessagesButTakesNoInputWhileReading) {
-    const std::string data = Bytes(6 * kReadChunk, 'e');
-    const std::string path = dir.Write("big.dat", data);
+    const std::string data(96 * kReadChunk, '\0');
+    const std::string path = Zeros(dir, "big.dat", data.size());
+    ASSERT_FALSE(path.empty());
     ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);
     UpdateWindow(form.Handle());
     testutil::Pump();
@@ -147,6 +156,7 @@ TEST_F(BusyWindow, PaintsAndAnswersSentMessagesButTakesNoInputWhileReading) {
     Load(path);
     MSG msg;
     const bool postedKept = PeekMessageA(&msg, form.Handle(), kPosted, kPosted, PM_REMOVE) != FALSE;
+    ASSERT_TRUE(asker.joinable());
     asker.join();
     testutil::Pump();
 
@@ -156,23 +166,28 @@ TEST_F(BusyWindow, PaintsAndAnswersSentMessagesButTakesNoInputWhileReading) {
     EXPECT_TRUE(postedKept);
     EXPECT_EQ(path, form.Text(edt1)) << "the key typed during the load was dropped";
     EXPECT_EQ(CrcText(data), form.Text(edt17));
-    EXPECT_EQ(Md5Text(data), form.Text(edt18));
+    EXPECT_EQ(testutil::CryptoApiMd5(data), form.Text(edt18));
 }
 
 TEST_F(BusyWindow, ShowsBusyAndTheProgressInGreyFromTheDelayToTheEndOfTheLoad) {
-    const std::string data = Bytes(12 * kReadChunk, 'f');
-    const std::string path = dir.Write("big.dat", data);
+    const std::string data(96 * kReadChunk, '\0');
+    const std::string path = Zeros(dir, "big.dat", data.size());
+    ASSERT_FALSE(path.empty());
     const COLORREF rowColour = form.FontColor(edt18);
     bool busyAtFirstTick = true, busyAtLastTick = false, first = true;
     std::string lastText;
     COLORREF lastColour = CLR_INVALID;
-    SlowTicks(70, [&](std::uint64_t) {
+    DWORD started = 0;
+    // Slow ticks until the load has run well past the busy delay.
+    form.LoadPass().onTick = [&](std::uint64_t, std::uint64_t) {
+        if (first) started = GetTickCount();
+        if (GetTickCount() - started < 800) Sleep(70);
         if (first) busyAtFirstTick = WaitCursor();
         first = false;
         busyAtLastTick = WaitCursor();
         lastText = testutil::WindowText(form.Control(edt18));
         lastColour = form.FontColor(edt18);
-    });
+    };
     Load(path);
 
     EXPECT_FALSE(busyAtFirstTick);
@@ -183,7 +198,7 @@ TEST_F(BusyWindow, ShowsBusyAndTheProgressInGreyFromTheDelayToTheEndOfTheLoad) {
     EXPECT_NE(std::string::npos, lastText.find(" Esc stops")) << lastText;
     EXPECT_EQ(RGB(128, 128, 128), lastColour);
     // The digest replaces the progress, in the row's own colour.
-    EXPECT_EQ(Md5Text(data), form.Text(edt18));
+    EXPECT_EQ(testutil::CryptoApiMd5(data), form.Text(edt18));
     EXPECT_EQ(rowColour, form.FontColor(edt18));
     EXPECT_FALSE(WaitCursor());
 }

@@ -143,7 +143,7 @@ TEST_F(LoadObject, EachStoppingInputStopsALargeLoadAtOnceAndIsActedOnAfterIt) {
 
 TEST_F(LoadObject, AStoppedChecksumIsComputedInFullByTheNextLoadOfTheSameName) {
     const std::string path = dir.Path("medium.bin");
-    const std::size_t size = 40 * kReadChunk;
+    const std::size_t size = 128 * kReadChunk;
     ASSERT_TRUE(testutil::MakeSparseFile(path, size));
     AtTick(2 * kReadChunk, [&] { PostMessageA(form->Control(edt1), WM_KEYDOWN, VK_ESCAPE, 1); });
     form->SetText(edt1, path);
