@@ -240,25 +240,34 @@ private:
         }
         std::set<std::string> used;
         bool first = true;
-        for (const std::string& file : files) {
-            FileDetails details;
-            std::string reason;
-            if (!ReadDetails(file, details, reason)) {
-                Fail(file, reason);
-                continue;
-            }
+        ForEachFile(files, [&](const std::string& file, const FileDetails& details) {
             // The bytes the Save button writes: UTF-8, ASCII unchanged.
             const std::string text =
                 fs::ToUtf8(ReportText(ReportSourceFor(file, details, CurrentDateTimeFormat(), NowText())));
             if (!cmd_.hasOut) {
                 if (!io_.Out(first ? text : "\r\n" + text)) Fail(file, "cannot write to standard output");
                 first = false;
-                continue;
+                return;
             }
             const std::string target =
                 toFolder ? JoinPath(cmd_.out, UniqueReportName(details.displayName, used)) : cmd_.out;
+            std::string reason;
             if (!ReplaceFileWithBytes(target, text, reason, file))
                 Fail(file, "cannot write " + target + ": " + reason);
+        });
+    }
+
+    // Reads each file as the window's load does and hands its details on; a
+    // file that cannot be read is reported as failed and left out.
+    template <typename Fn>
+    void ForEachFile(const std::vector<std::string>& files, Fn&& each) {
+        for (const std::string& file : files) {
+            FileDetails details;
+            std::string reason;
+            if (ReadDetails(file, details, reason))
+                each(file, details);
+            else
+                Fail(file, reason);
         }
     }
 
@@ -269,13 +278,7 @@ private:
             return;
         }
         std::vector<std::string> written;
-        for (const std::string& file : files) {
-            FileDetails details;
-            std::string reason;
-            if (!ReadDetails(file, details, reason)) {
-                Fail(file, reason);
-                continue;
-            }
+        ForEachFile(files, [&](const std::string& file, const FileDetails& details) {
             const std::string line =
                 fs::ToUtf8(CsvRecord(ReportSourceFor(file, details, CurrentDateTimeFormat(), "")));
             if (cmd_.hasOut) {
@@ -284,7 +287,7 @@ private:
             } else if (!io_.Out(line)) {
                 Fail(file, "cannot write to standard output");
             }
-        }
+        });
         std::string reason;
         if (cmd_.hasOut && !ReplaceFileWithBytes(cmd_.out, all, reason, ""))
             for (const std::string& file : written) Fail(file, "cannot write " + cmd_.out + ": " + reason);

@@ -7,13 +7,8 @@
 
 #include <array>
 
-#if defined(_MSC_VER) && (defined(_M_IX86) || defined(_M_X64))
-#include <intrin.h>
-#define VANTREL_CPUID_MSVC 1
-#elif (defined(__GNUC__) || defined(__clang__)) && (defined(__i386__) || defined(__x86_64__))
-#include <cpuid.h>
-#define VANTREL_CPUID_GNU 1
-#endif
+#include "components/cpufeatures.h"
+
 
 namespace {
 
@@ -121,27 +116,8 @@ std::uint32_t CRC32Slice16(std::uint32_t crc, const unsigned char* p, std::size_
 }
 
 bool HaveCarrylessMultiply() {
-    static const bool have = [] {
-        // CPUID leaf 1, ECX: bit 1 is PCLMULQDQ, bit 19 is SSE4.1; the
-        // folding path needs both.
-        constexpr unsigned kPclmul = 1u << 1;
-        constexpr unsigned kSse41 = 1u << 19;
-#if defined(VANTREL_CPUID_MSVC)
-        int regs[4] = {0, 0, 0, 0};
-        __cpuid(regs, 0);
-        if (regs[0] < 1) return false;
-        __cpuid(regs, 1);
-        const unsigned ecx = static_cast<unsigned>(regs[2]);
-        return (ecx & kPclmul) && (ecx & kSse41);
-#elif defined(VANTREL_CPUID_GNU)
-        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-        if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
-        return (ecx & kPclmul) && (ecx & kSse41);
-#else
-        return false;
-#endif
-    }();
-    return have;
+    // The folding path needs PCLMULQDQ and SSE4.1.
+    return Cpu().pclmul && Cpu().sse41;
 }
 
 }  // namespace crc_detail

@@ -1,7 +1,7 @@
 // MD5 (RFC 1321), streamed.
 //
 // Whole 64-byte blocks are transformed straight from the caller's buffer;
-// block_ only holds a partial block between calls and the final padding.
+// the block stream only holds a partial block between calls and the padding.
 //
 // The round steps are written so that as little as possible waits for b, the
 // result of the step before: a + x[k] + t is summed first, and the parts of
@@ -138,61 +138,19 @@ void Transform(std::uint32_t state[4], const unsigned char* p, std::size_t block
 
 }  // namespace
 
-Md5::Md5() : state_{0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u}, block_{} {}
-
-void Md5::Update(const void* data, std::size_t len) {
-    if (len == 0) return;  // data may then be null, which memcpy must not see
-    const auto* p = static_cast<const unsigned char*>(data);
-    length_ += len;
-    if (used_ > 0) {
-        const std::size_t take = len < 64 - used_ ? len : 64 - used_;
-        std::memcpy(block_ + used_, p, take);
-        used_ += take;
-        p += take;
-        len -= take;
-        if (used_ < 64) return;
-        Transform(state_, block_, 1);
-        used_ = 0;
-    }
-    if (len >= 64) {
-        Transform(state_, p, len / 64);
-        p += len & ~static_cast<std::size_t>(63);
-        len &= 63;
-    }
-    if (len > 0) {
-        std::memcpy(block_, p, len);
-        used_ = len;
-    }
-}
+Md5::Md5()
+    : state_{0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u},
+      stream_(Transform, BlockStream::LengthOrder::LittleEndian) {}
 
 Md5::Digest Md5::Final() {
-    const std::uint64_t bits = length_ << 3;
-    block_[used_++] = 0x80;
-    if (used_ > 56) {
-        std::memset(block_ + used_, 0, 64 - used_);
-        Transform(state_, block_, 1);
-        used_ = 0;
-    }
-    std::memset(block_ + used_, 0, 56 - used_);
-    for (int i = 0; i < 8; ++i) block_[56 + i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    Transform(state_, block_, 1);
-    used_ = 0;
-
+    stream_.Finish(state_);
     Digest out{};
     for (int w = 0; w < 4; ++w)
         for (int i = 0; i < 4; ++i) out[4 * w + i] = static_cast<std::uint8_t>(state_[w] >> (8 * i));
     return out;
 }
 
-std::string Md5::Hex(const Digest& digest) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string s(32, '0');
-    for (std::size_t i = 0; i < digest.size(); ++i) {
-        s[2 * i] = kDigits[digest[i] >> 4];
-        s[2 * i + 1] = kDigits[digest[i] & 0x0F];
-    }
-    return s;
-}
+std::string Md5::Hex(const Digest& digest) { return HexUpper(digest.data(), digest.size()); }
 
 std::string MD5Hex(const void* data, std::size_t len) {
     Md5 md5;

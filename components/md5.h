@@ -11,12 +11,14 @@
 #include <cstdint>
 #include <string>
 
+#include "components/blockstream.h"
+
 class Md5 {
 public:
     using Digest = std::array<std::uint8_t, 16>;
 
     Md5();
-    void Update(const void* data, std::size_t len);
+    void Update(const void* data, std::size_t len) { stream_.Update(state_, data, len); }
     Digest Final();
 
     // 32 upper-case hexadecimal digits, the digest bytes in RFC order.
@@ -24,9 +26,7 @@ public:
 
 private:
     std::uint32_t state_[4];
-    std::uint64_t length_ = 0;  // bytes fed so far
-    std::uint8_t block_[64];
-    std::size_t used_ = 0;      // bytes waiting in block_
+    BlockStream stream_;
 };
 
 // Digest of one buffer, as upper-case hex.

@@ -7,13 +7,8 @@
 
 #include <cstring>
 
-#if defined(_MSC_VER) && (defined(_M_IX86) || defined(_M_X64))
-#include <intrin.h>
-#define VANTREL_CPUID_MSVC 1
-#elif (defined(__GNUC__) || defined(__clang__)) && (defined(__i386__) || defined(__x86_64__))
-#include <cpuid.h>
-#define VANTREL_CPUID_GNU 1
-#endif
+#include "components/cpufeatures.h"
+
 
 namespace {
 
@@ -25,16 +20,6 @@ inline std::uint32_t LoadBE(const unsigned char* p) {
            (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
 }
 
-constexpr std::uint32_t kK256[64] = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
-};
 
 // Schedule word i >= 16 of the current block, computed in place in the ring.
 inline std::uint32_t Extend256(std::uint32_t* w, int i) {
@@ -72,6 +57,19 @@ inline void Round1(std::uint32_t a, std::uint32_t& b, std::uint32_t& e, std::uin
 }  // namespace
 
 namespace sha_detail {
+
+// The round constants, aligned for the SHA-extensions path's 16-byte loads.
+alignas(16) const std::uint32_t kK256[64] = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
+};
+
 
 void Sha256Portable(std::uint32_t* state, const unsigned char* p, std::size_t blocks) {
     for (; blocks > 0; --blocks, p += 64) {
@@ -156,82 +154,8 @@ void Sha1Portable(std::uint32_t* state, const unsigned char* p, std::size_t bloc
 }
 
 bool HaveShaExtensions() {
-    static const bool have = [] {
-        // Leaf 7 EBX bit 29: SHA. Leaf 1 ECX bit 9: SSSE3, bit 19: SSE4.1;
-        // the extension paths shuffle and blend with them.
-        constexpr unsigned kSha = 1u << 29;
-        constexpr unsigned kSsse3 = 1u << 9;
-        constexpr unsigned kSse41 = 1u << 19;
-#if defined(VANTREL_CPUID_MSVC)
-        int regs[4] = {0, 0, 0, 0};
-        __cpuid(regs, 0);
-        if (regs[0] < 7) return false;
-        __cpuid(regs, 1);
-        const unsigned ecx = static_cast<unsigned>(regs[2]);
-        __cpuidex(regs, 7, 0);
-        const unsigned ebx = static_cast<unsigned>(regs[1]);
-        return (ecx & kSsse3) && (ecx & kSse41) && (ebx & kSha);
-#elif defined(VANTREL_CPUID_GNU)
-        unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
-        if (__get_cpuid_max(0, nullptr) < 7) return false;
-        if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
-        const unsigned ecx1 = ecx;
-        __cpuid_count(7, 0, eax, ebx, ecx, edx);
-        return (ecx1 & kSsse3) && (ecx1 & kSse41) && (ebx & kSha);
-#else
-        return false;
-#endif
-    }();
-    return have;
-}
-
-void BlockStream::Update(std::uint32_t* state, const void* data, std::size_t len) {
-    if (len == 0) return;  // data may then be null, which memcpy must not see
-    const auto* p = static_cast<const unsigned char*>(data);
-    length_ += len;
-    if (used_ > 0) {
-        const std::size_t take = len < 64 - used_ ? len : 64 - used_;
-        std::memcpy(block_ + used_, p, take);
-        used_ += take;
-        p += take;
-        len -= take;
-        if (used_ < 64) return;
-        fn_(state, block_, 1);
-        used_ = 0;
-    }
-    if (len >= 64) {
-        fn_(state, p, len / 64);
-        p += len & ~static_cast<std::size_t>(63);
-        len &= 63;
-    }
-    if (len > 0) {
-        std::memcpy(block_, p, len);
-        used_ = len;
-    }
-}
-
-void BlockStream::Finish(std::uint32_t* state) {
-    const std::uint64_t bits = length_ << 3;
-    block_[used_++] = 0x80;
-    if (used_ > 56) {
-        std::memset(block_ + used_, 0, 64 - used_);
-        fn_(state, block_, 1);
-        used_ = 0;
-    }
-    std::memset(block_ + used_, 0, 56 - used_);
-    for (int i = 0; i < 8; ++i) block_[56 + i] = static_cast<unsigned char>(bits >> (56 - 8 * i));
-    fn_(state, block_, 1);
-    used_ = 0;
-}
-
-std::string Hex(const std::uint8_t* bytes, std::size_t n) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string s(2 * n, '0');
-    for (std::size_t i = 0; i < n; ++i) {
-        s[2 * i] = kDigits[bytes[i] >> 4];
-        s[2 * i + 1] = kDigits[bytes[i] & 0x0F];
-    }
-    return s;
+    // The extension paths shuffle and blend with SSSE3 and SSE4.1.
+    return Cpu().sha && Cpu().ssse3 && Cpu().sse41;
 }
 
 }  // namespace sha_detail
@@ -247,12 +171,12 @@ std::array<std::uint8_t, 4 * N> BigEndianBytes(const std::uint32_t (&state)[N]) 
     return out;
 }
 
-sha_detail::BlockFn Sha1Blocks(ShaPath path) {
+BlockFn Sha1Blocks(ShaPath path) {
     return path == ShaPath::Best && sha_detail::HaveShaExtensions() ? sha_detail::Sha1ShaNi
                                                                      : sha_detail::Sha1Portable;
 }
 
-sha_detail::BlockFn Sha256Blocks(ShaPath path) {
+BlockFn Sha256Blocks(ShaPath path) {
     return path == ShaPath::Best && sha_detail::HaveShaExtensions() ? sha_detail::Sha256ShaNi
                                                                      : sha_detail::Sha256Portable;
 }
@@ -260,7 +184,7 @@ sha_detail::BlockFn Sha256Blocks(ShaPath path) {
 }  // namespace
 
 Sha1::Sha1(ShaPath path)
-    : state_{0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u, 0xc3d2e1f0u}, stream_(Sha1Blocks(path)) {}
+    : state_{0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u, 0xc3d2e1f0u}, stream_(Sha1Blocks(path), BlockStream::LengthOrder::BigEndian) {}
 
 Sha1::Digest Sha1::Final() {
     stream_.Finish(state_);
@@ -270,7 +194,7 @@ Sha1::Digest Sha1::Final() {
 Sha256::Sha256(ShaPath path)
     : state_{0x6a09e667u, 0xbb67ae85u, 0x3c6ef372u, 0xa54ff53au,
              0x510e527fu, 0x9b05688cu, 0x1f83d9abu, 0x5be0cd19u},
-      stream_(Sha256Blocks(path)) {}
+      stream_(Sha256Blocks(path), BlockStream::LengthOrder::BigEndian) {}
 
 Sha256::Digest Sha256::Final() {
     stream_.Finish(state_);

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "components/blockstream.h"
+
 // Which block transform a digest object uses.
 enum class ShaPath : std::uint8_t {
     Best,      // the SHA extensions when the processor has them, else portable
@@ -21,8 +23,9 @@ enum class ShaPath : std::uint8_t {
 
 namespace sha_detail {
 
-// Transforms `blocks` 64-byte blocks at `p` into `state`.
-using BlockFn = void (*)(std::uint32_t* state, const unsigned char* p, std::size_t blocks);
+// The 64 round constants of SHA-256.
+extern const std::uint32_t kK256[64];
+
 
 void Sha1Portable(std::uint32_t* state, const unsigned char* p, std::size_t blocks);
 void Sha256Portable(std::uint32_t* state, const unsigned char* p, std::size_t blocks);
@@ -31,24 +34,6 @@ bool HaveShaExtensions();
 // Require HaveShaExtensions().
 void Sha1ShaNi(std::uint32_t* state, const unsigned char* p, std::size_t blocks);
 void Sha256ShaNi(std::uint32_t* state, const unsigned char* p, std::size_t blocks);
-
-// The streaming part shared by both digests: partial blocks, padding and the
-// big-endian length.
-class BlockStream {
-public:
-    explicit BlockStream(BlockFn fn) : fn_(fn) {}
-    void Update(std::uint32_t* state, const void* data, std::size_t len);
-    void Finish(std::uint32_t* state);
-
-private:
-    BlockFn fn_;
-    std::uint64_t length_ = 0;  // bytes fed so far
-    unsigned char block_[64] = {};
-    std::size_t used_ = 0;      // bytes waiting in block_
-};
-
-// Upper-case hex of `n` bytes.
-std::string Hex(const std::uint8_t* bytes, std::size_t n);
 
 }  // namespace sha_detail
 
@@ -61,11 +46,11 @@ public:
     Digest Final();
 
     // 40 upper-case hexadecimal digits.
-    static std::string Hex(const Digest& digest) { return sha_detail::Hex(digest.data(), digest.size()); }
+    static std::string Hex(const Digest& digest) { return HexUpper(digest.data(), digest.size()); }
 
 private:
     std::uint32_t state_[5];
-    sha_detail::BlockStream stream_;
+    BlockStream stream_;
 };
 
 class Sha256 {
@@ -77,11 +62,11 @@ public:
     Digest Final();
 
     // 64 upper-case hexadecimal digits.
-    static std::string Hex(const Digest& digest) { return sha_detail::Hex(digest.data(), digest.size()); }
+    static std::string Hex(const Digest& digest) { return HexUpper(digest.data(), digest.size()); }
 
 private:
     std::uint32_t state_[8];
-    sha_detail::BlockStream stream_;
+    BlockStream stream_;
 };
 
 // Digests of one buffer, as upper-case hex.

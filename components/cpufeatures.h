@@ -1,0 +1,12 @@
+// The processor's instruction-set extensions that the checksum kernels choose
+// their paths by, read once with CPUID. All false where CPUID is not there.
+#pragma once
+
+struct CpuFeatures {
+    bool pclmul = false;  // leaf 1 ECX bit 1: carry-less multiply
+    bool ssse3 = false;   // leaf 1 ECX bit 9
+    bool sse41 = false;   // leaf 1 ECX bit 19
+    bool sha = false;     // leaf 7 EBX bit 29: the SHA extensions
+};
+
+const CpuFeatures& Cpu();
