@@ -74,7 +74,7 @@ std::string Digest(TForm1& form, HANDLE file, const std::string& path) {
 
 std::string ComputeFileDigest(TForm1& form, DigestKind kind, const std::string& path) {
     // Never a pass inside a pass: the load's end checks the clipboard again.
-    if (form.Loading() || form.LoadPass().Running()) return std::string();
+    if (form.LoadPass().Running()) return std::string();
     base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
     if (!file) {
         const DWORD error = GetLastError();

@@ -12,7 +12,7 @@ enum class DigestKind { SHA1, SHA256 };
 // read is a pass of the window's load (TForm1::RunPass): the same busy
 // display, progress text and stops (Esc, a drop, Clear, closing), read sharing
 // only as for the MD5 row, and no digest of a file that changed or vanished
-// while it was read. Empty when the pass was stopped or a load is running.
+// while it was read. Empty when the pass was stopped or another pass is running.
 // The last result is kept and given again while the file is unchanged.
 // Raises base::Exception "Cannot open file "<full path>". <reason>" when the
 // file cannot be opened, and the load's changed or deleted message when the

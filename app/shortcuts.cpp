@@ -97,7 +97,9 @@ void Shortcuts::Run(WORD command, HWND field) {
     case kCopySha256:
     case kCopySha1: {
         const DigestKind kind = command == kCopySha1 ? DigestKind::SHA1 : DigestKind::SHA256;
-        WriteClipboardText(form_.Handle(), ComputeFileDigest(form_, kind, SelectedFileName));
+        // A stopped read copies nothing: the clipboard keeps what it had.
+        const std::string digest = ComputeFileDigest(form_, kind, SelectedFileName);
+        if (!digest.empty()) WriteClipboardText(form_.Handle(), digest);
         break;
     }
     default:

@@ -56,6 +56,9 @@ ClipboardVerifier::~ClipboardVerifier() {
 
 void ClipboardVerifier::Check() {
     if (checking_) return;  // a digest read below lets messages through
+    // While a pass reads, the rows are in flux (the MD5 row shows progress);
+    // the load checks again when it ends.
+    if (form_.LoadPass().Running()) return;
     checking_ = true;
     struct Reset {
         bool& flag;
@@ -85,6 +88,8 @@ void ClipboardVerifier::Check() {
             // Unreadable now: nothing was compared, so nothing is claimed.
             break;
         }
+        // Stopped, or a load runs (its end checks again): nothing compared.
+        if (digest.empty()) break;
         Mark(edt18, DigestMatches(hash, digest), hash);
         return;
     }

@@ -62,7 +62,7 @@ std::string OpenSslHex(const EVP_MD* md, const unsigned char* p, std::size_t len
     unsigned char out[EVP_MAX_MD_SIZE];
     unsigned int n = 0;
     EVP_Digest(p, len, out, &n, md, nullptr);
-    return sha_detail::Hex(out, n);
+    return HexUpper(out, n);
 }
 #endif
 

@@ -112,6 +112,10 @@ HWND Program::WaitForMainWindow() {
     return main_;
 }
 
+bool Program::WaitForDigest() {
+    return WaitUntil([&] { return Text(frmMain::edt18).size() == 32; });
+}
+
 HWND Program::WaitForWindow(const char* className, HWND owner, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(

@@ -62,6 +62,9 @@ public:
 
     // Waits for the visible main window "TForm1"; null after the time-out.
     HWND WaitForMainWindow();
+    // Waits until the MD5 row holds a digest: a large file's load may still
+    // run when the window appears, and input during a load is not acted on.
+    bool WaitForDigest();
     HWND Main() const { return main_; }
     // A visible top-level window of the program with class `className`,
     // owned by `owner` unless that is null; null after the time-out.

@@ -190,6 +190,7 @@ TEST_F(ConsoleMode, ReportIsTheWindowsSavedReportForTheSameFile) {
     e2e::Program program(Quoted(path));
     ASSERT_NE(nullptr, program.WaitForMainWindow());
     ASSERT_FALSE(program.Text(edt8).empty());
+    ASSERT_TRUE(program.WaitForDigest());
     program.Click(image4);
     HWND dialog = program.WaitForWindow("#32770", program.Main());
     ASSERT_NE(nullptr, dialog);

@@ -173,6 +173,7 @@ TEST_F(ProgramFromOutside, SavesTheReportThroughTheSystemsDialog) {
     ASSERT_NE(nullptr, program.WaitForMainWindow());
     ASSERT_FALSE(program.Text(edt8).empty());
     ASSERT_EQ(SizeOnDisk(path), program.Text(edt4));
+    ASSERT_TRUE(program.WaitForDigest());
 
     program.Click(image4);
     HWND dialog = program.WaitForWindow(kDialogClass, program.Main());

@@ -224,4 +224,32 @@ TEST_F(Verify, OnDemandDigestsReadTheFileAgainAndRefuseAHeldFile) {
     EXPECT_THROW(ComputeFileDigest(*form, DigestKind::SHA1, dir.Path("missing.bin")), base::Exception);
 }
 
+
+// While a load reads, the MD5 row shows its progress and the clipboard check
+// waits for the load's end: an activation then compares nothing and starts
+// no digest of its own.
+TEST_F(Verify, NothingIsComparedWhileALoadReads) {
+    const COLORREF usual = PaintedBackground(edt18);
+    const std::string big = dir.Path("big.bin");
+    ASSERT_TRUE(testutil::MakeSparseFile(big, 4ull << 30));
+    PutOnClipboard(md5);  // would differ from the progress text
+    bool checked = false;
+    COLORREF during = 0;
+    std::string rowDuring;
+    form->LoadPass().onTick = [&](std::uint64_t, std::uint64_t) {
+        // Once the progress text shows, past the busy delay.
+        if (checked || form->Text(edt18).find("Reading ") != 0) return;
+        checked = true;
+        rowDuring = form->Text(edt18);
+        form->Verifier().Check();  // as an activation would
+        during = PaintedBackground(edt18);
+        PostMessageA(form->Control(edt1), WM_KEYDOWN, VK_ESCAPE, 1);
+    };
+    form->SetText(edt1, big);
+    form->LoadPass().onTick = nullptr;
+    ASSERT_TRUE(checked) << "the load ended before its progress showed";
+    EXPECT_EQ(usual, during) << rowDuring;
+    EXPECT_EQ("", form->Text(edt18)) << "stopped: no digest";
+}
+
 }  // namespace
