@@ -5,6 +5,8 @@
 #include <wincrypt.h>
 #include <winioctl.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -341,6 +343,17 @@ bool RunUnixShell(const std::string& command) {
         Sleep(5);
     }
     return false;
+}
+
+void PutOnClipboard(const std::string& text) {
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    ASSERT_NE(nullptr, mem);
+    memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
+    GlobalUnlock(mem);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, mem);
+    CloseClipboard();
 }
 
 }  // namespace testutil

@@ -101,4 +101,7 @@ std::string UnixPath(const std::string& path);
 // another program on the host makes it. False when it could not be run.
 bool RunUnixShell(const std::string& command);
 
+// Another program copying text: puts `text` on the clipboard as CF_TEXT.
+void PutOnClipboard(const std::string& text);
+
 }  // namespace testutil

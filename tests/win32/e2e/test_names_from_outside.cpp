@@ -12,6 +12,7 @@
 #include "app/frmMain_layout.h"
 #include "components/crc.h"
 #include "driver.h"
+#include "longpaths.h"
 #include "testutil.h"
 
 using namespace frmMain;
@@ -22,31 +23,8 @@ using e2e::Program;
 using e2e::WaitUntil;
 using testutil::Utf16;
 
-std::wstring LongForm(const std::string& path) { return L"\\\\?\\" + Utf16(path); }
-
-// Files and folders made and removed through the wide long form.
-class WideFiles {
-public:
-    ~WideFiles() {
-        for (auto it = made_.rbegin(); it != made_.rend(); ++it)
-            if (!DeleteFileW(LongForm(*it).c_str())) RemoveDirectoryW(LongForm(*it).c_str());
-    }
-    std::string Folder(const std::string& path) {
-        if (CreateDirectoryW(LongForm(path).c_str(), nullptr)) made_.push_back(path);
-        return path;
-    }
-    std::string File(const std::string& path, const std::string& bytes) {
-        base::UniqueFile f(CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        if (f) WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        if (f) made_.push_back(path);
-        return path;
-    }
-
-private:
-    std::vector<std::string> made_;
-};
+using testutil::LongForm;
+using testutil::WideFiles;
 
 std::string CrcText(const std::string& data) {
     return std::to_string(crc_reference::CRC32(0xFFFFFFFFu, data.data(), data.size()));

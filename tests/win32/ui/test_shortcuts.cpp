@@ -22,17 +22,9 @@
 
 using namespace frmMain;
 
-namespace {
+using testutil::PutOnClipboard;
 
-void PutOnClipboard(const std::string& text) {
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
-    GlobalUnlock(mem);
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    SetClipboardData(CF_TEXT, mem);
-    CloseClipboard();
-}
+namespace {
 
 std::string ClipboardText() {
     std::string text;

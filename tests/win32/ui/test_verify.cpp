@@ -23,23 +23,13 @@
 
 using namespace frmMain;
 
+using testutil::PutOnClipboard;
+
 namespace {
 
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](char c) { return static_cast<char>(tolower(c)); });
     return s;
-}
-
-// Another program copying text: the clipboard changes while our window
-// merely listens.
-void PutOnClipboard(const std::string& text) {
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
-    GlobalUnlock(mem);
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    SetClipboardData(CF_TEXT, mem);
-    CloseClipboard();
 }
 
 // Pumps through the program's own loop until `done` holds; a generous bound
