@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/consoletext.h"
+#include "app/load.h"
 #include "app/locale.h"
 #include "app/messages.h"
 #include "components/dcFileCRC.h"
@@ -81,16 +82,6 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-// The header time of a report, as the Save button takes it.
-std::string NowText() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    TDateTime date = 0, time = 0;
-    TryEncodeDate(now.wYear, now.wMonth, now.wDay, date);
-    TryEncodeTime(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, time);
-    return DateTimeText(date + time, CurrentDateTimeFormat());
-}
-
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/' || folder.back() == ':'))
         return folder + name;
@@ -150,9 +141,7 @@ bool ReadDetails(const std::string& path, FileDetails& d, std::string& reason) {
         d.displayName = Finfo1.DisplayName();
         d.fileType = Finfo1.FileType();
         d.fileSize = Finfo1.FileSize();
-        constexpr TdcFileInfoAttribute kFlags[7] = {fiaArchive,   fiaReadOnly,   fiaHidden, fiaSystem,
-                                                    fiaTemporary, fiaCompressed, fiaOffline};
-        for (int i = 0; i < 7; ++i) d.attributes[i] = Finfo1.FileAttributes().Contains(kFlags[i]);
+        for (int i = 0; i < 7; ++i) d.attributes[i] = Finfo1.FileAttributes().Contains(kShownAttributes[i]);
         d.created = Finfo1.TimeCreated();
         d.accessed = Finfo1.TimeLastAccessed();
         d.modified = Finfo1.TimeLastModified();
@@ -174,17 +163,10 @@ bool ReadDetails(const std::string& path, FileDetails& d, std::string& reason) {
         base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
         if (!file) {
             const DWORD error = GetLastError();
-            throw base::Exception(CannotOpenFileMessage(fs::FullPath(path), base::SystemErrorText(error)));
+            throw CannotOpenFile(path, error);
         }
         const CancelToken never;
-        switch (RunFilePass(file.get(), path, feeds, never).outcome) {
-        case PassOutcome::Done:
-            break;
-        case PassOutcome::Gone:
-            throw base::Exception(FileDeletedWhileReadMessage(fs::FullPath(path)));
-        default:
-            throw base::Exception(FileChangedWhileReadMessage(fs::FullPath(path)));
-        }
+        RaiseIfChangedWhileRead(RunFilePass(file.get(), path, feeds, never), path);
         d.crc = crc.Value();
         d.md5 = md5.Hex();
         return true;
@@ -243,7 +225,7 @@ private:
         ForEachFile(files, [&](const std::string& file, const FileDetails& details) {
             // The bytes the Save button writes: UTF-8, ASCII unchanged.
             const std::string text =
-                fs::ToUtf8(ReportText(ReportSourceFor(file, details, CurrentDateTimeFormat(), NowText())));
+                fs::ToUtf8(ReportText(ReportSourceFor(file, details, CurrentDateTimeFormat(), CurrentDateTimeText())));
             if (!cmd_.hasOut) {
                 if (!io_.Out(first ? text : "\r\n" + text)) Fail(file, "cannot write to standard output");
                 first = false;

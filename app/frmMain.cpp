@@ -36,10 +36,6 @@ constexpr COLORREF kGrey = RGB(128, 128, 128);
 constexpr UINT kDeferredClick = WM_APP + 40;
 
 // Check boxes in box order against their flags.
-constexpr TdcFileInfoAttribute kBoxFlags[7] = {
-    fiaArchive, fiaReadOnly, fiaHidden, fiaSystem, fiaTemporary, fiaCompressed, fiaOffline,
-};
-
 bool DirectoryExists(const std::string& dir) { return ProbeEntry(dir) == EntryKind::Directory; }
 
 }  // namespace
@@ -273,7 +269,7 @@ void TForm1::GetFileInfo() {
 
 void TForm1::WriteRow(int id) {
     if (IsCheckBox(id)) {
-        SetChecked(id, Finfo1.FileAttributes().Contains(kBoxFlags[id - chk1]));
+        SetChecked(id, Finfo1.FileAttributes().Contains(kShownAttributes[id - chk1]));
         return;
     }
     const DateTimeFormat& fmt = CurrentDateTimeFormat();
@@ -336,12 +332,7 @@ void TForm1::image4Click() {
 
 ReportSource TForm1::CurrentReport() const {
     ReportSource src;
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    TDateTime date = 0, time = 0;
-    TryEncodeDate(now.wYear, now.wMonth, now.wDay, date);
-    TryEncodeTime(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, time);
-    src.generatedAt = DateTimeText(date + time, CurrentDateTimeFormat());
+    src.generatedAt = CurrentDateTimeText();
     for (int id = edt1; id <= edt18; ++id) src.edt[static_cast<size_t>(id - edt1 + 1)] = Text(id);
     for (int id = chk1; id <= chk7; ++id) src.chk[static_cast<size_t>(id - chk1 + 1)] = Checked(id);
     return src;

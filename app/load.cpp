@@ -109,6 +109,13 @@ std::wstring WindowPass::ProgressText(std::uint64_t done, std::uint64_t total, d
     return text;
 }
 
+void RaiseIfChangedWhileRead(const PassResult& result, const std::string& name) {
+    if (result.outcome == PassOutcome::Changed)
+        throw FileChangedDuringLoad(FileChangedWhileReadMessage(fs::FullPath(name)));
+    if (result.outcome == PassOutcome::Gone)
+        throw FileChangedDuringLoad(FileDeletedWhileReadMessage(fs::FullPath(name)));
+}
+
 namespace {
 
 // The busy display around a whole load or pass, ended on every path.
@@ -160,22 +167,15 @@ void TForm1::Load(const std::string& name) {
         r = pass_->Run(file.get(), name, feeds);
         file.reset();
     }
-    switch (r.outcome) {
-    case PassOutcome::Stopped:
-        return;  // the checksum rows stay empty and the checksum counts as not computed
-    case PassOutcome::Changed:
-        throw FileChangedDuringLoad(FileChangedWhileReadMessage(fs::FullPath(name)));
-    case PassOutcome::Gone:
-        throw FileChangedDuringLoad(FileDeletedWhileReadMessage(fs::FullPath(name)));
-    case PassOutcome::Done:
-        break;
-    }
+    RaiseIfChangedWhileRead(r, name);
+    // Stopped: the checksum rows stay empty and the checksum counts as not computed.
+    if (r.outcome == PassOutcome::Stopped) return;
     // Like the component's own read, a file that cannot be opened at all has the checksum 0.
     if (needCrc) dcflcrc1.TakeCRC(name, opened ? crc.Value() : 0);
     SetText(edt17, std::to_string(static_cast<unsigned long long>(dcflcrc1.CRC())));
     ++rowsWritten_;
     if (openError != ERROR_SUCCESS)
-        throw base::Exception(CannotOpenFileMessage(fs::FullPath(name), base::SystemErrorText(openError)));
+        throw CannotOpenFile(name, openError);
     SetText(edt18, md5.Hex());
     ++rowsWritten_;
 }

@@ -39,6 +39,15 @@ DateTimeFormat ReadDateTimeFormat(LCID locale) {
 
 const DateTimeFormat& CurrentDateTimeFormat() { return Current(); }
 
+std::string CurrentDateTimeText() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    TDateTime date = 0, time = 0;
+    TryEncodeDate(now.wYear, now.wMonth, now.wDay, date);
+    TryEncodeTime(now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, time);
+    return DateTimeText(date + time, Current());
+}
+
 void ReloadFormatSettings() {
     Current() = ReadDateTimeFormat(LOCALE_USER_DEFAULT);
     base::ReloadDecimalSeparator();

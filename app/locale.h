@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include <string>
+
 #include "app/datetimetext.h"
 
 // Reads the date and time settings of `locale`; defaults where it gives none.
@@ -14,5 +16,7 @@ DateTimeFormat ReadDateTimeFormat(LCID locale);
 
 // The settings in force.
 const DateTimeFormat& CurrentDateTimeFormat();
+// The date-time text of this moment (local time), as a report's header takes it.
+std::string CurrentDateTimeText();
 // Reads them again (WM_WININICHANGE): from the user's default locale.
 void ReloadFormatSettings();

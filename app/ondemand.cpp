@@ -3,11 +3,8 @@
 #include <windows.h>
 
 #include "app/frmMain.h"
-#include "app/messages.h"
-#include "base/errors.h"
-#include "base/fs.h"
+#include "app/load.h"
 #include "base/handles.h"
-#include "base/messages.h"
 #include "components/digestsink.h"
 #include "components/filepass.h"
 #include "components/sha.h"
@@ -57,17 +54,8 @@ std::string Digest(TForm1& form, HANDLE file, const std::string& path) {
     PassFeeds feeds;
     feeds.caller.push_back(&sha);
     const PassResult r = form.RunPass(file, path, feeds);
-    switch (r.outcome) {
-    case PassOutcome::Done:
-        return sha.Hex();
-    case PassOutcome::Stopped:
-        return std::string();
-    case PassOutcome::Changed:
-        throw base::Exception(FileChangedWhileReadMessage(fs::FullPath(path)));
-    case PassOutcome::Gone:
-        throw base::Exception(FileDeletedWhileReadMessage(fs::FullPath(path)));
-    }
-    return std::string();
+    RaiseIfChangedWhileRead(r, path);
+    return r.outcome == PassOutcome::Done ? sha.Hex() : std::string();
 }
 
 }  // namespace
@@ -78,7 +66,7 @@ std::string ComputeFileDigest(TForm1& form, DigestKind kind, const std::string& 
     base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
     if (!file) {
         const DWORD error = GetLastError();
-        throw base::Exception(CannotOpenFileMessage(fs::FullPath(path), base::SystemErrorText(error)));
+        throw CannotOpenFile(path, error);
     }
     FileVersion before;
     const bool known = VersionOf(file.get(), before);

@@ -19,6 +19,12 @@ enum TdcFileInfoAttribute : std::uint8_t {
     fiaArchive = 0, fiaHidden, fiaReadOnly, fiaSystem, fiaDirectory, fiaTemporary, fiaCompressed, fiaOffline,
 };
 
+// The seven attributes that are shown (check boxes, report lines, CSV
+// columns), in the order they are shown.
+constexpr TdcFileInfoAttribute kShownAttributes[7] = {
+    fiaArchive, fiaReadOnly, fiaHidden, fiaSystem, fiaTemporary, fiaCompressed, fiaOffline,
+};
+
 // A set of the eight flags in one byte, the first flag in bit 0.
 struct TdcFileInfoAttributes {
     std::uint8_t bits = 0;

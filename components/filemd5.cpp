@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include "base/fs.h"
-#include "base/messages.h"
 #include "components/digestsink.h"
 #include "components/filepass.h"
 #include "base/errors.h"
@@ -13,7 +11,7 @@ std::string FileMD5(const std::string& fileName) {
     base::UniqueFile file(OpenFileForReading(fileName, FILE_SHARE_READ));
     if (!file) {
         const DWORD error = GetLastError();
-        throw base::Exception(CannotOpenFileMessage(fs::FullPath(fileName), base::SystemErrorText(error)));
+        throw CannotOpenFile(fileName, error);
     }
     Md5Sink md5;
     PassFeeds feeds;

@@ -1,12 +1,12 @@
 #include "components/filepass.h"
 
-#include "base/fs.h"
-
 #include <process.h>
 
 #include <algorithm>
 
+#include "base/fs.h"
 #include "base/handles.h"
+#include "base/messages.h"
 
 namespace {
 
@@ -186,6 +186,10 @@ void ReadBeside(HANDLE file, const PassFeeds& feeds, const CancelToken& cancel, 
 
 HANDLE OpenFileForReading(const std::string& name, DWORD share) {
     return fs::Open(name, GENERIC_READ, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+}
+
+base::Exception CannotOpenFile(const std::string& name, DWORD error) {
+    return base::Exception(CannotOpenFileMessage(fs::FullPath(name), base::SystemErrorText(error)));
 }
 
 PassResult RunFilePass(HANDLE file, const std::string& name, const PassFeeds& feeds, const CancelToken& cancel,

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "base/errors.h"
 #include "components/digestsink.h"
 #include "components/readring.h"
 
@@ -33,6 +34,9 @@ constexpr unsigned kPassTickMs = 15;
 // mode. Every open of an inspected file for its contents goes through here.
 // Returns INVALID_HANDLE_VALUE with the last error set on failure.
 HANDLE OpenFileForReading(const std::string& name, DWORD share);
+// The failure of such an open, with `error` its last error: "Cannot open file
+// "<full path>". <reason>".
+base::Exception CannotOpenFile(const std::string& name, DWORD error);
 
 enum class PassOutcome {
     Done,     // read whole; the file is unchanged
