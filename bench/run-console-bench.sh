@@ -28,7 +28,7 @@ seconds() {
 }
 median() { sort -n | awk '{v[NR] = $1} END{print v[int((NR + 1) / 2)]}'; }
 
-console() { wine "$exe" /csv "$(winpath "$1")" /out "$(winpath "$work/out.csv")"; }
+console() { "${VANTREL_WINE:-wine}" "$exe" /csv "$(winpath "$1")" /out "$(winpath "$work/out.csv")"; }
 small_md5sum() { find "$work/small" -type f -print0 | sort -z | xargs -0 md5sum; }
 
 # Compares one set: label, file count, total MiB, path, md5sum command.

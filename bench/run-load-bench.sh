@@ -30,7 +30,7 @@ drop_cache() {
 time_md5sum() { { /usr/bin/time -f %e md5sum "$big" >/dev/null; } 2>&1; }
 time_load() {
   # Through a file: Wine's helper processes inherit the output and outlive the exe.
-  wine "$exe" load "$(winpath "$big")" 1 </dev/null >"$work/out.txt"
+  "${VANTREL_WINE:-wine}" "$exe" load "$(winpath "$big")" 1 </dev/null >"$work/out.txt"
   grep -q "MD5 $expected" "$work/out.txt" || { echo "WRONG DIGEST (md5sum: $expected)" >&2; cat "$work/out.txt" >&2; exit 1; }
   awk '/^seconds /{print $2}' "$work/out.txt"
 }
@@ -64,5 +64,5 @@ report "cold 1024 MiB" 0.85 "$cold_m" "$cold_l"
 
 sparse="$work/sparse-4g.bin"
 truncate -s $(((4 << 30) + 3)) "$sparse"
-wine "$exe" memory "$(winpath "$sparse")" </dev/null >"$work/out.txt"
+"${VANTREL_WINE:-wine}" "$exe" memory "$(winpath "$sparse")" </dev/null >"$work/out.txt"
 grep -v '^peak_private_mib ' "$work/out.txt"

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Builds the release archive dist/vantrel-<version>-win32.zip: vantrel.exe,
-# README.txt, LICENSE and SHA256SUMS. The same commit gives the same bytes:
-# the exe carries no time stamp, and the archive has fixed times, order and
+# Builds the release archives dist/vantrel-<version>-win32.zip and
+# dist/vantrel-<version>-win64.zip: vantrel.exe of that build, README.txt,
+# LICENSE and SHA256SUMS. The same commit gives the same bytes: the exe
+# carries no time stamp, and each archive has fixed times, order and
 # attributes. The version is the one in base/version.h.
-#   scripts/dist.sh            builds in build/win32 (the `make` build)
+#   scripts/dist.sh            builds in build/win32 and build/win64 (the `make` builds)
 #   DIST_BUILD_DIR=dir DIST_OUT_DIR=dir scripts/dist.sh
-#                              builds in a build folder of its own (made if missing)
+#                              builds in dir/win32 and dir/win64 (made if missing)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=$(nproc 2>/dev/null || echo 2)
-build=${DIST_BUILD_DIR:-build/win32}
 out=${DIST_OUT_DIR:-dist}
 
 major=$(awk '$2 == "VANTREL_VERSION_MAJOR" {print $3}' base/version.h)
@@ -17,22 +17,26 @@ minor=$(awk '$2 == "VANTREL_VERSION_MINOR" {print $3}' base/version.h)
 version="$major.$minor"
 [[ $version =~ ^[0-9]+\.[0-9]+$ ]] || { echo "no version in base/version.h" >&2; exit 1; }
 
-if [ "$build" = build/win32 ]; then
-  cmake --preset win32 >/dev/null
-else
-  cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DVANTREL_TESTS=OFF >/dev/null
-fi
-cmake --build "$build" --target vantrel -j "$JOBS"
-
 # The archive's file times: the commit's time, so that one commit always
 # gives one archive; a fixed date outside a git checkout.
 stamp=$(git log -1 --format=%ct 2>/dev/null || echo 315532800)
-
 mkdir -p "$out"
-zip="$out/vantrel-$version-win32.zip"
-python3 - "$build/vantrel.exe" "$zip" "$version" "$stamp" <<'PY'
-import hashlib, sys, time, zipfile
+
+for pair in win32:i686 win64:x86_64; do
+  name=${pair%%:*} arch=${pair#*:}
+  if [ -z "${DIST_BUILD_DIR:-}" ]; then
+    build=build/$name
+    cmake --preset "$name" >/dev/null
+  else
+    build=$DIST_BUILD_DIR/$name
+    cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=Release \
+      -DVANTREL_TESTS=OFF >/dev/null
+  fi
+  cmake --build "$build" --target vantrel -j "$JOBS"
+
+  zip="$out/vantrel-$version-$name.zip"
+  python3 - "$build/vantrel.exe" "$zip" "$version" "$stamp" <<'PY'
+import hashlib, os, sys, time, zipfile
 exe_path, zip_path, version, stamp = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 
 def crlf(text):
@@ -58,7 +62,7 @@ with zipfile.ZipFile(zip_path + ".tmp", "w") as z:
         info.external_attr = 0x20         # FILE_ATTRIBUTE_ARCHIVE
         info.compress_type = zipfile.ZIP_DEFLATED
         z.writestr(info, data, compress_type=zipfile.ZIP_DEFLATED, compresslevel=9)
-import os
 os.replace(zip_path + ".tmp", zip_path)
 PY
-echo "$zip"
+  echo "$zip"
+done

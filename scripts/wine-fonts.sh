@@ -29,6 +29,6 @@ if fc-list 2>/dev/null | grep -q "$cjk" && ! grep -q "\"SimSun\"=\"$cjk\"" "$pre
     printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
     for face in "MS UI Gothic" "SimSun" "PMingLiU" "Gulim"; do printf '"%s"="%s"\r\n' "$face" "$cjk"; done
   } >"$reg"
-  wine regedit /S "$(winepath -w "$reg")" >/dev/null 2>&1 || true
+  "${VANTREL_WINE:-wine}" regedit /S "$("${VANTREL_WINE:-wine}" winepath -w "$reg")" >/dev/null 2>&1 || true
   rm -f "$reg"
 fi

@@ -2,16 +2,24 @@
 # Starts what the tests under Wine need and prints the environment to use:
 #   eval "$(scripts/wine-session.sh start DIR)"   ...   scripts/wine-session.sh stop DIR
 # DIR holds the Wine prefix and the pid files. Only what this script started
-# is stopped again.
+# is stopped again. VANTREL_ARCH (i686 or x86_64) picks the build the session
+# runs: a 32-bit prefix under the 32-bit loader, or a 64-bit one under the
+# 64-bit loader; by default the first build this machine can run. The printed
+# environment names the loader in VANTREL_WINE for the other scripts.
 set -euo pipefail
 cmd=${1:?start or stop}
 dir=${2:?state directory}
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
+source "$(dirname "$0")/arch.sh"
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 case "$cmd" in
 start)
+  arch=${VANTREL_ARCH:-$(vantrel_arches | cut -d' ' -f1)}
+  VANTREL_WINE=$(vantrel_wine_for "$arch")
+  case "$arch" in i686) export WINEARCH=win32 ;; *) export WINEARCH=win64 ;; esac
+  wine() { "$VANTREL_WINE" "$@"; }
   if [ -z "${DISPLAY:-}" ] || [ -n "${VANTREL_OWN_DISPLAY:-}" ]; then
     # A display of our own: the first free number from 90 on.
     n=90
@@ -22,7 +30,7 @@ start)
     for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
   fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >"$dir/wineboot.log" 2>&1 || true
+    wine wineboot -i >"$dir/wineboot.log" 2>&1 || true
     # A virtual desktop: a taskbar with a notification area, and no stalls
     # when windows are hidden on a display without a window manager.
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
@@ -31,13 +39,14 @@ start)
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
   fi
-  bash "$(dirname "$0")/wine-fonts.sh" "$WINEPREFIX"
+  VANTREL_WINE="$VANTREL_WINE" bash "$(dirname "$0")/wine-fonts.sh" "$WINEPREFIX"
   wineserver -p >/dev/null 2>&1 || true   # persistent: later wine starts are fast
   # Start the desktop and services now, detached from any caller's output: a
   # test runner waits for its pipes to close, and Wine's helper processes
   # would otherwise inherit them and outlive the tests.
-  wineboot </dev/null >/dev/null 2>&1 || true
-  echo "export DISPLAY='$DISPLAY' WINEPREFIX='$WINEPREFIX' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='"
+  wine wineboot </dev/null >/dev/null 2>&1 || true
+  echo "export DISPLAY='$DISPLAY' WINEPREFIX='$WINEPREFIX' WINEARCH='$WINEARCH' WINEDEBUG=-all" \
+    "WINEDLLOVERRIDES='mscoree,mshtml=' VANTREL_WINE='$VANTREL_WINE'"
   ;;
 stop)
   wineserver -k >/dev/null 2>&1 || true

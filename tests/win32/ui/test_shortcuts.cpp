@@ -312,7 +312,7 @@ TEST_F(Keyboard, PictureButtonsAnnounceTheirCaptions) {
     for (const auto& [id, name] : names) {
         IAccessible* acc = nullptr;
         ASSERT_EQ(S_OK, AccessibleObjectFromWindow(form->Control(id), static_cast<DWORD>(OBJID_CLIENT),
-                                                   IID_IAccessible, reinterpret_cast<void**>(&acc)));
+                                                   __uuidof(IAccessible), reinterpret_cast<void**>(&acc)));
         VARIANT self;
         VariantInit(&self);
         self.vt = VT_I4;
