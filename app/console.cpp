@@ -73,13 +73,33 @@ private:
     HANDLE err_ = nullptr;
 };
 
-// One line for standard error: the reason without line breaks or a final
-// full stop.
+// One line for standard error: the reason without line breaks (the system's
+// texts end in one) or a final full stop, and no other control character.
 std::string OneLine(std::string text) {
     std::replace(text.begin(), text.end(), '\r', ' ');
     std::replace(text.begin(), text.end(), '\n', ' ');
     while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
-    return text;
+    return EscapeControls(text);
+}
+
+// Standard output is gone (a closed pipe, a full disk): nothing more can
+// reach the reader, so the run ends.
+struct OutputClosed {};
+
+constexpr char kOutputClosed[] = "cannot write to standard output";
+
+// Why an existing target is not replaced, when an attribute is the reason;
+// empty otherwise.
+std::string KeptAttributeReason(const std::string& path) {
+    const DWORD attributes = fs::GetAttributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::string();
+    const char* what = (attributes & FILE_ATTRIBUTE_READONLY) ? "read-only"
+                       : (attributes & FILE_ATTRIBUTE_SYSTEM) ? "a system file"
+                       : (attributes & FILE_ATTRIBUTE_HIDDEN) ? "hidden"
+                                                               : nullptr;
+    if (!what) return std::string();
+    return IOErrorMessage(ERROR_ACCESS_DENIED) + " (the file is " + what +
+           ", and a read-only, hidden or system file is never replaced)";
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -192,16 +212,43 @@ public:
             }
         }
         for (const Failure& f : failures_) Complain(f);
-        if (cmd_.form == ConsoleForm::Csv)
-            Csv(files);
-        else
-            Reports(files, anyFolder);
+        // Every input is known before anything is written: no report or CSV
+        // ever replaces one, under any of its names.
+        if (cmd_.hasOut)
+            for (const std::string& file : files) inputs_.Add(file);
+        try {
+            if (cmd_.form == ConsoleForm::Csv)
+                Csv(files);
+            else
+                Reports(files, anyFolder);
+        } catch (const OutputClosed&) {
+            io_.Err(std::string("vantrel: ") + kOutputClosed + "\r\n");
+            return 1;
+        }
         return failures_.empty() ? 0 : 1;
     }
 
 private:
     void Complain(const Failure& f) const {
-        io_.Err("vantrel: " + f.name + ": " + OneLine(f.reason) + "\r\n");
+        io_.Err("vantrel: " + EscapeControls(f.name) + ": " + OneLine(f.reason) + "\r\n");
+    }
+    void Out(const std::string& bytes) const {
+        if (!io_.Out(bytes)) throw OutputClosed();
+    }
+    // Replaces `target` with `bytes`; false, with the failure reported for
+    // each of `files`, when it cannot.
+    bool Write(const std::string& target, const std::string& bytes, const std::vector<std::string>& files) {
+        std::string reason;
+        if (inputs_.Contains(target)) {
+            reason = "it is one of the files being read, which are never replaced";
+        } else {
+            if (ReplaceFileWithBytes(target, bytes, reason, inputs_)) return true;
+            // Access denied by an attribute: say which.
+            const std::string kept = KeptAttributeReason(target);
+            if (reason == IOErrorMessage(ERROR_ACCESS_DENIED) && !kept.empty()) reason = kept;
+        }
+        for (const std::string& file : files) Fail(file, "cannot write " + target + ": " + reason);
+        return false;
     }
     void Fail(const std::string& name, const std::string& reason) {
         failures_.push_back({name, reason});
@@ -213,29 +260,28 @@ private:
         // FILEs and for an existing folder; otherwise the one report's file.
         const bool toFolder = cmd_.hasOut && (cmd_.files.size() > 1 || anyFolder ||
                                               ProbeEntry(cmd_.out) == EntryKind::Directory);
-        if (toFolder && ProbeEntry(cmd_.out) != EntryKind::Directory &&
-            !CreateDirectoryA(cmd_.out.c_str(), nullptr)) {
+        if (toFolder && ProbeEntry(cmd_.out) != EntryKind::Directory && !CreateFolderPath(cmd_.out)) {
             const std::string reason = IOErrorMessage(GetLastError());
             for (const std::string& file : files)
                 Fail(file, "cannot create the folder " + cmd_.out + ": " + reason);
             return;
         }
         std::set<std::string> used;
+        // A report name that is an input's steps aside to the next number.
+        const auto isInput = [&](const std::string& name) { return inputs_.Contains(JoinPath(cmd_.out, name)); };
         bool first = true;
         ForEachFile(files, [&](const std::string& file, const FileDetails& details) {
             // The bytes the Save button writes: UTF-8, ASCII unchanged.
             const std::string text =
                 fs::ToUtf8(ReportText(ReportSourceFor(file, details, CurrentDateTimeFormat(), CurrentDateTimeText())));
             if (!cmd_.hasOut) {
-                if (!io_.Out(first ? text : "\r\n" + text)) Fail(file, "cannot write to standard output");
+                Out(first ? text : "\r\n" + text);
                 first = false;
                 return;
             }
             const std::string target =
-                toFolder ? JoinPath(cmd_.out, UniqueReportName(details.displayName, used)) : cmd_.out;
-            std::string reason;
-            if (!ReplaceFileWithBytes(target, text, reason, file))
-                Fail(file, "cannot write " + target + ": " + reason);
+                toFolder ? JoinPath(cmd_.out, UniqueReportName(details.displayName, used, isInput)) : cmd_.out;
+            Write(target, text, {file});
         });
     }
 
@@ -255,10 +301,12 @@ private:
 
     void Csv(const std::vector<std::string>& files) {
         std::string all = CsvHeader();
-        if (!cmd_.hasOut && !io_.Out(all)) {
-            for (const std::string& file : files) Fail(file, "cannot write to standard output");
+        if (cmd_.hasOut && inputs_.Contains(cmd_.out)) {
+            // Refused before any file is read.
+            Write(cmd_.out, all, files);
             return;
         }
+        if (!cmd_.hasOut) Out(all);
         std::vector<std::string> written;
         ForEachFile(files, [&](const std::string& file, const FileDetails& details) {
             const std::string line =
@@ -266,18 +314,17 @@ private:
             if (cmd_.hasOut) {
                 all += line;
                 written.push_back(file);
-            } else if (!io_.Out(line)) {
-                Fail(file, "cannot write to standard output");
+            } else {
+                Out(line);
             }
         });
-        std::string reason;
-        if (cmd_.hasOut && !ReplaceFileWithBytes(cmd_.out, all, reason, ""))
-            for (const std::string& file : written) Fail(file, "cannot write " + cmd_.out + ": " + reason);
+        if (cmd_.hasOut) Write(cmd_.out, all, written);
     }
 
     const ConsoleCommand& cmd_;
     const StandardStreams& io_;
     std::vector<Failure> failures_;
+    ProtectedFiles inputs_;  // with /out: every file being read
 };
 
 std::vector<std::string> Arguments(const std::string& commandLine) {
@@ -296,9 +343,9 @@ bool IsConsoleCommandLine(const std::string& commandLine) {
 }
 
 bool ReplaceFileWithBytes(const std::string& path, const std::string& bytes, std::string& error,
-                          const std::string& protectedFile) {
+                          const ProtectedFiles& protectedFiles) {
     try {
-        SaveReportSafely(path, bytes, protectedFile);
+        SaveReportSafely(path, bytes, protectedFiles);
         return true;
     } catch (const EReportNotSaved& e) {
         error = IOErrorMessage(e.code());

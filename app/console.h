@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "app/safesave.h"
+
 // True when the first argument of `commandLine` is "/report", "/csv" or "/?"
 // (any case).
 bool IsConsoleCommandLine(const std::string& commandLine);
@@ -15,8 +17,8 @@ bool IsConsoleCommandLine(const std::string& commandLine);
 int RunConsole(const std::string& commandLine);
 
 // Replaces the file `path` with `bytes` as the Save button does
-// (SaveReportSafely): never half written, never a device, never
-// `protectedFile`. False with the reason in `error` on failure; the target is
-// then untouched and no temporary file remains.
+// (SaveReportSafely): never half written, never a device, never one of
+// `protectedFiles`. False with the reason in `error` on failure; the target
+// is then untouched and no temporary file remains.
 bool ReplaceFileWithBytes(const std::string& path, const std::string& bytes, std::string& error,
-                          const std::string& protectedFile);
+                          const ProtectedFiles& protectedFiles);

@@ -126,12 +126,36 @@ std::string CsvRecord(const ReportSource& src) {
     return JoinRecord(values);
 }
 
-std::string UniqueReportName(const std::string& displayName, std::set<std::string>& used) {
+std::string UniqueReportName(const std::string& displayName, std::set<std::string>& used,
+                             const std::function<bool(const std::string& name)>& isInput) {
     std::string name = displayName + ".txt";
-    for (int n = 2; used.count(UpperAscii(name)); ++n)
+    for (int n = 2; used.count(UpperAscii(name)) || (isInput && isInput(name)); ++n)
         name = displayName + " (" + std::to_string(n) + ").txt";
     used.insert(UpperAscii(name));
     return name;
+}
+
+std::string EscapeControls(const std::string& text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            escaped += c;
+        } else if (c == '\n') {
+            escaped += "\\n";
+        } else if (c == '\r') {
+            escaped += "\\r";
+        } else if (c == '\t') {
+            escaped += "\\t";
+        } else {
+            escaped += "\\x";
+            escaped += kHex[byte >> 4];
+            escaped += kHex[byte & 15];
+        }
+    }
+    return escaped;
 }
 
 bool WalkOrderLess(const std::string& a, const std::string& b) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -46,9 +47,16 @@ std::string CsvRecord(const ReportSource& src);
 
 // The report name for `displayName` in an output folder: "<name>.txt", or
 // "<name> (2).txt", "<name> (3).txt" … when that name is already in `used`
-// (compared case-blind, as the file system does). The name returned is
-// added to `used`.
-std::string UniqueReportName(const std::string& displayName, std::set<std::string>& used);
+// (compared case-blind, as the file system does) or `isInput` says that it
+// names one of the files being reported, which a report never replaces. The
+// name returned is added to `used`.
+std::string UniqueReportName(const std::string& displayName, std::set<std::string>& used,
+                             const std::function<bool(const std::string& name)>& isInput = {});
+
+// `text` for one line of a console message: every control character (C0 and
+// DEL) written as an escape, "\n", "\r", "\t" or "\xNN", so that a name that
+// holds a line break cannot split the line.
+std::string EscapeControls(const std::string& text);
 
 // The order of a folder's entries in a walk: by name, case-blind, then by
 // the bytes; true when `a` comes before `b`.

@@ -273,6 +273,8 @@ void TForm1::WriteRow(int id) {
         return;
     }
     const DateTimeFormat& fmt = CurrentDateTimeFormat();
+    // A row shows one line: a control character in a name or version text is a blank.
+    const auto SetText = [this](int row, const std::string& text) { Form::SetText(row, SingleLine(text)); };
     switch (id) {
     case edt2: SetText(id, Finfo1.DisplayName()); break;
     case edt3: SetText(id, Finfo1.FileType()); break;

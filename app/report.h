@@ -12,7 +12,14 @@ struct ReportSource {
     std::array<bool, 8> chk{};          // chk[1] .. chk[7]; chk[0] unused
 };
 
-// The 28 lines without their line ends.
+// `value` as one line of text: every control character (CR, LF, tab and the
+// rest of C0, and DEL) becomes a blank, so that no value, whatever a file
+// carries in its name or version resource, can start a line of its own.
+// Other bytes are kept.
+std::string SingleLine(std::string value);
+
+// The 28 lines without their line ends. Each value is taken as SingleLine
+// gives it.
 std::vector<std::string> ReportLines(const ReportSource& src);
 // The whole file: every line followed by CR LF.
 std::string ReportText(const ReportSource& src);

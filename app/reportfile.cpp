@@ -8,5 +8,5 @@ void WriteReportFile(const std::string& path, const std::vector<std::string>& li
     std::string bytes;
     // UTF-8 without a byte-order mark: ASCII text keeps its bytes.
     for (const std::string& line : lines) bytes += fs::ToUtf8(line) + "\r\n";
-    SaveReportSafely(path, bytes, inspectedFile);
+    SaveReportSafely(path, bytes, ProtectedFiles(inspectedFile));
 }

@@ -20,34 +20,24 @@ std::wstring FullPath(const std::wstring& path) {
     return fs::TryFullPath(path, full) ? full : std::wstring();
 }
 
-struct FileIdentity {
-    DWORD volume = 0, indexHigh = 0, indexLow = 0;
-};
+using FileIdentity = std::tuple<unsigned long, unsigned long, unsigned long>;
 
-// Volume serial number and file index of an existing file or folder; false
-// when it cannot be opened.
+// Volume serial number and file index of an existing file or folder (links
+// followed); false when it cannot be opened.
 bool IdentityOf(const std::wstring& path, FileIdentity& id) {
     base::UniqueFile file(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!file || !GetFileInformationByHandle(file.get(), &info)) return false;
-    id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    id = FileIdentity{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
     return true;
 }
 
-bool IsSameFile(const std::wstring& targetFull, const std::string& protectedFile) {
-    const std::wstring protectedFull = FullPath(fs::Widen(protectedFile));
-    if (protectedFull.empty()) return false;
-    if (CompareStringOrdinal(targetFull.c_str(), static_cast<int>(targetFull.size()), protectedFull.c_str(),
-                             static_cast<int>(protectedFull.size()), TRUE) == CSTR_EQUAL)
-        return true;
-    // Another name for the same file: a short name, a hard link, a second
-    // mapping of the folder.
-    FileIdentity a, b;
-    return IdentityOf(fs::LongForm(targetFull), a) &&
-           IdentityOf(fs::LongForm(protectedFull), b) && a.volume == b.volume &&
-           a.indexHigh == b.indexHigh && a.indexLow == b.indexLow;
+// The file system compares names case-blind, by the upper case of each unit.
+std::wstring CaseKey(std::wstring path) {
+    if (!path.empty()) CharUpperBuffW(&path[0], static_cast<DWORD>(path.size()));
+    return path;
 }
 
 // A temporary file that is deleted when the object goes, unless kept.
@@ -89,10 +79,62 @@ private:
 
 }  // namespace
 
+void ProtectedFiles::Add(const std::string& file) {
+    if (file.empty()) return;
+    const std::wstring full = FullPath(fs::Widen(file));
+    if (full.empty()) return;
+    paths_.insert(CaseKey(full));
+    FileIdentity id;
+    if (IdentityOf(fs::LongForm(full), id)) ids_.insert(id);
+}
+
+bool ProtectedFiles::Contains(const std::string& path) const {
+    const std::wstring full = FullPath(fs::Widen(path));
+    if (full.empty()) return false;
+    if (paths_.count(CaseKey(full))) return true;
+    // Another name for the same file: a short name, a hard link, a second
+    // mapping of the folder.
+    FileIdentity id;
+    return !ids_.empty() && IdentityOf(fs::LongForm(full), id) && ids_.count(id) != 0;
+}
+
+namespace {
+
+// `folder` (a full path in its long form) and every missing folder above it,
+// from the top down; a folder that exists is left as it is.
+bool CreateFolderPathW(const std::wstring& folder) {
+    const DWORD attributes = GetFileAttributesW(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES) {
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) return true;
+        SetLastError(ERROR_ALREADY_EXISTS);  // a file of that name
+        return false;
+    }
+    const size_t slash = folder.find_last_of(L'\\');
+    if (slash != std::wstring::npos && slash + 1 < folder.size()) {
+        const std::wstring parent = folder.substr(0, slash);
+        // Past "\\?\" a parent without a backslash is a drive ("\\?\X:"),
+        // which is never made, only found.
+        const bool parentIsDrive = parent.find(L'\\', 4) == std::wstring::npos;
+        if (!parentIsDrive && GetFileAttributesW(parent.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            !CreateFolderPathW(parent))
+            return false;
+    }
+    return CreateDirectoryW(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+bool CreateFolderPath(const std::string& path) {
+    std::wstring full;
+    if (!fs::TryFullPath(fs::Widen(path), full)) return false;
+    while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
+    return CreateFolderPathW(fs::LongForm(full));
+}
+
 EReportNotSaved::EReportNotSaved(const std::string& path, unsigned long code)
     : base::Exception(ReportNotSavedMessage(path, code, base::SystemErrorText(code))), code_(code) {}
 
-void SaveReportSafely(const std::string& path, const std::string& bytes, const std::string& protectedFile) {
+void SaveReportSafely(const std::string& path, const std::string& bytes, const ProtectedFiles& protectedFiles) {
     // The system's device test is not to be trusted (Wine takes "nul.txt"
     // for an existing file), so the program's own rule decides, on the name
     // as given and on its full form.
@@ -109,7 +151,7 @@ void SaveReportSafely(const std::string& path, const std::string& bytes, const s
     // Room for the temporary file's name next to the target.
     if (target.size() + 24 > kLongestPath || slash == std::wstring::npos)
         throw ETargetRefused(TooLongTargetMessage(path));
-    if (!protectedFile.empty() && IsSameFile(full, protectedFile))
+    if (!protectedFiles.Empty() && protectedFiles.Contains(path))
         throw ETargetRefused(InspectedTargetMessage(path));
 
     const DWORD existing = GetFileAttributesW(target.c_str());

@@ -111,18 +111,41 @@ TEST(Report, UnusedSlotsAreNotWritten) {
     EXPECT_EQ(text.find("True"), std::string::npos);
 }
 
-TEST(Report, BytesAreCopiedUnchanged) {
+TEST(Report, LettersAreCopiedUnchangedAndControlCharactersBecomeBlanks) {
     ReportSource src = Filled();
     // Code-page letters, a zero byte, blanks at both ends and a tab.
     src.edt[2] = std::string("  Caf\xE9 \x00\xFF\t ", 11);
     src.edt[14] = "\xC4\xD6\xDC";
     const auto lines = ReportLines(src);
-    EXPECT_EQ(lines[3], std::string("Display Name:   Caf\xE9 \x00\xFF\t ", 25));
+    EXPECT_EQ(lines[3], "Display Name:   Caf\xE9  \xFF  ");
     EXPECT_EQ(lines[11], "Comments: \xC4\xD6\xDC");
     const std::string text = ReportText(src);
-    EXPECT_NE(text.find(std::string("Display Name:   Caf\xE9 \x00\xFF\t \r\n", 27)),
-              std::string::npos);
+    EXPECT_NE(text.find("Display Name:   Caf\xE9  \xFF  \r\n"), std::string::npos);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
+TEST(Report, AValueShapedLikeLinesStaysOnItsOwnLine) {
+    // A version text or a file name may carry line breaks; a report keeps
+    // its 28 lines and the real MD5 line stays the only one.
+    ReportSource src = Filled();
+    src.edt[1] = "C:\\odd\nname.dll";
+    src.edt[14] = "first line\r\nMD5: 00000000000000000000000000000000\r\nCRC: 1234";
+    src.edt[10] = std::string("a\x01\x1F\x7F\vb\x0C", 7);
+    src.edt[18] = "0123456789ABCDEF0123456789ABCDEF";
+    const std::string text = ReportText(src);
+    std::size_t lines = 0, md5Lines = 0;
+    for (std::size_t at = 0; (at = text.find_first_of("\r\n", at)) != std::string::npos; at += 2) {
+        ASSERT_EQ(text.compare(at, 2, "\r\n"), 0) << "a line break inside a line at " << at;
+        ++lines;
+    }
+    for (const std::string& line : ReportLines(src)) md5Lines += line.rfind("MD5: ", 0) == 0;
+    EXPECT_EQ(lines, 28u);
+    EXPECT_EQ(md5Lines, 1u);
+    const auto got = ReportLines(src);
+    EXPECT_EQ(got[2], "File: C:\\odd name.dll");
+    EXPECT_EQ(got[7], "Description: a    b ");
+    EXPECT_EQ(got[11], "Comments: first line  MD5: 00000000000000000000000000000000  CRC: 1234");
+    EXPECT_EQ(got[19], "MD5: 0123456789ABCDEF0123456789ABCDEF");
 }
 
 }  // namespace

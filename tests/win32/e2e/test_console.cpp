@@ -438,4 +438,168 @@ TEST_F(ConsoleMode, AFolderStandsForEveryFileBelowItInNameOrder) {
               files);
 }
 
+// /out never replaces a file the run reads, under any of its names, and the
+// inputs stay byte for byte as they were.
+class ConsoleOutInputs : public ConsoleMode {
+protected:
+    // Runs `arguments` and checks that every file in `inputs` still holds
+    // its bytes afterwards.
+    Outcome RunKeeping(const std::string& arguments, const std::vector<std::string>& inputs) {
+        std::vector<std::string> before;
+        for (const std::string& f : inputs) before.push_back(testutil::ReadAll(f));
+        Outcome run = RunConsole(dir, arguments);
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            EXPECT_EQ(before[i], testutil::ReadAll(inputs[i])) << inputs[i] << " changed by " << arguments;
+        return run;
+    }
+};
+
+TEST_F(ConsoleOutInputs, CsvRefusesATargetThatIsAnInputUnderAnyName) {
+    const std::string c55 = dir.Write("c55.bin", Bytes(55, 5));
+    ASSERT_TRUE(CreateDirectoryA(dir.Path("cw").c_str(), nullptr));
+    const std::string inWalk = dir.Write("cw\\b.txt", "walked"), other = dir.Write("other.txt", "other");
+    ASSERT_TRUE(CreateHardLinkA(dir.Path("hard.bin").c_str(), c55.c_str(), nullptr));
+    struct Case {
+        const char* what;
+        std::string arguments;
+    };
+    std::vector<Case> cases = {
+        {"the same path", "/csv " + Quoted(c55) + " /out " + Quoted(c55)},
+        {"the path in other case", "/csv " + Quoted(c55) + " /out " + Quoted(dir.Path("C55.BIN"))},
+        {"a hard link", "/csv " + Quoted(c55) + " /out " + Quoted(dir.Path("hard.bin"))},
+        {"a file of the walked folder", "/csv " + Quoted(dir.Path("cw")) + " /out " + Quoted(inWalk)},
+        {"the first file of a list", "/csv " + Quoted(other) + " " + Quoted(c55) + " /out " + Quoted(other)},
+    };
+    // A symbolic link made on the Unix side, where Wine keeps its files.
+    const std::string link = dir.Path("link.bin");
+    if (testutil::RunUnixShell("ln -s '" + testutil::UnixPath(c55) + "' '" + testutil::UnixPath(link) + "'") &&
+        GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES)
+        cases.push_back({"a symbolic link", "/csv " + Quoted(c55) + " /out " + Quoted(link)});
+    else
+        ADD_FAILURE() << "no symbolic link could be made";
+
+    for (const Case& c : cases) {
+        const Outcome run = RunKeeping(c.arguments, {c55, inWalk, other});
+        EXPECT_EQ(1u, run.code) << c.what;
+        EXPECT_NE(std::string::npos, run.err.find("is one of the files being read")) << c.what << ": " << run.err;
+    }
+}
+
+TEST_F(ConsoleOutInputs, FolderReportsStepAroundEveryInputAndReplaceNone) {
+    // A report name that is an input's takes the next number.
+    ASSERT_TRUE(CreateDirectoryA(dir.Path("col").c_str(), nullptr));
+    const std::string a = dir.Write("col\\a.txt", "a"), aa = dir.Write("col\\a.txt.txt", "a.txt.txt");
+    const Outcome first = RunKeeping("/report " + Quoted(dir.Path("col")) + " /out " + Quoted(dir.Path("col")),
+                                     {a, aa});
+    EXPECT_EQ(0u, first.code) << first.err;
+    const std::vector<std::string> reports = SplitCrLf(testutil::ReadAll(dir.Path("col\\a.txt (2).txt")));
+    ASSERT_EQ(28u, reports.size());
+    EXPECT_EQ(a, Value(reports, 2));
+    EXPECT_EQ(aa, Value(SplitCrLf(testutil::ReadAll(dir.Path("col\\a.txt.txt.txt"))), 2));
+
+    // The same with the files named in the other order.
+    ASSERT_TRUE(CreateDirectoryA(dir.Path("col2").c_str(), nullptr));
+    const std::string b = dir.Write("col2\\b.txt", "b"), bb = dir.Write("col2\\b.txt.txt", "b.txt.txt");
+    const Outcome second =
+        RunKeeping("/report " + Quoted(bb) + " " + Quoted(b) + " /out " + Quoted(dir.Path("col2")), {b, bb});
+    EXPECT_EQ(0u, second.code) << second.err;
+    EXPECT_EQ(b, Value(SplitCrLf(testutil::ReadAll(dir.Path("col2\\b.txt (2).txt"))), 2));
+    EXPECT_EQ(bb, Value(SplitCrLf(testutil::ReadAll(dir.Path("col2\\b.txt.txt.txt"))), 2));
+}
+
+TEST_F(ConsoleMode, OutMakesEveryMissingFolderOfItsPath) {
+    const std::string a = dir.Write("a.txt", "a"), b = dir.Write("b.txt", "b");
+    const std::string out = dir.Path("deep\\a\\b");
+    const Outcome run = RunConsole(dir, "/report " + Quoted(a) + " " + Quoted(b) + " /out " + Quoted(out));
+    EXPECT_EQ(0u, run.code) << run.err;
+    EXPECT_EQ(2u, FilesIn(out).size());
+
+    // A file where a folder should be is named in the reason.
+    dir.Write("plain", "x");
+    const Outcome blocked =
+        RunConsole(dir, "/report " + Quoted(a) + " " + Quoted(b) + " /out " + Quoted(dir.Path("plain\\sub")));
+    EXPECT_EQ(1u, blocked.code);
+    EXPECT_NE(std::string::npos, blocked.err.find("cannot create the folder")) << blocked.err;
+}
+
+TEST_F(ConsoleMode, ASecondRunOverTheSameFolderReplacesItsReportsOrSaysWhyNot) {
+    ASSERT_TRUE(CreateDirectoryA(dir.Path("in").c_str(), nullptr));
+    dir.Write("in\\plain.txt", "plain");
+    dir.Write("in\\.hidden.txt", "dot");
+    const std::string arguments = "/report " + Quoted(dir.Path("in")) + " /out " + Quoted(dir.Path("out"));
+    ASSERT_EQ(0u, RunConsole(dir, arguments).code);
+    const Outcome again = RunConsole(dir, arguments);
+    // The file system may call a report hidden by its name alone (a leading
+    // dot under Wine): then the refusal says so; every other report is replaced.
+    bool anyHidden = false;
+    for (const std::string& name : FilesIn(dir.Path("out"))) {
+        const DWORD attributes = GetFileAttributesA(dir.Path("out\\" + name).c_str());
+        EXPECT_FALSE(attributes & FILE_ATTRIBUTE_SYSTEM) << name;
+        if (!(attributes & FILE_ATTRIBUTE_HIDDEN)) continue;
+        anyHidden = true;
+        EXPECT_NE(std::string::npos, again.err.find(name + ": File access denied (the file is hidden"))
+            << again.err;
+    }
+    EXPECT_EQ(anyHidden ? 1u : 0u, again.code) << again.err;
+    EXPECT_EQ(std::string::npos, again.err.find("plain")) << again.err;
+}
+
+TEST_F(ConsoleMode, AClosedOutputEndsTheRunWithOneMessage) {
+    ASSERT_TRUE(CreateDirectoryA(dir.Path("many").c_str(), nullptr));
+    for (int i = 0; i < 200; ++i) dir.Write("many\\f" + std::to_string(i) + ".txt", std::to_string(i));
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+    base::UniqueFile reader(readEnd), writer(writeEnd);
+    SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
+    const std::string errPath = dir.Path("~stderr");
+    base::UniqueFile err(CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
+                                     nullptr));
+    ASSERT_TRUE(err);
+    const std::string exe = testutil::WindowsPath(VANTREL_EXE);
+    std::string commandLine = Quoted(exe) + " /report " + Quoted(dir.Path("many"));
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writer.get();
+    si.hStdError = err.get();
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+    base::UniqueFile process(pi.hProcess), thread(pi.hThread);
+    writer.reset();
+    err.reset();
+    // The reader takes the start of the first report and goes away, as
+    // `| head -2` does.
+    char start[64];
+    DWORD got = 0;
+    ASSERT_TRUE(ReadFile(reader.get(), start, sizeof start, &got, nullptr));
+    reader.reset();
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), e2e::kTimeoutMs * 4));
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(1u, code);
+    EXPECT_EQ("vantrel: cannot write to standard output\r\n", testutil::ReadAll(errPath));
+}
+
+TEST_F(ConsoleMode, AVersionTextShapedLikeReportLinesCannotForgeTheReport) {
+    const std::string forged = testutil::WindowsPath(std::string(VANTREL_FIXTURES_DIR) + "/forged_lines.dll");
+    const Outcome run = RunConsole(dir, "/report " + Quoted(forged));
+    EXPECT_EQ(0u, run.code) << run.err;
+    const std::vector<std::string> lines = SplitCrLf(run.out);
+    ASSERT_EQ(28u, lines.size()) << run.out;
+    EXPECT_EQ(28, std::count(run.out.begin(), run.out.end(), '\n'));
+    EXPECT_EQ(28, std::count(run.out.begin(), run.out.end(), '\r'));
+    EXPECT_EQ("Comments: first line  MD5: 00000000000000000000000000000000  CRC: 1234", lines[11]);
+    std::size_t md5Line = 0;
+    while (md5Line < lines.size() && lines[md5Line].rfind("MD5: ", 0) != 0) ++md5Line;
+    ASSERT_EQ(19u, md5Line);
+    EXPECT_EQ("MD5: " + testutil::CryptoApiMd5(testutil::ReadAll(forged)), lines[md5Line]);
+}
+
+TEST_F(ConsoleMode, AControlCharacterInANameCannotSplitAMessageLine) {
+    const Outcome run = RunConsole(dir, "/report \"missing\nname\x01.txt\"");
+    EXPECT_EQ(1u, run.code);
+    EXPECT_EQ("vantrel: missing\\nname\\x01.txt: File not found\r\n", run.err);
+}
+
 }  // namespace

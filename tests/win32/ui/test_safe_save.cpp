@@ -281,7 +281,7 @@ TEST(SafeSaveFunction, RefusesANameLongerThanTheSystemTakesAndTheProtectedFile) 
     const std::string tooLong = dir.Path(std::string(33000, 'n'));
     EXPECT_THROW(SaveReportSafely(tooLong, "x"), ETargetRefused);
     const std::string kept = dir.Write("kept.txt", "kept");
-    EXPECT_THROW(SaveReportSafely(kept, "x", kept), ETargetRefused);
+    EXPECT_THROW(SaveReportSafely(kept, "x", ProtectedFiles(kept)), ETargetRefused);
     EXPECT_EQ("kept", testutil::ReadAll(kept));
     EXPECT_EQ(std::vector<std::string>{"kept.txt"}, Listing(dir.path()));
 }

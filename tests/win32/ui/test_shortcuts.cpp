@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -213,6 +214,29 @@ TEST_F(Keyboard, CtrlShiftCCopiesExactlyTheReportBytes) {
     if (before == after && ReportText(form->CurrentReport()) == before) {
         EXPECT_EQ(saved, clip);
     }
+}
+
+TEST_F(Keyboard, AVersionTextShapedLikeReportLinesCannotForgeTheCopiedReport) {
+    file = testutil::WindowsPath(std::string(VANTREL_FIXTURES_DIR) + "/forged_lines.dll");
+    Load();
+    // The rows show each text on one line, control characters as blanks.
+    EXPECT_EQ("first line  MD5: 00000000000000000000000000000000  CRC: 1234", form->Text(edt14));
+    EXPECT_EQ("one two three four", form->Text(edt10));
+    PutOnClipboard("before");
+    Press({VK_CONTROL, VK_SHIFT}, 'C');
+    const std::string clip = ClipboardText();
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, at; (at = clip.find("\r\n", start)) != std::string::npos; start = at + 2)
+        lines.push_back(clip.substr(start, at - start));
+    ASSERT_EQ(28u, lines.size()) << clip;
+    // No line break but the 28 line ends.
+    EXPECT_EQ(28, std::count(clip.begin(), clip.end(), '\n'));
+    EXPECT_EQ(28, std::count(clip.begin(), clip.end(), '\r'));
+    // The first MD5 line is the real one.
+    std::size_t md5Line = 0;
+    while (md5Line < lines.size() && lines[md5Line].rfind("MD5: ", 0) != 0) ++md5Line;
+    ASSERT_EQ(19u, md5Line);
+    EXPECT_EQ("MD5: " + testutil::CryptoApiMd5(testutil::ReadAll(file)), lines[md5Line]);
 }
 
 TEST_F(Keyboard, EscDoesNothingWithoutARunningLoad) {
