@@ -9,17 +9,12 @@
 #include <vector>
 
 #include "app/consoletext.h"
-#include "app/load.h"
-#include "app/locale.h"
-#include "app/messages.h"
-#include "components/dcFileCRC.h"
-#include "components/dcFileInfo.h"
-#include "components/dcUtils.h"
-#include "components/dcVersionInfo.h"
-#include "components/digestsink.h"
-#include "components/filepass.h"
-#include "components/names.h"
+#include "app/datetimesettings.h"
+#include "app/detailtexts.h"
+#include "app/readdetails.h"
 #include "app/safesave.h"
+#include "components/dcUtils.h"
+#include "components/names.h"
 #include "base/errors.h"
 #include "base/fs.h"
 #include "base/handles.h"
@@ -158,37 +153,16 @@ bool ReadDetails(const std::string& path, FileDetails& d, std::string& reason) {
         Finfo1.SetIconsWanted(false);
         fver1.SetFILENAME(path);
         Finfo1.SetFILENAME(path);
-        d.displayName = Finfo1.DisplayName();
-        d.fileType = Finfo1.FileType();
-        d.fileSize = Finfo1.FileSize();
-        for (int i = 0; i < 7; ++i) d.attributes[i] = Finfo1.FileAttributes().Contains(kShownAttributes[i]);
-        d.created = Finfo1.TimeCreated();
-        d.accessed = Finfo1.TimeLastAccessed();
-        d.modified = Finfo1.TimeLastModified();
-        d.companyName = fver1.CompanyName();
-        d.fileVersion = fver1.FileVersion();
-        d.fileDescription = fver1.FileDescription();
-        d.legalCopyright = fver1.LegalCopyright();
-        d.legalTrademark = fver1.LegalTrademark();
-        d.languageName = fver1.LanguageName();
-        d.comments = fver1.Comments();
-        d.originalFilename = fver1.OriginalFilename();
-        d.internalName = fver1.InternalName();
+        d = DetailsOf(Finfo1, fver1);
         // One read gives the checksum and the digest, as in the window's load.
-        CrcSink crc(TdcFileCRCMethod::crc32);
-        Md5Sink md5;
-        PassFeeds feeds;
-        feeds.reader.push_back(&crc);
-        feeds.caller.push_back(&md5);
-        base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
-        if (!file) {
-            const DWORD error = GetLastError();
-            throw CannotOpenFile(path, error);
-        }
-        const CancelToken never;
-        RaiseIfChangedWhileRead(RunFilePass(file.get(), path, feeds, never), path);
-        d.crc = crc.Value();
-        d.md5 = md5.Hex();
+        ChecksumWants wants;
+        wants.crc = TdcFileCRCMethod::crc32;
+        wants.crcOfHeldFile = false;
+        const ChecksumPass pass = ReadChecksums(path, wants);
+        if (pass.openError != ERROR_SUCCESS) throw CannotOpenFile(path, pass.openError);
+        RaiseIfChangedWhileRead(pass.result, path);
+        d.crc = pass.crc;
+        d.md5 = pass.md5;
         return true;
     } catch (const std::exception& e) {
         reason = e.what();
@@ -273,7 +247,7 @@ private:
         ForEachFile(files, [&](const std::string& file, const FileDetails& details) {
             // The bytes the Save button writes: UTF-8, ASCII unchanged.
             const std::string text =
-                fs::ToUtf8(ReportText(ReportSourceFor(file, details, CurrentDateTimeFormat(), CurrentDateTimeText())));
+                fs::ToUtf8(ReportText(ReportFor(file, details, CurrentDateTimeFormat(), CurrentDateTimeText())));
             if (!cmd_.hasOut) {
                 Out(first ? text : "\r\n" + text);
                 first = false;
@@ -310,7 +284,7 @@ private:
         std::vector<std::string> written;
         ForEachFile(files, [&](const std::string& file, const FileDetails& details) {
             const std::string line =
-                fs::ToUtf8(CsvRecord(ReportSourceFor(file, details, CurrentDateTimeFormat(), "")));
+                fs::ToUtf8(CsvRecord(ReportFor(file, details, CurrentDateTimeFormat(), "")));
             if (cmd_.hasOut) {
                 all += line;
                 written.push_back(file);

@@ -12,14 +12,6 @@ std::string UpperAscii(std::string s) {
 
 bool SameCaseBlind(const std::string& a, const char* b) { return UpperAscii(a) == UpperAscii(b); }
 
-// The report lines split into label and value: lines 3 to 20 at their
-// ": ", the attribute lines at their " = ".
-constexpr std::size_t kFirstField = 2, kFieldCount = 18, kFirstAttribute = 21, kAttributeCount = 7;
-
-std::string FieldLabel(const std::string& line) { return line.substr(0, line.find(": ")); }
-std::string AttributeLabel(const std::string& line) { return line.substr(0, line.rfind(" = ")); }
-std::string AttributeValue(const std::string& line) { return line.substr(line.rfind(" = ") + 3); }
-
 std::string JoinRecord(const std::vector<std::string>& fields) {
     std::string line;
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -104,25 +96,14 @@ std::string CsvField(const std::string& value) {
 }
 
 std::string CsvHeader() {
-    const std::vector<std::string> lines = ReportLines(ReportSource());
     std::vector<std::string> names;
-    for (std::size_t i = 0; i < kFieldCount; ++i) names.push_back(FieldLabel(lines[kFirstField + i]));
-    for (std::size_t i = 0; i < kAttributeCount; ++i)
-        names.push_back(AttributeLabel(lines[kFirstAttribute + i]));
+    for (const ReportField& f : ReportFields(ReportSource())) names.push_back(f.label);
     return JoinRecord(names);
 }
 
 std::string CsvRecord(const ReportSource& src) {
-    const std::vector<std::string> lines = ReportLines(src);
     std::vector<std::string> values;
-    for (std::size_t i = 0; i < kFieldCount; ++i) {
-        const std::string& line = lines[kFirstField + i];
-        // The label is the one of the empty report; the value is the rest,
-        // even when it holds ": " itself.
-        values.push_back(line.substr(line.find(": ") + 2));
-    }
-    for (std::size_t i = 0; i < kAttributeCount; ++i)
-        values.push_back(AttributeValue(lines[kFirstAttribute + i]));
+    for (const ReportField& f : ReportFields(src)) values.push_back(f.value);
     return JoinRecord(values);
 }
 
@@ -162,30 +143,4 @@ bool WalkOrderLess(const std::string& a, const std::string& b) {
     const std::string ua = UpperAscii(a), ub = UpperAscii(b);
     if (ua != ub) return ua < ub;
     return a < b;
-}
-
-ReportSource ReportSourceFor(const std::string& path, const FileDetails& d, const DateTimeFormat& format,
-                             const std::string& generatedAt) {
-    ReportSource src;
-    src.generatedAt = generatedAt;
-    src.edt[1] = path;
-    src.edt[2] = d.displayName;
-    src.edt[3] = d.fileType;
-    src.edt[4] = std::to_string(d.fileSize);
-    src.edt[5] = DateTimeText(d.created, format);
-    src.edt[6] = DateTimeText(d.accessed, format);
-    src.edt[7] = DateTimeText(d.modified, format);
-    src.edt[8] = d.companyName;
-    src.edt[9] = d.fileVersion;
-    src.edt[10] = d.fileDescription;
-    src.edt[11] = d.legalCopyright;
-    src.edt[12] = d.legalTrademark;
-    src.edt[13] = d.languageName;
-    src.edt[14] = d.comments;
-    src.edt[15] = d.originalFilename;
-    src.edt[16] = d.internalName;
-    src.edt[17] = std::to_string(static_cast<unsigned long long>(d.crc));
-    src.edt[18] = d.md5;
-    for (std::size_t i = 0; i < 7; ++i) src.chk[i + 1] = d.attributes[i];
-    return src;
 }

@@ -1,16 +1,13 @@
 // The rules of the console mode that need no OS: reading its arguments, the
 // usage text, the CSV form of a report, the report names in an output
-// folder, the order of a folder walk, and the report rows from the
-// inspection components' results.
+// folder, the order of a folder walk and the escaping of its messages.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "app/datetimetext.h"
 #include "app/report.h"
 
 // True when `firstArgument` selects the console mode: exactly "/report",
@@ -41,8 +38,8 @@ std::string CsvField(const std::string& value);
 // The header line: the report's labels in report order, then the seven
 // attribute names; ends in CR LF.
 std::string CsvHeader();
-// One record: the values of lines 3 to 20 and the attribute states, exactly
-// as the report writes them; ends in CR LF.
+// One record: the report's values in report order (ReportFields), exactly as
+// the report writes them; ends in CR LF.
 std::string CsvRecord(const ReportSource& src);
 
 // The report name for `displayName` in an output folder: "<name>.txt", or
@@ -61,21 +58,3 @@ std::string EscapeControls(const std::string& text);
 // The order of a folder's entries in a walk: by name, case-blind, then by
 // the bytes; true when `a` comes before `b`.
 bool WalkOrderLess(const std::string& a, const std::string& b);
-
-// The results of the inspection components for one file, as the main
-// window's refresh reads them.
-struct FileDetails {
-    std::string displayName, fileType;
-    std::int64_t fileSize = 0;
-    bool attributes[7] = {};  // Archive, Read Only, Hidden, System, Temporary, Compressed, Offline
-    TDateTime created = 0, accessed = 0, modified = 0;
-    std::string companyName, fileVersion, fileDescription, legalCopyright, legalTrademark, languageName,
-        comments, originalFilename, internalName;
-    std::uint32_t crc = 0;
-    std::string md5;
-};
-
-// The report source that the window holds after loading `path` with these
-// results: the same texts as its rows, in the same fields.
-ReportSource ReportSourceFor(const std::string& path, const FileDetails& details,
-                             const DateTimeFormat& format, const std::string& generatedAt);

@@ -6,18 +6,19 @@
 #include <vector>
 
 #include "app/About.h"
-#include "app/datetimetext.h"
+#include "app/browsename.h"
+#include "app/datetimesettings.h"
 #include "app/detailrows.h"
-#include "app/locale.h"
-#include "app/messages.h"
+#include "app/detailtexts.h"
+#include "app/readdetails.h"
 #include "app/report.h"
 #include "app/reportfile.h"
 #include "app/safesave.h"
 #include "app/shortcuts.h"
 #include "app/verify.h"
 #include "base/fs.h"
+#include "base/windowmessages.h"
 #include "components/dcUtils.h"
-#include "components/filemd5.h"
 #include "components/names.h"
 #include "resources/resource.h"
 #include "ui/dpi.h"
@@ -32,10 +33,7 @@ namespace {
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kGrey = RGB(128, 128, 128);
-// A click on Clear or Exit that came during a load, acted on after it.
-constexpr UINT kDeferredClick = WM_APP + 40;
 
-// Check boxes in box order against their flags.
 bool DirectoryExists(const std::string& dir) { return ProbeEntry(dir) == EntryKind::Directory; }
 
 }  // namespace
@@ -63,15 +61,15 @@ TForm1::TForm1(const std::string& commandLine) {
     // screen's scale.
     trycn1.Create(ui::LoadIconForDpi(IDI_TRAY, SM_CXSMICON, SM_CYSMICON, ui::ScreenDpi()),
                   "Click To Open Vantrel", "Click To Open Vantrel", "Vantrel", 3000);
-    busy_ = std::make_unique<BusyProgress>(Handle());
-    pass_ = std::make_unique<WindowPass>(*busy_);
-    pass_->stopsPass = [this](const MSG& msg) { return StopsLoad(msg); };
-    pass_->showProgress = [this](const std::wstring& text) {
+    load_ = std::make_unique<FileLoad>(Handle());
+    WindowPass& pass = load_->CurrentPass();
+    pass.stopsPass = [this](const MSG& msg) { return StopsLoad(msg); };
+    pass.showProgress = [this](const std::wstring& text) {
         if (md5Color_ == CLR_INVALID) md5Color_ = FontColor(edt18);
         SetFontColor(edt18, text.empty() ? md5Color_ : kGrey);
         SetWindowTextW(Control(edt18), text.c_str());
     };
-    pass_->onLongPass = [this] {
+    pass.onLongPass = [this] {
         // Started with a large file: the window shows at once and the load runs in it.
         if (startupLoad_ && !IsWindowVisible(Handle())) {
             ShowWindow(Handle(), SW_SHOW);
@@ -125,9 +123,10 @@ constexpr ui::EventRow<TForm1> kEvents[] = {
 }  // namespace
 
 void TForm1::OnEvent(int id, ui::Event event) {
-    if (inLoad_ && (event == Event::Click || event == Event::Browse)) {
+    if (load_->Running() && (event == Event::Click || event == Event::Browse)) {
         // Clear and Exit stop the load and act after it; nothing else acts during it.
-        if (event == Event::Click && (id == image8 || id == image5)) Defer(kDeferredClick, id, 0);
+        if (event == Event::Click && (id == image8 || id == image5))
+            load_->Hold(base::kHeldClickMessage, static_cast<WPARAM>(id), 0);
         return;
     }
     ui::DispatchEvent(*this, kEvents, id, event);
@@ -139,16 +138,16 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     if (keys_ && keys_->HandleMessage(msg, wp, lp, answer)) return answer;
     switch (msg) {
     case WM_DROPFILES:
-        if (inLoad_) Defer(msg, wp, lp);
+        if (load_->Running()) load_->Hold(msg, wp, lp);
         else WMDROPFILES(reinterpret_cast<HDROP>(wp));
         return 0;
     case WM_CLOSE:
-        if (inLoad_) {
-            Defer(msg, wp, lp);
+        if (load_->Running()) {
+            load_->Hold(msg, wp, lp);
             return 0;
         }
         break;
-    case kDeferredClick:
+    case base::kHeldClickMessage:
         ui::Guarded([&] { OnEvent(static_cast<int>(wp), ui::Event::Click); });
         return 0;
     case WM_WININICHANGE:
@@ -157,36 +156,15 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         trycn1.Remove();
         break;
-    case WM_COMMAND:
-        // The dialog manager's Enter and Escape: the window has no default
-        // or cancel button.
-        if (lp == 0 && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) return 0;
-        break;
     }
     return Form::HandleMessage(msg, wp, lp);
 }
 
 void TForm1::edt1Change() {
-    if (inLoad_) {
-        // Never a load inside a load: the running one stops, and the box's
-        // text is loaded when it has ended.
-        changePending_ = true;
-        pass_->Stop();
-        return;
-    }
-    struct InLoad {
-        TForm1& f;
-        explicit InLoad(TForm1& form) : f(form) { f.inLoad_ = true; }
-        ~InLoad() {
-            f.inLoad_ = false;
-            for (const MSG& m : f.deferred_) PostMessageA(f.Handle(), m.message, m.wParam, m.lParam);
-            f.deferred_.clear();
-        }
-    } inLoad(*this);
-    do {
-        changePending_ = false;
-        ChangeOnce();
-    } while (changePending_);
+    // Never a load inside a load: the running one stops, and the box's text
+    // is loaded when it has ended.
+    if (load_->Running()) load_->Restart();
+    else load_->Run([this] { ChangeOnce(); });
 }
 
 void TForm1::ChangeOnce() {
@@ -197,7 +175,7 @@ void TForm1::ChangeOnce() {
         try {
             SelectedFileName = Text(edt1);
             Load(SelectedFileName);
-        } catch (const FileChangedDuringLoad& e) {
+        } catch (const FileChangedWhileRead& e) {
             ui::Application().ShowMessageBox(Handle(), e.what(), "Error", MB_OK | MB_ICONERROR);
             EmptyRowsFrom(rowsWritten_);
         } catch (const std::exception&) {
@@ -239,62 +217,62 @@ WindowPass::Stopping TForm1::StopsLoad(const MSG& msg) const {
     return S::No;
 }
 
-void TForm1::Defer(UINT msg, WPARAM wp, LPARAM lp) {
-    pass_->Stop();
-    MSG m{};
-    m.message = msg;
-    m.wParam = wp;
-    m.lParam = lp;
-    deferred_.push_back(m);
-}
-
 void TForm1::ShowLoadFailure() {
     ui::Application().ShowMessageBox(Handle(), "No Version Information for this File", "Error",
                                      MB_OK | MB_ICONERROR);
 }
 
 void TForm1::GetFileInfo() {
+    // No checksums yet: their rows show nothing of another file until the
+    // load's pass over the file has computed them.
+    details_ = DetailsOf(Finfo1, fver1);
     for (const DetailRow& row : kDetailRows) {
-        if (row.id == edt17 || row.id == edt18) {
-            // The checksum and digest rows are written when the load's pass
-            // over the file has computed them; until then they show nothing
-            // of another file.
-            SetText(row.id, "");
-            continue;
-        }
-        WriteRow(row.id);
-        ++rowsWritten_;
+        WriteRow(row.id, details_);
+        if (row.id != edt17 && row.id != edt18) ++rowsWritten_;
     }
 }
 
-void TForm1::WriteRow(int id) {
-    if (IsCheckBox(id)) {
-        SetChecked(id, Finfo1.FileAttributes().Contains(kShownAttributes[id - chk1]));
-        return;
-    }
-    const DateTimeFormat& fmt = CurrentDateTimeFormat();
-    // A row shows one line: a control character in a name or version text is a blank.
-    const auto SetText = [this](int row, const std::string& text) { Form::SetText(row, SingleLine(text)); };
-    switch (id) {
-    case edt2: SetText(id, Finfo1.DisplayName()); break;
-    case edt3: SetText(id, Finfo1.FileType()); break;
-    case image2: SetIcon(id, Finfo1.LargeIcon().Copy()); break;
-    case image3: SetIcon(id, Finfo1.SmallIcon().Copy()); break;
-    case edt4: SetText(id, std::to_string(Finfo1.FileSize())); break;
-    case edt5: SetText(id, DateTimeText(Finfo1.TimeCreated(), fmt)); break;
-    case edt6: SetText(id, DateTimeText(Finfo1.TimeLastAccessed(), fmt)); break;
-    case edt7: SetText(id, DateTimeText(Finfo1.TimeLastModified(), fmt)); break;
-    case edt8: SetText(id, fver1.CompanyName()); break;
-    case edt9: SetText(id, fver1.FileVersion()); break;
-    case edt19: SetText(id, fver1.ProductVersion()); break;
-    case edt10: SetText(id, fver1.FileDescription()); break;
-    case edt11: SetText(id, fver1.LegalCopyright()); break;
-    case edt12: SetText(id, fver1.LegalTrademark()); break;
-    case edt13: SetText(id, fver1.LanguageName()); break;
-    case edt14: SetText(id, fver1.Comments()); break;
-    case edt15: SetText(id, fver1.OriginalFilename()); break;
-    case edt16: SetText(id, fver1.InternalName()); break;
-    }
+void TForm1::WriteRow(int id, const FileDetails& details) {
+    if (IsCheckBox(id)) SetChecked(id, RowChecked(details, id));
+    else if (id == image2) SetIcon(id, Finfo1.LargeIcon().Copy());
+    else if (id == image3) SetIcon(id, Finfo1.SmallIcon().Copy());
+    else SetText(id, RowText(details, id, CurrentDateTimeFormat()));
+}
+
+void TForm1::Load(const std::string& name) {
+    FileLoad::Busy busy(*load_);
+    rowsWritten_ = 0;
+    fver1.SetFILENAME(name);
+    Finfo1.SetFILENAME(name);
+    const bool needCrc = dcflcrc1.WouldCalculate(name);
+    GetFileInfo();
+
+    ChecksumWants wants;
+    if (needCrc) wants.crc = dcflcrc1.Method();
+    const ChecksumPass pass =
+        ReadChecksums(name, wants, [this](HANDLE file, const std::string& path, const PassFeeds& feeds) {
+            return load_->CurrentPass().Run(file, path, feeds);
+        });
+    RaiseIfChangedWhileRead(pass.result, name);
+    // Stopped: the checksum rows stay empty and the checksum counts as not computed.
+    if (pass.result.outcome == PassOutcome::Stopped) return;
+    if (pass.crc) dcflcrc1.TakeCRC(name, *pass.crc);
+    details_.crc = dcflcrc1.CRC();
+    WriteRow(edt17, details_);
+    ++rowsWritten_;
+    if (pass.openError != ERROR_SUCCESS) throw CannotOpenFile(name, pass.openError);
+    details_.md5 = pass.md5;
+    WriteRow(edt18, details_);
+    ++rowsWritten_;
+}
+
+PassResult TForm1::RunPass(HANDLE file, const std::string& name, const PassFeeds& feeds) {
+    // The MD5 row carries the progress text of a long pass: what it showed
+    // comes back afterwards.
+    const std::string md5Row = Text(edt18);
+    const PassResult r = load_->Pass(file, name, feeds);
+    if (Text(edt18) != md5Row) SetText(edt18, md5Row);
+    return r;
 }
 
 void TForm1::EmptyRow(int id) {
@@ -306,8 +284,6 @@ void TForm1::EmptyRow(int id) {
 void TForm1::EmptyRowsFrom(size_t firstRow) {
     for (size_t i = firstRow; i < kDetailRowCount; ++i) EmptyRow(kDetailRows[i].id);
 }
-
-std::string TForm1::MD5(const std::string& fileName) { return FileMD5(fileName); }
 
 void TForm1::image8Click() {
     SetText(edt1, "");

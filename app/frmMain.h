@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/busyprogress.h"
+#include "app/fileload.h"
+#include "app/filedetails.h"
 #include "app/frmMain_layout.h"
-#include "app/load.h"
 #include "app/report.h"
 #include "components/dcFileCRC.h"
 #include "components/dcFileInfo.h"
@@ -71,9 +71,6 @@ public:
     void image4Click();
     void image8Click();
     void image6Click();
-    // MD5 digest of a file as 32 upper-case hex digits; raises when the file
-    // cannot be opened.
-    std::string MD5(const std::string& fileName);
     // What the window shows now, as the report copies it, stamped with the
     // current local time.
     ReportSource CurrentReport() const;
@@ -81,9 +78,9 @@ public:
     void Browse();
     // True from the start to the end of a change of the name box's text,
     // its messages included; nothing starts another load meanwhile.
-    bool Loading() const { return inLoad_; }
+    bool Loading() const { return load_->Running(); }
     // The pass of the running load (tests watch and stop loads through it).
-    WindowPass& LoadPass() { return *pass_; }
+    WindowPass& LoadPass() { return load_->CurrentPass(); }
     // One more pass over a file with the load's busy display, progress and
     // stops, outside a load (digests computed on demand).
     PassResult RunPass(HANDLE file, const std::string& name, const PassFeeds& feeds);
@@ -96,30 +93,23 @@ public:
     std::function<bool(OPENFILENAMEA&)> onOpenDialog = [](OPENFILENAMEA& ofn) {
         return GetOpenFileNameA(&ofn) != FALSE;
     };
-    // What the browse dialog starts with next time.
-    const std::string& BrowseInitialDir() const { return browseDir_; }
-    const std::string& BrowseFileName() const { return browseName_; }
 
 protected:
     void OnEvent(int id, ui::Event event) override;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
-    void WriteRow(int id);
+    // Writes one row of the rows table from `details` (icons from Finfo1).
+    void WriteRow(int id, const FileDetails& details);
     void EmptyRow(int id);
     void EmptyRowsFrom(size_t firstRow);
     void ShowLoadFailure();
     void ChangeOnce();
     WindowPass::Stopping StopsLoad(const MSG& msg) const;
-    // Keeps a message that arrived during a load for after it, stopping the pass.
-    void Defer(UINT msg, WPARAM wp, LPARAM lp);
 
-    std::unique_ptr<BusyProgress> busy_;  // busy cursor and taskbar progress of a load
-    std::unique_ptr<WindowPass> pass_;    // the pass of the running load
-    bool inLoad_ = false;
-    bool changePending_ = false;  // the name changed during a load: load again after it
-    bool startupLoad_ = false;    // the load of the command line's name runs
-    std::vector<MSG> deferred_;   // messages kept for after the load
+    std::unique_ptr<FileLoad> load_;   // the load: its pass, busy display and held inputs
+    FileDetails details_;              // what the rows show of the loaded file
+    bool startupLoad_ = false;         // the load of the command line's name runs
     COLORREF md5Color_ = CLR_INVALID;  // the MD5 row's colour under the progress text
     std::unique_ptr<ClipboardVerifier> verify_;
     std::unique_ptr<Shortcuts> keys_;

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "app/frmMain.h"
-#include "app/load.h"
 #include "base/handles.h"
 #include "components/digestsink.h"
 #include "components/filepass.h"

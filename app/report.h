@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,17 @@ struct ReportSource {
 // carries in its name or version resource, can start a line of its own.
 // Other bytes are kept.
 std::string SingleLine(std::string value);
+
+// One labelled value of the report: lines 3 to 20 ("Label: value") and the
+// attribute lines 22 to 28 ("Label = True"), in report order. The value is
+// as the report writes it (SingleLine; "True" or "False" for an attribute).
+struct ReportField {
+    int line;  // 1-based
+    std::string label;
+    std::string value;
+    bool attribute;
+};
+std::vector<ReportField> ReportFields(const ReportSource& src);
 
 // The 28 lines without their line ends. Each value is taken as SingleLine
 // gives it.

@@ -37,3 +37,11 @@ std::string CannotOpenFileMessage(const std::string& fullPath, const std::string
     }
     return "Cannot open file \"" + fullPath + "\". " + reason;
 }
+
+std::string FileChangedWhileReadMessage(const std::string& fullPath) {
+    return "The file \"" + fullPath + "\" changed while it was read. Its checksums are not shown.";
+}
+
+std::string FileDeletedWhileReadMessage(const std::string& fullPath) {
+    return "The file \"" + fullPath + "\" was deleted while it was read. Its checksums are not shown.";
+}

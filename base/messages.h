@@ -14,3 +14,8 @@ std::string IOErrorMessage(unsigned long code);
 // "Cannot open file "<path>". <reason>" with the system text trimmed: trailing
 // characters up to and including the last space run and trailing periods go.
 std::string CannotOpenFileMessage(const std::string& fullPath, const std::string& systemText);
+
+// The messages for a file that did not stay as it was while its contents
+// were read, naming it by its full path.
+std::string FileChangedWhileReadMessage(const std::string& fullPath);
+std::string FileDeletedWhileReadMessage(const std::string& fullPath);

@@ -192,6 +192,13 @@ base::Exception CannotOpenFile(const std::string& name, DWORD error) {
     return base::Exception(CannotOpenFileMessage(fs::FullPath(name), base::SystemErrorText(error)));
 }
 
+void RaiseIfChangedWhileRead(const PassResult& result, const std::string& name) {
+    if (result.outcome == PassOutcome::Changed)
+        throw FileChangedWhileRead(FileChangedWhileReadMessage(fs::FullPath(name)));
+    if (result.outcome == PassOutcome::Gone)
+        throw FileChangedWhileRead(FileDeletedWhileReadMessage(fs::FullPath(name)));
+}
+
 PassResult RunFilePass(HANDLE file, const std::string& name, const PassFeeds& feeds, const CancelToken& cancel,
                        const PassTick& tick) {
     PassResult r;

@@ -52,6 +52,17 @@ struct PassResult {
     DWORD error = ERROR_SUCCESS;  // the failed read's error, when one failed
 };
 
+// A pass over a file that found it changed or deleted while it was read; the
+// message names the file by its full path.
+class FileChangedWhileRead : public base::Exception {
+public:
+    using base::Exception::Exception;
+};
+
+// Raises FileChangedWhileRead with the changed or the deleted message for a
+// pass over `name` that ended Changed or Gone; nothing for Done or Stopped.
+void RaiseIfChangedWhileRead(const PassResult& result, const std::string& name);
+
 struct PassFeeds {
     std::vector<DigestSink*> reader;  // fed on the reading thread; must not throw
     std::vector<DigestSink*> caller;  // fed on the calling thread

@@ -11,13 +11,14 @@
 #include <string>
 
 #include "base/handles.h"
+#include "base/windowmessages.h"
 
 namespace ui {
 
 class TTrayIcon {
 public:
     // The callback message the shell sends to the hidden window.
-    static constexpr UINT kCallbackMessage = WM_APP + 1;
+    static constexpr UINT kCallbackMessage = base::kTrayIconMessage;
     // The record as Windows 2000 defined it: the balloon fields, no GUID.
     static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V2_SIZE;
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/consoletext.h"
+#include "app/detailtexts.h"
 
 namespace {
 
@@ -183,7 +184,7 @@ TEST(ConsoleRows, SameTextsAsTheWindowsRefresh) {
     d.crc = 0xFFFFFFFFu;
     d.md5 = "D41D8CD98F00B204E9800998ECF8427E";
     const DateTimeFormat fmt;
-    const ReportSource src = ReportSourceFor("C:\\x\\name.bin", d, fmt, "now");
+    const ReportSource src = ReportFor("C:\\x\\name.bin", d, fmt, "now");
     EXPECT_EQ("now", src.generatedAt);
     const std::string expected[19] = {"",
                                       "C:\\x\\name.bin",
@@ -208,6 +209,12 @@ TEST(ConsoleRows, SameTextsAsTheWindowsRefresh) {
     EXPECT_EQ("7/6/09 12:00:00 pm", src.edt[5]);
     EXPECT_EQ("7/6/09", src.edt[6]);
     EXPECT_EQ((std::array<bool, 8>{false, true, false, false, false, false, false, true}), src.chk);
+
+    // Checksums that no pass has computed yet leave their rows empty.
+    d.crc.reset();
+    d.md5.reset();
+    EXPECT_EQ("", ReportFor("x", d, fmt, "").edt[17]);
+    EXPECT_EQ("", ReportFor("x", d, fmt, "").edt[18]);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "app/messages.h"
+#include "app/browsename.h"
 #include "base/messages.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "app/About.h"
 #include "app/datetimetext.h"
 #include "app/frmMain_layout.h"
-#include "app/locale.h"
+#include "app/datetimesettings.h"
 #include "components/crc.h"
 #include "driver.h"
 #include "longpaths.h"

@@ -10,7 +10,7 @@
 
 #include "app/datetimetext.h"
 #include "app/frmMain.h"
-#include "app/locale.h"
+#include "app/datetimesettings.h"
 #include "mainform.h"
 #include "testutil.h"
 

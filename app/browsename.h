@@ -17,8 +17,3 @@ bool IsValidFileName(const std::string& text);
 // when its name part is not empty.
 BrowsePreset BrowsePresetFor(const std::string& text,
                              const std::function<bool(const std::string&)>& directoryExists);
-
-// The load's messages for a file that did not stay as it was while its
-// contents were read, naming it by its full path.
-std::string FileChangedWhileReadMessage(const std::string& fullPath);
-std::string FileDeletedWhileReadMessage(const std::string& fullPath);

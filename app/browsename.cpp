@@ -1,4 +1,4 @@
-#include "app/messages.h"
+#include "app/browsename.h"
 
 #include "components/names.h"
 
@@ -20,12 +20,4 @@ BrowsePreset BrowsePresetFor(const std::string& text,
     const std::string name = ExtractFileName(text);
     if (!name.empty() && IsValidFileName(name)) preset.fileName = text;
     return preset;
-}
-
-std::string FileChangedWhileReadMessage(const std::string& fullPath) {
-    return "The file \"" + fullPath + "\" changed while it was read. Its checksums are not shown.";
-}
-
-std::string FileDeletedWhileReadMessage(const std::string& fullPath) {
-    return "The file \"" + fullPath + "\" was deleted while it was read. Its checksums are not shown.";
 }

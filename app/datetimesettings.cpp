@@ -1,4 +1,4 @@
-#include "app/locale.h"
+#include "app/datetimesettings.h"
 
 #include "base/locale.h"
 

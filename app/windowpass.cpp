@@ -1,17 +1,6 @@
-#include "app/load.h"
+#include "app/windowpass.h"
 
 #include <cstdio>
-
-#include "app/frmMain.h"
-#include "app/messages.h"
-#include "base/fs.h"
-#include "base/messages.h"
-#include "components/digestsink.h"
-#include "components/filemd5.h"
-#include "base/errors.h"
-#include "base/handles.h"
-
-using namespace frmMain;
 
 namespace {
 
@@ -107,75 +96,4 @@ std::wstring WindowPass::ProgressText(std::uint64_t done, std::uint64_t total, d
     std::swprintf(text, sizeof text / sizeof text[0], L"Reading %u%% \u00B7 %.0f MB/s \u00B7 Esc stops", percent,
                   mbPerSecond);
     return text;
-}
-
-void RaiseIfChangedWhileRead(const PassResult& result, const std::string& name) {
-    if (result.outcome == PassOutcome::Changed)
-        throw FileChangedDuringLoad(FileChangedWhileReadMessage(fs::FullPath(name)));
-    if (result.outcome == PassOutcome::Gone)
-        throw FileChangedDuringLoad(FileDeletedWhileReadMessage(fs::FullPath(name)));
-}
-
-namespace {
-
-// The busy display around a whole load or pass, ended on every path.
-struct Busy {
-    BusyProgress& b;
-    explicit Busy(BusyProgress& busy) : b(busy) { b.Begin(); }
-    ~Busy() { b.End(); }
-};
-
-}  // namespace
-
-PassResult TForm1::RunPass(HANDLE file, const std::string& name, const PassFeeds& feeds) {
-    // The MD5 row carries the progress text of a long pass: what it showed
-    // comes back afterwards.
-    const std::string md5Row = Text(edt18);
-    PassResult r;
-    {
-        Busy busy(*busy_);
-        r = pass_->Run(file, name, feeds);
-    }
-    if (Text(edt18) != md5Row) SetText(edt18, md5Row);
-    return r;
-}
-
-void TForm1::Load(const std::string& name) {
-    Busy busy(*busy_);
-    rowsWritten_ = 0;
-    fver1.SetFILENAME(name);
-    Finfo1.SetFILENAME(name);
-    const bool needCrc = dcflcrc1.WouldCalculate(name);
-    GetFileInfo();
-
-    CrcSink crc(dcflcrc1.Method());
-    Md5Sink md5;
-    PassFeeds feeds;
-    if (needCrc) feeds.reader.push_back(&crc);
-    feeds.caller.push_back(&md5);
-    base::UniqueFile file(OpenFileForReading(name, FILE_SHARE_READ));
-    const DWORD openError = file ? ERROR_SUCCESS : GetLastError();
-    if (!file) {
-        // The digest cannot have the file (another program writes to it); the
-        // checksum shares writing and is still computed.
-        feeds.caller.clear();
-        if (needCrc) file.reset(OpenFileForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE));
-    }
-    const bool opened = file.valid();
-    PassResult r;
-    if (opened) {
-        r = pass_->Run(file.get(), name, feeds);
-        file.reset();
-    }
-    RaiseIfChangedWhileRead(r, name);
-    // Stopped: the checksum rows stay empty and the checksum counts as not computed.
-    if (r.outcome == PassOutcome::Stopped) return;
-    // Like the component's own read, a file that cannot be opened at all has the checksum 0.
-    if (needCrc) dcflcrc1.TakeCRC(name, opened ? crc.Value() : 0);
-    SetText(edt17, std::to_string(static_cast<unsigned long long>(dcflcrc1.CRC())));
-    ++rowsWritten_;
-    if (openError != ERROR_SUCCESS)
-        throw CannotOpenFile(name, openError);
-    SetText(edt18, md5.Hex());
-    ++rowsWritten_;
 }

@@ -15,19 +15,7 @@
 #include <string>
 
 #include "app/busyprogress.h"
-#include "base/errors.h"
 #include "components/filepass.h"
-
-// A load that found its file changed or deleted while it was read; the
-// message names the file.
-class FileChangedDuringLoad : public base::Exception {
-public:
-    using base::Exception::Exception;
-};
-
-// Raises FileChangedDuringLoad with the changed or the deleted message for a
-// pass over `name` that ended Changed or Gone; nothing for Done or Stopped.
-void RaiseIfChangedWhileRead(const PassResult& result, const std::string& name);
 
 class WindowPass {
 public:
