@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -11,7 +13,8 @@
 #include "app/consoletext.h"
 #include "app/datetimesettings.h"
 #include "app/detailtexts.h"
-#include "app/readdetails.h"
+#include "app/filewalk.h"
+#include "app/parallelreads.h"
 #include "app/safesave.h"
 #include "components/dcUtils.h"
 #include "components/names.h"
@@ -44,6 +47,11 @@ public:
     // False when the bytes could not all be written.
     bool Out(const std::string& bytes) const { return WriteAll(out_, bytes); }
     void Err(const std::string& bytes) const { WriteAll(err_, bytes); }
+    // True when standard error is a console window, not a file or a pipe.
+    bool ErrIsConsole() const {
+        DWORD mode = 0;
+        return UsableHandle(err_) && GetConsoleMode(err_, &mode) != FALSE;
+    }
 
 private:
     static HANDLE OpenConsoleOutput(base::UniqueFile& owner) {
@@ -97,208 +105,246 @@ std::string KeptAttributeReason(const std::string& path) {
            ", and a read-only, hidden or system file is never replaced)";
 }
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/' || folder.back() == ':'))
-        return folder + name;
-    return folder + "\\" + name;
-}
-
 struct Failure {
     std::string name, reason;
 };
 
-// Every file below `folder`, each folder's entries in walk order, depth
-// first. Linked folders are not entered, so a link cannot make a loop.
-void Walk(const std::string& folder, std::vector<std::string>& files, std::vector<Failure>& failures) {
-    struct Entry {
-        std::string name;
-        bool folder;
-    };
-    std::vector<Entry> entries;
-    WIN32_FIND_DATAW fd{};
-    base::UniqueFind find(fs::FindFirst(JoinPath(folder, "*"), fd));
-    if (!find) {
-        const DWORD code = GetLastError();
-        if (code != ERROR_FILE_NOT_FOUND && code != ERROR_NO_MORE_FILES)
-            failures.push_back({folder, IOErrorMessage(code)});
-        return;
+// The reason a target is one of the inputs.
+constexpr char kInputTarget[] = "it is one of the files being read, which are never replaced";
+
+// The /out file of /csv could not take a line: the run ends, and the target
+// keeps what it had.
+struct OutFileFailed {
+    std::string reason;
+};
+
+// Output to standard output in pieces of a useful size: one write per file
+// would cost a call to the system each.
+class Output {
+public:
+    explicit Output(const StandardStreams& io) : io_(io) {}
+    void Add(const std::string& bytes) {
+        pending_ += bytes;
+        if (pending_.size() >= kFlushAt) Flush();
     }
-    do {
-        const std::string name = fs::Narrow(fd.cFileName);
-        if (name == "." || name == "..") continue;
-        const bool isFolder = (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (isFolder && (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
-        entries.push_back({name, isFolder});
-    } while (FindNextFileW(find.get(), &fd));
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return WalkOrderLess(a.name, b.name); });
-    for (const Entry& e : entries) {
-        const std::string path = JoinPath(folder, e.name);
-        if (e.folder)
-            Walk(path, files, failures);
-        else
-            files.push_back(path);
+    // Throws OutputClosed when the bytes cannot all be written.
+    void Flush() {
+        if (pending_.empty()) return;
+        const bool written = io_.Out(pending_);
+        pending_.clear();
+        if (!written) throw OutputClosed();
     }
+
+private:
+    static constexpr std::size_t kFlushAt = 64 * 1024;
+    const StandardStreams& io_;
+    std::string pending_;
+};
+
+// The progress line of a long run, on a console only: a redirected standard
+// error gets nothing but the run's messages.
+class Progress {
+public:
+    explicit Progress(const StandardStreams& io) : io_(io), started_(GetTickCount()) {}
+    void Step(std::uint64_t files) {
+        if (!io_.ErrIsConsole()) return;
+        const DWORD now = GetTickCount();
+        if (now - started_ < kAfterMs || (shown_ && now - last_ < kEveryMs)) return;
+        const std::string line = ProgressLine(files, (now - started_) / 1000.0);
+        const std::size_t width = std::max(width_, line.size());
+        io_.Err("\r" + line + std::string(width - line.size(), ' '));
+        width_ = width;
+        shown_ = true;
+        last_ = now;
+    }
+    // Takes the line away before a message and at the end.
+    void Clear() {
+        if (!shown_) return;
+        io_.Err("\r" + std::string(width_, ' ') + "\r");
+        shown_ = false;
+        width_ = 0;
+    }
+
+private:
+    static constexpr DWORD kAfterMs = 1000, kEveryMs = 250;
+    const StandardStreams& io_;
+    bool shown_ = false;
+    DWORD started_, last_ = 0;
+    std::size_t width_ = 0;
+};
+
+// The reason of a failed save, for one line.
+std::string SaveFailure(const std::exception& e) {
+    if (const auto* notSaved = dynamic_cast<const EReportNotSaved*>(&e)) return IOErrorMessage(notSaved->code());
+    return OneLine(e.what());
 }
 
-// Reads one file the way the main window's load does, without its icons.
-bool ReadDetails(const std::string& path, FileDetails& d, std::string& reason) {
-    if (!FileExists(path)) {
-        reason = ProbeEntry(path) == EntryKind::Directory ? "Is a folder" : "File not found";
-        return false;
-    }
-    try {
-        TdcVersionInfo fver1;
-        TdcFileInfo Finfo1;
-        Finfo1.SetIconsWanted(false);
-        fver1.SetFILENAME(path);
-        Finfo1.SetFILENAME(path);
-        d = DetailsOf(Finfo1, fver1);
-        // One read gives the checksum and the digest, as in the window's load.
-        ChecksumWants wants;
-        wants.crc = TdcFileCRCMethod::crc32;
-        wants.crcOfHeldFile = false;
-        const ChecksumPass pass = ReadChecksums(path, wants);
-        if (pass.openError != ERROR_SUCCESS) throw CannotOpenFile(path, pass.openError);
-        RaiseIfChangedWhileRead(pass.result, path);
-        d.crc = pass.crc;
-        d.md5 = pass.md5;
-        return true;
-    } catch (const std::exception& e) {
-        reason = e.what();
-        return false;
-    }
+// `reason` for a target that was not replaced, naming the attribute when one
+// is the cause.
+std::string WhyNotReplaced(const std::string& target, const std::string& reason) {
+    const std::string kept = KeptAttributeReason(target);
+    return reason == IOErrorMessage(ERROR_ACCESS_DENIED) && !kept.empty() ? kept : reason;
 }
 
 class Run {
 public:
-    Run(const ConsoleCommand& command, const StandardStreams& streams) : cmd_(command), io_(streams) {}
+    Run(const ConsoleCommand& command, const StandardStreams& streams)
+        : cmd_(command), io_(streams), out_(streams), progress_(streams) {}
 
     int Execute() {
-        std::vector<std::string> files;
         bool anyFolder = false;
-        for (const std::string& arg : cmd_.files) {
-            if (ProbeEntry(arg) == EntryKind::Directory) {
-                anyFolder = true;
-                Walk(arg, files, failures_);
-            } else {
-                files.push_back(arg);
-            }
-        }
-        for (const Failure& f : failures_) Complain(f);
-        // Every input is known before anything is written: no report or CSV
-        // ever replaces one, under any of its names.
-        if (cmd_.hasOut)
-            for (const std::string& file : files) inputs_.Add(file);
+        for (const std::string& arg : cmd_.files) anyFolder |= ProbeEntry(arg) == EntryKind::Directory;
         try {
             if (cmd_.form == ConsoleForm::Csv)
-                Csv(files);
+                Csv();
             else
-                Reports(files, anyFolder);
+                Reports(anyFolder);
+            out_.Flush();
         } catch (const OutputClosed&) {
+            progress_.Clear();
             io_.Err(std::string("vantrel: ") + kOutputClosed + "\r\n");
             return 1;
+        } catch (const OutFileFailed& failed) {
+            Fail(cmd_.out, "cannot write " + cmd_.out + ": " + failed.reason);
         }
+        progress_.Clear();
         return failures_.empty() ? 0 : 1;
     }
 
 private:
-    void Complain(const Failure& f) const {
-        io_.Err("vantrel: " + EscapeControls(f.name) + ": " + OneLine(f.reason) + "\r\n");
-    }
-    void Out(const std::string& bytes) const {
-        if (!io_.Out(bytes)) throw OutputClosed();
-    }
-    // Replaces `target` with `bytes`; false, with the failure reported for
-    // each of `files`, when it cannot.
-    bool Write(const std::string& target, const std::string& bytes, const std::vector<std::string>& files) {
-        std::string reason;
-        if (inputs_.Contains(target)) {
-            reason = "it is one of the files being read, which are never replaced";
-        } else {
-            if (ReplaceFileWithBytes(target, bytes, reason, inputs_)) return true;
-            // Access denied by an attribute: say which.
-            const std::string kept = KeptAttributeReason(target);
-            if (reason == IOErrorMessage(ERROR_ACCESS_DENIED) && !kept.empty()) reason = kept;
-        }
-        for (const std::string& file : files) Fail(file, "cannot write " + target + ": " + reason);
-        return false;
-    }
     void Fail(const std::string& name, const std::string& reason) {
         failures_.push_back({name, reason});
-        Complain(failures_.back());
+        progress_.Clear();
+        io_.Err("vantrel: " + EscapeControls(name) + ": " + OneLine(reason) + "\r\n");
     }
 
-    void Reports(const std::vector<std::string>& files, bool anyFolder) {
+    // Reads every file the arguments stand for, several at once, and hands
+    // each readable one's details to `each` in walk order; the others, and
+    // folders that cannot be listed, are reported as failed at their place.
+    template <typename Fn>
+    void ForEachFile(Fn&& each) {
+        FileWalk walk(cmd_.files);
+        ParallelReads reads(ParallelReads::DefaultWorkers());
+        std::uint64_t done = 0;
+        reads.Run([&](std::string& file, std::string& failure) { return walk.Next(file, failure) != FileWalk::Step::End; },
+                  [&](ParallelReads::Outcome& o) {
+                      if (o.ok) each(o.file, o.details);
+                      else Fail(o.file, o.reason);
+                      progress_.Step(++done);
+                  });
+    }
+
+    // Every file the arguments stand for, in walk order, without reading any.
+    template <typename Fn>
+    void ForEachName(Fn&& each) {
+        FileWalk walk(cmd_.files);
+        std::string file, reason;
+        for (FileWalk::Step step; (step = walk.Next(file, reason)) != FileWalk::Step::End;)
+            if (step == FileWalk::Step::File) each(file);
+    }
+
+    // Replaces `target` with `bytes`; the failure is reported for `file`.
+    void Write(const std::string& target, const std::string& bytes, const std::string& file,
+               const ProtectedFiles& inputs) {
+        std::string reason;
+        if (inputs.Contains(target)) {
+            reason = kInputTarget;
+        } else {
+            if (ReplaceFileWithBytes(target, bytes, reason, inputs)) return;
+            reason = WhyNotReplaced(target, reason);
+        }
+        Fail(file, "cannot write " + target + ": " + reason);
+    }
+
+    void Reports(bool anyFolder) {
         // /out names a folder for several files, for a folder among the
         // FILEs and for an existing folder; otherwise the one report's file.
         const bool toFolder = cmd_.hasOut && (cmd_.files.size() > 1 || anyFolder ||
                                               ProbeEntry(cmd_.out) == EntryKind::Directory);
         if (toFolder && ProbeEntry(cmd_.out) != EntryKind::Directory && !CreateFolderPath(cmd_.out)) {
             const std::string reason = IOErrorMessage(GetLastError());
-            for (const std::string& file : files)
+            ForEachName([&](const std::string& file) {
                 Fail(file, "cannot create the folder " + cmd_.out + ": " + reason);
+            });
             return;
         }
+        // Every input is known before anything is written: no report ever
+        // replaces one, under any of its names, and a report name that is an
+        // input's steps aside to the next number.
+        ProtectedFiles inputs;
+        if (cmd_.hasOut) ForEachName([&](const std::string& file) { inputs.Add(file); });
         std::set<std::string> used;
-        // A report name that is an input's steps aside to the next number.
-        const auto isInput = [&](const std::string& name) { return inputs_.Contains(JoinPath(cmd_.out, name)); };
+        const auto isInput = [&](const std::string& name) { return inputs.Contains(JoinPath(cmd_.out, name)); };
         bool first = true;
-        ForEachFile(files, [&](const std::string& file, const FileDetails& details) {
+        ForEachFile([&](const std::string& file, const FileDetails& details) {
             // The bytes the Save button writes: UTF-8, ASCII unchanged.
             const std::string text =
                 fs::ToUtf8(ReportText(ReportFor(file, details, CurrentDateTimeFormat(), CurrentDateTimeText())));
             if (!cmd_.hasOut) {
-                Out(first ? text : "\r\n" + text);
+                out_.Add(first ? text : "\r\n" + text);
                 first = false;
                 return;
             }
             const std::string target =
                 toFolder ? JoinPath(cmd_.out, UniqueReportName(details.displayName, used, isInput)) : cmd_.out;
-            Write(target, text, {file});
+            Write(target, text, file, inputs);
         });
     }
 
-    // Reads each file as the window's load does and hands its details on; a
-    // file that cannot be read is reported as failed and left out.
-    template <typename Fn>
-    void ForEachFile(const std::vector<std::string>& files, Fn&& each) {
-        for (const std::string& file : files) {
-            FileDetails details;
-            std::string reason;
-            if (ReadDetails(file, details, reason))
-                each(file, details);
-            else
-                Fail(file, reason);
+    void Csv() {
+        std::unique_ptr<SafeFileWriter> file;
+        if (cmd_.hasOut) {
+            // Refused before any file is read: the target is one of them, or
+            // it cannot be replaced.
+            std::string reason = kInputTarget;
+            bool refused = false;
+            if (ProbeEntry(cmd_.out) != EntryKind::None) {
+                const ProtectedFiles target(cmd_.out);
+                ForEachName([&](const std::string& input) { refused = refused || target.Contains(input); });
+            }
+            if (!refused) {
+                try {
+                    file = std::make_unique<SafeFileWriter>(cmd_.out, ProtectedFiles());
+                } catch (const std::exception& e) {
+                    reason = WhyNotReplaced(cmd_.out, SaveFailure(e));
+                    refused = true;
+                }
+            }
+            if (refused) {
+                Fail(cmd_.out, "cannot write " + cmd_.out + ": " + reason);
+                return;
+            }
+        }
+        Put(file.get(), CsvHeader());
+        ForEachFile([&](const std::string& name, const FileDetails& details) {
+            Put(file.get(), fs::ToUtf8(CsvRecord(ReportFor(name, details, CurrentDateTimeFormat(), ""))));
+        });
+        if (!file) return;
+        try {
+            file->Commit();
+        } catch (const std::exception& e) {
+            throw OutFileFailed{SaveFailure(e)};
         }
     }
 
-    void Csv(const std::vector<std::string>& files) {
-        std::string all = CsvHeader();
-        if (cmd_.hasOut && inputs_.Contains(cmd_.out)) {
-            // Refused before any file is read.
-            Write(cmd_.out, all, files);
+    // A line of the CSV: to the /out file, or to standard output.
+    void Put(SafeFileWriter* file, const std::string& bytes) {
+        if (!file) {
+            out_.Add(bytes);
             return;
         }
-        if (!cmd_.hasOut) Out(all);
-        std::vector<std::string> written;
-        ForEachFile(files, [&](const std::string& file, const FileDetails& details) {
-            const std::string line =
-                fs::ToUtf8(CsvRecord(ReportFor(file, details, CurrentDateTimeFormat(), "")));
-            if (cmd_.hasOut) {
-                all += line;
-                written.push_back(file);
-            } else {
-                Out(line);
-            }
-        });
-        if (cmd_.hasOut) Write(cmd_.out, all, written);
+        try {
+            file->Write(bytes);
+        } catch (const std::exception& e) {
+            throw OutFileFailed{SaveFailure(e)};
+        }
     }
 
     const ConsoleCommand& cmd_;
     const StandardStreams& io_;
+    Output out_;
+    Progress progress_;
     std::vector<Failure> failures_;
-    ProtectedFiles inputs_;  // with /out: every file being read
 };
 
 std::vector<std::string> Arguments(const std::string& commandLine) {

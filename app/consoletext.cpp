@@ -139,6 +139,18 @@ std::string EscapeControls(const std::string& text) {
     return escaped;
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/' || folder.back() == ':'))
+        return folder + name;
+    return folder + "\\" + name;
+}
+
+std::string ProgressLine(std::uint64_t files, double seconds) {
+    const double rate = seconds > 0 ? static_cast<double>(files) / seconds : 0;
+    return std::to_string(files) + (files == 1 ? " file, " : " files, ") +
+           std::to_string(static_cast<unsigned long long>(rate + 0.5)) + " files/s";
+}
+
 bool WalkOrderLess(const std::string& a, const std::string& b) {
     const std::string ua = UpperAscii(a), ub = UpperAscii(b);
     if (ua != ub) return ua < ub;

@@ -3,6 +3,7 @@
 // folder, the order of a folder walk and the escaping of its messages.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <set>
 #include <string>
@@ -50,10 +51,18 @@ std::string CsvRecord(const ReportSource& src);
 std::string UniqueReportName(const std::string& displayName, std::set<std::string>& used,
                              const std::function<bool(const std::string& name)>& isInput = {});
 
+// The progress line of a long run on a console: "<n> files, <r> files/s"
+// (the rate rounded), where `seconds` have passed.
+std::string ProgressLine(std::uint64_t files, double seconds);
+
 // `text` for one line of a console message: every control character (C0 and
 // DEL) written as an escape, "\n", "\r", "\t" or "\xNN", so that a name that
 // holds a line break cannot split the line.
 std::string EscapeControls(const std::string& text);
+
+// `name` in `folder`: joined by a backslash unless the folder ends in a
+// separator or a drive's colon.
+std::string JoinPath(const std::string& folder, const std::string& name);
 
 // The order of a folder's entries in a walk: by name, case-blind, then by
 // the bytes; true when `a` comes before `b`.

@@ -79,23 +79,63 @@ private:
 
 }  // namespace
 
+namespace {
+
+enum class Probe { Missing, Link, Keyed };
+
+// The size and last-write time of an existing file, or whether it is a link.
+Probe KeyOf(const std::wstring& longPath, std::pair<unsigned long long, unsigned long long>& key) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(longPath.c_str(), GetFileExInfoStandard, &data)) return Probe::Missing;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return Probe::Link;
+    key = {(static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+           (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+               data.ftLastWriteTime.dwLowDateTime};
+    return Probe::Keyed;
+}
+
+bool SameIdentity(const std::wstring& a, const std::wstring& b) {
+    FileIdentity x, y;
+    return IdentityOf(a, x) && IdentityOf(b, y) && x == y;
+}
+
+}  // namespace
+
 void ProtectedFiles::Add(const std::string& file) {
     if (file.empty()) return;
     const std::wstring full = FullPath(fs::Widen(file));
     if (full.empty()) return;
     paths_.insert(CaseKey(full));
-    FileIdentity id;
-    if (IdentityOf(fs::LongForm(full), id)) ids_.insert(id);
+    const std::wstring longPath = fs::LongForm(full);
+    Key key;
+    switch (KeyOf(longPath, key)) {
+    case Probe::Keyed: byKey_.emplace(key, longPath); break;
+    case Probe::Link: links_.push_back(longPath); break;
+    case Probe::Missing: break;
+    }
 }
 
 bool ProtectedFiles::Contains(const std::string& path) const {
     const std::wstring full = FullPath(fs::Widen(path));
     if (full.empty()) return false;
     if (paths_.count(CaseKey(full))) return true;
-    // Another name for the same file: a short name, a hard link, a second
-    // mapping of the folder.
-    FileIdentity id;
-    return !ids_.empty() && IdentityOf(fs::LongForm(full), id) && ids_.count(id) != 0;
+    // Another name for the same file: a short name, a hard link, a link, a
+    // second mapping of the folder.
+    const std::wstring longPath = fs::LongForm(full);
+    Key key;
+    const Probe probe = KeyOf(longPath, key);
+    if (probe == Probe::Missing) return false;
+    for (const std::wstring& link : links_)
+        if (SameIdentity(longPath, link)) return true;
+    if (probe == Probe::Link) {
+        for (const auto& kept : byKey_)
+            if (SameIdentity(longPath, kept.second)) return true;
+        return false;
+    }
+    const auto range = byKey_.equal_range(key);
+    for (auto it = range.first; it != range.second; ++it)
+        if (SameIdentity(longPath, it->second)) return true;
+    return false;
 }
 
 namespace {
@@ -134,7 +174,11 @@ bool CreateFolderPath(const std::string& path) {
 EReportNotSaved::EReportNotSaved(const std::string& path, unsigned long code)
     : base::Exception(ReportNotSavedMessage(path, code, base::SystemErrorText(code))), code_(code) {}
 
-void SaveReportSafely(const std::string& path, const std::string& bytes, const ProtectedFiles& protectedFiles) {
+// The temporary file of a SafeFileWriter.
+struct SafeFileWriter::Temporary : TemporaryFile {};
+
+SafeFileWriter::SafeFileWriter(const std::string& path, const ProtectedFiles& protectedFiles)
+    : path_(path), temp_(std::make_unique<Temporary>()) {
     // The system's device test is not to be trusted (Wine takes "nul.txt"
     // for an existing file), so the program's own rule decides, on the name
     // as given and on its full form.
@@ -146,15 +190,15 @@ void SaveReportSafely(const std::string& path, const std::string& bytes, const P
         throw EReportNotSaved(path, error ? error : ERROR_INVALID_NAME);
     }
     if (IsDeviceName(fs::Narrow(full))) throw ETargetRefused(DeviceTargetMessage(path));
-    const std::wstring target = fs::LongForm(full);
-    const size_t slash = target.find_last_of(L'\\');
+    target_ = fs::LongForm(full);
+    const size_t slash = target_.find_last_of(L'\\');
     // Room for the temporary file's name next to the target.
-    if (target.size() + 24 > kLongestPath || slash == std::wstring::npos)
+    if (target_.size() + 24 > kLongestPath || slash == std::wstring::npos)
         throw ETargetRefused(TooLongTargetMessage(path));
     if (!protectedFiles.Empty() && protectedFiles.Contains(path))
         throw ETargetRefused(InspectedTargetMessage(path));
 
-    const DWORD existing = GetFileAttributesW(target.c_str());
+    const DWORD existing = GetFileAttributesW(target_.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES) {
         // Windows refuses to replace a read-only file, and a hidden or system
         // one when it is rewritten as a normal file; not every implementation
@@ -165,27 +209,39 @@ void SaveReportSafely(const std::string& path, const std::string& bytes, const P
         // The target must be free to be replaced: opening it for writing as
         // the report always has (others may read) gives the error the user
         // knows for a file held elsewhere. Opening changes nothing in it.
-        base::UniqueFile probe(CreateFileW(target.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+        base::UniqueFile probe(CreateFileW(target_.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!probe) throw EReportNotSaved(path, GetLastError());
     }
 
-    TemporaryFile temp;
-    base::UniqueFile file;
     DWORD error = ERROR_CANNOT_MAKE;
-    if (!temp.Create(target.substr(0, slash + 1), file, error)) throw EReportNotSaved(path, error);
+    if (!temp_->Create(target_.substr(0, slash + 1), file_, error)) throw EReportNotSaved(path, error);
+}
+
+SafeFileWriter::~SafeFileWriter() = default;
+
+void SafeFileWriter::Write(const std::string& bytes) {
     for (size_t done = 0; done < bytes.size();) {
         const DWORD chunk =
             static_cast<DWORD>(bytes.size() - done < (1u << 20) ? bytes.size() - done : (1u << 20));
         DWORD written = 0;
-        if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr))
-            throw EReportNotSaved(path, GetLastError());
-        if (written == 0) throw EReportNotSaved(path, 101);  // "Disk full"
+        if (!WriteFile(file_.get(), bytes.data() + done, chunk, &written, nullptr))
+            throw EReportNotSaved(path_, GetLastError());
+        if (written == 0) throw EReportNotSaved(path_, 101);  // "Disk full"
         done += written;
     }
-    if (!FlushFileBuffers(file.get())) throw EReportNotSaved(path, GetLastError());
-    if (!CloseHandle(file.release())) throw EReportNotSaved(path, GetLastError());
-    if (!MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        throw EReportNotSaved(path, GetLastError());
-    temp.Keep();
+}
+
+void SafeFileWriter::Commit() {
+    if (!FlushFileBuffers(file_.get())) throw EReportNotSaved(path_, GetLastError());
+    if (!CloseHandle(file_.release())) throw EReportNotSaved(path_, GetLastError());
+    if (!MoveFileExW(temp_->path().c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        throw EReportNotSaved(path_, GetLastError());
+    temp_->Keep();
+}
+
+void SaveReportSafely(const std::string& path, const std::string& bytes, const ProtectedFiles& protectedFiles) {
+    SafeFileWriter file(path, protectedFiles);
+    file.Write(bytes);
+    file.Commit();
 }

@@ -1,6 +1,7 @@
 #include "base/fs.h"
 
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <cwchar>
 
@@ -160,6 +161,69 @@ DWORD_PTR QueryShellInfo(const std::string& name, UINT flags, ShellInfo& info) {
     info.displayName = FieldText(answer.szDisplayName, MAX_PATH);
     info.typeName = FieldText(answer.szTypeName, 80);
     return result;
+}
+
+namespace {
+
+// What follows the last dot of a file's name, the dot included; empty for a
+// name without one. The shell's type name depends on this alone.
+std::wstring ExtensionKey(const std::wstring& leaf) {
+    const std::size_t dot = leaf.find_last_of(L'.');
+    return dot == std::wstring::npos ? std::wstring() : leaf.substr(dot);
+}
+
+}  // namespace
+
+ShellNameCache::ShellNameCache() = default;
+ShellNameCache::~ShellNameCache() = default;
+
+bool ShellNameCache::FolderNames(const std::wstring& folder, const std::wstring& leaf, std::wstring& display) {
+    if (folder != folderPath_ || !folder_) {
+        folder_.reset();
+        folderPath_.clear();
+        if (!desktop_ && FAILED(SHGetDesktopFolder(desktop_.put()))) return false;
+        base::CoTaskMemPtr<ITEMIDLIST> pidl;
+        PIDLIST_RELATIVE parsed = nullptr;
+        std::wstring path = folder;
+        if (FAILED(desktop_->ParseDisplayName(nullptr, nullptr, &path[0], nullptr, &parsed, nullptr))) return false;
+        pidl.reset(parsed);
+        if (FAILED(desktop_->BindToObject(pidl.get(), nullptr, IID_IShellFolder, folder_.put_void()))) return false;
+        folderPath_ = folder;
+    }
+    PIDLIST_RELATIVE parsed = nullptr;
+    std::wstring name = leaf;
+    if (FAILED(folder_->ParseDisplayName(nullptr, nullptr, &name[0], nullptr, &parsed, nullptr))) return false;
+    base::CoTaskMemPtr<ITEMIDLIST> child(parsed);
+    STRRET text{};
+    // The name the shell's file information gives: the one in its folder.
+    if (FAILED(folder_->GetDisplayNameOf(child.get(), SHGDN_INFOLDER, &text))) return false;
+    wchar_t buffer[MAX_PATH] = L"";
+    if (FAILED(StrRetToBufW(&text, child.get(), buffer, MAX_PATH))) return false;
+    display = buffer;
+    return true;
+}
+
+DWORD_PTR ShellNameCache::Query(const std::string& name, ShellInfo& info) {
+    constexpr UINT kFlags = SHGFI_DISPLAYNAME | SHGFI_TYPENAME;
+    const std::wstring full = FullPathWide(ShellForm(Widen(name)));
+    const std::size_t slash = full.find_last_of(L'\\');
+    std::wstring display;
+    if (full.size() >= kClassicPathLimit || slash == std::wstring::npos || slash + 1 == full.size() ||
+        !FolderNames(full.substr(0, slash == 2 ? 3 : slash), full.substr(slash + 1), display))
+        return QueryShellInfo(name, kFlags, info);
+    const std::wstring key = ExtensionKey(full.substr(slash + 1));
+    const auto type = types_.find(key);
+    if (type == types_.end()) {
+        // The first file of its extension: the full query, whose type name
+        // is kept for the others.
+        const DWORD_PTR result = QueryShellInfo(name, kFlags, info);
+        if (result && Narrow(display) == info.displayName) types_.emplace(key, info.typeName);
+        return result;
+    }
+    info = ShellInfo();
+    info.displayName = Narrow(display);
+    info.typeName = type->second;
+    return 1;
 }
 
 std::string SystemDirectory() { return WithBackslash(Narrow(DirectoryWith(GetSystemDirectoryW))); }

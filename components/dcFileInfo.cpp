@@ -81,7 +81,10 @@ bool TdcFileInfo::ReadInfo() {
     info.icon = nullptr;
     // The system image index costs the shell an icon lookup too.
     const UINT iconFlags = iconsWanted_ ? SHGFI_SYSICONINDEX | SHGFI_ICON | SHGFI_SMALLICON : 0;
-    if (!fs::QueryShellInfo(fileName_, SHGFI_TYPENAME | SHGFI_DISPLAYNAME | iconFlags, info)) {
+    const DWORD_PTR found = !iconsWanted_ && shellNames_
+                                ? shellNames_->Query(fileName_, info)
+                                : fs::QueryShellInfo(fileName_, SHGFI_TYPENAME | SHGFI_DISPLAYNAME | iconFlags, info);
+    if (!found) {
         // No shell information: empty names, index 0, no small icon.
         smallIcon_->SetHandle(info.icon);
         return true;

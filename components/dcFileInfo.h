@@ -13,6 +13,7 @@
 
 #include "components/datetime.h"
 #include "components/umdcComponent.h"
+#include "base/fs.h"
 #include "base/handles.h"
 
 enum TdcFileInfoAttribute : std::uint8_t {
@@ -77,6 +78,9 @@ public:
     // default). Without them the icon objects stay empty, SysImageIndex is 0
     // and every other result is the same.
     void SetIconsWanted(bool wanted) { iconsWanted_ = wanted; }
+    // Without icons, the display and type names can come from a cache that
+    // reads many files in a row on this thread (null: the plain query).
+    void SetShellNames(fs::ShellNameCache* names) { shellNames_ = names; }
 
 private:
     void ClearResults();
@@ -94,6 +98,7 @@ private:
     TDateTime timeLastAccessed_ = 0.0;
     TDateTime timeLastModified_ = 0.0;
     bool iconsWanted_ = true;
+    fs::ShellNameCache* shellNames_ = nullptr;
 };
 
 // Writes the three times of a file; -1.0 leaves that time as it is.

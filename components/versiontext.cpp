@@ -106,3 +106,12 @@ std::string StringTablePath(std::uint32_t translation) {
                   static_cast<unsigned>(translation >> 16));
     return buffer;
 }
+
+bool MayHoldVersionResource(const unsigned char* head, std::size_t size) {
+    if (size < 2) return false;
+    static const char kStarts[][3] = {"MZ", "ZM", "SZ", "KW"};
+    for (const char* start : kStarts)
+        if (head[0] == static_cast<unsigned char>(start[0]) && head[1] == static_cast<unsigned char>(start[1]))
+            return true;
+    return false;
+}

@@ -1,6 +1,7 @@
 // Text rules of the version information component.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,3 +18,11 @@ inline double VersionTextToFloat(const std::string& text, char decimalSeparator)
 // "StringFileInfo\LLLLCCCC\" for a translation entry (low 16 bits the
 // language, high 16 bits the code page), hexadecimal digits in upper case.
 std::string StringTablePath(std::uint32_t translation);
+
+// Whether a file that starts with `head` (its first bytes, `size` of them,
+// fewer only for a shorter file) can hold a version resource that the
+// platform's version functions read: a module ("MZ", or "ZM" as old linkers
+// wrote it) or a file in the compressed forms those functions expand ("SZ"
+// of SZDD, "KW" of KWAJ). For any other file they find no resource data, a
+// failure the component does not report.
+bool MayHoldVersionResource(const unsigned char* head, std::size_t size);

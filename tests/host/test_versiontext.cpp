@@ -123,4 +123,19 @@ TEST(StringTablePath, LanguageThenCodePageInUpperCaseHex) {
     }
 }
 
+TEST(VersionResource, OnlyModulesAndCompressedFilesMayHoldOne) {
+    const struct {
+        const char* head;
+        std::size_t size;
+        bool may;
+    } cases[] = {
+        {"MZ\x90\x00", 4, true},  {"ZM", 2, true},        {"SZDD\x88\xF0\x27\x33", 8, true},
+        {"KWAJ", 4, true},        {"", 0, false},         {"M", 1, false},
+        {"mz", 2, false},         {"PK\x03\x04", 4, false}, {"\x7F" "ELF", 4, false},
+        {"%PDF-1.7", 8, false},   {"hello", 5, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.may, MayHoldVersionResource(reinterpret_cast<const unsigned char*>(c.head), c.size)) << c.head;
+}
+
 }  // namespace

@@ -359,6 +359,7 @@ TEST_F(ConsoleMode, AnyOtherFirstArgumentIsTheFileToShow) {
 
 TEST_F(ConsoleMode, OutReplacesAFileWholeAndRefusesAProtectedOne) {
     const std::string inspected = dir.Write("data.bin", Bytes(5000, 3));
+    FixTimes(inspected);
     const std::string target = dir.Write("report.txt", std::string(100000, 'o'));  // longer than a report
 
     const Outcome reference = RunConsole(dir, "/report " + Quoted(inspected));

@@ -1,0 +1,113 @@
+// The console's reader against the plain reading that the window's load
+// does: on a varied set of real files, the reader's shortcuts (no version
+// query for a file that is no module, display and type names from a kept
+// shell folder and a type per extension) give exactly the same texts, the
+// same outcome and the same reason.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/datetimesettings.h"
+#include "app/detailrows.h"
+#include "app/detailsreader.h"
+#include "app/detailtexts.h"
+#include "app/readdetails.h"
+#include "components/dcUtils.h"
+#include "longpaths.h"
+#include "testutil.h"
+
+namespace {
+
+using testutil::TempDir;
+
+// The window's order: the version resource, the directory entry and shell
+// names, then one pass for the checksum and the digest.
+bool PlainRead(const std::string& path, FileDetails& details, std::string& reason) {
+    if (!FileExists(path)) {
+        reason = ProbeEntry(path) == EntryKind::Directory ? "Is a folder" : "File not found";
+        return false;
+    }
+    try {
+        TdcVersionInfo fver1;
+        TdcFileInfo Finfo1;
+        Finfo1.SetIconsWanted(false);
+        fver1.SetFILENAME(path);
+        Finfo1.SetFILENAME(path);
+        details = DetailsOf(Finfo1, fver1);
+        ChecksumWants wants;
+        wants.crc = TdcFileCRCMethod::crc32;
+        wants.crcOfHeldFile = false;
+        const ChecksumPass pass = ReadChecksums(path, wants);
+        if (pass.openError != ERROR_SUCCESS) throw CannotOpenFile(path, pass.openError);
+        RaiseIfChangedWhileRead(pass.result, path);
+        details.crc = pass.crc;
+        details.md5 = pass.md5;
+        return true;
+    } catch (const std::exception& e) {
+        reason = e.what();
+        return false;
+    }
+}
+
+std::string Fixture(const char* name) {
+    return testutil::ReadAll(testutil::WindowsPath(std::string(VANTREL_FIXTURES_DIR) + "/" + name));
+}
+
+TEST(DetailsReader, GivesExactlyThePlainReadingsTextsOnVariedFiles) {
+    TempDir dir;
+    ASSERT_TRUE(CreateDirectoryA(dir.Path("sub").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(dir.Path("other").c_str(), nullptr));
+    std::vector<std::string> files = {
+        dir.Write("a.txt", "text"),
+        dir.Write("B.TXT", "upper"),
+        dir.Write("c.txt", "same extension again"),
+        dir.Write("noext", "none"),
+        dir.Write(".hidden", "dot"),
+        dir.Write("archive.tar.gz", "two dots"),
+        dir.Write("with space.doc", "blank"),
+        dir.Write("\xD0\x9F\xD1\x80\xD0\xB8\xD0\xBC\xD0\xB5\xD1\x80.txt", "cyrillic"),
+        dir.Write("empty.bin", ""),
+        dir.Write("one.bin", "M"),
+        dir.Write("mz.bin", "MZ but no module"),
+        dir.Write("zm.bin", "ZM"),
+        dir.Write("sub\\full.dll", Fixture("full_version.dll")),
+        dir.Write("sub\\full.exe", Fixture("full_version.dll")),
+        dir.Write("sub\\plain.dll", Fixture("no_version.dll")),
+        dir.Write("sub\\a.txt", "another folder"),
+        dir.Write("other\\cyr.dll", Fixture("cyrillic_version.dll")),
+        dir.Write("other\\x.lnk", "not a real shortcut"),
+        dir.Write("other\\y.url", "[InternetShortcut]\r\nURL=http://example.invalid/\r\n"),
+        dir.Write("other\\z.ZIP", "PK\x03\x04"),
+        dir.Write("other\\image.png", "\x89PNG"),
+        dir.Path("missing.txt"),
+        dir.Path("sub"),
+    };
+    // A path beyond the classic limit, which the shell's query does not take.
+    const testutil::LongTarget deep = testutil::MakeLongTarget(dir.path(), 300, 20);
+    ASSERT_TRUE(testutil::WriteLong(deep.path, "far"));
+    files.push_back(deep.path);
+
+    DetailsReader reader;
+    const DateTimeFormat& format = CurrentDateTimeFormat();
+    for (const std::string& path : files) {
+        SCOPED_TRACE(path);
+        FileDetails plain, fast;
+        std::string plainReason, fastReason;
+        const bool plainOk = PlainRead(path, plain, plainReason);
+        const bool fastOk = reader.Read(path, fast, fastReason);
+        ASSERT_EQ(plainOk, fastOk);
+        EXPECT_EQ(plainReason, fastReason);
+        if (!plainOk) continue;
+        for (const DetailRow& row : kDetailRows) {
+            EXPECT_EQ(RowText(plain, row.id, format), RowText(fast, row.id, format)) << "row " << row.id;
+            EXPECT_EQ(RowChecked(plain, row.id), RowChecked(fast, row.id)) << "row " << row.id;
+        }
+        EXPECT_EQ(RowText(plain, frmMain::edt19, format), RowText(fast, frmMain::edt19, format));
+    }
+    testutil::RemoveLongTree(deep.folder);
+}
+
+}  // namespace
