@@ -4,6 +4,7 @@
 
 #include "app/frmMain.h"
 #include "app/messages.h"
+#include "app/verify.h"
 #include "base/fs.h"
 #include "base/messages.h"
 #include "components/digestsink.h"
@@ -153,6 +154,7 @@ void TForm1::Load(const std::string& name) {
     PassFeeds feeds;
     if (needCrc) feeds.reader.push_back(&crc);
     feeds.caller.push_back(&md5);
+    if (verify_) verify_->LoadBegins(name, feeds);  // checksum files beside it, and the SHAs they need
     base::UniqueFile file(OpenFileForReading(name, FILE_SHARE_READ));
     const DWORD openError = file ? ERROR_SUCCESS : GetLastError();
     if (!file) {
@@ -170,6 +172,7 @@ void TForm1::Load(const std::string& name) {
     RaiseIfChangedWhileRead(r, name);
     // Stopped: the checksum rows stay empty and the checksum counts as not computed.
     if (r.outcome == PassOutcome::Stopped) return;
+    if (verify_) verify_->LoadRead(name, r);  // the version the rows describe
     // Like the component's own read, a file that cannot be opened at all has the checksum 0.
     if (needCrc) dcflcrc1.TakeCRC(name, opened ? crc.Value() : 0);
     SetText(edt17, std::to_string(static_cast<unsigned long long>(dcflcrc1.CRC())));

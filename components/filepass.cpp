@@ -192,10 +192,28 @@ base::Exception CannotOpenFile(const std::string& name, DWORD error) {
     return base::Exception(CannotOpenFileMessage(fs::FullPath(name), base::SystemErrorText(error)));
 }
 
+FileStamp StampOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION info;
+    FileStamp s;
+    if (!GetFileInformationByHandle(file, &info)) return s;
+    s.known = true;
+    s.volume = info.dwVolumeSerialNumber;
+    s.index = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    s.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    s.lastWrite = info.ftLastWriteTime;
+    return s;
+}
+
+bool SameStamp(const FileStamp& a, const FileStamp& b) {
+    return a.known && b.known && a.volume == b.volume && a.index == b.index && a.size == b.size &&
+           CompareFileTime(&a.lastWrite, &b.lastWrite) == 0;
+}
+
 PassResult RunFilePass(HANDLE file, const std::string& name, const PassFeeds& feeds, const CancelToken& cancel,
                        const PassTick& tick) {
     PassResult r;
-    const Version before = OfHandle(file);
+    r.stamp = StampOf(file);
+    const Version before{r.stamp.known, r.stamp.size, r.stamp.lastWrite};
     LARGE_INTEGER pos{}, zero{};
     if (!before.known || !SetFilePointerEx(file, zero, &pos, FILE_CURRENT)) {
         r.outcome = PassOutcome::Changed;
