@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/checkrun.h"
+#include "app/checktext.h"
 #include "app/consoletext.h"
 #include "app/load.h"
 #include "app/locale.h"
@@ -292,7 +294,8 @@ std::vector<std::string> Arguments(const std::string& commandLine) {
 }  // namespace
 
 bool IsConsoleCommandLine(const std::string& commandLine) {
-    return IsConsoleSwitch(ParamStr(commandLine, 1));
+    const std::string first = ParamStr(commandLine, 1);
+    return IsConsoleSwitch(first) || IsCheckSwitch(first);
 }
 
 bool ReplaceFileWithBytes(const std::string& path, const std::string& bytes, std::string& error,
@@ -312,6 +315,10 @@ int RunConsole(const std::string& commandLine) {
     // A drive without a medium answers with an error, not a system box.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     StandardStreams streams;
+    // /check has arguments and a run of its own (app/checkrun.h).
+    if (IsCheckSwitch(ParamStr(commandLine, 1)))
+        return RunCheck(Arguments(commandLine), [&](const std::string& s) { return streams.Out(s); },
+                        [&](const std::string& s) { streams.Err(s); });
     ConsoleCommand command;
     std::string error;
     if (!ParseConsoleCommand(Arguments(commandLine), command, error)) {

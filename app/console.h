@@ -5,8 +5,8 @@
 
 #include <string>
 
-// True when the first argument of `commandLine` is "/report", "/csv" or "/?"
-// (any case).
+// True when the first argument of `commandLine` is "/report", "/csv",
+// "/check" or "/?" (any case).
 bool IsConsoleCommandLine(const std::string& commandLine);
 
 // Runs the console mode for `commandLine` (the whole process command line)
