@@ -255,4 +255,37 @@ TEST_F(Check, NamesOutsideTheFolderTwiceDevicesAndItself) {
         EXPECT_NE(std::string::npos, r.err.find(part)) << part << "\n" << r.err;
 }
 
+// Standard output a pipe whose reader is gone, as with "| head -1": the run
+// ends at the first line it cannot write, with one message.
+TEST_F(Check, AClosedOutputEndsTheRunWithOneMessage) {
+    Shell("sha256sum *.txt *.bin sub/inner.bin sub/deeper/*.bin > SHA256SUMS");
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE reader = nullptr, writer = nullptr;
+    ASSERT_TRUE(CreatePipe(&reader, &writer, &inherit, 0));
+    base::UniqueFile out(writer);
+    CloseHandle(reader);
+    const std::string errPath = dir.Path("~stderr");
+    base::UniqueFile err(
+        CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_TRUE(err.valid());
+    const std::string exe = testutil::WindowsPath(VANTREL_EXE);
+    std::string commandLine = "\"" + exe + "\" /check SHA256SUMS";
+    commandLine.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out.get();
+    si.hStdError = err.get();
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                               dir.path().c_str(), &si, &pi));
+    base::UniqueFile process(pi.hProcess), thread(pi.hThread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), e2e::kTimeoutMs));
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    EXPECT_EQ(1u, code);
+    err.reset();
+    EXPECT_EQ("vantrel: cannot write to standard output\r\n", testutil::ReadAll(errPath));
+}
+
 }  // namespace
