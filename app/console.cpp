@@ -11,6 +11,7 @@
 #include "app/checkrun.h"
 #include "app/checktext.h"
 #include "app/consoletext.h"
+#include "app/shellregister.h"
 #include "app/load.h"
 #include "app/locale.h"
 #include "app/messages.h"
@@ -295,7 +296,7 @@ std::vector<std::string> Arguments(const std::string& commandLine) {
 
 bool IsConsoleCommandLine(const std::string& commandLine) {
     const std::string first = ParamStr(commandLine, 1);
-    return IsConsoleSwitch(first) || IsCheckSwitch(first);
+    return IsConsoleSwitch(first) || IsCheckSwitch(first) || IsRegisterSwitch(first);
 }
 
 bool ReplaceFileWithBytes(const std::string& path, const std::string& bytes, std::string& error,
@@ -319,6 +320,10 @@ int RunConsole(const std::string& commandLine) {
     if (IsCheckSwitch(ParamStr(commandLine, 1)))
         return RunCheck(Arguments(commandLine), [&](const std::string& s) { return streams.Out(s); },
                         [&](const std::string& s) { streams.Err(s); });
+    // So have /register and /unregister (app/shellregister.h).
+    if (IsRegisterSwitch(ParamStr(commandLine, 1)))
+        return RunRegister(Arguments(commandLine), [&](const std::string& s) { return streams.Out(s); },
+                           [&](const std::string& s) { streams.Err(s); });
     ConsoleCommand command;
     std::string error;
     if (!ParseConsoleCommand(Arguments(commandLine), command, error)) {

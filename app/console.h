@@ -6,7 +6,7 @@
 #include <string>
 
 // True when the first argument of `commandLine` is "/report", "/csv",
-// "/check" or "/?" (any case).
+// "/check", "/register", "/unregister" or "/?" (any case).
 bool IsConsoleCommandLine(const std::string& commandLine);
 
 // Runs the console mode for `commandLine` (the whole process command line)
