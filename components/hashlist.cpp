@@ -1,5 +1,7 @@
 #include "components/hashlist.h"
 
+#include <cstring>
+
 namespace {
 
 char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -15,20 +17,39 @@ bool SameCaseBlind(const std::string& a, const std::string& b) {
 
 void HashListReader::Feed(const char* data, std::size_t size) {
     static constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-    for (std::size_t i = 0; i < size; ++i, ++fed_) {
-        const char c = data[i];
-        if (c == '\n') {
-            EndLine();
+    while (size > 0) {
+        // The mark is looked at byte by byte, and only at the very start.
+        if (fed_ < 3) {
+            const char c = *data++;
+            --size;
+            ++fed_;
+            if (c == '\n') {
+                EndLine();
+                continue;
+            }
+            line_ += c;
+            if (fed_ == 3 && line_ == kByteOrderMark) line_.clear();
             continue;
         }
-        if (overlong_) continue;
-        line_ += c;
-        // The mark is dropped once it is whole at the very start.
-        if (fed_ == 2 && line_ == kByteOrderMark) line_.clear();
-        if (line_.size() > kMaxLine) {
-            overlong_ = true;
-            line_.clear();
-            line_.shrink_to_fit();
+        const char* end = static_cast<const char*>(std::memchr(data, '\n', size));
+        const std::size_t run = end ? static_cast<std::size_t>(end - data) : size;
+        if (!overlong_) {
+            if (line_.size() + run > kMaxLine) {
+                overlong_ = true;
+                line_.clear();
+                line_.shrink_to_fit();
+            } else {
+                line_.append(data, run);
+            }
+        }
+        fed_ += run;
+        data += run;
+        size -= run;
+        if (end) {
+            ++fed_;
+            ++data;
+            --size;
+            EndLine();
         }
     }
 }
