@@ -10,11 +10,14 @@
 #include <utility>
 #include <vector>
 
+#include "app/checkrun.h"
+#include "app/checktext.h"
 #include "app/consoletext.h"
 #include "app/datetimesettings.h"
 #include "app/detailtexts.h"
 #include "app/filewalk.h"
 #include "app/parallelreads.h"
+#include "app/shellregister.h"
 #include "app/safesave.h"
 #include "components/dcUtils.h"
 #include "components/names.h"
@@ -359,7 +362,8 @@ std::vector<std::string> Arguments(const std::string& commandLine) {
 }  // namespace
 
 bool IsConsoleCommandLine(const std::string& commandLine) {
-    return IsConsoleSwitch(ParamStr(commandLine, 1));
+    const std::string first = ParamStr(commandLine, 1);
+    return IsConsoleSwitch(first) || IsCheckSwitch(first) || IsRegisterSwitch(first);
 }
 
 bool ReplaceFileWithBytes(const std::string& path, const std::string& bytes, std::string& error,
@@ -379,6 +383,14 @@ int RunConsole(const std::string& commandLine) {
     // A drive without a medium answers with an error, not a system box.
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     StandardStreams streams;
+    // /check has arguments and a run of its own (app/checkrun.h).
+    if (IsCheckSwitch(ParamStr(commandLine, 1)))
+        return RunCheck(Arguments(commandLine), [&](const std::string& s) { return streams.Out(s); },
+                        [&](const std::string& s) { streams.Err(s); });
+    // So have /register and /unregister (app/shellregister.h).
+    if (IsRegisterSwitch(ParamStr(commandLine, 1)))
+        return RunRegister(Arguments(commandLine), [&](const std::string& s) { return streams.Out(s); },
+                           [&](const std::string& s) { streams.Err(s); });
     ConsoleCommand command;
     std::string error;
     if (!ParseConsoleCommand(Arguments(commandLine), command, error)) {

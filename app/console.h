@@ -7,8 +7,8 @@
 
 #include "app/safesave.h"
 
-// True when the first argument of `commandLine` is "/report", "/csv" or "/?"
-// (any case).
+// True when the first argument of `commandLine` is "/report", "/csv",
+// "/check", "/register", "/unregister" or "/?" (any case).
 bool IsConsoleCommandLine(const std::string& commandLine);
 
 // Runs the console mode for `commandLine` (the whole process command line)

@@ -79,10 +79,20 @@ std::string ConsoleUsage() {
            "  vantrel.exe /csv FILE [FILE...] [/out PATH]\r\n"
            "      write one CSV line per file (UTF-8, CR LF) after a header line; with\r\n"
            "      /out, to the file PATH\r\n"
+           "  vantrel.exe /check SUMFILE... [/quiet]\r\n"
+           "      verify the files that checksum files list (sha256sum, sha1sum or\r\n"
+           "      md5sum lines, plain or --tag, and .sfv), names relative to the\r\n"
+           "      checksum file's folder; \"name: OK\", \"name: FAILED\" or \"name: FAILED\r\n"
+           "      open or read\" per file, with /quiet only the failures\r\n"
+           "  vantrel.exe /register                      add \"File details with Vantrel\" to\r\n"
+           "      the right-click menu of every file and Vantrel to Send To, for this\r\n"
+           "      user only; /unregister removes exactly that\r\n"
            "  vantrel.exe /?                             show this text\r\n"
            "A folder among the FILEs stands for every file below it, in name order.\r\n"
            "Exit code: 0 when every file was reported, 1 when some could not be (each\r\n"
-           "named on standard error), 2 for a usage error.\r\n";
+           "named on standard error), 2 for a usage error.\r\n"
+           "For /check: 0 when every listed file matched, 1 when any did not or could\r\n"
+           "not be read, or a checksum file held no valid line, 2 for a usage error.\r\n";
 }
 
 std::string CsvField(const std::string& value) {

@@ -249,6 +249,14 @@ void TForm1::Load(const std::string& name) {
 
     ChecksumWants wants;
     if (needCrc) wants.crc = dcflcrc1.Method();
+    wants.stamp = true;
+    if (verify_) {
+        // Checksum files beside it, and the SHAs they need, in the same pass.
+        PassFeeds shas;
+        verify_->LoadBegins(name, shas);
+        wants.besideCrc = shas.reader;
+        wants.digests = shas.caller;
+    }
     const ChecksumPass pass =
         ReadChecksums(name, wants, [this](HANDLE file, const std::string& path, const PassFeeds& feeds) {
             return load_->CurrentPass().Run(file, path, feeds);
@@ -256,6 +264,7 @@ void TForm1::Load(const std::string& name) {
     RaiseIfChangedWhileRead(pass.result, name);
     // Stopped: the checksum rows stay empty and the checksum counts as not computed.
     if (pass.result.outcome == PassOutcome::Stopped) return;
+    if (verify_) verify_->LoadRead(name, pass.result);  // the version the rows describe
     if (pass.crc) dcflcrc1.TakeCRC(name, *pass.crc);
     details_.crc = dcflcrc1.CRC();
     WriteRow(edt17, details_);

@@ -3,61 +3,32 @@
 #include <windows.h>
 
 #include "app/frmMain.h"
+#include "app/verify.h"
 #include "base/handles.h"
 #include "components/digestsink.h"
 #include "components/filepass.h"
-#include "components/sha.h"
+#include "components/hashtext.h"
 
 namespace {
 
-template <typename Sha>
-class ShaSink : public DigestSink {
-public:
-    void Update(const unsigned char* data, std::size_t len) override { sha_.Update(data, len); }
-    std::string Hex() { return Sha::Hex(sha_.Final()); }
-
-private:
-    Sha sha_;
-};
-
-// The identity of one version of a file: which file, how long, when written.
-struct FileVersion {
-    DWORD volume = 0, indexHigh = 0, indexLow = 0, sizeHigh = 0, sizeLow = 0;
-    FILETIME written{};
-    bool operator==(const FileVersion& o) const {
-        return volume == o.volume && indexHigh == o.indexHigh && indexLow == o.indexLow && sizeHigh == o.sizeHigh &&
-               sizeLow == o.sizeLow && CompareFileTime(&written, &o.written) == 0;
-    }
-};
-
-bool VersionOf(HANDLE file, FileVersion& v) {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file, &info)) return false;
-    v = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow,
-         info.nFileSizeHigh,        info.nFileSizeLow,   info.ftLastWriteTime};
-    return true;
-}
-
-struct LastDigest {
-    std::string path;
-    DigestKind kind = DigestKind::SHA256;
-    FileVersion version;
-    std::string hex;
-};
-
-LastDigest g_last;
-
-template <typename Sha>
-std::string Digest(TForm1& form, HANDLE file, const std::string& path) {
-    ShaSink<Sha> sha;
+// The digest of the version `loaded` describes, or empty when the pass did
+// not read it whole.
+template <typename Sink>
+std::string Digest(TForm1& form, HANDLE file, const std::string& path, const LoadedVersion& loaded) {
+    Sink sha;
     PassFeeds feeds;
     feeds.caller.push_back(&sha);
+    feeds.stamp = true;
     const PassResult r = form.RunPass(file, path, feeds);
     RaiseIfChangedWhileRead(r, path);
-    return r.outcome == PassOutcome::Done ? sha.Hex() : std::string();
+    if (r.outcome != PassOutcome::Done) return std::string();
+    if (!loaded.Is(path, r.stamp)) throw FileChangedSinceLoad();
+    return sha.Hex();
 }
 
 }  // namespace
+
+FileChangedSinceLoad::FileChangedSinceLoad() : base::Exception(kFileChangedSinceLoad) {}
 
 std::string ComputeFileDigest(TForm1& form, DigestKind kind, const std::string& path) {
     // Never a pass inside a pass: the load's end checks the clipboard again.
@@ -67,12 +38,15 @@ std::string ComputeFileDigest(TForm1& form, DigestKind kind, const std::string& 
         const DWORD error = GetLastError();
         throw CannotOpenFile(path, error);
     }
-    FileVersion before;
-    const bool known = VersionOf(file.get(), before);
-    if (known && g_last.kind == kind && g_last.path == path && g_last.version == before) return g_last.hex;
-
-    const std::string hex =
-        kind == DigestKind::SHA1 ? Digest<Sha1>(form, file.get(), path) : Digest<Sha256>(form, file.get(), path);
-    if (known && !hex.empty()) g_last = LastDigest{path, kind, before, hex};
+    LoadedVersion& loaded = form.Verifier().Loaded();
+    if (!loaded.Is(path, StampOf(file.get()))) throw FileChangedSinceLoad();
+    const HashKind hashKind = kind == DigestKind::SHA1 ? HashKind::SHA1 : HashKind::SHA256;
+    std::string hex = loaded.Digest(hashKind);
+    if (!hex.empty()) return hex;
+    hex = kind == DigestKind::SHA1 ? Digest<Sha1Sink>(form, file.get(), path, loaded)
+                                   : Digest<Sha256Sink>(form, file.get(), path, loaded);
+    // The load may have changed while the pass let messages through: keep
+    // the digest only for the version it is of.
+    if (!hex.empty() && loaded.Is(path, StampOf(file.get()))) loaded.Keep(hashKind, hex);
     return hex;
 }

@@ -34,6 +34,8 @@ ChecksumPass ReadChecksums(const std::string& name, const ChecksumWants& wants, 
     if (crc) feeds.reader.push_back(&*crc);
     if (wants.md5) feeds.caller.push_back(&md5);
     for (DigestSink* digest : wants.digests) feeds.caller.push_back(digest);
+    for (DigestSink* digest : wants.besideCrc) feeds.reader.push_back(digest);
+    feeds.stamp = wants.stamp;
 
     base::UniqueFile file(OpenFileForReading(name, FILE_SHARE_READ));
     if (!file) {

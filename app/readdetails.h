@@ -28,6 +28,8 @@ struct ChecksumWants {
     std::optional<TdcFileCRCMethod> crc;  // the checksum component's CRC, by this method
     bool md5 = true;
     std::vector<DigestSink*> digests;     // more digests, fed as the MD5 is
+    std::vector<DigestSink*> besideCrc;   // more digests fed on the reading thread, beside the CRC
+    bool stamp = false;                   // the pass records which version of the file it read
     // A file that another program holds open for writing still gets its CRC
     // (the window's rule); false: such a file is not read at all.
     bool crcOfHeldFile = true;

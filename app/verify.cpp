@@ -5,12 +5,30 @@
 #include "app/clipboard.h"
 #include "app/frmMain.h"
 #include "app/ondemand.h"
-#include "components/dcUtils.h"
+#include "base/fs.h"
 
 using namespace frmMain;
 
 namespace {
 
+// The timer of the look at a coloured row's file.
+constexpr UINT_PTR kLookTimer = 0x5E71;
+// Wide enough for a tooltip line naming a long checksum file; the lines
+// break at their CR LF.
+constexpr int kTooltipWidth = 640;
+
+TOOLINFOW ToolFor(HWND owner, HWND row) {
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof ti;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = owner;
+    ti.uId = reinterpret_cast<UINT_PTR>(row);
+    return ti;
+}
+
+int Slot(int row) { return row == edt17 ? 0 : 1; }
+
+// The tooltips are UTF-8 whatever the code page: they carry an ellipsis.
 std::wstring Utf8ToWide(const std::string& s) {
     if (s.empty()) return std::wstring();
     const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
@@ -29,16 +47,43 @@ std::string WideToUtf8(const std::wstring& w) {
     return s;
 }
 
-TOOLINFOW ToolFor(HWND owner, HWND row) {
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = owner;
-    ti.uId = reinterpret_cast<UINT_PTR>(row);
-    return ti;
+}  // namespace
+
+// --- LoadedVersion ---
+
+void LoadedVersion::Forget() { *this = LoadedVersion(); }
+
+void LoadedVersion::Take(const std::string& path, const FileStamp& stamp) {
+    Forget();
+    if (!stamp.known) return;
+    path_ = path;
+    stamp_ = stamp;
 }
 
-}  // namespace
+LoadedVersion::Now LoadedVersion::Check() const {
+    if (!stamp_.known) return Now::Unknown;
+    // No access to the contents: the look takes nothing from another
+    // program, whatever it shares.
+    base::UniqueFile file(fs::Open(path_, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+    if (!file) return Now::Changed;
+    return SameStamp(StampOf(file.get()), stamp_) ? Now::Same : Now::Changed;
+}
+
+bool LoadedVersion::Is(const std::string& path, const FileStamp& stamp) const {
+    return path == path_ && SameStamp(stamp, stamp_);
+}
+
+std::string LoadedVersion::Digest(HashKind kind) const {
+    return kind == HashKind::SHA1 ? sha1_ : kind == HashKind::SHA256 ? sha256_ : std::string();
+}
+
+void LoadedVersion::Keep(HashKind kind, const std::string& hex) {
+    if (kind == HashKind::SHA1) sha1_ = hex;
+    if (kind == HashKind::SHA256) sha256_ = hex;
+}
+
+// --- ClipboardVerifier ---
 
 ClipboardVerifier::ClipboardVerifier(TForm1& form) : form_(form) {
     listening_ = AddClipboardFormatListener(form_.Handle()) != FALSE;
@@ -46,12 +91,48 @@ ClipboardVerifier::ClipboardVerifier(TForm1& form) : form_(form) {
                                    WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                                    CW_USEDEFAULT, CW_USEDEFAULT, form_.Handle(), nullptr,
                                    GetModuleHandleA(nullptr), nullptr));
+    if (tooltip_) SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, kTooltipWidth);
+    marks_[0].row = edt17;
+    marks_[1].row = edt18;
+    match_.reset(CreateSolidBrush(kMatch));
+    differ_.reset(CreateSolidBrush(kDiffer));
 }
 
 ClipboardVerifier::~ClipboardVerifier() {
+    Watch(false);
     if (listening_ && form_.Handle()) RemoveClipboardFormatListener(form_.Handle());
     // The tooltip goes with the window when the window went first.
     if (!IsWindow(tooltip_.get())) tooltip_.release();
+}
+
+void ClipboardVerifier::LoadBegins(const std::string& name, PassFeeds& feeds) {
+    loaded_.Forget();
+    loadSha1_.reset();
+    loadSha256_.reset();
+    listings_ = FindListings(name);
+    for (const Listing& l : listings_) {
+        // Beside the MD5 on the reading thread, so that both run at once.
+        if (l.kind == HashKind::SHA1 && !loadSha1_) {
+            loadSha1_ = std::make_unique<Sha1Sink>();
+            feeds.reader.push_back(loadSha1_.get());
+        }
+        if (l.kind == HashKind::SHA256 && !loadSha256_) {
+            loadSha256_ = std::make_unique<Sha256Sink>();
+            feeds.reader.push_back(loadSha256_.get());
+        }
+    }
+}
+
+void ClipboardVerifier::LoadRead(const std::string& name, const PassResult& result) {
+    if (result.outcome == PassOutcome::Done) {
+        loaded_.Take(name, result.stamp);
+        if (loaded_.Known() && loadSha1_) loaded_.Keep(HashKind::SHA1, loadSha1_->Hex());
+        if (loaded_.Known() && loadSha256_) loaded_.Keep(HashKind::SHA256, loadSha256_->Hex());
+    } else {
+        loaded_.Forget();
+    }
+    loadSha1_.reset();
+    loadSha256_.reset();
 }
 
 void ClipboardVerifier::Check() {
@@ -65,102 +146,162 @@ void ClipboardVerifier::Check() {
         ~Reset() { flag = false; }
     } reset{checking_};
 
+    // Every hash that speaks for a row: the clipboard's, then the checksum files'.
+    struct Claim {
+        HashKind kind;
+        std::string source;
+        std::string digest;
+        const FoundHash* clip;  // the clipboard's hash, with its notations
+    };
+    std::vector<Claim> claims;
     const FoundHash hash = FindHash(ReadClipboardText(form_.Handle()));
+    if (hash.kind != HashKind::None) claims.push_back({hash.kind, kClipboardSource, hash.text, &hash});
+    for (const Listing& l : listings_) claims.push_back({l.kind, l.source, l.digest, nullptr});
+
+    struct Verdicts {
+        bool any = false, differs = false, stale = false;
+        std::string tip;
+    } verdicts[2];
     const std::string crcRow = form_.Text(edt17);
     const std::string md5Row = form_.Text(edt18);
-    switch (hash.kind) {
-    case HashKind::CRC32:
-        if (crcRow.empty()) break;
-        Mark(edt17, CrcMatches(hash, crcRow), hash);
-        return;
-    case HashKind::MD5:
-        if (md5Row.empty()) break;
-        Mark(edt18, DigestMatches(hash, md5Row), hash);
-        return;
-    case HashKind::SHA1:
-    case HashKind::SHA256: {
-        if (md5Row.empty() || !FileExists(SelectedFileName)) break;
-        std::string digest;
-        try {
-            digest = ComputeFileDigest(
-                form_, hash.kind == HashKind::SHA1 ? DigestKind::SHA1 : DigestKind::SHA256, SelectedFileName);
-        } catch (const std::exception&) {
-            // Unreadable now: nothing was compared, so nothing is claimed.
-            break;
+    const LoadedVersion::Now now = claims.empty() ? LoadedVersion::Now::Unknown : loaded_.Check();
+    for (const Claim& c : claims) {
+        Verdicts& v = verdicts[c.kind == HashKind::CRC32 ? 0 : 1];
+        const std::string& row = c.kind == HashKind::CRC32 ? crcRow : md5Row;
+        // An empty row, or rows of no version read whole, claim nothing.
+        if (row.empty() || now == LoadedVersion::Now::Unknown) continue;
+        if (now == LoadedVersion::Now::Changed) {
+            v.stale = true;
+            continue;
         }
-        // Stopped, or a load runs (its end checks again): nothing compared.
-        if (digest.empty()) break;
-        Mark(edt18, DigestMatches(hash, digest), hash);
-        return;
+        bool matches = false;
+        switch (c.kind) {
+            case HashKind::CRC32:
+                matches = c.clip ? CrcMatches(*c.clip, crcRow) : HexEquals(c.digest, UsualCrcHex(crcRow));
+                break;
+            case HashKind::MD5:
+                matches = HexEquals(c.digest, md5Row);
+                break;
+            case HashKind::SHA1:
+            case HashKind::SHA256: {
+                std::string digest = loaded_.Digest(c.kind);
+                if (digest.empty()) {
+                    try {
+                        digest = ComputeFileDigest(
+                            form_, c.kind == HashKind::SHA1 ? DigestKind::SHA1 : DigestKind::SHA256,
+                            loaded_.Path());
+                    } catch (const FileChangedSinceLoad&) {
+                        v.stale = true;
+                        continue;
+                    } catch (const std::exception&) {
+                        // Unreadable now: nothing was compared, so nothing is claimed.
+                        continue;
+                    }
+                }
+                // Stopped, or a load runs (its end checks again): nothing compared.
+                if (digest.empty()) continue;
+                matches = HexEquals(c.digest, digest);
+                break;
+            }
+            case HashKind::None:
+                continue;
+        }
+        v.any = true;
+        v.differs = v.differs || !matches;
+        if (!v.tip.empty()) v.tip += "\r\n";
+        v.tip += VerifyTooltip(c.kind, matches, c.clip ? c.source : fs::ToUtf8(c.source), c.digest);
     }
-    case HashKind::None:
-        break;
+
+    bool coloured = false;
+    for (int i = 0; i < 2; ++i) {
+        const Verdicts& v = verdicts[i];
+        if (v.stale) {
+            Show(marks_[i], CLR_INVALID, Utf8ToWide(kFileChangedSinceLoad));
+        } else if (v.any) {
+            Show(marks_[i], v.differs ? kDiffer : kMatch, Utf8ToWide(v.tip));
+            coloured = true;
+        } else {
+            Show(marks_[i], CLR_INVALID, std::wstring());
+        }
     }
-    Unmark();
+    Watch(coloured);
 }
 
-void ClipboardVerifier::Mark(int row, bool matches, const FoundHash& hash) {
-    const COLORREF color = matches ? kMatch : kDiffer;
-    const std::wstring tip = Utf8ToWide(VerifyTooltip(hash.kind, matches, hash.text));
-    if (row == row_ && color == color_ && tip == tip_) return;
-    Unmark();
-    row_ = row;
-    color_ = color;
-    tip_ = tip;
-    brush_.reset(CreateSolidBrush(color));
-    HWND rowWindow = form_.Control(row);
-    if (tooltip_) {
+void ClipboardVerifier::Show(Mark& mark, COLORREF color, const std::wstring& tip) {
+    if (mark.color == color && mark.tip == tip) return;
+    HWND rowWindow = form_.Control(mark.row);
+    if (tooltip_ && !mark.tip.empty()) {
         TOOLINFOW ti = ToolFor(form_.Handle(), rowWindow);
-        ti.lpszText = &tip_[0];
+        SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+    mark.color = color;
+    mark.tip = tip;
+    if (tooltip_ && !mark.tip.empty()) {
+        TOOLINFOW ti = ToolFor(form_.Handle(), rowWindow);
+        ti.lpszText = &mark.tip[0];
         SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
     InvalidateRect(rowWindow, nullptr, TRUE);
 }
 
-void ClipboardVerifier::Unmark() {
-    if (!row_) return;
-    HWND rowWindow = form_.Control(row_);
-    if (tooltip_) {
-        TOOLINFOW ti = ToolFor(form_.Handle(), rowWindow);
-        SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+void ClipboardVerifier::Watch(bool on) {
+    if (on == watching_ || !form_.Handle()) return;
+    if (on) {
+        watching_ = SetTimer(form_.Handle(), kLookTimer, kLookEveryMs, nullptr) != 0;
+    } else {
+        KillTimer(form_.Handle(), kLookTimer);
+        watching_ = false;
     }
-    row_ = 0;
-    color_ = CLR_INVALID;
-    tip_.clear();
-    brush_.reset();
-    InvalidateRect(rowWindow, nullptr, TRUE);
 }
 
-std::string ClipboardVerifier::TooltipText() const {
-    if (!row_ || !tooltip_) return std::string();
-    wchar_t buffer[256] = {};
-    TOOLINFOW ti = ToolFor(form_.Handle(), form_.Control(row_));
-    ti.lpszText = buffer;
-    SendMessageW(tooltip_.get(), TTM_GETTEXTW, sizeof buffer / sizeof buffer[0],
-                 reinterpret_cast<LPARAM>(&ti));
+COLORREF ClipboardVerifier::RowColor(int row) const {
+    if (row != edt17 && row != edt18) return CLR_INVALID;
+    return marks_[Slot(row)].color;
+}
+
+std::string ClipboardVerifier::RowTooltip(int row) const {
+    if ((row != edt17 && row != edt18) || marks_[Slot(row)].tip.empty() || !tooltip_) return std::string();
+    std::wstring buffer(4096, L'\0');
+    TOOLINFOW ti = ToolFor(form_.Handle(), form_.Control(row));
+    ti.lpszText = &buffer[0];
+    SendMessageW(tooltip_.get(), TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&ti));
+    buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
     return WideToUtf8(buffer);
+}
+
+int ClipboardVerifier::MarkedRow() const {
+    for (const Mark& m : marks_)
+        if (m.color != CLR_INVALID || !m.tip.empty()) return m.row;
+    return 0;
 }
 
 bool ClipboardVerifier::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     switch (msg) {
-    case WM_CLIPBOARDUPDATE:
-        Check();
-        result = 0;
-        return true;
-    case WM_ACTIVATE:
-        if (LOWORD(wp) != WA_INACTIVE) Check();
-        return false;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLOREDIT:
-        if (row_ && brush_ && reinterpret_cast<HWND>(lp) == form_.Control(row_)) {
-            HDC dc = reinterpret_cast<HDC>(wp);
-            SetTextColor(dc, form_.FontColor(row_));
-            SetBkColor(dc, color_);
-            result = reinterpret_cast<LRESULT>(brush_.get());
+        case WM_CLIPBOARDUPDATE:
+            Check();
+            result = 0;
             return true;
-        }
-        return false;
-    default:
-        return false;
+        case WM_ACTIVATE:
+            if (LOWORD(wp) != WA_INACTIVE) Check();
+            return false;
+        case WM_TIMER:
+            if (wp != kLookTimer) return false;
+            // Only a look at the file; the full check when it is no longer the version loaded.
+            if (loaded_.Check() != LoadedVersion::Now::Same) Check();
+            result = 0;
+            return true;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+            for (const Mark& m : marks_) {
+                if (m.color == CLR_INVALID || reinterpret_cast<HWND>(lp) != form_.Control(m.row)) continue;
+                HDC dc = reinterpret_cast<HDC>(wp);
+                SetTextColor(dc, form_.FontColor(m.row));
+                SetBkColor(dc, m.color);
+                result = reinterpret_cast<LRESULT>(m.color == kMatch ? match_.get() : differ_.get());
+                return true;
+            }
+            return false;
+        default:
+            return false;
     }
 }

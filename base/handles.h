@@ -114,6 +114,13 @@ struct AccelTraits {
     static void close(HACCEL h) { DestroyAcceleratorTable(h); }
 };
 
+struct KeyTraits {  // registry keys from RegCreateKeyEx and RegOpenKeyEx
+    using handle_type = HKEY;
+    static HKEY none() { return nullptr; }
+    static bool valid(HKEY h) { return h != nullptr; }
+    static void close(HKEY h) { RegCloseKey(h); }
+};
+
 template <typename T>
 struct CoTaskMemTraits {  // blocks the shell and COM hand over to the caller
     using handle_type = T*;
@@ -139,6 +146,7 @@ template <typename T>
 using CoTaskMemPtr = Unique<CoTaskMemTraits<T>>;
 using UniqueMenu = Unique<MenuTraits>;
 using UniqueAccel = Unique<AccelTraits>;
+using UniqueKey = Unique<KeyTraits>;
 
 // A DC from GetDC, released with ReleaseDC.
 class WindowDC {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Files per second of the console mode under Wine against md5sum over the
-# same files in the same run: 10,000 files of 1 KiB, then one 1 GiB file.
+# same files in the same run: 10,000 files of 1 KiB, then one 1 GiB file;
+# then /check of that file's SHA256SUMS against sha256sum -c.
 # Each figure is the median of RUNS runs (default 3); the console runs write
 # their CSV to a file and include Wine's start of the process. Needs a Wine
 # session in the environment (scripts/wine-session.sh).
@@ -14,7 +15,7 @@ work=$(cd "$work" && pwd)
 if [ -z "${2:-}" ]; then
   trap 'rm -rf "$work"' EXIT
 else
-  trap 'rm -rf "$work/small" "$work/console-1g.bin" "$work/out.csv"' EXIT
+  trap 'rm -rf "$work/small" "$work/console-1g.bin" "$work/out.csv" "$work/SHA256SUMS"' EXIT
 fi
 winpath() { echo "Z:${1//\//\\}"; }
 
@@ -69,3 +70,19 @@ big_md5sum() { md5sum "$big"; }
 compare "1 file of 1 GiB" 1 1024 "$big" big_md5sum
 expected=$(md5sum "$big" | awk '{print toupper($1)}')
 grep -q ",$expected," "$work/out.csv" || { echo "WRONG DIGEST (md5sum: $expected)"; exit 1; }
+
+# /check against sha256sum -c: the same checksum file, the file in the page cache.
+(cd "$work" && sha256sum console-1g.bin >SHA256SUMS)
+vantrel_check() { "${VANTREL_WINE:-wine}" "$exe" /check "$(winpath "$work/SHA256SUMS")"; }
+sha256sum_check() { (cd "$work" && sha256sum -c SHA256SUMS); }
+c=() m=()
+for ((i = 0; i < runs; i++)); do
+  c+=("$(seconds vantrel_check)")
+  m+=("$(seconds sha256sum_check)")
+done
+ct=$(printf '%s\n' "${c[@]}" | median)
+mt=$(printf '%s\n' "${m[@]}" | median)
+awk -v c="$ct" -v m="$mt" -v r="$runs" 'BEGIN{
+  printf "1 file of 1 GiB: vantrel /check %.3f s (%.1f MiB/s); sha256sum -c %.3f s (%.1f MiB/s); time ratio %.2f (median of %d)\n",
+    c, 1024 / c, m, 1024 / m, c / m, r
+}'

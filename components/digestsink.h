@@ -9,6 +9,7 @@
 
 #include "components/crc.h"
 #include "components/md5.h"
+#include "components/sha.h"
 
 class DigestSink {
 public:
@@ -38,3 +39,17 @@ public:
 private:
     Md5 md5_;
 };
+
+// SHA-1 or SHA-256 (Sha1, Sha256) as upper-case hex.
+template <typename Sha>
+class ShaSink : public DigestSink {
+public:
+    void Update(const unsigned char* data, std::size_t len) override { sha_.Update(data, len); }
+    // Once, after the last Update.
+    std::string Hex() { return Sha::Hex(sha_.Final()); }
+
+private:
+    Sha sha_;
+};
+using Sha1Sink = ShaSink<Sha1>;
+using Sha256Sink = ShaSink<Sha256>;

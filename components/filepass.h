@@ -45,8 +45,23 @@ enum class PassOutcome {
     Gone,     // the name no longer names a file after the read
 };
 
+// One version of one file: which file (volume and file index), how long,
+// when last written.
+struct FileStamp {
+    bool known = false;
+    DWORD volume = 0;
+    std::uint64_t index = 0;
+    std::uint64_t size = 0;
+    FILETIME lastWrite{};
+};
+// The version `file` is now; not known when the system cannot say.
+FileStamp StampOf(HANDLE file);
+// True when both are known and the same version of the same file.
+bool SameStamp(const FileStamp& a, const FileStamp& b);
+
 struct PassResult {
     PassOutcome outcome = PassOutcome::Done;
+    FileStamp stamp;          // the version the pass set out to read; when Done, the one it read
     std::uint64_t total = 0;  // bytes the pass set out to read
     std::uint64_t done = 0;   // bytes read and fed
     DWORD error = ERROR_SUCCESS;  // the failed read's error, when one failed
@@ -66,6 +81,7 @@ void RaiseIfChangedWhileRead(const PassResult& result, const std::string& name);
 struct PassFeeds {
     std::vector<DigestSink*> reader;  // fed on the reading thread; must not throw
     std::vector<DigestSink*> caller;  // fed on the calling thread
+    bool stamp = false;               // PassResult::stamp is wanted
 };
 
 // Called on the calling thread at least every kPassTickMs while the pass

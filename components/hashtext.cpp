@@ -1,13 +1,31 @@
 #include "components/hashtext.h"
 
-#include <cctype>
+const char kClipboardSource[] = "the clipboard";
+const char kFileChangedSinceLoad[] = "The file changed since it was loaded; load it again to compare";
 
 namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 bool IsSpace(char c) { return IsBlank(c) || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-bool IsHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 bool IsDecDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsHexDigit(char c) { return IsDecDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string UpperHex(std::string_view digits) {
+    std::string s(digits);
+    for (char& c : s) c = Upper(c);
+    return s;
+}
+
+std::uint32_t HexValue(std::string_view digits) {
+    std::uint32_t v = 0;
+    for (char c : digits) {
+        const char u = Upper(c);
+        v = v * 16 + static_cast<std::uint32_t>(IsDecDigit(u) ? u - '0' : u - 'A' + 10);
+    }
+    return v;
+}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
@@ -15,110 +33,476 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+std::size_t HexRun(std::string_view s) {
+    std::size_t n = 0;
+    while (n < s.size() && IsHexDigit(s[n])) ++n;
+    return n;
+}
+
+HashKind KindOfLength(std::size_t digits) {
+    switch (digits) {
+        case 8:
+            return HashKind::CRC32;
+        case 32:
+            return HashKind::MD5;
+        case 40:
+            return HashKind::SHA1;
+        case 64:
+            return HashKind::SHA256;
+        default:
+            return HashKind::None;
+    }
+}
+
+// --- What a label or tag names ---
+
+enum class Says {
+    Nothing,    // no algorithm: the length decides
+    Kind,       // one of the kinds computed here
+    ShaFamily,  // "SHA" alone: SHA-1 or SHA-256 by length
+    OtherKind,  // an algorithm not computed here, or two that disagree
+};
+
+struct Meaning {
+    Says says = Says::Nothing;
+    HashKind kind = HashKind::None;
+};
+
+// Words that name a kind computed here, compared after '-' is dropped and
+// letters are upper-cased; a tool's suffix may follow ("MD5SUM", "SHA256HASH").
+struct OwnName {
+    const char* word;
+    Says says;
+    HashKind kind;
+};
+constexpr OwnName kOwnNames[] = {
+    {"SHA256", Says::Kind, HashKind::SHA256}, {"SHA2", Says::Kind, HashKind::SHA256},
+    {"SHA1", Says::Kind, HashKind::SHA1},     {"SHA", Says::ShaFamily, HashKind::None},
+    {"MD5", Says::Kind, HashKind::MD5},       {"CRC32", Says::Kind, HashKind::CRC32},
+    {"CRC", Says::Kind, HashKind::CRC32},
+};
+constexpr const char* kSuffixes[] = {"", "SUM", "SUMS", "HASH", "CHECKSUM", "DIGEST"};
+// Beginnings of words that name algorithms not computed here.
+constexpr const char* kOtherNames[] = {
+    "SHA0",  "SHA224", "SHA384",   "SHA512", "SHA3",   "SHAKE",    "MD2",      "MD4",         "MD6",   "CRC8",
+    "CRC16", "CRC32C", "CRC64",    "BLAKE",  "B2",     "RIPEMD",   "RMD",      "WHIRLPOOL",   "TIGER", "XXH",
+    "ADLER", "GOST",   "STREEBOG", "SM3",    "KECCAK", "FNV",      "MURMUR",   "ED2K",        "BTIH",  "TTH",
+    "AICH",  "EDONR",  "HAS160",   "SNEFRU", "K12",    "KANGAROO", "CITYHASH", "HIGHWAYHASH", "CKSUM",
+};
+
+bool StartsWith(const std::string& s, const char* prefix) {
+    return s.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+Meaning WordMeaning(const std::string& word) {
+    Meaning m;
+    for (const OwnName& own : kOwnNames)
+        for (const char* suffix : kSuffixes)
+            if (word == std::string(own.word) + suffix) {
+                m.says = own.says;
+                m.kind = own.kind;
+                return m;
+            }
+    for (const char* other : kOtherNames)
+        if (StartsWith(word, other)) {
+            m.says = Says::OtherKind;
+            return m;
+        }
+    return m;
+}
+
+// The meaning of a label's or tag's words together: words are split at
+// anything but letters, digits and '-'.
+Meaning LabelMeaning(std::string_view label) {
+    Meaning all;
+    std::string word;
+    auto take = [&] {
+        if (word.empty()) return;
+        const Meaning m = WordMeaning(word);
+        word.clear();
+        if (m.says == Says::Nothing || all.says == Says::OtherKind) return;
+        if (m.says == Says::OtherKind || all.says == Says::Nothing) {
+            all = m;
+        } else if (all.says == Says::ShaFamily) {
+            // "SHA" beside a named kind: the named one, when it is a SHA.
+            all = m.says == Says::ShaFamily || m.kind == HashKind::SHA1 || m.kind == HashKind::SHA256
+                      ? m
+                      : Meaning{Says::OtherKind, HashKind::None};
+        } else if (m.says == Says::Kind && m.kind != all.kind) {
+            all = Meaning{Says::OtherKind, HashKind::None};
+        } else if (m.says == Says::ShaFamily && all.kind != HashKind::SHA1 && all.kind != HashKind::SHA256) {
+            all = Meaning{Says::OtherKind, HashKind::None};
+        }
+    };
+    for (char c : label) {
+        if (IsLetter(c) || IsDecDigit(c))
+            word += Upper(c);
+        else if (c != '-')
+            take();
+    }
+    take();
+    return all;
+}
+
+// The kind of `digits` hex digits under what a label says; None when they
+// disagree.
+HashKind KindUnder(const Meaning& m, std::size_t digits) {
+    const HashKind byLength = KindOfLength(digits);
+    switch (m.says) {
+        case Says::Nothing:
+            return byLength;
+        case Says::Kind:
+            return byLength == m.kind ? byLength : HashKind::None;
+        case Says::ShaFamily:
+            return byLength == HashKind::SHA1 || byLength == HashKind::SHA256 ? byLength : HashKind::None;
+        case Says::OtherKind:
+            return HashKind::None;
+    }
+    return HashKind::None;
+}
+
+// --- Line forms ---
+
+// Undoes the escapes of an escaped line's name; false for a backslash that
+// starts no known escape.
+bool Unescape(std::string_view in, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        if (in[i] != '\\') {
+            out += in[i];
+            continue;
+        }
+        if (++i == in.size()) return false;
+        switch (in[i]) {
+            case '\\':
+                out += '\\';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            default:
+                return false;
+        }
+    }
+    return true;
+}
+
+bool NeedsEscape(const std::string& name) { return name.find_first_of("\\\n\r") != std::string::npos; }
+
+std::string Escape(const std::string& name) {
+    std::string out;
+    for (char c : name) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out;
+}
+
+enum class Form { No, Yes, Bad };
+
+// A BSD tag line, `TAG (name) = hex`. `s` starts at the tag. Bad when the
+// line has the shape but not a kind computed here or the right digits.
+Form ReadBsd(std::string_view s, bool escaped, HashLine& line) {
+    std::size_t t = 0;
+    while (t < s.size() && (IsLetter(s[t]) || IsDecDigit(s[t]) || s[t] == '-' || s[t] == '/')) ++t;
+    if (t == 0 || s.compare(t, 2, " (") != 0) return Form::No;
+    // The name ends at the last ") =" with a blank after it; blanks around
+    // the digits are read leniently, the same way an SFV line's are.
+    std::size_t close = s.rfind(") =");
+    while (close != std::string_view::npos && (close + 3 >= s.size() || !IsBlank(s[close + 3])))
+        close = close == 0 ? std::string_view::npos : s.rfind(") =", close - 1);
+    if (close == std::string_view::npos || close < t + 2) return Form::No;
+    std::string_view hex = s.substr(close + 3);
+    while (!hex.empty() && IsBlank(hex.front())) hex.remove_prefix(1);
+    while (!hex.empty() && IsBlank(hex.back())) hex.remove_suffix(1);
+    if (hex.empty() || HexRun(hex) != hex.size()) return Form::No;
+    const HashKind kind = KindUnder(LabelMeaning(s.substr(0, t)), hex.size());
+    // Only a tag that names a kind: an unknown word is no tag.
+    if (kind == HashKind::None || LabelMeaning(s.substr(0, t)).says != Says::Kind) return Form::Bad;
+    const std::string_view name = s.substr(t + 2, close - t - 2);
+    if (name.empty()) return Form::Bad;
+    if (escaped) {
+        if (!Unescape(name, line.name)) return Form::Bad;
+    } else {
+        line.name = std::string(name);
+    }
+    line.kind = kind;
+    line.digest = UpperHex(hex);
+    line.form = HashLineForm::Bsd;
+    return Form::Yes;
+}
+
+// A GNU line, `hex  name` or `hex *name`. `s` starts at the hex digits.
+Form ReadGnu(std::string_view s, bool escaped, HashLine& line) {
+    const std::size_t n = HexRun(s);
+    if (n == 0 || n + 2 > s.size() || !IsBlank(s[n]) || (s[n + 1] != ' ' && s[n + 1] != '*')) return Form::No;
+    const std::string_view name = s.substr(n + 2);
+    const HashKind kind = KindOfLength(n);
+    if (kind == HashKind::None || name.empty()) return Form::Bad;
+    if (escaped) {
+        if (!Unescape(name, line.name)) return Form::Bad;
+    } else {
+        line.name = std::string(name);
+    }
+    line.kind = kind;
+    line.digest = UpperHex(s.substr(0, n));
+    line.binary = s[n + 1] == '*';
+    line.form = HashLineForm::Gnu;
+    return Form::Yes;
+}
+
+// An SFV line, `name crc`, the CRC as 8 hex digits after the last blank.
+Form ReadSfv(std::string_view s, HashLine& line) {
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    const std::size_t blank = s.find_last_of(" \t");
+    if (blank == std::string_view::npos) return Form::No;
+    const std::string_view crc = s.substr(blank + 1);
+    if (crc.size() != 8 || HexRun(crc) != 8) return Form::No;
+    std::string_view name = s.substr(0, blank);
+    while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
+    if (name.empty()) return Form::No;
+    line.kind = HashKind::CRC32;
+    line.digest = UpperHex(crc);
+    line.name = std::string(name);
+    line.form = HashLineForm::Sfv;
+    return Form::Yes;
+}
+
+const char* TagOf(HashKind kind) {
+    switch (kind) {
+        case HashKind::CRC32:
+            return "CRC32";
+        case HashKind::MD5:
+            return "MD5";
+        case HashKind::SHA1:
+            return "SHA1";
+        case HashKind::SHA256:
+            return "SHA256";
+        default:
+            return "";
+    }
+}
+
+// --- The clipboard's loose forms ---
+
 // Drops a leading "Label:" (letters, digits, '-', '_' and blanks before the
-// colon) and the blanks after it.
-std::string_view SkipLabel(std::string_view s) {
+// colon, at least one letter) and the blanks after it; the label goes to
+// `label`.
+std::string_view SkipLabel(std::string_view s, std::string_view& label) {
     const std::size_t colon = s.find(':');
     if (colon == std::string_view::npos || colon == 0) return s;
     bool letter = false;
     for (std::size_t i = 0; i < colon; ++i) {
         const char c = s[i];
-        if (std::isalpha(static_cast<unsigned char>(c))) letter = true;
-        else if (!IsDecDigit(c) && c != '-' && c != '_' && !IsBlank(c)) return s;
+        if (IsLetter(c))
+            letter = true;
+        else if (!IsDecDigit(c) && c != '-' && c != '_' && !IsBlank(c))
+            return s;
     }
     if (!letter) return s;
+    label = s.substr(0, colon);
     s.remove_prefix(colon + 1);
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     return s;
 }
 
+// One hash, "0x" and hex, hex, or decimal, alone or followed by blanks and
+// anything (a file name); its kind under what the label says.
+FoundHash ReadBareHash(std::string_view s, const Meaning& label) {
+    FoundHash found;
+    const bool prefixed = s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X') && IsHexDigit(s[2]);
+    if (prefixed) s.remove_prefix(2);
+    const std::size_t n = HexRun(s);
+    if (n == 0 || (n < s.size() && !IsBlank(s[n]))) return found;
+    const std::string_view digits = s.substr(0, n);
+
+    bool decimal = !prefixed && n <= 10;
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        if (!decimal) break;
+        if (!IsDecDigit(c))
+            decimal = false;
+        else
+            value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (value > 0xFFFFFFFFull) decimal = false;
+
+    // "0x" with up to 8 digits is a CRC-32 written without its leading zeros.
+    HashKind kind = KindUnder(label, prefixed && n < 8 ? 8 : n);
+    bool hex = kind != HashKind::None;
+    if (kind == HashKind::None && decimal) {
+        const HashKind crc = KindUnder(label, 8);
+        if (crc == HashKind::CRC32) kind = crc;
+    }
+    if (kind == HashKind::None) return found;
+    found.kind = kind;
+    found.isHex = hex;
+    found.text = UpperHex(digits);
+    if (kind == HashKind::CRC32) {
+        if (hex) found.hexValue = HexValue(digits);
+        if (decimal) {
+            found.isDecimal = true;
+            found.decimalValue = static_cast<std::uint32_t>(value);
+        }
+    }
+    return found;
+}
+
+bool ReadRowNumber(const std::string& text, std::uint32_t& value) {
+    if (text.empty() || text.size() > 10) return false;
+    std::uint64_t v = 0;
+    for (char c : text) {
+        if (!IsDecDigit(c)) return false;
+        v = v * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (v > 0xFFFFFFFFull) return false;
+    value = static_cast<std::uint32_t>(v);
+    return true;
+}
+
 }  // namespace
 
-FoundHash FindHash(std::string_view text) {
-    FoundHash found;
-    std::string_view s = SkipLabel(Trim(text));
-    std::size_t n = 0;
-    while (n < s.size() && IsHexDigit(s[n])) ++n;
-    if (n == 0) return found;
-    if (n < s.size()) {
-        // Only blanks and a file name on the same line may follow.
-        if (!IsBlank(s[n])) return found;
-        std::string_view rest = s.substr(n);
-        while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
-        if (rest.find_first_of("\r\n") != std::string_view::npos) return found;
+std::size_t HexDigitsOf(HashKind kind) {
+    switch (kind) {
+        case HashKind::CRC32:
+            return 8;
+        case HashKind::MD5:
+            return 32;
+        case HashKind::SHA1:
+            return 40;
+        case HashKind::SHA256:
+            return 64;
+        default:
+            return 0;
     }
-    std::string token(s.substr(0, n));
-    for (char& c : token) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-
-    bool decimal = n <= 10;
-    std::uint64_t value = 0;
-    for (char c : token) {
-        if (!IsDecDigit(c)) {
-            decimal = false;
-            break;
-        }
-        value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (decimal && value > 0xFFFFFFFFull) decimal = false;
-
-    switch (n) {
-    case 32: found.kind = HashKind::MD5; found.isHex = true; break;
-    case 40: found.kind = HashKind::SHA1; found.isHex = true; break;
-    case 64: found.kind = HashKind::SHA256; found.isHex = true; break;
-    case 8:
-        found.kind = HashKind::CRC32;
-        found.isHex = true;
-        found.hexValue = static_cast<std::uint32_t>(std::stoul(token, nullptr, 16));
-        break;
-    default:
-        if (!decimal) return found;
-        found.kind = HashKind::CRC32;
-        break;
-    }
-    if (found.kind == HashKind::CRC32 && decimal) {
-        found.isDecimal = true;
-        found.decimalValue = static_cast<std::uint32_t>(value);
-    }
-    found.text = std::move(token);
-    return found;
 }
 
 const char* HashKindName(HashKind kind) {
     switch (kind) {
-    case HashKind::CRC32: return "CRC-32";
-    case HashKind::MD5: return "MD5";
-    case HashKind::SHA1: return "SHA-1";
-    case HashKind::SHA256: return "SHA-256";
-    default: return "";
+        case HashKind::CRC32:
+            return "CRC-32";
+        case HashKind::MD5:
+            return "MD5";
+        case HashKind::SHA1:
+            return "SHA-1";
+        case HashKind::SHA256:
+            return "SHA-256";
+        default:
+            return "";
     }
+}
+
+LineKind ParseHashLine(std::string_view text, HashLine& line) {
+    line = HashLine();
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    std::size_t start = 0;
+    while (start < text.size() && IsBlank(text[start])) ++start;
+    if (start == text.size()) return LineKind::NoEntry;
+    if (text[start] == '#' || text[start] == ';') return LineKind::NoEntry;
+    if (text.find('\0') != std::string_view::npos) return LineKind::Malformed;
+
+    // As sha256sum reads it: a backslash after the leading blanks marks an
+    // escaped GNU or BSD line.
+    const bool escaped = text[start] == '\\';
+    const std::string_view s = text.substr(escaped ? start + 1 : start);
+
+    if (ReadGnu(s, escaped, line) == Form::Yes) return LineKind::Entry;
+    line = HashLine();
+    const Form bsd = ReadBsd(s, escaped, line);
+    if (bsd == Form::Yes) return LineKind::Entry;
+    // A tag line of another kind is not read as an SFV line that happens to
+    // end in 8 hex digits.
+    if (bsd == Form::Bad) return LineKind::Malformed;
+    // SFV knows no escapes: a backslash there starts a rooted name.
+    line = HashLine();
+    if (ReadSfv(text.substr(start), line) == Form::Yes) return LineKind::Entry;
+    line = HashLine();
+    return LineKind::Malformed;
+}
+
+std::string FormatHashLine(const HashLine& line) {
+    std::string hex = line.digest;
+    for (char& c : hex)
+        if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+    const bool escape = line.form != HashLineForm::Sfv && NeedsEscape(line.name);
+    const std::string name = escape ? Escape(line.name) : line.name;
+    switch (line.form) {
+        case HashLineForm::Bsd:
+            return std::string(escape ? "\\" : "") + TagOf(line.kind) + " (" + name + ") = " + hex;
+        case HashLineForm::Sfv:
+            return name + " " + hex;
+        case HashLineForm::Gnu:
+        default:
+            return std::string(escape ? "\\" : "") + hex + (line.binary ? " *" : "  ") + name;
+    }
+}
+
+FoundHash FindHash(std::string_view text) {
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    std::string_view s = Trim(text);
+    if (s.substr(0, kByteOrderMark.size()) == kByteOrderMark) s = Trim(s.substr(kByteOrderMark.size()));
+    // One line only: a list of hashes names no one file.
+    if (s.empty() || s.find_first_of("\r\n") != std::string_view::npos) return FoundHash();
+
+    // A BSD tag line, or a line escaped as a checksum file writes it.
+    if (s.front() == '\\' ||
+        (s.find(" (") != std::string_view::npos && s.find(") = ") != std::string_view::npos)) {
+        HashLine line;
+        if (ParseHashLine(s, line) != LineKind::Entry || line.form == HashLineForm::Sfv) return FoundHash();
+        FoundHash found;
+        found.kind = line.kind;
+        found.text = line.digest;
+        found.isHex = true;
+        if (line.kind == HashKind::CRC32) found.hexValue = HexValue(line.digest);
+        return found;
+    }
+    std::string_view label;
+    s = SkipLabel(s, label);
+    return ReadBareHash(s, LabelMeaning(label));
 }
 
 bool CrcMatches(const FoundHash& hash, const std::string& crcRowText) {
-    if (hash.kind != HashKind::CRC32 || crcRowText.empty() || crcRowText.size() > 10) return false;
-    std::uint64_t row = 0;
-    for (char c : crcRowText) {
-        if (!IsDecDigit(c)) return false;
-        row = row * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    if (row > 0xFFFFFFFFull) return false;
-    const auto shown = static_cast<std::uint32_t>(row);
-    return (hash.isHex && hash.hexValue == static_cast<std::uint32_t>(~shown)) ||
-           (hash.isDecimal && hash.decimalValue == shown);
+    std::uint32_t shown = 0;
+    if (hash.kind != HashKind::CRC32 || !ReadRowNumber(crcRowText, shown)) return false;
+    const std::uint32_t usual = ~shown;
+    return (hash.isHex && (hash.hexValue == usual || hash.hexValue == shown)) ||
+           (hash.isDecimal && (hash.decimalValue == usual || hash.decimalValue == shown));
 }
 
-bool DigestMatches(const FoundHash& hash, const std::string& digestHex) {
-    if (!hash.isHex || hash.text.size() != digestHex.size()) return false;
-    for (std::size_t i = 0; i < digestHex.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(digestHex[i])) !=
-            static_cast<unsigned char>(hash.text[i]))
-            return false;
+std::string UsualCrcHex(const std::string& crcRowText) {
+    std::uint32_t shown = 0;
+    if (!ReadRowNumber(crcRowText, shown)) return std::string();
+    const std::uint32_t usual = ~shown;
+    std::string hex(8, '0');
+    for (int i = 7; i >= 0; --i)
+        hex[static_cast<std::size_t>(7 - i)] = "0123456789ABCDEF"[(usual >> (4 * i)) & 15];
+    return hex;
+}
+
+bool HexEquals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size() || a.empty()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Upper(a[i]) != Upper(b[i])) return false;
     return true;
 }
 
-std::string VerifyTooltip(HashKind kind, bool matches, const std::string& clipboardHash) {
+bool DigestMatches(const FoundHash& hash, const std::string& digestHex) {
+    return hash.isHex && HexEquals(hash.text, digestHex);
+}
+
+std::string VerifyTooltip(HashKind kind, bool matches, const std::string& source, const std::string& hash) {
     std::string tip = HashKindName(kind);
-    if (matches) return tip + " matches the clipboard";
-    tip += " differs from the clipboard: ";
-    if (clipboardHash.size() <= 4) return tip + clipboardHash;
-    return tip + clipboardHash.substr(0, 4) + "\xE2\x80\xA6";  // U+2026, horizontal ellipsis
+    if (matches) return tip + " matches " + source;
+    tip += " differs from " + source + ": ";
+    if (hash.size() <= 4) return tip + hash;
+    return tip + hash.substr(0, 4) + "\xE2\x80\xA6";  // U+2026, horizontal ellipsis
 }

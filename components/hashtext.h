@@ -1,43 +1,113 @@
-// Finding one published hash in a piece of text (what the user copied), and
-// comparing it with the digest rows.
+// Reading published hashes: one line of a checksum file, and one hash in a
+// piece of text the user copied. Both go through the same rules for the
+// forms a hash line takes, so that what the window accepts from the
+// clipboard and what the console accepts from a checksum file agree.
 //
-// The text, trimmed, is one hash: hexadecimal digits in either case,
-// optionally preceded by a label ending in a colon ("MD5:", "SHA-256 :") and
-// optionally followed by blanks and a file name, as md5sum and sha256sum print
-// a line. The number of digits tells the kind: 32 MD5, 40 SHA-1, 64 SHA-256,
-// 8 the usual form of CRC-32. A decimal number that fits in 32 bits is taken
-// as CRC-32 as the CRC row shows it. Anything else is no hash.
+// The forms of a checksum-file line (ParseHashLine):
+//   GNU        <hex>  <name>      (text mode, two blanks)
+//              <hex> *<name>      (binary mode)
+//   BSD tag    SHA256 (<name>) = <hex>     (also MD5, SHA1, CRC32)
+//   SFV        <name> <8 hex digits of the CRC-32>
+// A GNU or BSD line that starts with a backslash is escaped: its name holds
+// "\\" for a backslash and "\n" for a line feed ("\r" for a carriage
+// return); any other backslash pair makes the line malformed. Empty lines and
+// lines that start with '#' or ';' (SFV comments) are no entries. The kind
+// comes from the tag, else from the number of hex digits: 8 CRC-32 (the
+// usual form, as SFV files carry it), 32 MD5, 40 SHA-1, 64 SHA-256. A tag or
+// a length of another kind (SHA-512, BLAKE2, ...) makes the line malformed:
+// it cannot be verified here.
+//
+// The text the user copied (FindHash) is one line, trimmed, after an
+// optional UTF-8 byte-order mark. It is one of:
+//   - a BSD tag line, `MD5 (file) = <hex>`;
+//   - a hash, optionally followed by blanks and a file name (so a GNU line
+//     too), optionally preceded by a label ending in a colon ("MD5:",
+//     "SHA-256 :", "Checksum:");
+//   - the hash itself is hex digits, optionally with a "0x" prefix, or a
+//     decimal number that fits in 32 bits (a CRC-32).
+// A label or tag that names a kind decides it, and the digits must have that
+// kind's length ("SHA-256: <32 digits>" is no hash); a label that names a
+// kind this program does not compute ("SHA-512:", "BLAKE2b:") gives no hash;
+// any other label leaves the kind to the length.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 enum class HashKind { None, CRC32, MD5, SHA1, SHA256 };
 
+// Hex digits of a kind: 8, 32, 40, 64; 0 for None.
+std::size_t HexDigitsOf(HashKind kind);
+
+// The name of a kind as the window says it: "CRC-32", "MD5", "SHA-1", "SHA-256".
+const char* HashKindName(HashKind kind);
+
+// --- Checksum files ---
+
+enum class HashLineForm { Gnu, Bsd, Sfv };
+
+struct HashLine {
+    HashKind kind = HashKind::None;
+    std::string digest;  // hex digits, upper-cased; a CRC-32 in its usual form
+    std::string name;    // the file's name as listed, unescaped
+    HashLineForm form = HashLineForm::Gnu;
+    bool binary = false;  // GNU binary marker '*'
+};
+
+enum class LineKind {
+    Entry,      // a hash and a name: `line` is filled
+    NoEntry,    // empty, blanks only, or a comment
+    Malformed,  // anything else
+};
+
+// Reads one line of a checksum file, without its line feed; a carriage
+// return at its end is dropped.
+LineKind ParseHashLine(std::string_view text, HashLine& line);
+
+// The line that ParseHashLine reads back as `line` (GNU or BSD form, escaped
+// when the name needs it; SFV as it is), without a line end.
+std::string FormatHashLine(const HashLine& line);
+
+// --- The clipboard ---
+
 struct FoundHash {
     HashKind kind = HashKind::None;
-    std::string text;             // the hash as found, hex digits upper-cased
-    bool isHex = false;           // `text` read as hexadecimal is meant
-    bool isDecimal = false;       // `text` read as a decimal number is meant (CRC-32)
-    std::uint32_t hexValue = 0;   // CRC-32 only
+    std::string text;            // the hash as found, hex digits upper-cased, no "0x"
+    bool isHex = false;          // `text` read as hexadecimal is meant
+    bool isDecimal = false;      // `text` read as a decimal number is meant (CRC-32)
+    std::uint32_t hexValue = 0;  // CRC-32 only
     std::uint32_t decimalValue = 0;
 };
 
 FoundHash FindHash(std::string_view text);
 
-// The name of a kind as the window says it: "CRC-32", "MD5", "SHA-1", "SHA-256".
-const char* HashKindName(HashKind kind);
-
 // Whether a CRC-32 hash matches the CRC row's text (the decimal number the
-// checksum component gives, which is the complement of the usual CRC-32).
-// False for an empty or non-numeric row.
+// checksum component gives, which is the complement of the usual CRC-32):
+// a hash that, read as hex or as decimal where it can be, equals either the
+// usual CRC-32 or the row's number. False for an empty or non-numeric row.
 bool CrcMatches(const FoundHash& hash, const std::string& crcRowText);
 
+// The usual CRC-32 of the CRC row's number, as 8 upper-case hex digits;
+// empty for an empty or non-numeric row.
+std::string UsualCrcHex(const std::string& crcRowText);
+
+// Whether hex digits equal a digest in hex, ignoring case.
+bool HexEquals(std::string_view a, std::string_view b);
 // Whether a hex hash equals a digest in hex, ignoring case.
 bool DigestMatches(const FoundHash& hash, const std::string& digestHex);
 
-// The tooltip of a coloured row, in UTF-8: "SHA-256 matches the clipboard" or
-// "MD5 differs from the clipboard: 0123…" (the first digits of what was on
-// the clipboard).
-std::string VerifyTooltip(HashKind kind, bool matches, const std::string& clipboardHash);
+// --- What the rows say ---
+
+// The tooltip of a coloured row, in UTF-8: "SHA-256 matches the clipboard",
+// "MD5 differs from SHA256SUMS: 0123…" (the first digits of what the source
+// holds). `source` is "the clipboard" or a checksum file's name.
+std::string VerifyTooltip(HashKind kind, bool matches, const std::string& source, const std::string& hash);
+
+// The source name of the clipboard in the tooltips.
+extern const char kClipboardSource[];
+
+// What a row says instead of a verdict when the file no longer is the
+// version its rows describe, and what an on-demand digest of it answers.
+extern const char kFileChangedSinceLoad[];

@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 secs=${1:?usage: bash fuzz/run.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_names fuzz_versiontext fuzz_checksums fuzz_sha)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_names fuzz_versiontext fuzz_checksums fuzz_sha fuzz_hashtext)
 JOBS=$(nproc 2>/dev/null || echo 2)
 build=build/fuzz
 

@@ -12,7 +12,9 @@ dir=${2:?state directory}
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 source "$(dirname "$0")/arch.sh"
-export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No .NET or HTML engine to install, and no menu builder: it writes file
+# associations into the user's classes behind the tests' backs.
+export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 case "$cmd" in
 start)
@@ -46,7 +48,7 @@ start)
   # would otherwise inherit them and outlive the tests.
   wine wineboot </dev/null >/dev/null 2>&1 || true
   echo "export DISPLAY='$DISPLAY' WINEPREFIX='$WINEPREFIX' WINEARCH='$WINEARCH' WINEDEBUG=-all" \
-    "WINEDLLOVERRIDES='mscoree,mshtml=' VANTREL_WINE='$VANTREL_WINE'"
+    "WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' VANTREL_WINE='$VANTREL_WINE'"
   ;;
 stop)
   wineserver -k >/dev/null 2>&1 || true

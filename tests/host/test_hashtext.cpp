@@ -1,4 +1,5 @@
-// Finding a hash in copied text, and comparing it with the rows.
+// Reading published hashes: the lines of checksum files in every form, the
+// text the user copied, and comparing either with the rows.
 #include "components/hashtext.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@ TEST(FindHash, KindsAndForms) {
         std::string found;
     };
     const std::string md5 = kMd5, sha1 = kSha1, sha256 = kSha256;
+    const std::string bom = "\xEF\xBB\xBF";
     const Case cases[] = {
         {md5, HashKind::MD5, Upper(md5)},
         {Upper(md5), HashKind::MD5, Upper(md5)},
@@ -41,23 +43,65 @@ TEST(FindHash, KindsAndForms) {
         {"4294967295", HashKind::CRC32, "4294967295"},
         {"12345678", HashKind::CRC32, "12345678"},  // both hex and decimal
         {"0", HashKind::CRC32, "0"},
+        // A byte-order mark in front, as some editors copy it.
+        {bom + md5, HashKind::MD5, Upper(md5)},
+        {bom + "  SHA-256: " + sha256 + "\r\n", HashKind::SHA256, Upper(sha256)},
+        // "0x" in front of the digits.
+        {"0x" + md5, HashKind::MD5, Upper(md5)},
+        {"0X" + Upper(sha256), HashKind::SHA256, Upper(sha256)},
+        {"0x" + md5.substr(0, 8), HashKind::CRC32, Upper(md5.substr(0, 8))},
+        {"0x1a2b", HashKind::CRC32, "1A2B"},  // a CRC-32 without its leading zeros
+        {"CRC32: 0xCBF43926", HashKind::CRC32, "CBF43926"},
+        // The BSD tag form, as md5 and sha256sum --tag print it.
+        {"MD5 (file) = " + md5, HashKind::MD5, Upper(md5)},
+        {"SHA256 (my file (1).iso) = " + sha256, HashKind::SHA256, Upper(sha256)},
+        {"SHA1 (a) = " + sha1 + "\n", HashKind::SHA1, Upper(sha1)},
+        // A checksum file's escaped line.
+        {"\\" + md5 + "  a\\nb", HashKind::MD5, Upper(md5)},
+        // Labels that name the kind of the digits, or none.
+        {"SHA-256 hash: " + sha256, HashKind::SHA256, Upper(sha256)},
+        {"sha256sum: " + sha256, HashKind::SHA256, Upper(sha256)},
+        {"MD5 checksum: " + md5, HashKind::MD5, Upper(md5)},
+        {"Checksum: " + sha1, HashKind::SHA1, Upper(sha1)},
+        {"SHA: " + sha1, HashKind::SHA1, Upper(sha1)},
+        {"SHA: " + sha256, HashKind::SHA256, Upper(sha256)},
+        {"CRC-32: 2936552237", HashKind::CRC32, "2936552237"},
         // Not one hash.
         {"", HashKind::None, ""},
         {"   \r\n", HashKind::None, ""},
+        {bom, HashKind::None, ""},
         {"hello world", HashKind::None, ""},
-        {"4294967296", HashKind::None, ""},            // decimal beyond 32 bits, 10 digits
-        {"12345678901", HashKind::None, ""},           // 11 digits
+        {"4294967296", HashKind::None, ""},   // decimal beyond 32 bits, 10 digits
+        {"12345678901", HashKind::None, ""},  // 11 digits
         {md5.substr(0, 31), HashKind::None, ""},
         {md5 + "0", HashKind::None, ""},
         {md5 + "g", HashKind::None, ""},
-        {"0x" + md5.substr(0, 8), HashKind::None, ""},
-        {md5 + "\n" + md5, HashKind::None, ""},        // two lines
+        {"0x" + md5.substr(0, 9), HashKind::None, ""},
+        {"0x", HashKind::None, ""},
+        {"0x 1234", HashKind::None, ""},
+        {md5 + "\n" + md5, HashKind::None, ""},  // two lines
         {md5 + "  a.txt\n" + sha1 + "  b.txt", HashKind::None, ""},
         {"see " + md5, HashKind::None, ""},
         {"http://x/" + md5, HashKind::None, ""},
         {": " + md5, HashKind::None, ""},
         {"12:34", HashKind::None, ""},
         {"-" + md5, HashKind::None, ""},
+        // A label that contradicts the length, or names a kind not computed here.
+        {"SHA-256: " + md5, HashKind::None, ""},
+        {"MD5: " + sha1, HashKind::None, ""},
+        {"SHA-1: " + sha256, HashKind::None, ""},
+        {"CRC32: " + md5, HashKind::None, ""},
+        {"SHA: " + md5, HashKind::None, ""},
+        {"MD5: 12345", HashKind::None, ""},
+        {"SHA-512: " + sha256, HashKind::None, ""},
+        {"SHA3-256: " + sha256, HashKind::None, ""},
+        {"BLAKE2s: " + sha256, HashKind::None, ""},
+        {"xxHash64: " + md5.substr(0, 16), HashKind::None, ""},
+        {"CRC32C: cbf43926", HashKind::None, ""},
+        {"MD5 SHA-1: " + md5, HashKind::None, ""},
+        {"SHA512 (file) = " + sha256, HashKind::None, ""},
+        {"MD5 (file) = " + sha1, HashKind::None, ""},
+        {"SHA256 (file) = ", HashKind::None, ""},
     };
     for (const auto& c : cases) {
         const FoundHash h = FindHash(c.text);
@@ -67,14 +111,22 @@ TEST(FindHash, KindsAndForms) {
 }
 
 TEST(FindHash, CrcAgainstTheRow) {
-    // The row shows the complement of the usual CRC-32: CRC-32("123456789")
-    // is CBF43926, its complement 873187033.
+    // The row shows the complement of the usual CRC-32. For "hello world\n"
+    // the usual CRC-32 is AF083B2D (2936552237), the row 1358415058
+    // (50F7C4D2): each of the four is a match, in either notation.
     struct Case {
         const char* clip;
         const char* row;
         bool matches;
     };
     const Case cases[] = {
+        {"af083b2d", "1358415058", true},    // the usual CRC-32 in hex
+        {"2936552237", "1358415058", true},  // the same value in decimal
+        {"1358415058", "1358415058", true},  // the row's value in decimal
+        {"50f7c4d2", "1358415058", true},    // the row's value in hex
+        {"0xAF083B2D", "1358415058", true},
+        {"af083b2e", "1358415058", false},
+        {"2936552238", "1358415058", false},
         {"CBF43926", "873187033", true},
         {"cbf43926  check.txt", "873187033", true},
         {"873187033", "873187033", true},
@@ -84,7 +136,8 @@ TEST(FindHash, CrcAgainstTheRow) {
         {"FFFFFFFF", "0", true},
         {"00000000", "4294967295", true},
         {"4294967295", "4294967295", true},
-        {"00000000", "0", true},       // eight decimal digits: read as a number, it is the row
+        {"00000000", "0", true},
+        {"0x1", "4294967294", true},  // usual CRC-32 1 without its zeros
         {"CBF43926", "", false},
         {"CBF43926", "abc", false},
         {"CBF43926", "99999999999", false},
@@ -94,6 +147,10 @@ TEST(FindHash, CrcAgainstTheRow) {
         ASSERT_EQ(h.kind, HashKind::CRC32) << c.clip;
         EXPECT_EQ(CrcMatches(h, c.row), c.matches) << c.clip << " against " << c.row;
     }
+    EXPECT_EQ("AF083B2D", UsualCrcHex("1358415058"));
+    EXPECT_EQ("00000000", UsualCrcHex("4294967295"));
+    EXPECT_EQ("", UsualCrcHex(""));
+    EXPECT_EQ("", UsualCrcHex("4294967296"));
 }
 
 TEST(FindHash, DigestsCompareWithoutCase) {
@@ -102,14 +159,133 @@ TEST(FindHash, DigestsCompareWithoutCase) {
     EXPECT_FALSE(DigestMatches(FindHash(kMd5), Upper(kSha1)));
     EXPECT_FALSE(DigestMatches(FindHash(kMd5), ""));
     EXPECT_FALSE(DigestMatches(FindHash("873187033"), "873187033"));  // a decimal is no digest
+    EXPECT_FALSE(HexEquals("", ""));
 }
 
 TEST(FindHash, Tooltips) {
-    EXPECT_EQ(VerifyTooltip(HashKind::SHA256, true, "BA78"), "SHA-256 matches the clipboard");
-    EXPECT_EQ(VerifyTooltip(HashKind::MD5, false, "0123456789ABCDEF0123456789ABCDEF"),
+    EXPECT_EQ(VerifyTooltip(HashKind::SHA256, true, kClipboardSource, "BA78"),
+              "SHA-256 matches the clipboard");
+    EXPECT_EQ(VerifyTooltip(HashKind::MD5, false, kClipboardSource, "0123456789ABCDEF0123456789ABCDEF"),
               "MD5 differs from the clipboard: 0123\xE2\x80\xA6");
-    EXPECT_EQ(VerifyTooltip(HashKind::CRC32, false, "42"), "CRC-32 differs from the clipboard: 42");
-    EXPECT_EQ(VerifyTooltip(HashKind::SHA1, true, ""), "SHA-1 matches the clipboard");
+    EXPECT_EQ(VerifyTooltip(HashKind::CRC32, false, kClipboardSource, "42"),
+              "CRC-32 differs from the clipboard: 42");
+    EXPECT_EQ(VerifyTooltip(HashKind::SHA1, true, kClipboardSource, ""), "SHA-1 matches the clipboard");
+    EXPECT_EQ(VerifyTooltip(HashKind::SHA256, true, "SHA256SUMS", "BA78"), "SHA-256 matches SHA256SUMS");
+    EXPECT_EQ(VerifyTooltip(HashKind::SHA256, false, "SHA256SUMS", Upper(kSha256)),
+              "SHA-256 differs from SHA256SUMS: BA78\xE2\x80\xA6");
+}
+
+TEST(ParseHashLine, EveryForm) {
+    struct Case {
+        std::string text;
+        LineKind result;
+        HashKind kind;
+        std::string digest, name;
+        HashLineForm form;
+        bool binary;
+    };
+    const std::string md5 = kMd5, sha1 = kSha1, sha256 = kSha256;
+    const auto E = LineKind::Entry;
+    const auto G = HashLineForm::Gnu, B = HashLineForm::Bsd, S = HashLineForm::Sfv;
+    const std::string elf(
+        "\x7F"
+        "ELF\x02\x01\x01\0\0\0",
+        10);  // the start of a program file
+    const Case cases[] = {
+        // GNU, text and binary mode, as sha256sum, sha1sum and md5sum write them.
+        {sha256 + "  a.txt", E, HashKind::SHA256, Upper(sha256), "a.txt", G, false},
+        {sha1 + " *setup.exe", E, HashKind::SHA1, Upper(sha1), "setup.exe", G, true},
+        {md5 + "  name with  blanks ", E, HashKind::MD5, Upper(md5), "name with  blanks ", G, false},
+        {md5 + "   leading blank", E, HashKind::MD5, Upper(md5), " leading blank", G, false},
+        {md5 + "  sub/dir\\x.bin\r", E, HashKind::MD5, Upper(md5), "sub/dir\\x.bin", G, false},
+        {md5 + "\t*tab.bin", E, HashKind::MD5, Upper(md5), "tab.bin", G, true},
+        {"  " + md5 + "  indented", E, HashKind::MD5, Upper(md5), "indented", G, false},
+        {"cbf43926  check.txt", E, HashKind::CRC32, "CBF43926", "check.txt", G, false},
+        {md5 + "  na\xC3\xAFve caf\xC3\xA9.txt", E, HashKind::MD5, Upper(md5), "na\xC3\xAFve caf\xC3\xA9.txt",
+         G, false},
+        // Escaped: a backslash in front, "\\" and "\n" (and "\r") in the name.
+        {"\\" + md5 + "  a\\nb", E, HashKind::MD5, Upper(md5), "a\nb", G, false},
+        {"\\" + md5 + "  back\\\\slash", E, HashKind::MD5, Upper(md5), "back\\slash", G, false},
+        {"\\" + sha1 + " *cr\\r", E, HashKind::SHA1, Upper(sha1), "cr\r", G, true},
+        {" \\" + md5 + "  after\\nblank", E, HashKind::MD5, Upper(md5), "after\nblank", G, false},
+        {"\\" + md5 + "  bad\\tescape", LineKind::Malformed, HashKind::None, "", "", G, false},
+        {"\\" + md5 + "  trailing\\", LineKind::Malformed, HashKind::None, "", "", G, false},
+        // BSD tags, as --tag writes them.
+        {"SHA256 (a.txt) = " + sha256, E, HashKind::SHA256, Upper(sha256), "a.txt", B, false},
+        {"MD5 (a) = b) = " + md5, E, HashKind::MD5, Upper(md5), "a) = b", B, false},
+        {"SHA1 (x y) = " + Upper(sha1) + "\r", E, HashKind::SHA1, Upper(sha1), "x y", B, false},
+        {"CRC32 (c) = cbf43926", E, HashKind::CRC32, "CBF43926", "c", B, false},
+        {"\\SHA256 (new\\nline) = " + sha256, E, HashKind::SHA256, Upper(sha256), "new\nline", B, false},
+        {"SHA512 (a.txt) = " + sha256 + sha256, LineKind::Malformed, HashKind::None, "", "", G, false},
+        {"BLAKE2b (a.txt) = cbf43926", LineKind::Malformed, HashKind::None, "", "", G, false},
+        {"SHA256 (a.txt) = " + md5, LineKind::Malformed, HashKind::None, "", "", G, false},
+        {"SHA256 () = " + sha256, LineKind::Malformed, HashKind::None, "", "", G, false},
+        // SFV.
+        {"file.bin CBF43926", E, HashKind::CRC32, "CBF43926", "file.bin", S, false},
+        {"name with blanks.iso\tcbf43926  \r", E, HashKind::CRC32, "CBF43926", "name with blanks.iso", S,
+         false},
+        {"\\root\\x.r00 cbf43926", E, HashKind::CRC32, "CBF43926", "\\root\\x.r00", S, false},
+        {"sub\\x.r00 00000000", E, HashKind::CRC32, "00000000", "sub\\x.r00", S, false},
+        // No entries.
+        {"", LineKind::NoEntry, HashKind::None, "", "", G, false},
+        {"\r", LineKind::NoEntry, HashKind::None, "", "", G, false},
+        {"   \t", LineKind::NoEntry, HashKind::None, "", "", G, false},
+        {"; Generated by a tool on 2026-01-01", LineKind::NoEntry, HashKind::None, "", "", G, false},
+        {"# comment " + md5 + "  x", LineKind::NoEntry, HashKind::None, "", "", G, false},
+        // Malformed.
+        {md5, LineKind::Malformed, HashKind::None, "", "", G, false},                      // no name
+        {md5 + "  ", LineKind::Malformed, HashKind::None, "", "", G, false},               // empty name
+        {md5 + " x.txt", LineKind::Malformed, HashKind::None, "", "", G, false},           // one blank
+        {md5 + "0  x.txt", LineKind::Malformed, HashKind::None, "", "", G, false},         // 33 digits
+        {sha256 + sha256 + "  x", LineKind::Malformed, HashKind::None, "", "", G, false},  // SHA-512
+        {"garbage", LineKind::Malformed, HashKind::None, "", "", G, false},
+        {"file.bin CBF4392", LineKind::Malformed, HashKind::None, "", "", G, false},
+        {"CBF43926", LineKind::Malformed, HashKind::None, "", "", G, false},
+        {md5 + std::string("  a\0b", 5), LineKind::Malformed, HashKind::None, "", "", G, false},
+        {elf, LineKind::Malformed, HashKind::None, "", "", G, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        HashLine line;
+        ASSERT_EQ(c.result, ParseHashLine(c.text, line));
+        EXPECT_EQ(c.kind, line.kind);
+        EXPECT_EQ(c.digest, line.digest);
+        EXPECT_EQ(c.name, line.name);
+        if (c.result != LineKind::Entry) continue;
+        EXPECT_EQ(c.form, line.form);
+        EXPECT_EQ(c.binary, line.binary);
+    }
+}
+
+TEST(ParseHashLine, WhatFormatHashLineWritesReadsBack) {
+    const char* names[] = {"a.txt", "with blanks", "new\nline", "back\\slash", "cr\r", " lead", "x) = y"};
+    for (HashLineForm form : {HashLineForm::Gnu, HashLineForm::Bsd}) {
+        for (HashKind kind : {HashKind::CRC32, HashKind::MD5, HashKind::SHA1, HashKind::SHA256}) {
+            for (const char* name : names) {
+                HashLine line;
+                line.kind = kind;
+                line.digest = Upper(std::string(kSha256).substr(0, HexDigitsOf(kind)));
+                line.name = name;
+                line.form = form;
+                line.binary = form == HashLineForm::Gnu && name[0] == 'a';
+                const std::string text = FormatHashLine(line);
+                SCOPED_TRACE(text);
+                HashLine back;
+                ASSERT_EQ(LineKind::Entry, ParseHashLine(text, back));
+                EXPECT_EQ(line.kind, back.kind);
+                EXPECT_EQ(line.digest, back.digest);
+                EXPECT_EQ(line.name, back.name);
+                EXPECT_EQ(line.form, back.form);
+                EXPECT_EQ(line.binary, back.binary);
+            }
+        }
+    }
+    HashLine sfv;
+    sfv.kind = HashKind::CRC32;
+    sfv.digest = "CBF43926";
+    sfv.name = "file.bin";
+    sfv.form = HashLineForm::Sfv;
+    EXPECT_EQ("file.bin cbf43926", FormatHashLine(sfv));
 }
 
 }  // namespace

@@ -82,6 +82,48 @@ void PressButton(HWND dialog, int buttonId) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
 }
 
+ConsoleRun RunConsoleProgram(const std::string& folder, const std::string& arguments) {
+    ConsoleRun result;
+    const std::string outPath = folder + "\\~stdout", errPath = folder + "\\~stderr";
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    {
+        base::UniqueFile out(CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                         0, nullptr));
+        base::UniqueFile err(CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                         0, nullptr));
+        if (!out || !err) {
+            ADD_FAILURE() << "cannot create the output files in " << folder;
+            return result;
+        }
+        const std::string exe = testutil::WindowsPath(VANTREL_EXE);
+        std::string commandLine = "\"" + exe + "\" " + arguments;
+        commandLine.push_back('\0');
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = out.get();
+        si.hStdError = err.get();
+        PROCESS_INFORMATION pi{};
+        if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si,
+                            &pi)) {
+            ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
+            return result;
+        }
+        base::UniqueFile process(pi.hProcess), thread(pi.hThread);
+        if (WaitForSingleObject(process.get(), kTimeoutMs * 4) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "the console run did not end: " << arguments;
+            TerminateProcess(process.get(), 99);
+            WaitForSingleObject(process.get(), kTimeoutMs);
+        }
+        GetExitCodeProcess(process.get(), &result.code);
+    }
+    result.out = testutil::ReadAll(outPath);
+    result.err = testutil::ReadAll(errPath);
+    DeleteFileA(outPath.c_str());
+    DeleteFileA(errPath.c_str());
+    return result;
+}
+
 Program::Program(const std::string& arguments) {
     const std::string exe = testutil::WindowsPath(VANTREL_EXE);
     std::string commandLine = "\"" + exe + "\"";

@@ -46,6 +46,16 @@ void ClickPicture(HWND picture);
 // Presses a dialog's button the way the dialog manager reports a click.
 void PressButton(HWND dialog, int buttonId);
 
+// What a console run of the program gave.
+struct ConsoleRun {
+    DWORD code = STILL_ACTIVE;  // the exit code
+    std::string out, err;       // standard output and standard error
+};
+// Runs vantrel.exe with `arguments` in `folder`, its standard output and
+// error going to files there, and waits for its end (a run that outlives
+// four times kTimeoutMs fails the test and is ended).
+ConsoleRun RunConsoleProgram(const std::string& folder, const std::string& arguments);
+
 // One run of the program. The constructor starts it; the destructor ends a
 // process that is still running with TerminateProcess and fails the test,
 // since a test is expected to end the program through its Exit button.

@@ -232,7 +232,11 @@ TEST_F(ConsoleMode, ReportsAndCsvCarryEachFilesChecksumsAndSize) {
         {"caf\xC3\xA9.bin", Bytes(300 * 1024 + 5, 99)},
     };
     std::string fileArgs;
-    for (const Sample& s : samples) fileArgs += " " + Quoted(dir.Write(s.name, s.bytes));
+    for (const Sample& s : samples) {
+        const std::string path = dir.Write(s.name, s.bytes);
+        FixTimes(path);
+        fileArgs += " " + Quoted(path);
+    }
 
     const Outcome reports = RunConsole(dir, "/report" + fileArgs);
     EXPECT_EQ(0u, reports.code) << reports.err;

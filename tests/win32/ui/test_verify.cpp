@@ -1,8 +1,10 @@
-// Verifying against the clipboard: each kind of hash put on the real
-// clipboard, matching and differing, in either case and with a file name;
-// the row colours as the window paints them and the tooltips as the tooltip
-// control holds them. Expected digests come from the system's CryptoAPI and
-// the byte-at-a-time CRC.
+// Verifying against the clipboard and checksum files: each kind of hash put
+// on the real clipboard, matching and differing, in either case, with a file
+// name and in the forms other tools write; checksum files made by the real
+// sha256sum, sha1sum and md5sum beside the file; the rows' verdicts going
+// when the file is no longer the version loaded. The row colours as the
+// window paints them and the tooltips as the tooltip control holds them.
+// Expected digests come from the system's CryptoAPI and the byte-at-a-time CRC.
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -15,11 +17,13 @@
 
 #include "app/frmMain.h"
 #include "app/ondemand.h"
+#include "app/shortcuts.h"
 #include "app/verify.h"
 #include "components/crc.h"
 #include "mainform.h"
 #include "testutil.h"
 #include "base/errors.h"
+#include "base/handles.h"
 
 using namespace frmMain;
 
@@ -44,6 +48,21 @@ bool PumpUntil(F&& done) {
     }
     return true;
 }
+
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return "(clipboard not opened)";
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(h))) text = p;
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return text;
+}
+
+// The context menu's answer, chosen by the test.
+WORD g_menuChoice;
+WORD AnswerMenu(HMENU) { return g_menuChoice; }
 
 void PumpAWhile() {
     for (int i = 0; i < 10; ++i) {
@@ -195,13 +214,7 @@ TEST_F(Verify, EmptyRowsAreNotColouredAndALoadRecolours) {
     EXPECT_EQ(ClipboardVerifier::kDiffer, form->Verifier().MarkColor());
 }
 
-TEST_F(Verify, OnDemandDigestsReadTheFileAgainAndRefuseAHeldFile) {
-    EXPECT_EQ(sha256, ComputeFileDigest(*form, DigestKind::SHA256, path));
-    EXPECT_EQ(sha1, ComputeFileDigest(*form, DigestKind::SHA1, path));
-    // A changed file is read again, never answered from the last result.
-    const std::string changed = data + "x";
-    dir.Write("download.bin", changed);
-    EXPECT_EQ(testutil::CryptoApiHash(CALG_SHA1, changed), ComputeFileDigest(*form, DigestKind::SHA1, path));
+TEST_F(Verify, OnDemandDigestsAreOfTheLoadedVersionAndRefuseAHeldFile) {
     // Held open for writing elsewhere: the same refusal as the MD5 row's.
     HANDLE held = testutil::OpenForWriting(path);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
@@ -211,9 +224,296 @@ TEST_F(Verify, OnDemandDigestsReadTheFileAgainAndRefuseAHeldFile) {
     PumpAWhile();
     EXPECT_EQ(0, form->Verifier().MarkedRow());
     CloseHandle(held);
+    EXPECT_EQ(sha256, ComputeFileDigest(*form, DigestKind::SHA256, path));
+    EXPECT_EQ(sha1, ComputeFileDigest(*form, DigestKind::SHA1, path));
     EXPECT_THROW(ComputeFileDigest(*form, DigestKind::SHA1, dir.Path("missing.bin")), base::Exception);
+    // A changed file is neither read again nor answered from the last result:
+    // its digest would not be of the bytes the rows describe.
+    dir.Write("download.bin", data + "x");
+    EXPECT_THROW(ComputeFileDigest(*form, DigestKind::SHA1, path), FileChangedSinceLoad);
+    EXPECT_THROW(ComputeFileDigest(*form, DigestKind::SHA256, path), FileChangedSinceLoad);
+    // Loaded again, the new version is the one compared.
+    form->image8Click();
+    form->SetText(edt1, path);
+    EXPECT_EQ(testutil::CryptoApiHash(CALG_SHA1, data + "x"),
+              ComputeFileDigest(*form, DigestKind::SHA1, path));
 }
 
+// The rows describe the version loaded: once the file is another one, no
+// hash turns them green or red, whatever it is of.
+TEST_F(Verify, AVerdictNeverOutlivesTheBytesItJudged) {
+    const std::string mut = dir.Write("mut.txt", "first line\r\n");
+    form->SetText(edt1, mut);
+    const std::string oldMd5 = testutil::CryptoApiMd5("first line\r\n");
+    ASSERT_EQ(oldMd5, form->Text(edt18));
+    const COLORREF usual = PaintedBackground(edt18);
+    const ClipboardVerifier& verifier = form->Verifier();
+    PutOnClipboard(oldMd5);
+    ASSERT_TRUE(PumpUntil([&] { return verifier.RowColor(edt18) == ClipboardVerifier::kMatch; }));
+
+    // Another program appends a line: the green goes by itself, within the look's period.
+    {
+        base::UniqueFile f(
+            CreateFileA(mut.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(f.valid());
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(f.get(), "second line\r\n", 13, &written, nullptr));
+    }
+    const std::string now = "first line\r\nsecond line\r\n";
+    ASSERT_TRUE(PumpUntil([&] { return verifier.RowColor(edt18) == CLR_INVALID; }));
+    EXPECT_EQ(kFileChangedSinceLoad, verifier.RowTooltip(edt18));
+    EXPECT_EQ(usual, PaintedBackground(edt18));
+    EXPECT_EQ(usual, PaintedPixel(edt18));
+
+    struct Case {
+        const char* what;
+        std::string clip;
+        int row;
+    };
+    const Case cases[] = {
+        {"the new SHA-256", testutil::CryptoApiHash(CALG_SHA_256, now), edt18},
+        {"the old SHA-256", testutil::CryptoApiHash(CALG_SHA_256, "first line\r\n"), edt18},
+        {"the old MD5", oldMd5, edt18},
+        {"the new MD5", testutil::CryptoApiMd5(now), edt18},
+        {"the old CRC", form->Text(edt17), edt17},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PutOnClipboard("plain words");
+        ASSERT_TRUE(PumpUntil([&] { return verifier.MarkedRow() == 0; }));
+        PutOnClipboard(c.clip);
+        ASSERT_TRUE(PumpUntil([&] { return verifier.MarkedRow() == c.row; }));
+        EXPECT_EQ(CLR_INVALID, verifier.RowColor(c.row));
+        EXPECT_EQ(usual, PaintedBackground(c.row));
+        EXPECT_EQ(kFileChangedSinceLoad, verifier.RowTooltip(c.row));
+    }
+    // No digest of the new bytes was made for the old rows.
+    EXPECT_EQ("", form->Verifier().Loaded().Digest(HashKind::SHA256));
+
+    // Loaded again: the new version's hashes are green.
+    form->image8Click();
+    form->SetText(edt1, mut);
+    PutOnClipboard(testutil::CryptoApiHash(CALG_SHA_256, now));
+    ASSERT_TRUE(PumpUntil([&] { return verifier.RowColor(edt18) == ClipboardVerifier::kMatch; }));
+    EXPECT_EQ("SHA-256 matches the clipboard", verifier.RowTooltip(edt18));
+
+    // Deleted: no green, for the hash that matched a moment ago either.
+    ASSERT_TRUE(DeleteFileA(mut.c_str()));
+    ASSERT_TRUE(PumpUntil([&] { return verifier.RowColor(edt18) == CLR_INVALID; }));
+    PutOnClipboard(testutil::CryptoApiMd5(now));
+    PumpAWhile();
+    EXPECT_EQ(CLR_INVALID, verifier.RowColor(edt18));
+    EXPECT_EQ(kFileChangedSinceLoad, verifier.RowTooltip(edt18));
+}
+
+// Renamed over by a file of the same size and time: another file, so the
+// rows' verdict goes too.
+TEST_F(Verify, AnotherFileUnderTheNameIsAChange) {
+    PutOnClipboard(md5);
+    ASSERT_TRUE(PumpUntil([&] { return form->Verifier().RowColor(edt18) == ClipboardVerifier::kMatch; }));
+    const std::string twin = dir.Write("twin.bin", data);
+    FILETIME written{};
+    {
+        base::UniqueFile f(
+            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(GetFileTime(f.get(), nullptr, nullptr, &written));
+        base::UniqueFile t(
+            CreateFileA(twin.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(SetFileTime(t.get(), nullptr, nullptr, &written));
+    }
+    ASSERT_TRUE(MoveFileExA(twin.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
+    ASSERT_TRUE(PumpUntil([&] { return form->Verifier().RowColor(edt18) == CLR_INVALID; }));
+    EXPECT_EQ(kFileChangedSinceLoad, form->Verifier().RowTooltip(edt18));
+}
+
+TEST_F(Verify, CopyingADigestOfAFileChangedSinceTheLoadIsRefused) {
+    testutil::MessageBoxRecorder boxes;
+    dir.Write("download.bin", "rewritten since the load");
+    form->Keys().SetMenuAnswer(AnswerMenu);
+    for (WORD command : {Shortcuts::kCopySha256, Shortcuts::kCopySha1}) {
+        SCOPED_TRACE(command);
+        boxes.clear();
+        PutOnClipboard("kept");
+        g_menuChoice = command;
+        // A right click on the MD5 row through the message loop, as the mouse gives it.
+        PostMessageA(form->Control(edt18), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(form->Control(edt18), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+        ASSERT_TRUE(PumpUntil([&] { return !boxes.boxes().empty(); }));
+        ASSERT_EQ(1u, boxes.boxes().size());
+        EXPECT_EQ(std::string(kFileChangedSinceLoad) + ".", boxes.boxes()[0].text);
+        EXPECT_EQ("Vantrel 1.0", boxes.boxes()[0].caption);
+        EXPECT_EQ("kept", ClipboardText());
+    }
+    form->Keys().SetMenuAnswer(nullptr);
+}
+
+// The usual CRC-32 and the row's own number, each in hex and in decimal.
+TEST_F(Verify, ACrcInEitherNotationMatches) {
+    const std::string hello = dir.Write("hello.txt", "hello world\n");
+    form->SetText(edt1, hello);
+    ASSERT_EQ("1358415058", form->Text(edt17));
+    const struct {
+        const char* clip;
+        COLORREF colour;
+    } cases[] = {
+        {"af083b2d", ClipboardVerifier::kMatch},    // the usual CRC-32 in hex
+        {"2936552237", ClipboardVerifier::kMatch},  // the same value in decimal
+        {"1358415058", ClipboardVerifier::kMatch},  // the row's value in decimal
+        {"50f7c4d2", ClipboardVerifier::kMatch},    // the row's value in hex
+        {"0xAF083B2D", ClipboardVerifier::kMatch},  // "0x" in front
+        {"af083b2e", ClipboardVerifier::kDiffer},   // neither
+        {"2936552238", ClipboardVerifier::kDiffer},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.clip);
+        PutOnClipboard("plain words");
+        ASSERT_TRUE(PumpUntil([&] { return form->Verifier().MarkedRow() == 0; }));
+        PutOnClipboard(c.clip);
+        ASSERT_TRUE(PumpUntil([&] { return form->Verifier().MarkedRow() == edt17; }));
+        EXPECT_EQ(c.colour, form->Verifier().RowColor(edt17));
+        EXPECT_EQ(c.colour, PaintedBackground(edt17));
+    }
+}
+
+// What other tools and web pages put on the clipboard.
+TEST_F(Verify, ClipboardFormsOfOtherToolsAndPages) {
+    const struct {
+        std::string clip;
+        COLORREF colour;  // CLR_INVALID: the usual look
+    } cases[] = {
+        {"\xEF\xBB\xBF" + md5, ClipboardVerifier::kMatch},
+        {"MD5 (download.bin) = " + Lower(md5), ClipboardVerifier::kMatch},
+        {"SHA256 (download.bin) = " + sha256, ClipboardVerifier::kMatch},
+        {"0x" + sha1, ClipboardVerifier::kMatch},
+        {"SHA-256 hash: " + Lower(sha256), ClipboardVerifier::kMatch},
+        {"SHA-256: " + md5, CLR_INVALID},  // the label contradicts the length
+        {"SHA-512: " + sha256, CLR_INVALID},
+        {"SHA3-256: " + sha256, CLR_INVALID},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.clip);
+        PutOnClipboard(md5.substr(0, 30));
+        ASSERT_TRUE(PumpUntil([&] { return form->Verifier().MarkedRow() == 0; }));
+        PutOnClipboard(c.clip);
+        if (c.colour == CLR_INVALID) {
+            PumpAWhile();
+            EXPECT_EQ(0, form->Verifier().MarkedRow());
+        } else {
+            ASSERT_TRUE(PumpUntil([&] { return form->Verifier().MarkedRow() == edt18; }));
+            EXPECT_EQ(c.colour, PaintedBackground(edt18));
+        }
+    }
+}
+
+// Checksum files beside the loaded file, made by the real tools where there
+// are some (sha256sum, sha1sum, md5sum, in their plain, binary and tag forms)
+// and by hand for SFV, each in a folder of its own.
+TEST_F(Verify, AChecksumFileBesideTheFileColoursItsRowAndNamesItself) {
+    const std::string ellipsis = "\xE2\x80\xA6";
+    const std::string wrong = "0000000000000000000000000000000000000000000000000000000000000000";
+    struct Case {
+        const char* what;
+        std::string shell;          // run in the folder (no double quotes)
+        std::string name, content;  // or a file written there
+        int row;
+        COLORREF colour;  // CLR_INVALID: the usual look
+        std::string tip;
+    };
+    const Case cases[] = {
+        {"SHA256SUMS", "sha256sum download.bin > SHA256SUMS", "", "", edt18, ClipboardVerifier::kMatch,
+         "SHA-256 matches SHA256SUMS"},
+        {"SHA256SUMS.txt, binary", "sha256sum -b download.bin > SHA256SUMS.txt", "", "", edt18,
+         ClipboardVerifier::kMatch, "SHA-256 matches SHA256SUMS.txt"},
+        {"SHA1SUMS in tag form", "sha1sum --tag download.bin > SHA1SUMS", "", "", edt18,
+         ClipboardVerifier::kMatch, "SHA-1 matches SHA1SUMS"},
+        {"MD5SUMS among others", "md5sum /dev/null download.bin > MD5SUMS", "", "", edt18,
+         ClipboardVerifier::kMatch, "MD5 matches MD5SUMS"},
+        {"CHECKSUMS with ./", "sha256sum ./download.bin > CHECKSUMS", "", "", edt18,
+         ClipboardVerifier::kMatch, "SHA-256 matches CHECKSUMS"},
+        {"the file's own .sha256", "sha256sum download.bin > download.bin.sha256", "", "", edt18,
+         ClipboardVerifier::kMatch, "SHA-256 matches download.bin.sha256"},
+        {"the file's own .md5, the hash alone", "", "download.bin.md5", Lower(md5) + "\n", edt18,
+         ClipboardVerifier::kMatch, "MD5 matches download.bin.md5"},
+        {"any .sfv that lists it", "", "release.sfv", "; made by hand\r\nDOWNLOAD.BIN " + crcUsual + "\r\n",
+         edt17, ClipboardVerifier::kMatch, "CRC-32 matches release.sfv"},
+        {"a hash that differs", "", "SHA256SUMS", wrong + "  download.bin\n", edt18,
+         ClipboardVerifier::kDiffer, "SHA-256 differs from SHA256SUMS: 0000" + ellipsis},
+        {"an .sfv CRC that differs", "", "other.sfv", "download.bin 00000000\n", edt17,
+         ClipboardVerifier::kDiffer, "CRC-32 differs from other.sfv: 0000" + ellipsis},
+        {"another file of that name", "", "SHA256SUMS", wrong + "  sub/download.bin\n", 0, CLR_INVALID, ""},
+        {"a name the usual look ignores", "", "hashes.txt", wrong + "  download.bin\n", 0, CLR_INVALID, ""},
+        {"larger than 1 MiB", "", "SHA256SUMS", wrong + "  download.bin\n" + std::string(1u << 20, '#'), 0,
+         CLR_INVALID, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testutil::TempDir folder;
+        const std::string file = folder.Write("download.bin", data);
+        if (!c.shell.empty()) {
+            ASSERT_TRUE(
+                testutil::RunUnixShell("cd '" + testutil::UnixPath(folder.path()) + "' && " + c.shell));
+        }
+        if (!c.name.empty()) folder.Write(c.name, c.content);
+        PutOnClipboard("plain words");
+        PumpAWhile();
+        form->SetText(edt1, file);
+        const ClipboardVerifier& verifier = form->Verifier();
+        EXPECT_EQ(c.row, verifier.MarkedRow());
+        if (!c.row) continue;
+        EXPECT_EQ(c.colour, verifier.RowColor(c.row));
+        EXPECT_EQ(c.colour, PaintedBackground(c.row));
+        EXPECT_EQ(c.tip, verifier.RowTooltip(c.row));
+        form->image8Click();
+    }
+}
+
+TEST_F(Verify, TheShaAChecksumFileNeedsIsComputedInTheLoadsPass) {
+    ASSERT_TRUE(testutil::RunUnixShell(
+        "cd '" + testutil::UnixPath(dir.path()) +
+        "' && sha256sum download.bin > SHA256SUMS && sha1sum download.bin > SHA1SUMS"));
+    form->image8Click();
+    form->SetText(edt1, path);
+    EXPECT_EQ(sha256, form->Verifier().Loaded().Digest(HashKind::SHA256));
+    EXPECT_EQ(sha1, form->Verifier().Loaded().Digest(HashKind::SHA1));
+    EXPECT_EQ("SHA-256 matches SHA256SUMS\r\nSHA-1 matches SHA1SUMS", form->Verifier().RowTooltip(edt18))
+        << "the files in the order they are looked at: SHA256SUMS first";
+}
+
+TEST_F(Verify, WhenTheClipboardAndAChecksumFileBothSpeakADifferenceFromEitherIsRed) {
+    ASSERT_TRUE(testutil::RunUnixShell("cd '" + testutil::UnixPath(dir.path()) +
+                                       "' && sha256sum download.bin > SHA256SUMS"));
+    const std::string wrongMd5 = "0123456789ABCDEF0123456789ABCDEF";
+    struct Case {
+        std::string clip;
+        COLORREF colour;
+        std::string tip;
+    };
+    const Case cases[] = {
+        {md5, ClipboardVerifier::kMatch, "MD5 matches the clipboard\r\nSHA-256 matches SHA256SUMS"},
+        {wrongMd5, ClipboardVerifier::kDiffer,
+         "MD5 differs from the clipboard: 0123\xE2\x80\xA6\r\nSHA-256 matches SHA256SUMS"},
+        {"plain words", ClipboardVerifier::kMatch, "SHA-256 matches SHA256SUMS"},
+    };
+    form->image8Click();
+    form->SetText(edt1, path);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.clip);
+        PutOnClipboard(c.clip);
+        ASSERT_TRUE(PumpUntil([&] { return form->Verifier().RowTooltip(edt18) == c.tip; }));
+        EXPECT_EQ(c.colour, PaintedBackground(edt18));
+    }
+    // The file's bytes differ from the checksum file's: red, whatever the clipboard says.
+    std::string changed = data;
+    changed[1000] ^= 1;
+    dir.Write("download.bin", changed);
+    PutOnClipboard(testutil::CryptoApiMd5(changed));
+    form->image8Click();
+    form->SetText(edt1, path);
+    EXPECT_EQ(ClipboardVerifier::kDiffer, PaintedBackground(edt18));
+    EXPECT_EQ("MD5 matches the clipboard\r\nSHA-256 differs from SHA256SUMS: " + sha256.substr(0, 4) +
+                  "\xE2\x80\xA6",
+              form->Verifier().RowTooltip(edt18));
+}
 
 // While a load reads, the MD5 row shows its progress and the clipboard check
 // waits for the load's end: an activation then compares nothing and starts

@@ -1,0 +1,224 @@
+#include "app/shellregister.h"
+
+#include <shlobj.h>
+#include <shobjidl.h>
+#include <windows.h>
+
+#include "app/consoletext.h"
+#include "base/errors.h"
+#include "base/fs.h"
+#include "base/handles.h"
+
+const wchar_t kRegisterVerbKey[] = L"Software\\Classes\\*\\shell\\Vantrel";
+const char kRegisterMenuText[] = "File details with Vantrel";
+const wchar_t kSendToShortcutName[] = L"Vantrel.lnk";
+
+namespace {
+
+constexpr wchar_t kStarKey[] = L"Software\\Classes\\*";
+constexpr wchar_t kShellKey[] = L"Software\\Classes\\*\\shell";
+constexpr wchar_t kCommandKey[] = L"Software\\Classes\\*\\shell\\Vantrel\\command";
+// In the verb's key: which of its parents the registration created.
+constexpr wchar_t kCreatedValue[] = L"VantrelCreatedKeys";
+constexpr DWORD kCreatedStar = 1, kCreatedShell = 2;
+
+std::string UpperAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+// The system's text for an error, on one line and without its full stop.
+std::string Reason(LONG code) {
+    std::string text = base::SystemErrorText(static_cast<unsigned long>(code));
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+    return text.empty() ? "error " + std::to_string(code) : text;
+}
+
+class Failure : public base::Exception {
+public:
+    Failure(const std::string& what, LONG code) : base::Exception(what + ": " + Reason(code)) {}
+};
+
+std::wstring ExePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) throw Failure("cannot find this program's path", static_cast<LONG>(GetLastError()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::wstring FileNamePart(const std::wstring& path) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+// Creates or opens HKCU\`path`; `created` tells which.
+base::UniqueKey CreateKey(const wchar_t* path, bool& created) {
+    base::UniqueKey key;
+    DWORD disposition = 0;
+    const LONG r = RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                                   key.put(), &disposition);
+    if (r != ERROR_SUCCESS) throw Failure("cannot create HKEY_CURRENT_USER\\" + fs::Narrow(path), r);
+    created = disposition == REG_CREATED_NEW_KEY;
+    return key;
+}
+
+void SetString(HKEY key, const wchar_t* name, const std::wstring& value) {
+    const LONG r = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    if (r != ERROR_SUCCESS) throw Failure("cannot write to the registry", r);
+}
+
+std::wstring SendToShortcut() {
+    base::CoTaskMemPtr<wchar_t> folder;
+    const HRESULT hr = SHGetKnownFolderPath(FOLDERID_SendTo, KF_FLAG_CREATE, nullptr, folder.put());
+    if (FAILED(hr)) throw Failure("cannot find the Send To folder", hr);
+    return std::wstring(folder.get()) + L"\\" + kSendToShortcutName;
+}
+
+void MakeShortcut(const std::wstring& link, const std::wstring& exe) {
+    base::ComPtr<IShellLinkW> shellLink;
+    HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  shellLink.put_void());
+    if (SUCCEEDED(hr)) hr = shellLink->SetPath(exe.c_str());
+    if (SUCCEEDED(hr)) hr = shellLink->SetDescription(fs::Widen(kRegisterMenuText).c_str());
+    base::ComPtr<IPersistFile> file;
+    if (SUCCEEDED(hr)) hr = shellLink->QueryInterface(IID_IPersistFile, file.put_void());
+    if (SUCCEEDED(hr)) hr = file->Save(link.c_str(), TRUE);
+    if (FAILED(hr)) throw Failure("cannot make the shortcut " + fs::Narrow(link), hr);
+}
+
+// The program a shortcut starts; empty when it is no readable shortcut.
+std::wstring ShortcutTarget(const std::wstring& link) {
+    base::ComPtr<IShellLinkW> shellLink;
+    base::ComPtr<IPersistFile> file;
+    std::wstring target(32768, L'\0');
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                shellLink.put_void())) ||
+        FAILED(shellLink->QueryInterface(IID_IPersistFile, file.put_void())) ||
+        FAILED(file->Load(link.c_str(), STGM_READ)) ||
+        FAILED(shellLink->GetPath(&target[0], static_cast<int>(target.size()), nullptr, SLGP_RAWPATH)))
+        return std::wstring();
+    target.resize(wcsnlen(target.c_str(), target.size()));
+    return target;
+}
+
+// Deletes HKCU\`path` when it holds neither subkeys nor values.
+void DeleteIfEmpty(const wchar_t* path) {
+    base::UniqueKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+    DWORD subkeys = 0, values = 0;
+    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                         nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    key.reset();
+    // Something else lives there now: it stays.
+    if (subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_CURRENT_USER, path);
+}
+
+// Removes what Register added; true when there was something to remove.
+bool Unregister() {
+    bool removed = false;
+    DWORD created = 0;
+    {
+        base::UniqueKey verb;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kRegisterVerbKey, 0, KEY_READ, verb.put()) == ERROR_SUCCESS) {
+            DWORD size = sizeof created;
+            if (RegQueryValueExW(verb.get(), kCreatedValue, nullptr, nullptr,
+                                 reinterpret_cast<BYTE*>(&created), &size) != ERROR_SUCCESS)
+                created = 0;
+        }
+    }
+    LONG r = RegDeleteKeyW(HKEY_CURRENT_USER, kCommandKey);
+    if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) throw Failure("cannot remove the menu entry", r);
+    r = RegDeleteKeyW(HKEY_CURRENT_USER, kRegisterVerbKey);
+    if (r == ERROR_SUCCESS)
+        removed = true;
+    else if (r != ERROR_FILE_NOT_FOUND)
+        throw Failure("cannot remove the menu entry", r);
+    if (created & kCreatedShell) DeleteIfEmpty(kShellKey);
+    if (created & kCreatedStar) DeleteIfEmpty(kStarKey);
+
+    const std::wstring link = SendToShortcut();
+    if (GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        // Only a shortcut to a program of this name: another one is not ours.
+        const std::wstring target = ShortcutTarget(link);
+        if (!target.empty() &&
+            CompareStringOrdinal(FileNamePart(target).c_str(), -1, FileNamePart(ExePath()).c_str(), -1,
+                                 TRUE) == CSTR_EQUAL) {
+            if (!DeleteFileW(link.c_str()))
+                throw Failure("cannot remove " + fs::Narrow(link), static_cast<LONG>(GetLastError()));
+            removed = true;
+        }
+    }
+    return removed;
+}
+
+void Register() {
+    const std::wstring exe = ExePath();
+    bool createdStar = false, createdShell = false, createdVerb = false, createdCommand = false;
+    base::UniqueKey star = CreateKey(kStarKey, createdStar);
+    base::UniqueKey shell = CreateKey(kShellKey, createdShell);
+    base::UniqueKey verb = CreateKey(kRegisterVerbKey, createdVerb);
+    if (createdVerb) {
+        const DWORD created = (createdStar ? kCreatedStar : 0) | (createdShell ? kCreatedShell : 0);
+        const LONG r = RegSetValueExW(verb.get(), kCreatedValue, 0, REG_DWORD,
+                                      reinterpret_cast<const BYTE*>(&created), sizeof created);
+        if (r != ERROR_SUCCESS) throw Failure("cannot write to the registry", r);
+    }
+    SetString(verb.get(), nullptr, fs::Widen(kRegisterMenuText));
+    SetString(verb.get(), L"Icon", exe + L",0");
+    base::UniqueKey command = CreateKey(kCommandKey, createdCommand);
+    SetString(command.get(), nullptr, L"\"" + exe + L"\" \"%1\"");
+    MakeShortcut(SendToShortcut(), exe);
+}
+
+}  // namespace
+
+bool IsRegisterSwitch(const std::string& firstArgument) {
+    const std::string upper = UpperAscii(firstArgument);
+    return upper == "/REGISTER" || upper == "/UNREGISTER";
+}
+
+int RunRegister(const std::vector<std::string>& arguments, const std::function<bool(const std::string&)>& out,
+                const std::function<void(const std::string&)>& err) {
+    if (arguments.empty() || !IsRegisterSwitch(arguments[0]) || arguments.size() > 1) {
+        err("vantrel: " +
+            (arguments.size() > 1 ? arguments[0] + " takes no argument" : std::string("usage")) + "\r\n" +
+            ConsoleUsage());
+        return 2;
+    }
+    const bool add = UpperAscii(arguments[0]) == "/REGISTER";
+    try {
+        if (add) {
+            try {
+                Register();
+            } catch (const std::exception&) {
+                // Half a registration is none: what was added goes again.
+                try {
+                    Unregister();
+                } catch (const std::exception&) {
+                }
+                throw;
+            }
+            out(std::string("Added \"") + kRegisterMenuText +
+                "\" to the right-click menu of every file and Vantrel to Send To, for this user.\r\n");
+        } else if (Unregister()) {
+            out(std::string("Removed \"") + kRegisterMenuText + "\" and the Send To shortcut.\r\n");
+        } else {
+            out("Nothing to remove: Vantrel was not registered for this user.\r\n");
+        }
+    } catch (const std::exception& e) {
+        err(std::string("vantrel: ") + e.what() + "\r\n");
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,29 @@
+// Checksum files beside a loaded file: the window looks in the file's folder
+// for the names under which hashes are usually published
+// (ChecksumFileNamesFor in components/hashlist.h, then any "*.sfv") and
+// takes what the ones that list this file say of it. Only small files are
+// read (up to kMaxChecksumFileBytes each, at most kMaxSfvFiles other "*.sfv"),
+// so the look costs no noticeable time.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "components/hashtext.h"
+
+// One hash a checksum file gives for the file.
+struct Listing {
+    std::string source;  // the checksum file's name as the folder holds it
+    HashKind kind = HashKind::None;
+    std::string digest;  // upper-case hex; a CRC-32 in its usual form
+};
+
+// The "*.sfv" files beyond the usual names that one look reads at most.
+constexpr std::size_t kMaxSfvFiles = 32;
+
+// What the checksum files in the folder of `path` say of it: lines whose
+// name, relative to the folder (or rooted), is this file under any spelling
+// and case, and in "<file name>.sha256", ".sha1" or ".md5" also a hash
+// alone. In the order of the names looked at, each listing once.
+std::vector<Listing> FindListings(const std::string& path);

@@ -1,0 +1,133 @@
+#include "components/hashlist.h"
+
+#include <cstring>
+
+namespace {
+
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool SameCaseBlind(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+void HashListReader::Feed(const char* data, std::size_t size) {
+    static constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+    while (size > 0) {
+        // The mark is looked at byte by byte, and only at the very start.
+        if (fed_ < 3) {
+            const char c = *data++;
+            --size;
+            ++fed_;
+            if (c == '\n') {
+                EndLine();
+                continue;
+            }
+            line_ += c;
+            if (fed_ == 3 && line_ == kByteOrderMark) line_.clear();
+            continue;
+        }
+        const char* end = static_cast<const char*>(std::memchr(data, '\n', size));
+        const std::size_t run = end ? static_cast<std::size_t>(end - data) : size;
+        if (!overlong_) {
+            if (line_.size() + run > kMaxLine) {
+                overlong_ = true;
+                line_.clear();
+                line_.shrink_to_fit();
+            } else {
+                line_.append(data, run);
+            }
+        }
+        fed_ += run;
+        data += run;
+        size -= run;
+        if (end) {
+            ++fed_;
+            ++data;
+            --size;
+            EndLine();
+        }
+    }
+}
+
+void HashListReader::Finish() {
+    if (!line_.empty() || overlong_) EndLine();
+}
+
+void HashListReader::EndLine() {
+    ++number_;
+    HashLine line;
+    const LineKind kind = overlong_ ? LineKind::Malformed : ParseHashLine(line_, line);
+    line_.clear();
+    if (overlong_) {
+        overlong_ = false;
+        line_.shrink_to_fit();
+    }
+    onLine_(number_, kind, line);
+}
+
+std::string ListedNameProblem(const std::string& name) {
+    if (name.empty()) return "the name is empty";
+    // The long-path and device prefixes carry a '?' of their own.
+    const std::size_t from = name.compare(0, 4, "\\\\?\\") == 0 || name.compare(0, 4, "//?/") == 0 ? 4 : 0;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c < 0x20 || c == 0x7F) return "no Windows file can have a control character in its name";
+        if (i >= from && (c == '<' || c == '>' || c == '"' || c == '|' || c == '*' || c == '?'))
+            return std::string("no Windows file can have ") + static_cast<char>(c) + " in its name";
+    }
+    return std::string();
+}
+
+bool IsRootedName(const std::string& name) {
+    if (!name.empty() && (name[0] == '/' || name[0] == '\\')) return true;
+    return name.size() >= 2 && name[1] == ':' &&
+           ((name[0] >= 'a' && name[0] <= 'z') || (name[0] >= 'A' && name[0] <= 'Z'));
+}
+
+std::string LastNamePart(const std::string& name) {
+    const std::size_t slash = name.find_last_of("/\\");
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+std::string DisplayName(const std::string& name) {
+    bool control = false;
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) control = true;
+    if (!control) return name;
+    std::string out = "\\";
+    for (char c : name) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (u < 0x20 || u == 0x7F) {
+            out += "\\x";
+            out += "0123456789ABCDEF"[u >> 4];
+            out += "0123456789ABCDEF"[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> ChecksumFileNamesFor(const std::string& fileName) {
+    std::vector<std::string> names = {"SHA256SUMS", "SHA256SUMS.txt", "SHA1SUMS",  "SHA1SUMS.txt",
+                                      "MD5SUMS",    "MD5SUMS.txt",    "CHECKSUMS", "checksums.txt"};
+    for (const char* ext : {".sha256", ".sha1", ".md5", ".sfv"}) names.push_back(fileName + ext);
+    return names;
+}
+
+bool IsChecksumFileOf(const std::string& sumFileName, const std::string& fileName) {
+    for (const char* ext : {".sha256", ".sha1", ".md5"})
+        if (SameCaseBlind(sumFileName, fileName + ext)) return true;
+    return false;
+}

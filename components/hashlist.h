@@ -1,0 +1,73 @@
+// Checksum files as a whole: their bytes split into lines and read line by
+// line (components/hashtext.h), the rules for the names they list, and the
+// names under which a checksum file for a given file is usually published.
+// No operating system is needed: the callers read the bytes and resolve the
+// names.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "components/hashtext.h"
+
+// Splits a checksum file's bytes, fed in chunks of any size, into lines and
+// reads each one. A UTF-8 byte-order mark at the very start is skipped. A
+// line longer than kMaxLine bytes is Malformed; it is never held whole, so a
+// line of many megabytes costs no more memory than a short one. The lines
+// are numbered from 1.
+class HashListReader {
+public:
+    static constexpr std::size_t kMaxLine = 256 * 1024;
+
+    using OnLine = std::function<void(std::size_t number, LineKind kind, const HashLine& line)>;
+    explicit HashListReader(OnLine onLine) : onLine_(std::move(onLine)) {}
+
+    void Feed(const char* data, std::size_t size);
+    // After the last Feed: the last line, when it has no line feed.
+    void Finish();
+
+private:
+    void EndLine();
+
+    OnLine onLine_;
+    std::string line_;
+    std::size_t number_ = 0;
+    std::size_t fed_ = 0;    // bytes fed so far
+    bool overlong_ = false;  // the current line passed kMaxLine
+};
+
+// Why no file can have the listed `name` on Windows, or empty when one can:
+// a control character (a line feed, say) or one of < > " | * ? outside the
+// "\\?\" prefix. Such a name is never looked for.
+std::string ListedNameProblem(const std::string& name);
+
+// True for a listed name that does not lie below the checksum file's folder
+// by its spelling: it starts with a slash or backslash, or with a drive
+// letter and a colon.
+bool IsRootedName(const std::string& name);
+
+// The part of a listed name after its last slash or backslash.
+std::string LastNamePart(const std::string& name);
+
+// A name fit for a line of output: as it is when it holds no control
+// character; otherwise with a backslash in front and backslashes, line
+// feeds, carriage returns and other control characters escaped as "\\",
+// "\n", "\r" and "\xHH".
+std::string DisplayName(const std::string& name);
+
+// The checksum files that may list the file `fileName` in its folder, in the
+// order they are looked at: SHA256SUMS, SHA1SUMS, MD5SUMS (each also with
+// ".txt"), CHECKSUMS, checksums.txt, then `fileName` with ".sha256", ".sha1",
+// ".md5" and ".sfv". Any other "*.sfv" in the folder is looked at after them.
+std::vector<std::string> ChecksumFileNamesFor(const std::string& fileName);
+
+// Whether `sumFileName` is one of the names for the checksum file of
+// `fileName` alone ("<file name>.sha256", ".sha1", ".md5"), compared
+// case-blind in ASCII: such a file may hold the bare hash without a name.
+bool IsChecksumFileOf(const std::string& sumFileName, const std::string& fileName);
+
+// The largest checksum file the window reads beside a loaded file.
+constexpr std::size_t kMaxChecksumFileBytes = 1u << 20;

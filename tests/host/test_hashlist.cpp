@@ -1,0 +1,146 @@
+// Checksum files as a whole: lines however the bytes arrive, lines of any
+// length, the names they list, and the usual names of checksum files.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "components/hashlist.h"
+
+namespace {
+
+const std::string kMd5 = "0cc175b9c0f1b6a831c399e269772661";
+const std::string kSha256 = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+
+struct Seen {
+    std::size_t number;
+    LineKind kind;
+    std::string name;
+};
+
+// Every line of `bytes` as the reader reports it, fed in chunks of `chunk` bytes.
+std::vector<Seen> ReadAll(const std::string& bytes, std::size_t chunk) {
+    std::vector<Seen> seen;
+    HashListReader reader([&](std::size_t n, LineKind kind, const HashLine& line) {
+        seen.push_back({n, kind, line.name});
+    });
+    for (std::size_t at = 0; at < bytes.size(); at += chunk)
+        reader.Feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
+    reader.Finish();
+    return seen;
+}
+
+TEST(HashListReader, GivesTheSameLinesHoweverTheBytesArrive) {
+    const std::string text = "\xEF\xBB\xBF" + kSha256 + "  first.bin\r\n" +  // a byte-order mark, CR LF
+                             "\n" +                                          // empty
+                             "garbage\n" +                                   //
+                             "; comment\n" +                                 //
+                             "SHA256 (tag.bin) = " + kSha256 + "\n" +        //
+                             "last.sfv cbf43926";                            // no line feed at the end
+    const std::vector<Seen> whole = ReadAll(text, text.size());
+    ASSERT_EQ(6u, whole.size());
+    const LineKind kinds[] = {LineKind::Entry,   LineKind::NoEntry, LineKind::Malformed,
+                              LineKind::NoEntry, LineKind::Entry,   LineKind::Entry};
+    const char* names[] = {"first.bin", "", "", "", "tag.bin", "last.sfv"};
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        EXPECT_EQ(i + 1, whole[i].number);
+        EXPECT_EQ(kinds[i], whole[i].kind) << i;
+        EXPECT_EQ(names[i], whole[i].name) << i;
+    }
+    for (std::size_t chunk = 1; chunk < 9; ++chunk) {
+        const std::vector<Seen> split = ReadAll(text, chunk);
+        ASSERT_EQ(whole.size(), split.size()) << chunk;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            EXPECT_EQ(whole[i].kind, split[i].kind) << chunk << " " << i;
+            EXPECT_EQ(whole[i].name, split[i].name) << chunk << " " << i;
+        }
+    }
+}
+
+TEST(HashListReader, AByteOrderMarkCountsOnlyAtTheVeryStart) {
+    const std::vector<Seen> later = ReadAll("\n\xEF\xBB\xBF" + kMd5 + "  a", 64);
+    ASSERT_EQ(2u, later.size());
+    EXPECT_EQ(LineKind::Malformed, later[1].kind);
+    EXPECT_TRUE(ReadAll("", 1).empty());
+    EXPECT_TRUE(ReadAll("\xEF\xBB\xBF", 1).empty());  // a mark alone is an empty file
+}
+
+TEST(HashListReader, ALineOfManyMegabytesIsOneMalformedLineAndTheNextIsRead) {
+    std::string text = kMd5 + "  " + std::string(5u << 20, 'x') + "\n" + kMd5 + "  after.bin\n";
+    text += std::string(HashListReader::kMaxLine, 'y') + "\n";  // at the limit: read
+    const std::vector<Seen> seen = ReadAll(text, 1u << 16);
+    ASSERT_EQ(3u, seen.size());
+    EXPECT_EQ(LineKind::Malformed, seen[0].kind);
+    EXPECT_EQ(LineKind::Entry, seen[1].kind);
+    EXPECT_EQ("after.bin", seen[1].name);
+    EXPECT_EQ(LineKind::Malformed, seen[2].kind);
+    // A name just within the limit is kept whole.
+    const std::string longName(HashListReader::kMaxLine - 34, 'n');
+    const std::vector<Seen> atLimit = ReadAll(kMd5 + "  " + longName, 4096);
+    ASSERT_EQ(1u, atLimit.size());
+    EXPECT_EQ(longName, atLimit[0].name);
+}
+
+TEST(HashListReader, BinaryGarbageGivesMalformedLinesOnly) {
+    std::string bytes;
+    std::uint32_t x = 1;
+    for (int i = 0; i < 200000; ++i) {
+        x = x * 1103515245u + 12345u;
+        bytes += static_cast<char>(x >> 24);
+    }
+    std::size_t entries = 0, lines = 0;
+    HashListReader reader([&](std::size_t, LineKind kind, const HashLine&) {
+        ++lines;
+        if (kind == LineKind::Entry) ++entries;
+    });
+    reader.Feed(bytes.data(), bytes.size());
+    reader.Finish();
+    EXPECT_GT(lines, 100u);
+    EXPECT_EQ(0u, entries);
+}
+
+TEST(ListedNames, NamesNoWindowsFileCanHave) {
+    EXPECT_EQ("", ListedNameProblem("a.txt"));
+    EXPECT_EQ("", ListedNameProblem("sub/dir\\na\xC3\xAFve.txt"));
+    EXPECT_EQ("", ListedNameProblem("\\\\?\\C:\\long\\a.txt"));
+    EXPECT_EQ("", ListedNameProblem("C:\\abs\\a.txt:stream"));
+    EXPECT_NE("", ListedNameProblem("new\nline"));
+    EXPECT_NE("", ListedNameProblem("cr\r"));
+    EXPECT_NE("", ListedNameProblem("tab\there"));
+    EXPECT_NE("", ListedNameProblem("del\x7F"));
+    for (const char* bad : {"a<b", "a>b", "a\"b", "a|b", "a*b", "a?b", "\\\\.\\?"})
+        EXPECT_NE("", ListedNameProblem(bad)) << bad;
+    EXPECT_NE("", ListedNameProblem(""));
+}
+
+TEST(ListedNames, RootedNamesAndTheirLastPart) {
+    for (const char* rooted : {"/etc/passwd", "\\x", "C:\\a", "c:a", "\\\\server\\share\\a"})
+        EXPECT_TRUE(IsRootedName(rooted)) << rooted;
+    for (const char* relative : {"a", "../a", "sub/a", ".\\a", "1:a", ""})
+        EXPECT_FALSE(IsRootedName(relative)) << relative;
+    EXPECT_EQ("a.txt", LastNamePart("sub/dir\\a.txt"));
+    EXPECT_EQ("a.txt", LastNamePart("a.txt"));
+    EXPECT_EQ("", LastNamePart("sub/"));
+}
+
+TEST(ListedNames, DisplayNamesEscapeOnlyWhatWouldBreakALine) {
+    EXPECT_EQ("sub\\a b.txt", DisplayName("sub\\a b.txt"));
+    EXPECT_EQ("na\xC3\xAFve", DisplayName("na\xC3\xAFve"));
+    EXPECT_EQ("\\new\\nline", DisplayName("new\nline"));
+    EXPECT_EQ("\\sub\\\\cr\\r", DisplayName("sub\\cr\r"));
+    EXPECT_EQ("\\bell\\x07", DisplayName("bell\x07"));
+}
+
+TEST(ChecksumFileNames, TheUsualNamesInTheirOrder) {
+    const std::vector<std::string> expected = {"SHA256SUMS",   "SHA256SUMS.txt", "SHA1SUMS",  "SHA1SUMS.txt",
+                                               "MD5SUMS",      "MD5SUMS.txt",    "CHECKSUMS", "checksums.txt",
+                                               "x.iso.sha256", "x.iso.sha1",     "x.iso.md5", "x.iso.sfv"};
+    EXPECT_EQ(expected, ChecksumFileNamesFor("x.iso"));
+    EXPECT_TRUE(IsChecksumFileOf("x.iso.sha256", "x.iso"));
+    EXPECT_TRUE(IsChecksumFileOf("X.ISO.MD5", "x.iso"));
+    EXPECT_FALSE(IsChecksumFileOf("x.iso.sfv", "x.iso"));
+    EXPECT_FALSE(IsChecksumFileOf("SHA256SUMS", "x.iso"));
+    EXPECT_FALSE(IsChecksumFileOf("y.iso.sha1", "x.iso"));
+}
+
+}  // namespace
