@@ -180,6 +180,7 @@ TEST(Authenticode, ImagesSignedByOsslsigncodeMatchTheirSignedDigests) {
         {"md5", DigestAlgorithm::MD5, TimestampKind::None},
         {"org", DigestAlgorithm::SHA256, TimestampKind::None},
         {"expired", DigestAlgorithm::SHA256, TimestampKind::None},
+        {"stamped", DigestAlgorithm::SHA256, TimestampKind::Rfc3161},
         {"overlay", DigestAlgorithm::SHA256, TimestampKind::None},    // bytes after the last section
         {"nested", DigestAlgorithm::SHA256, TimestampKind::Rfc3161},  // the first signature counts
     };
