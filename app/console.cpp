@@ -18,6 +18,7 @@
 #include "components/dcVersionInfo.h"
 #include "components/digestsink.h"
 #include "components/filepass.h"
+#include "components/filesignature.h"
 #include "components/names.h"
 #include "app/safesave.h"
 #include "base/errors.h"
@@ -126,8 +127,17 @@ void Walk(const std::string& folder, std::vector<std::string>& files, std::vecto
     }
 }
 
-// Reads one file the way the main window's load does, without its icons.
-bool ReadDetails(const std::string& path, FileDetails& d, std::string& reason) {
+// The /csv columns of the file's signature, read through the load's handle.
+void ReadSignature(HANDLE file, const std::string& path, FileDetails& d) {
+    const CancelToken never;
+    const FileSignature signature = CheckSignature(file, path, never);
+    d.signature = authenticode::SignatureStatusText(signature.status);
+    d.signer = signature.signer;
+}
+
+// Reads one file the way the main window's load does, without its icons;
+// with its signature for /csv.
+bool ReadDetails(const std::string& path, FileDetails& d, std::string& reason, bool withSignature) {
     if (!FileExists(path)) {
         reason = ProbeEntry(path) == EntryKind::Directory ? "Is a folder" : "File not found";
         return false;
@@ -169,6 +179,7 @@ bool ReadDetails(const std::string& path, FileDetails& d, std::string& reason) {
         RaiseIfChangedWhileRead(RunFilePass(file.get(), path, feeds, never), path);
         d.crc = crc.Value();
         d.md5 = md5.Hex();
+        if (withSignature) ReadSignature(file.get(), path, d);
         return true;
     } catch (const std::exception& e) {
         reason = e.what();
@@ -246,7 +257,7 @@ private:
         for (const std::string& file : files) {
             FileDetails details;
             std::string reason;
-            if (ReadDetails(file, details, reason))
+            if (ReadDetails(file, details, reason, cmd_.form == ConsoleForm::Csv))
                 each(file, details);
             else
                 Fail(file, reason);
@@ -262,7 +273,8 @@ private:
         std::vector<std::string> written;
         ForEachFile(files, [&](const std::string& file, const FileDetails& details) {
             const std::string line =
-                fs::ToUtf8(CsvRecord(ReportSourceFor(file, details, CurrentDateTimeFormat(), "")));
+                fs::ToUtf8(CsvRecord(ReportSourceFor(file, details, CurrentDateTimeFormat(), ""), details.signature,
+                                     details.signer));
             if (cmd_.hasOut) {
                 all += line;
                 written.push_back(file);

@@ -109,10 +109,12 @@ std::string CsvHeader() {
     for (std::size_t i = 0; i < kFieldCount; ++i) names.push_back(FieldLabel(lines[kFirstField + i]));
     for (std::size_t i = 0; i < kAttributeCount; ++i)
         names.push_back(AttributeLabel(lines[kFirstAttribute + i]));
+    names.push_back("Signature");
+    names.push_back("Signer");
     return JoinRecord(names);
 }
 
-std::string CsvRecord(const ReportSource& src) {
+std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer) {
     const std::vector<std::string> lines = ReportLines(src);
     std::vector<std::string> values;
     for (std::size_t i = 0; i < kFieldCount; ++i) {
@@ -123,6 +125,8 @@ std::string CsvRecord(const ReportSource& src) {
     }
     for (std::size_t i = 0; i < kAttributeCount; ++i)
         values.push_back(AttributeValue(lines[kFirstAttribute + i]));
+    values.push_back(signature);
+    values.push_back(signer);
     return JoinRecord(values);
 }
 

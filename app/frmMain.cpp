@@ -14,6 +14,7 @@
 #include "app/reportfile.h"
 #include "app/safesave.h"
 #include "app/shortcuts.h"
+#include "app/signaturecheck.h"
 #include "app/verify.h"
 #include "base/fs.h"
 #include "components/dcUtils.h"
@@ -80,6 +81,7 @@ TForm1::TForm1(const std::string& commandLine) {
     };
     verify_ = std::make_unique<ClipboardVerifier>(*this);
     keys_ = std::make_unique<Shortcuts>(*this);
+    signature_ = std::make_unique<SignatureCheck>(*this);
     FormCreate(commandLine);
 }
 
@@ -137,6 +139,7 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT answer = 0;
     if (verify_ && verify_->HandleMessage(msg, wp, lp, answer)) return answer;
     if (keys_ && keys_->HandleMessage(msg, wp, lp, answer)) return answer;
+    if (signature_ && signature_->HandleMessage(msg, wp, lp, answer)) return answer;
     switch (msg) {
     case WM_DROPFILES:
         if (inLoad_) Defer(msg, wp, lp);
@@ -308,6 +311,7 @@ void TForm1::EmptyRowsFrom(size_t firstRow) {
 std::string TForm1::MD5(const std::string& fileName) { return FileMD5(fileName); }
 
 void TForm1::image8Click() {
+    if (signature_) signature_->Clear();
     SetText(edt1, "");
     for (const DetailRow& row : kDetailRows)
         if (row.cleared) EmptyRow(row.id);

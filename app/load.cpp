@@ -4,6 +4,7 @@
 
 #include "app/frmMain.h"
 #include "app/messages.h"
+#include "app/signaturecheck.h"
 #include "base/fs.h"
 #include "base/messages.h"
 #include "components/digestsink.h"
@@ -142,6 +143,7 @@ PassResult TForm1::RunPass(HANDLE file, const std::string& name, const PassFeeds
 
 void TForm1::Load(const std::string& name) {
     Busy busy(*busy_);
+    signature_->Clear();
     rowsWritten_ = 0;
     fver1.SetFILENAME(name);
     Finfo1.SetFILENAME(name);
@@ -178,4 +180,5 @@ void TForm1::Load(const std::string& name) {
         throw CannotOpenFile(name, openError);
     SetText(edt18, md5.Hex());
     ++rowsWritten_;
+    signature_->Start(name);
 }

@@ -174,4 +174,16 @@ enum class SignatureStatus {
 // "Not signed"; "" for None.
 const char* SignatureStatusText(SignatureStatus status);
 
+// What the check of one file's signature found out (components/filesignature.h).
+struct SignatureFacts {
+    SignatureStatus status = SignatureStatus::None;
+    std::string signer;           // subject CN, else O (UTF-8)
+    std::string issuer;           // issuer CN, else O
+    std::string digestAlgorithm;  // "SHA-256", "SHA-1", "MD5", …, else the identifier
+    bool hasTimestamp = false;
+    der::Time timestamp;          // the timestamp's time, in local time
+    std::string note;             // why, when the signature is damaged or not checked
+    bool stopped = false;         // the check was stopped: nothing is known
+};
+
 }  // namespace authenticode

@@ -26,19 +26,10 @@
 #include <string>
 
 #include "components/authenticode.h"
-#include "components/der.h"
 #include "components/readring.h"
 
-struct FileSignature {
-    authenticode::SignatureStatus status = authenticode::SignatureStatus::None;
-    std::string signer;           // subject CN, else O (UTF-8)
-    std::string issuer;           // issuer CN, else O
-    std::string digestAlgorithm;  // "SHA-256", "SHA-1", "MD5", …, else the identifier
-    bool hasTimestamp = false;
-    der::Time timestamp;   // the timestamp's time, in local time
-    std::string note;      // why, when the signature is damaged or not checked
-    bool stopped = false;  // the check was stopped: nothing is known
-};
+// What the check found out (components/authenticode.h).
+using FileSignature = authenticode::SignatureFacts;
 
 // Checks the signature of the file open as `file` (with read access; its
 // position is moved), named `name`. Reads the file itself, so the caller
