@@ -32,9 +32,10 @@ TOOLINFOW ToolFor(HWND owner, HWND picture) {
 }  // namespace
 
 SignatureCheck::SignatureCheck(TForm1& form) : form_(form) {
-    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form_.Handle(),
-                                   nullptr, GetModuleHandleA(nullptr), nullptr));
+    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, form_.Handle(), nullptr,
+                                   GetModuleHandleA(nullptr), nullptr));
     // A long signer's name wraps instead of running off the screen.
     if (tooltip_) SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, 480);
 }
@@ -44,8 +45,10 @@ SignatureCheck::~SignatureCheck() {
     for (Retired& r : retired_) {
         // A thread still inside the platform's verification finishes on its
         // own: it holds its job, and its message to a closed window is lost.
-        if (r.job->ended.load()) r.thread.join();
-        else r.thread.detach();
+        if (r.job->ended.load())
+            r.thread.join();
+        else
+            r.thread.detach();
     }
     // The tooltip goes with the window when the window went first.
     if (!IsWindow(tooltip_.get())) tooltip_.release();
@@ -137,7 +140,8 @@ std::string SignatureCheck::TooltipText() const {
     wchar_t buffer[1024] = {};
     TOOLINFOW ti = ToolFor(form_.Handle(), form_.Control(image2));
     ti.lpszText = buffer;
-    SendMessageW(tooltip_.get(), TTM_GETTEXTW, sizeof buffer / sizeof buffer[0], reinterpret_cast<LPARAM>(&ti));
+    SendMessageW(tooltip_.get(), TTM_GETTEXTW, sizeof buffer / sizeof buffer[0],
+                 reinterpret_cast<LPARAM>(&ti));
     return fs::Narrow(buffer);
 }
 

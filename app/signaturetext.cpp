@@ -39,4 +39,3 @@ std::string SignatureBoxText(const SignatureFacts& facts) {
     if (!facts.note.empty()) text += "\n\n" + facts.note;
     return text;
 }
-

@@ -14,4 +14,3 @@ std::string SignatureTooltip(const authenticode::SignatureFacts& facts);
 // timestamp's, local, "2026-05-01 14:00:00"), digest algorithm; then the
 // reason, when the check found the signature damaged or could not check it.
 std::string SignatureBoxText(const authenticode::SignatureFacts& facts);
-

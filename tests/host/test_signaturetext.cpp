@@ -1,10 +1,10 @@
 // The texts of a signature: the large icon's tooltip and the "Digital
 // Signature…" box, for each kind of verdict.
-#include "app/signaturetext.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "app/signaturetext.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ TEST(SignatureText, Tooltips) {
     const Case cases[] = {
         {Facts(SignatureStatus::Valid, "Example Corp", true),
          "Signed by Example Corp " + dash + " Valid (timestamp 2026-05-01)"},
-        {Facts(SignatureStatus::NotTrusted, "Example Corp", false), "Signed by Example Corp " + dash + " Not trusted"},
+        {Facts(SignatureStatus::NotTrusted, "Example Corp", false),
+         "Signed by Example Corp " + dash + " Not trusted"},
         {Facts(SignatureStatus::Changed, "Example Corp", true),
          "Signed by Example Corp " + dash + " Changed after signing (timestamp 2026-05-01)"},
         {Facts(SignatureStatus::Changed, "", false), "Signed " + dash + " Changed after signing"},  // damaged

@@ -41,7 +41,8 @@ WORD AnswerMenu(HMENU menu) {
             if (*p != L'&') name += *p;
         if (name.empty()) continue;
         g_items.push_back(testutil::Utf8(name));
-        g_enabled.push_back(!(GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)));
+        g_enabled.push_back(
+            !(GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)));
     }
     return g_choice;
 }
@@ -57,7 +58,8 @@ std::string StampText(bool withTime) {
     SystemTimeToTzSpecificLocalTime(nullptr, &utc, &t);
     char text[32];
     if (withTime)
-        wsprintfA(text, "%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+        wsprintfA(text, "%04d-%02d-%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
+                  t.wSecond);
     else
         wsprintfA(text, "%04d-%02d-%02d", t.wYear, t.wMonth, t.wDay);
     return text;
@@ -125,15 +127,18 @@ TEST_F(SignatureWindow, TheFiveCasesInTheTooltipAndTheBox) {
         const Case cases[] = {
             {testutil::SignedFile(k + "-trusted.exe"),
              "Signed by Example Corp " + kDash + " Valid (timestamp " + StampText(false) + ")",
-             "Status: Valid\nSigner: Example Corp\nIssuer: Vantrel Test Root\nSigning time: " + StampText(true) +
-                 "\nDigest algorithm: SHA-256"},
+             "Status: Valid\nSigner: Example Corp\nIssuer: Vantrel Test Root\nSigning time: " +
+                 StampText(true) + "\nDigest algorithm: SHA-256"},
             {testutil::SignedFile(k + "-self.exe"), "Signed by Self Signed Example " + kDash + " Not trusted",
              "Status: Not trusted\nSigner: Self Signed Example\nIssuer: Self Signed Example\nSigning time: \n"
              "Digest algorithm: SHA-256"},
             {testutil::SignedFile(k + "-changed.exe"),
-             "Signed by Example Corp " + kDash + " Changed after signing (timestamp " + StampText(false) + ")",
-             "Status: Changed after signing\nSigner: Example Corp\nIssuer: Vantrel Test Root\nSigning time: " +
-                 StampText(true) + "\nDigest algorithm: SHA-256\n\nThe file's bytes do not match the signed digest."},
+             "Signed by Example Corp " + kDash + " Changed after signing (timestamp " + StampText(false) +
+                 ")",
+             "Status: Changed after signing\nSigner: Example Corp\nIssuer: Vantrel Test Root\nSigning "
+             "time: " +
+                 StampText(true) +
+                 "\nDigest algorithm: SHA-256\n\nThe file's bytes do not match the signed digest."},
             {testutil::SignedFile(k + "-unsigned.exe"), "Not signed",
              "Status: Not signed\nSigner: \nIssuer: \nSigning time: \nDigest algorithm: "},
             {dir.Write(k + ".txt", "a text file\r\n"), "", ""},
