@@ -206,6 +206,17 @@ TEST(Authenticode, ImagesSignedByOsslsigncodeMatchTheirSignedDigests) {
     }
 }
 
+TEST(Authenticode, ADigestTheProgramDoesNotComputeIsReadButNotMatched) {
+    for (const char* kind : kKinds) {
+        const OwnCheck check = Check(Signed(std::string(kind) + "-sha384.exe"));
+        ASSERT_TRUE(check.parsed) << check.reason;
+        EXPECT_EQ(DigestAlgorithm::SHA384, check.data.imageDigestAlgorithm);
+        EXPECT_EQ(48u, check.data.imageDigest.size());
+        EXPECT_FALSE(check.computable);
+        EXPECT_FALSE(check.imageMatches);
+    }
+}
+
 TEST(Authenticode, TheTimestampGivesItsTimeAndCoversTheSignature) {
     for (const char* kind : kKinds) {
         const OwnCheck check = Check(Signed(std::string(kind) + "-trusted.exe"));

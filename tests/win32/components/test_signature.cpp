@@ -140,6 +140,8 @@ TEST(Signature, EveryCaseOfBothImageKinds) {
         {"trusted", SignatureStatus::Valid, "Example Corp", "Vantrel Test Root", "SHA-256", true},
         {"changed", SignatureStatus::Changed, "Example Corp", "Vantrel Test Root", "SHA-256", true},
         {"sha1", SignatureStatus::Valid, "Example Corp", "Vantrel Test Root", "SHA-1", false},
+        // A digest the program cannot compute is never called valid.
+        {"sha384", SignatureStatus::NotTrusted, "Example Corp", "Vantrel Test Root", "SHA-384", false},
         {"org", SignatureStatus::Valid, "Example Org", "Vantrel Test Root", "SHA-256", false},
         {"expired", SignatureStatus::Expired, "Expired Example", "Vantrel Test Root", "SHA-256", false},
         // Expired since, but the timestamp shows it was valid when it signed.
