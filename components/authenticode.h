@@ -177,7 +177,7 @@ const char* SignatureStatusText(SignatureStatus status);
 // What the check of one file's signature found out (components/filesignature.h).
 struct SignatureFacts {
     SignatureStatus status = SignatureStatus::None;
-    std::string signer;           // subject CN, else O (UTF-8)
+    std::string signer;           // subject CN, else O, in the program's code page
     std::string issuer;           // issuer CN, else O
     std::string digestAlgorithm;  // "SHA-256", "SHA-1", "MD5", …, else the identifier
     bool hasTimestamp = false;

@@ -1,9 +1,8 @@
 #include "components/filesignature.h"
 
 // After <windows.h>, which the header brings.
-#include <wincrypt.h>
-
 #include <softpub.h>
+#include <wincrypt.h>
 #include <wintrust.h>
 
 #include <algorithm>
@@ -156,12 +155,12 @@ der::Time LocalTimeOf(const der::Time& utc) {
     return t;
 }
 
-// The chain of the signer's certificate for code signing at `when` (null:
-// now), with the signature's own certificates to find the intermediates.
-// Its error bits; a partial chain when none could be built.
-DWORD ChainErrors(const Message& m, const FILETIME* when) {
-    char codeSigning[] = szOID_PKIX_KP_CODE_SIGNING;
-    LPSTR usages[] = {codeSigning};
+// The chain of `cert` for `usage` at `when` (null: now), with the
+// certificates of `store` to find the intermediates. Its error bits; a
+// partial chain when none could be built.
+DWORD ChainErrors(PCCERT_CONTEXT cert, HCERTSTORE store, const char* usage, const FILETIME* when) {
+    std::string usageOid = usage;
+    LPSTR usages[] = {&usageOid[0]};
     CERT_CHAIN_PARA para{};
     para.cbSize = sizeof para;
     para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
@@ -176,8 +175,8 @@ DWORD ChainErrors(const Message& m, const FILETIME* when) {
     UniqueEngine engine;
     if (!CertCreateCertificateChainEngine(&config, engine.put())) return CERT_TRUST_IS_PARTIAL_CHAIN;
     UniqueChain chain;
-    if (!CertGetCertificateChain(engine.get(), m.signer.get(), when ? &at : nullptr, m.store.get(), &para, 0,
-                                 nullptr, chain.put()))
+    if (!CertGetCertificateChain(engine.get(), cert, when ? &at : nullptr, store, &para, 0, nullptr,
+                                 chain.put()))
         return CERT_TRUST_IS_PARTIAL_CHAIN;
     return chain.get()->TrustStatus.dwErrorStatus;
 }
@@ -193,13 +192,22 @@ constexpr DWORD kTrustErrors =
     CERT_TRUST_HAS_NOT_PERMITTED_NAME_CONSTRAINT | CERT_TRUST_HAS_EXCLUDED_NAME_CONSTRAINT |
     CERT_TRUST_IS_PARTIAL_CHAIN | CERT_TRUST_IS_EXPLICIT_DISTRUST | CERT_TRUST_HAS_NOT_SUPPORTED_CRITICAL_EXT;
 
-// The timestamp covers this signature, and the platform verifies its own
-// signature.
+// The time-stamping certificate leads to a trusted root and was valid at
+// the time it states.
+bool TimestamperTrusted(PCCERT_CONTEXT cert, HCERTSTORE store, const der::Time& time) {
+    const FILETIME when = FileTimeOf(time);
+    return (ChainErrors(cert, store, szOID_PKIX_KP_TIMESTAMP_SIGNING, &when) &
+            (kTrustErrors | kTimeErrors | CERT_TRUST_IS_REVOKED)) == 0;
+}
+
+// The timestamp covers this signature, the platform verifies its own
+// signature, and its signer is trusted for time-stamping.
 bool TimestampHolds(const authenticode::SignedData& data, const Message& signature) {
     if (!authenticode::TimestampMatches(data)) return false;
     if (data.timestamp == authenticode::TimestampKind::Rfc3161) {
         Message token;
-        return OpenMessage(data.timestampToken, token) && SignerSignatureHolds(token);
+        return OpenMessage(data.timestampToken, token) && SignerSignatureHolds(token) &&
+               TimestamperTrusted(token.signer.get(), token.store.get(), data.timestampTime);
     }
     // A countersignature: a SignerInfo over the signer's signature, its
     // certificate among the signature's own.
@@ -221,7 +229,8 @@ bool TimestampHolds(const authenticode::SignedData& data, const Message& signatu
     id.SerialNumber = counter->SerialNumber;
     UniqueCert countersigner(CertFindCertificateInStore(signature.store.get(), kEncoding, 0,
                                                         CERT_FIND_SUBJECT_CERT, &id, nullptr));
-    if (!countersigner) return false;
+    if (!countersigner || !TimestamperTrusted(countersigner.get(), signature.store.get(), data.timestampTime))
+        return false;
     return CryptMsgVerifyCountersignatureEncodedEx(
                0, kEncoding, signerInfo.data(), size, const_cast<BYTE*>(data.timestampToken.data),
                static_cast<DWORD>(data.timestampToken.size), CMSG_VERIFY_SIGNER_CERT,
@@ -366,7 +375,8 @@ FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelT
     }
 
     SignatureStatus status = StatusOfTrust(VerifyTrust(file, name));
-    const DWORD errors = ChainErrors(signature, nullptr);
+    const DWORD errors =
+        ChainErrors(signature.signer.get(), signature.store.get(), szOID_PKIX_KP_CODE_SIGNING, nullptr);
     if (errors & CERT_TRUST_IS_REVOKED) status = Worse(status, SignatureStatus::Revoked);
     if (errors & kTrustErrors) status = Worse(status, SignatureStatus::NotTrusted);
     if (errors & kTimeErrors) {
@@ -374,7 +384,9 @@ FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelT
         bool coveredByTimestamp = false;
         if (r.hasTimestamp && TimestampHolds(data, signature)) {
             const FILETIME when = FileTimeOf(data.timestampTime);
-            coveredByTimestamp = (ChainErrors(signature, &when) & kTimeErrors) == 0;
+            coveredByTimestamp = (ChainErrors(signature.signer.get(), signature.store.get(),
+                                              szOID_PKIX_KP_CODE_SIGNING, &when) &
+                                  kTimeErrors) == 0;
         }
         if (!coveredByTimestamp) status = Worse(status, SignatureStatus::Expired);
     }

@@ -181,6 +181,7 @@ TEST(Authenticode, ImagesSignedByOsslsigncodeMatchTheirSignedDigests) {
         {"org", DigestAlgorithm::SHA256, TimestampKind::None},
         {"expired", DigestAlgorithm::SHA256, TimestampKind::None},
         {"stamped", DigestAlgorithm::SHA256, TimestampKind::Rfc3161},
+        {"selfstamped", DigestAlgorithm::SHA256, TimestampKind::Rfc3161},
         {"overlay", DigestAlgorithm::SHA256, TimestampKind::None},    // bytes after the last section
         {"nested", DigestAlgorithm::SHA256, TimestampKind::Rfc3161},  // the first signature counts
     };

@@ -146,6 +146,8 @@ TEST(Signature, EveryCaseOfBothImageKinds) {
         {"expired", SignatureStatus::Expired, "Expired Example", "Vantrel Test Root", "SHA-256", false},
         // Expired since, but the timestamp shows it was valid when it signed.
         {"stamped", SignatureStatus::Valid, "Expired Example", "Vantrel Test Root", "SHA-256", true},
+        // A timestamp by a time-stamping certificate nobody trusts excuses nothing.
+        {"selfstamped", SignatureStatus::Expired, "Expired Example", "Vantrel Test Root", "SHA-256", true},
         {"overlay", SignatureStatus::Valid, "Example Corp", "Vantrel Test Root", "SHA-256", false},
         {"nested", SignatureStatus::Valid, "Example Corp", "Vantrel Test Root", "SHA-256", true},
         {"unsigned", SignatureStatus::NotSigned, "", "", "", false},
