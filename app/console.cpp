@@ -227,7 +227,8 @@ private:
     template <typename Fn>
     void ForEachFile(Fn&& each) {
         FileWalk walk(cmd_.files);
-        ParallelReads reads(ParallelReads::DefaultWorkers());
+        // The signature is a column of the CSV only.
+        ParallelReads reads(ParallelReads::DefaultWorkers(), cmd_.form == ConsoleForm::Csv);
         std::uint64_t done = 0;
         reads.Run([&](std::string& file, std::string& failure) { return walk.Next(file, failure) != FileWalk::Step::End; },
                   [&](ParallelReads::Outcome& o) {
@@ -320,7 +321,8 @@ private:
         }
         Put(file.get(), CsvHeader());
         ForEachFile([&](const std::string& name, const FileDetails& details) {
-            Put(file.get(), fs::ToUtf8(CsvRecord(ReportFor(name, details, CurrentDateTimeFormat(), ""))));
+            Put(file.get(), fs::ToUtf8(CsvRecord(ReportFor(name, details, CurrentDateTimeFormat(), ""),
+                                                 details.signature, details.signer)));
         });
         if (!file) return;
         try {

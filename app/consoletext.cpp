@@ -108,12 +108,16 @@ std::string CsvField(const std::string& value) {
 std::string CsvHeader() {
     std::vector<std::string> names;
     for (const ReportField& f : ReportFields(ReportSource())) names.push_back(f.label);
+    names.push_back("Signature");
+    names.push_back("Signer");
     return JoinRecord(names);
 }
 
-std::string CsvRecord(const ReportSource& src) {
+std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer) {
     std::vector<std::string> values;
     for (const ReportField& f : ReportFields(src)) values.push_back(f.value);
+    values.push_back(signature);
+    values.push_back(signer);
     return JoinRecord(values);
 }
 

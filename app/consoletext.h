@@ -37,11 +37,13 @@ std::string ConsoleUsage();
 // a comma, a quote, a CR or an LF; otherwise as it is.
 std::string CsvField(const std::string& value);
 // The header line: the report's labels in report order, then the seven
-// attribute names; ends in CR LF.
+// attribute names, then "Signature" and "Signer"; ends in CR LF.
 std::string CsvHeader();
+
 // One record: the report's values in report order (ReportFields), exactly as
-// the report writes them; ends in CR LF.
-std::string CsvRecord(const ReportSource& src);
+// the report writes them, then the signature's status text and signer; ends
+// in CR LF.
+std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer);
 
 // The report name for `displayName` in an output folder: "<name>.txt", or
 // "<name> (2).txt", "<name> (3).txt" … when that name is already in `used`

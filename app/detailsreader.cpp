@@ -4,6 +4,7 @@
 
 #include "app/readdetails.h"
 #include "components/dcUtils.h"
+#include "components/filesignature.h"
 #include "components/versiontext.h"
 
 namespace {
@@ -43,6 +44,12 @@ bool DetailsReader::Read(const std::string& path, FileDetails& details, std::str
         wants.crc = TdcFileCRCMethod::crc32;
         wants.digests.push_back(&head);
         wants.crcOfHeldFile = false;
+        FileSignature signature;
+        if (withSignature_)
+            wants.afterPass = [&](HANDLE file) {
+                const CancelToken never;
+                signature = CheckSignature(file, path, never);
+            };
         const ChecksumPass pass = ReadChecksums(path, wants);
         const bool headKnown = pass.openError == ERROR_SUCCESS && pass.result.outcome == PassOutcome::Done;
         if (!headKnown || MayHoldVersionResource(head.data(), head.size())) fver1.SetFILENAME(path);
@@ -51,6 +58,10 @@ bool DetailsReader::Read(const std::string& path, FileDetails& details, std::str
         details = DetailsOf(Finfo1, fver1);
         details.crc = pass.crc;
         details.md5 = pass.md5;
+        if (withSignature_) {
+            details.signature = authenticode::SignatureStatusText(signature.status);
+            details.signer = signature.signer;
+        }
         return true;
     } catch (const std::exception& e) {
         reason = e.what();

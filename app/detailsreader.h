@@ -16,7 +16,9 @@
 
 class DetailsReader {
 public:
-    DetailsReader() = default;
+    // `withSignature`: the details carry the signature's status and signer,
+    // checked through the handle of the checksum pass.
+    explicit DetailsReader(bool withSignature = false) : withSignature_(withSignature) {}
     DetailsReader(const DetailsReader&) = delete;
     DetailsReader& operator=(const DetailsReader&) = delete;
 
@@ -28,5 +30,6 @@ public:
     bool Read(const std::string& path, FileDetails& details, std::string& reason);
 
 private:
+    bool withSignature_;
     fs::ShellNameCache names_;
 };

@@ -23,4 +23,7 @@ struct FileDetails {
     // none until a pass over the contents has computed them.
     std::optional<std::uint32_t> crc;
     std::optional<std::string> md5;
+    // The signature's status text and signer, when they were asked for (the
+    // CSV's last columns; the window shows its own check's result).
+    std::string signature, signer;
 };

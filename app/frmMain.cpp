@@ -15,6 +15,7 @@
 #include "app/reportfile.h"
 #include "app/safesave.h"
 #include "app/shortcuts.h"
+#include "app/signaturecheck.h"
 #include "app/verify.h"
 #include "base/fs.h"
 #include "base/windowmessages.h"
@@ -78,6 +79,7 @@ TForm1::TForm1(const std::string& commandLine) {
     };
     verify_ = std::make_unique<ClipboardVerifier>(*this);
     keys_ = std::make_unique<Shortcuts>(*this);
+    signature_ = std::make_unique<SignatureCheck>(*this);
     FormCreate(commandLine);
 }
 
@@ -136,6 +138,7 @@ LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT answer = 0;
     if (verify_ && verify_->HandleMessage(msg, wp, lp, answer)) return answer;
     if (keys_ && keys_->HandleMessage(msg, wp, lp, answer)) return answer;
+    if (signature_ && signature_->HandleMessage(msg, wp, lp, answer)) return answer;
     switch (msg) {
     case WM_DROPFILES:
         if (load_->Running()) load_->Hold(msg, wp, lp);
@@ -241,6 +244,7 @@ void TForm1::WriteRow(int id, const FileDetails& details) {
 
 void TForm1::Load(const std::string& name) {
     FileLoad::Busy busy(*load_);
+    signature_->Clear();
     rowsWritten_ = 0;
     fver1.SetFILENAME(name);
     Finfo1.SetFILENAME(name);
@@ -273,6 +277,7 @@ void TForm1::Load(const std::string& name) {
     details_.md5 = pass.md5;
     WriteRow(edt18, details_);
     ++rowsWritten_;
+    signature_->Start(name);  // after the pass, on a thread of its own
 }
 
 PassResult TForm1::RunPass(HANDLE file, const std::string& name, const PassFeeds& feeds) {
@@ -295,6 +300,7 @@ void TForm1::EmptyRowsFrom(size_t firstRow) {
 }
 
 void TForm1::image8Click() {
+    if (signature_) signature_->Clear();
     SetText(edt1, "");
     for (const DetailRow& row : kDetailRows)
         if (row.cleared) EmptyRow(row.id);

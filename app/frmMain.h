@@ -28,6 +28,7 @@ extern std::string SelectedFileName;
 class TAboutBox;
 class ClipboardVerifier;
 class Shortcuts;
+class SignatureCheck;
 // The About window, shown by the About button; null while there is none.
 extern TAboutBox* AboutBox;
 
@@ -88,6 +89,8 @@ public:
     // Verifying against the clipboard, and the keyboard and context menu.
     ClipboardVerifier& Verifier() { return *verify_; }
     Shortcuts& Keys() { return *keys_; }
+    // The check of the shown file's signature, after each load's pass.
+    SignatureCheck& Signature() { return *signature_; }
 
     // The system dialogs, replaceable so that tests can answer them.
     std::function<bool(OPENFILENAMEA&)> onOpenDialog = [](OPENFILENAMEA& ofn) {
@@ -113,6 +116,7 @@ private:
     COLORREF md5Color_ = CLR_INVALID;  // the MD5 row's colour under the progress text
     std::unique_ptr<ClipboardVerifier> verify_;
     std::unique_ptr<Shortcuts> keys_;
+    std::unique_ptr<SignatureCheck> signature_;
     size_t rowsWritten_ = 0;   // rows the current refresh has rewritten
     std::string browseDir_;
     std::string browseName_;

@@ -23,7 +23,8 @@ private:
 
 }  // namespace
 
-ParallelReads::ParallelReads(unsigned workers) : inFlightLimit_((workers ? workers : 1) * kInFlightPerWorker) {
+ParallelReads::ParallelReads(unsigned workers, bool withSignature)
+    : inFlightLimit_((workers ? workers : 1) * kInFlightPerWorker), withSignature_(withSignature) {
     try {
         for (unsigned i = 0; i < (workers ? workers : 1); ++i) threads_.emplace_back([this] { Work(); });
     } catch (...) {
@@ -55,7 +56,7 @@ void ParallelReads::Work() {
     // Each worker reads through the shell in an apartment of its own.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     {
-        DetailsReader reader;
+        DetailsReader reader(withSignature_);
         for (;;) {
             std::pair<std::uint64_t, std::string> job;
             {

@@ -26,8 +26,8 @@ public:
         std::string reason;   // when not
     };
 
-    // `workers` threads (at least one).
-    explicit ParallelReads(unsigned workers);
+    // `workers` threads (at least one); `withSignature` as DetailsReader takes it.
+    ParallelReads(unsigned workers, bool withSignature);
     // Stops the workers, dropping what they have not read, and waits for them.
     ~ParallelReads();
     ParallelReads(const ParallelReads&) = delete;
@@ -55,5 +55,6 @@ private:
     std::map<std::uint64_t, Outcome> outcomes_;
     bool stopping_ = false;
     std::size_t inFlightLimit_;
+    bool withSignature_;
     std::vector<std::thread> threads_;
 };

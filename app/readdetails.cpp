@@ -48,6 +48,7 @@ ChecksumPass ReadChecksums(const std::string& name, const ChecksumWants& wants, 
     const bool opened = file.valid();
     if (opened) {
         pass.result = run(file.get(), name, feeds);
+        if (pass.result.outcome == PassOutcome::Done && wants.afterPass) wants.afterPass(file.get());
         file.reset();
     }
     if (pass.result.outcome != PassOutcome::Done) return pass;

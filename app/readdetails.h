@@ -30,6 +30,8 @@ struct ChecksumWants {
     std::vector<DigestSink*> digests;     // more digests, fed as the MD5 is
     std::vector<DigestSink*> besideCrc;   // more digests fed on the reading thread, beside the CRC
     bool stamp = false;                   // the pass records which version of the file it read
+    // Called with the file, still open, after a pass that read it whole.
+    std::function<void(HANDLE file)> afterPass;
     // A file that another program holds open for writing still gets its CRC
     // (the window's rule); false: such a file is not read at all.
     bool crcOfHeldFile = true;

@@ -9,6 +9,7 @@
 #include "app/frmMain.h"
 #include "app/ondemand.h"
 #include "app/report.h"
+#include "app/signaturecheck.h"
 #include "components/dcUtils.h"
 
 using namespace frmMain;
@@ -87,6 +88,7 @@ void Shortcuts::Run(WORD command, HWND field) {
         // During a load its pass sees Esc first and stops (TForm1::StopsLoad);
         // between loads there is nothing to stop and Esc does nothing else.
         form_.LoadPass().Stop();
+        form_.Signature().Stop();
         break;
     case kCopy:
         if (field) SendMessageA(field, WM_COPY, 0, 0);
@@ -102,6 +104,9 @@ void Shortcuts::Run(WORD command, HWND field) {
         if (!digest.empty()) WriteClipboardText(form_.Handle(), digest);
         break;
     }
+    case kDigitalSignature:
+        form_.Signature().ShowBox();
+        break;
     default:
         break;
     }
@@ -124,6 +129,10 @@ HMENU Shortcuts::BuildMenu(int field) const {
         AppendMenuA(menu, MF_STRING | state, kCopySha256, "Copy SHA-&256");
         AppendMenuA(menu, MF_STRING | state, kCopySha1, "Copy SHA-&1");
     }
+    // Greyed until a check has ended for a file that can carry a signature.
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING | (form_.Signature().CanShow() ? 0u : MF_GRAYED), kDigitalSignature,
+                L"Digital Si&gnature\u2026");
     return menu;
 }
 

@@ -6,7 +6,8 @@
 // Ctrl+Shift+C copies the whole report text (the bytes a save would write) to
 // the clipboard, Esc stops a running load. Right-clicking a detail field
 // offers Copy and Select All, Copy All Details (the report text) and, on the
-// CRC and MD5 rows, Copy SHA-256 and Copy SHA-1. The five picture buttons
+// CRC and MD5 rows, Copy SHA-256 and Copy SHA-1; and Digital Signature…,
+// the box of the shown file's signature. The five picture buttons
 // carry their captions as their accessible names.
 #pragma once
 
@@ -30,6 +31,7 @@ public:
         kCopyAllDetails,
         kCopySha256,
         kCopySha1,
+        kDigitalSignature,
     };
 
     explicit Shortcuts(TForm1& form);

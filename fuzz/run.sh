@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 secs=${1:?usage: bash fuzz/run.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_names fuzz_versiontext fuzz_checksums fuzz_sha fuzz_hashtext)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_names fuzz_versiontext fuzz_checksums fuzz_sha fuzz_hashtext fuzz_signature)
 JOBS=$(nproc 2>/dev/null || echo 2)
 build=build/fuzz
 
@@ -27,6 +27,15 @@ for t in "${targets[@]}"; do
   rm -rf "$work"
   mkdir -p "$work/corpus" "$artifacts"
   cp fuzz/corpus/"$t"/* "$work/corpus/"
+  if [ "$t" = fuzz_signature ]; then
+    # Signed images are never committed: the signature tests' script signs
+    # fresh ones, and the smaller of them join the seeds.
+    bash tests/fixtures/signing/make-signed.sh "$build/signed" >/dev/null
+    for f in self trusted sha1 org overlay; do
+      cp "$build/signed/pe32-$f.exe" "$work/corpus/pe32-$f"
+      cp "$build/signed/pe32plus-$f.exe" "$work/corpus/pe32plus-$f"
+    done
+  fi
   dict=()
   [ -f "fuzz/$t.dict" ] && dict=("-dict=fuzz/$t.dict")
 

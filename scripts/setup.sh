@@ -12,7 +12,8 @@ pkgs=(cmake make g++ ninja-build googletest
       g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
       wine wine64 fonts-wine fonts-wqy-microhei xvfb xauth x11-utils clang libclang-rt-dev
       python3
-      openssl libssl-dev)  # the benchmarks compare with OpenSSL
+      openssl libssl-dev   # the benchmarks compare with OpenSSL; the signature tests make keys
+      osslsigncode)        # the signature tests sign their files
 need_i386=0
 if vantrel_runs_32bit; then
   pkgs+=(wine32:i386)

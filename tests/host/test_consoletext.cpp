@@ -99,11 +99,11 @@ TEST(Csv, FieldQuoting) {
     for (const auto& c : cases) EXPECT_EQ(c.second, CsvField(c.first)) << c.first;
 }
 
-TEST(Csv, HeaderIsTheReportsLabelsThenTheAttributes) {
+TEST(Csv, HeaderIsTheReportsLabelsThenTheAttributesThenTheSignature) {
     EXPECT_EQ(
         "File,Display Name,File Type,File Version,Company Name,Description,Legal Copyright,Legal Trademark,"
         "Language,Comments,Original File Name,Internal File Name,File Size (bytes),Created,Last Accessed,"
-        "Last Modified,CRC,MD5,Archive,Read Only,Hidden,System,Temporary,Compressed,Offline\r\n",
+        "Last Modified,CRC,MD5,Archive,Read Only,Hidden,System,Temporary,Compressed,Offline,Signature,Signer\r\n",
         CsvHeader());
 }
 
@@ -116,8 +116,10 @@ TEST(Csv, RecordCarriesTheReportsValuesInItsOrder) {
     src.chk = {false, true, false, true, false, false, true, true};
     EXPECT_EQ(
         "e1,e2,e3,e9,e8,,e11,e12,e13,\"note: with \"\"quotes\"\", a comma\",e15,e16,e4,e5,e6,e7,e17,e18,"
-        "True,False,True,False,False,True,True\r\n",
-        CsvRecord(src));
+        "True,False,True,False,False,True,True,Changed after signing,\"Example, Inc.\"\r\n",
+        CsvRecord(src, "Changed after signing", "Example, Inc."));
+    const std::string noSignature = CsvRecord(src, "", "");
+    EXPECT_EQ("True,,\r\n", noSignature.substr(noSignature.size() - 8)) << "two empty columns";
 }
 
 TEST(ReportNames, RepeatsGetANumberCaseBlind) {

@@ -13,6 +13,7 @@
 
 #include "app/frmMain_layout.h"
 #include "driver.h"
+#include "signedfiles.h"
 #include "testutil.h"
 
 using namespace frmMain;
@@ -270,11 +271,15 @@ TEST_F(ConsoleMode, ReportsAndCsvCarryEachFilesChecksumsAndSize) {
     const std::vector<std::string> rows = SplitCrLf(csv.out);
     ASSERT_EQ(samples.size() + 1, rows.size()) << csv.out;
     const std::vector<std::string> header = CsvFields(rows[0]);
-    ASSERT_EQ(25u, header.size()) << rows[0];
+    ASSERT_EQ(27u, header.size()) << rows[0];
+    EXPECT_EQ("Signature", header[25]);
+    EXPECT_EQ("Signer", header[26]);
     for (std::size_t i = 0; i < samples.size(); ++i) {
         SCOPED_TRACE(samples[i].name);
         const std::vector<std::string> fields = CsvFields(rows[i + 1]);
-        ASSERT_EQ(25u, fields.size()) << rows[i + 1];
+        ASSERT_EQ(27u, fields.size()) << rows[i + 1];
+        EXPECT_EQ("", fields[25]) << "no program: no signature";
+        EXPECT_EQ("", fields[26]);
         // Column n is report line n + 2 (fields) or n + 3 (attributes), with
         // the report's label as its name and its value in UTF-8.
         for (std::size_t col = 0; col < 25; ++col) {
@@ -605,6 +610,44 @@ TEST_F(ConsoleMode, AControlCharacterInANameCannotSplitAMessageLine) {
     const Outcome run = RunConsole(dir, "/report \"missing\nname\x01.txt\"");
     EXPECT_EQ(1u, run.code);
     EXPECT_EQ("vantrel: missing\\nname\\x01.txt: File not found\r\n", run.err);
+}
+
+TEST_F(ConsoleMode, CsvEndsWithEachFilesSignatureAndSignerAndTheReportStaysAsItWas) {
+    testutil::TrustedTestRoot root;
+    if (!root.Added()) GTEST_SKIP() << "the test root is trusted only in a Wine prefix";
+    struct Case {
+        std::string file, signature, signer;
+    };
+    std::vector<Case> cases;
+    for (const std::string kind : {"pe32", "pe32plus"}) {
+        cases.push_back({testutil::SignedFile(kind + "-trusted.exe"), "Valid", "Example Corp"});
+        cases.push_back({testutil::SignedFile(kind + "-self.exe"), "Not trusted", "Self Signed Example"});
+        cases.push_back({testutil::SignedFile(kind + "-changed.exe"), "Changed after signing", "Example Corp"});
+        cases.push_back({testutil::SignedFile(kind + "-unsigned.exe"), "Not signed", ""});
+    }
+    cases.push_back({dir.Write("notes.txt", "not a program\r\n"), "", ""});
+    std::string args;
+    for (const Case& c : cases) args += " " + Quoted(c.file);
+    const Outcome csv = RunConsole(dir, "/csv" + args);
+    EXPECT_EQ(0u, csv.code) << csv.err;
+    const std::vector<std::string> rows = SplitCrLf(csv.out);
+    ASSERT_EQ(cases.size() + 1, rows.size()) << csv.out;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].file);
+        const std::vector<std::string> fields = CsvFields(rows[i + 1]);
+        ASSERT_EQ(27u, fields.size());
+        EXPECT_EQ(cases[i].file, fields[0]);
+        EXPECT_EQ(cases[i].signature, fields[25]);
+        EXPECT_EQ(cases[i].signer, fields[26]);
+    }
+
+    // The report of a signed program has its 28 lines and nothing of the signature.
+    const Outcome report = RunConsole(dir, "/report " + Quoted(cases[0].file));
+    EXPECT_EQ(0u, report.code) << report.err;
+    const std::vector<std::string> lines = SplitCrLf(report.out);
+    EXPECT_EQ(28u, lines.size());
+    EXPECT_EQ(std::string::npos, report.out.find("Example Corp"));
+    EXPECT_EQ(std::string::npos, report.out.find("Valid"));
 }
 
 }  // namespace

@@ -1,0 +1,84 @@
+// The main window's check of the shown file's signature.
+//
+// A load whose pass over the file ended whole starts the check; it runs on a
+// worker thread of its own (components/filesignature.h opens the file once,
+// reading shared as the load does), so the window's thread never waits for
+// it. The result comes back as kSignatureChecked; only the result of the
+// latest check is taken. A new load, Clear all Fields, Esc and closing stop a
+// running check: its thread is told to stop and is joined once it has ended,
+// never waited for by the window.
+//
+// The large icon picture (image2) carries the result as its tooltip
+// (app/signaturetext.h), and the detail fields' menu shows every field in
+// the "Digital Signature" box.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "base/handles.h"
+#include "components/authenticode.h"
+
+class TForm1;
+
+// Posted by the check's thread to the window when it has ended; WPARAM is the
+// check's number.
+constexpr UINT kSignatureChecked = WM_APP + 41;
+
+class SignatureCheck {
+public:
+    explicit SignatureCheck(TForm1& form);
+    ~SignatureCheck();
+    SignatureCheck(const SignatureCheck&) = delete;
+    SignatureCheck& operator=(const SignatureCheck&) = delete;
+
+    // Stops a running check, forgets the result and starts checking `path`.
+    void Start(const std::string& path);
+    // Stops a running check; a result already shown stays.
+    void Stop();
+    // Stops a running check and forgets the result: no tooltip, no box.
+    void Clear();
+    bool Running() const { return current_ != nullptr; }
+
+    // kSignatureChecked. True when answered, with the answer in `result`.
+    bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+    // The latest check's result, when one ended unstopped.
+    bool HasResult() const { return hasResult_; }
+    const authenticode::SignatureFacts& Result() const { return result_; }
+    // Whether the "Digital Signature…" item has something to show: a result
+    // for a file that can carry a signature.
+    bool CanShow() const { return hasResult_ && result_.status != authenticode::SignatureStatus::None; }
+    // The "Digital Signature" box with every field.
+    void ShowBox();
+
+    // The large icon's tooltip text as its tooltip control holds it (UTF-8);
+    // empty when it has none.
+    std::string TooltipText() const;
+    HWND Tooltip() const { return tooltip_.get(); }
+
+private:
+    struct Job;
+    struct Retired {
+        std::thread thread;
+        std::shared_ptr<Job> job;
+    };
+    void Retire();
+    void Reap();
+    void ShowTooltip();
+
+    TForm1& form_;
+    std::shared_ptr<Job> current_;
+    std::thread thread_;            // the thread of current_
+    std::vector<Retired> retired_;  // stopped checks whose thread may still run
+    WPARAM number_ = 0;             // of the latest check started
+    bool hasResult_ = false;
+    authenticode::SignatureFacts result_;
+    base::UniqueWindow tooltip_;
+    bool toolAdded_ = false;
+    std::wstring tip_;
+};
