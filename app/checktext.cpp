@@ -1,14 +1,9 @@
 #include "app/checktext.h"
 
+#include "base/asciitext.h"
 #include "components/hashlist.h"
 
 namespace {
-
-std::string UpperAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
 
 std::string Warning(std::size_t n, const char* one, const char* many) {
     if (n == 0) return std::string();
@@ -17,7 +12,7 @@ std::string Warning(std::size_t n, const char* one, const char* many) {
 
 }  // namespace
 
-bool IsCheckSwitch(const std::string& firstArgument) { return UpperAscii(firstArgument) == "/CHECK"; }
+bool IsCheckSwitch(const std::string& firstArgument) { return UpperCaseAscii(firstArgument) == "/CHECK"; }
 
 bool ParseCheckCommand(const std::vector<std::string>& arguments, CheckCommand& command, std::string& error) {
     command = CheckCommand();
@@ -27,7 +22,7 @@ bool ParseCheckCommand(const std::vector<std::string>& arguments, CheckCommand& 
     }
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
-        if (UpperAscii(arg) == "/QUIET") {
+        if (UpperCaseAscii(arg) == "/QUIET") {
             command.quiet = true;
         } else if (!arg.empty() && arg[0] == '/' && arg.find_first_of("/\\", 1) == std::string::npos) {
             // As for /report: "/x" is an option, never a path.

@@ -2,15 +2,9 @@
 
 #include <cstddef>
 
+#include "base/asciitext.h"
+
 namespace {
-
-std::string UpperAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
-
-bool SameCaseBlind(const std::string& a, const char* b) { return UpperAscii(a) == UpperAscii(b); }
 
 std::string JoinRecord(const std::vector<std::string>& fields) {
     std::string line;
@@ -24,7 +18,7 @@ std::string JoinRecord(const std::vector<std::string>& fields) {
 }  // namespace
 
 bool IsConsoleSwitch(const std::string& firstArgument) {
-    return SameCaseBlind(firstArgument, "/report") || SameCaseBlind(firstArgument, "/csv") ||
+    return EqualCaseBlindAscii(firstArgument, "/report") || EqualCaseBlindAscii(firstArgument, "/csv") ||
            firstArgument == "/?";
 }
 
@@ -39,10 +33,10 @@ bool ParseConsoleCommand(const std::vector<std::string>& arguments, ConsoleComma
         command.form = ConsoleForm::Usage;
         return true;
     }
-    command.form = SameCaseBlind(arguments[0], "/csv") ? ConsoleForm::Csv : ConsoleForm::Report;
+    command.form = EqualCaseBlindAscii(arguments[0], "/csv") ? ConsoleForm::Csv : ConsoleForm::Report;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
-        if (SameCaseBlind(arg, "/out")) {
+        if (EqualCaseBlindAscii(arg, "/out")) {
             if (command.hasOut) {
                 error = "/out is given twice";
                 return false;
@@ -124,9 +118,9 @@ std::string CsvRecord(const ReportSource& src, const std::string& signature, con
 std::string UniqueReportName(const std::string& displayName, std::set<std::string>& used,
                              const std::function<bool(const std::string& name)>& isInput) {
     std::string name = displayName + ".txt";
-    for (int n = 2; used.count(UpperAscii(name)) || (isInput && isInput(name)); ++n)
+    for (int n = 2; used.count(UpperCaseAscii(name)) || (isInput && isInput(name)); ++n)
         name = displayName + " (" + std::to_string(n) + ").txt";
-    used.insert(UpperAscii(name));
+    used.insert(UpperCaseAscii(name));
     return name;
 }
 
@@ -166,7 +160,7 @@ std::string ProgressLine(std::uint64_t files, double seconds) {
 }
 
 bool WalkOrderLess(const std::string& a, const std::string& b) {
-    const std::string ua = UpperAscii(a), ub = UpperAscii(b);
+    const std::string ua = UpperCaseAscii(a), ub = UpperCaseAscii(b);
     if (ua != ub) return ua < ub;
     return a < b;
 }

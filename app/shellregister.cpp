@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/consoletext.h"
+#include "base/asciitext.h"
 #include "base/errors.h"
 #include "base/fs.h"
 #include "base/handles.h"
@@ -21,12 +22,6 @@ constexpr wchar_t kCommandKey[] = L"Software\\Classes\\*\\shell\\Vantrel\\comman
 // In the verb's key: which of its parents the registration created.
 constexpr wchar_t kCreatedValue[] = L"VantrelCreatedKeys";
 constexpr DWORD kCreatedStar = 1, kCreatedShell = 2;
-
-std::string UpperAscii(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
 
 // The system's text for an error, on one line and without its full stop.
 std::string Reason(LONG code) {
@@ -184,7 +179,7 @@ void Register() {
 }  // namespace
 
 bool IsRegisterSwitch(const std::string& firstArgument) {
-    const std::string upper = UpperAscii(firstArgument);
+    const std::string upper = UpperCaseAscii(firstArgument);
     return upper == "/REGISTER" || upper == "/UNREGISTER";
 }
 
@@ -196,7 +191,7 @@ int RunRegister(const std::vector<std::string>& arguments, const std::function<b
             ConsoleUsage());
         return 2;
     }
-    const bool add = UpperAscii(arguments[0]) == "/REGISTER";
+    const bool add = UpperCaseAscii(arguments[0]) == "/REGISTER";
     try {
         if (add) {
             try {

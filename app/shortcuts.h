@@ -60,7 +60,6 @@ private:
     static LRESULT CALLBACK FieldProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
     void ShowMenu(HWND field, LPARAM at);
     int FieldId(HWND field) const;
-    void CopyDigest(int kind);
 
     TForm1& form_;
     base::UniqueAccel accel_;

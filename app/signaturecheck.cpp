@@ -7,6 +7,7 @@
 #include "app/frmMain.h"
 #include "app/signaturetext.h"
 #include "base/fs.h"
+#include "base/windowmessages.h"
 #include "components/filesignature.h"
 
 using namespace frmMain;
@@ -69,7 +70,7 @@ void SignatureCheck::Start(const std::string& path) {
             job->result = FileSignature{};
         }
         job->ended.store(true);
-        PostMessageA(window, kSignatureChecked, number, 0);
+        PostMessageA(window, base::kSignatureChecked, number, 0);
     });
 }
 
@@ -104,7 +105,7 @@ void SignatureCheck::Reap() {
 }
 
 bool SignatureCheck::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
-    if (msg != kSignatureChecked) return false;
+    if (msg != base::kSignatureChecked) return false;
     result = 0;
     Reap();
     if (!current_ || wp != number_) return true;  // a stopped check's late word

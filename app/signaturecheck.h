@@ -3,7 +3,7 @@
 // A load whose pass over the file ended whole starts the check; it runs on a
 // worker thread of its own (components/filesignature.h opens the file once,
 // reading shared as the load does), so the window's thread never waits for
-// it. The result comes back as kSignatureChecked; only the result of the
+// it. The result comes back as base::kSignatureChecked; only the result of the
 // latest check is taken. A new load, Clear all Fields, Esc and closing stop a
 // running check: its thread is told to stop and is joined once it has ended,
 // never waited for by the window.
@@ -25,9 +25,6 @@
 
 class TForm1;
 
-// Posted by the check's thread to the window when it has ended; WPARAM is the
-// check's number.
-constexpr UINT kSignatureChecked = WM_APP + 41;
 
 class SignatureCheck {
 public:
@@ -44,7 +41,7 @@ public:
     void Clear();
     bool Running() const { return current_ != nullptr; }
 
-    // kSignatureChecked. True when answered, with the answer in `result`.
+    // base::kSignatureChecked. True when answered, with the answer in `result`.
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
     // The latest check's result, when one ended unstopped.

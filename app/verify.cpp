@@ -28,25 +28,6 @@ TOOLINFOW ToolFor(HWND owner, HWND row) {
 
 int Slot(int row) { return row == edt17 ? 0 : 1; }
 
-// The tooltips are UTF-8 whatever the code page: they carry an ellipsis.
-std::wstring Utf8ToWide(const std::string& s) {
-    if (s.empty()) return std::wstring();
-    const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
-}
-
-std::string WideToUtf8(const std::wstring& w) {
-    if (w.empty()) return std::string();
-    const int n =
-        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &s[0], n, nullptr, nullptr);
-    return s;
-}
-
 }  // namespace
 
 // --- LoadedVersion ---
@@ -216,9 +197,9 @@ void ClipboardVerifier::Check() {
     for (int i = 0; i < 2; ++i) {
         const Verdicts& v = verdicts[i];
         if (v.stale) {
-            Show(marks_[i], CLR_INVALID, Utf8ToWide(kFileChangedSinceLoad));
+            Show(marks_[i], CLR_INVALID, fs::WidenUtf8(kFileChangedSinceLoad));
         } else if (v.any) {
-            Show(marks_[i], v.differs ? kDiffer : kMatch, Utf8ToWide(v.tip));
+            Show(marks_[i], v.differs ? kDiffer : kMatch, fs::WidenUtf8(v.tip));
             coloured = true;
         } else {
             Show(marks_[i], CLR_INVALID, std::wstring());
@@ -266,7 +247,7 @@ std::string ClipboardVerifier::RowTooltip(int row) const {
     ti.lpszText = &buffer[0];
     SendMessageW(tooltip_.get(), TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&ti));
     buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
-    return WideToUtf8(buffer);
+    return fs::NarrowUtf8(buffer);
 }
 
 int ClipboardVerifier::MarkedRow() const {

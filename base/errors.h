@@ -23,11 +23,6 @@ private:
     unsigned long code_;
 };
 
-class EOutOfMemory : public Exception {
-public:
-    EOutOfMemory() : Exception("Out of memory") {}
-};
-
 // The system's text for a Windows error code, as FormatMessage gives it.
 std::string SystemErrorText(unsigned long code);
 

@@ -92,6 +92,10 @@ std::wstring Widen(const std::string& text) { return ToWide(CP_ACP, text); }
 
 std::string Narrow(const std::wstring& text) { return FromWide(CP_ACP, text); }
 
+std::wstring WidenUtf8(const std::string& text) { return ToWide(CP_UTF8, text); }
+
+std::string NarrowUtf8(const std::wstring& text) { return FromWide(CP_UTF8, text); }
+
 std::string ToUtf8(const std::string& text) {
     if (GetACP() == CP_UTF8 || IsAscii(text)) return text;
     return FromWide(CP_UTF8, Widen(text));
@@ -127,10 +131,6 @@ HANDLE FindFirst(const std::string& name, WIN32_FIND_DATAW& data) {
 
 HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
     return CreateFileW(SystemPath(name).c_str(), access, share, nullptr, disposition, flags, nullptr);
-}
-
-HANDLE OpenRead(const std::string& name, DWORD share) {
-    return Open(name, GENERIC_READ, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
 }
 
 DWORD VersionInfoSize(const std::string& name, DWORD* handle) {

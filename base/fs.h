@@ -29,6 +29,10 @@ std::string Narrow(const std::wstring& text);
 // `text` (CP_ACP) as UTF-8; unchanged when the code page is UTF-8 or the text
 // is ASCII.
 std::string ToUtf8(const std::string& text);
+// UTF-8 <-> UTF-16, whatever the code page (texts the program writes itself
+// in UTF-8, such as tooltips with an ellipsis).
+std::wstring WidenUtf8(const std::string& text);
+std::string NarrowUtf8(const std::wstring& text);
 
 // The UTF-16 name the wide functions get: "\\?\" put in front of an absolute
 // path of 260 units or more.
@@ -48,8 +52,6 @@ HANDLE FindFirst(const std::string& name, WIN32_FIND_DATAW& data);
 // CreateFileW; INVALID_HANDLE_VALUE on failure, with the last error set.
 HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition,
             DWORD flags = FILE_ATTRIBUTE_NORMAL);
-// An existing file opened for reading.
-HANDLE OpenRead(const std::string& name, DWORD share = FILE_SHARE_READ);
 
 // GetFileVersionInfoSizeW. The last error is cleared first, so that a 0
 // result that sets none reads as 0.

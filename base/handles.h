@@ -58,6 +58,12 @@ struct FileTraits {  // CreateFile: both NULL and INVALID_HANDLE_VALUE mean none
     static bool valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
     static void close(HANDLE h) { CloseHandle(h); }
 };
+struct ThreadTraits {  // _beginthreadex and CreateThread: null means none
+    using handle_type = HANDLE;
+    static HANDLE none() { return nullptr; }
+    static bool valid(HANDLE h) { return h != nullptr; }
+    static void close(HANDLE h) { CloseHandle(h); }
+};
 struct FindTraits {
     using handle_type = HANDLE;
     static HANDLE none() { return INVALID_HANDLE_VALUE; }
@@ -130,6 +136,7 @@ struct CoTaskMemTraits {  // blocks the shell and COM hand over to the caller
 };
 
 using UniqueFile = Unique<FileTraits>;
+using UniqueThread = Unique<ThreadTraits>;
 using UniqueFind = Unique<FindTraits>;
 using UniqueIcon = Unique<IconTraits>;
 template <typename T>

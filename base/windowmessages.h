@@ -11,5 +11,7 @@ constexpr UINT kTrayIconMessage = WM_APP + 1;
 // A click on Clear or Exit that came during a load, acted on after it:
 // wParam holds the picture's id.
 constexpr UINT kHeldClickMessage = WM_APP + 40;
+// A signature check ended on its thread: wParam holds the check's number.
+constexpr UINT kSignatureChecked = WM_APP + 41;
 
 }  // namespace base

@@ -28,8 +28,6 @@ private:
 
 using ReadRing = BasicReadRing<SrwRingSync>;
 
-// A thread handle is closed like any kernel handle.
-using ThreadHandle = base::Unique<base::FileTraits>;
 // The reader needs little stack; a small one keeps the pass's memory small.
 constexpr unsigned kReaderStack = 64 * 1024;
 
@@ -150,7 +148,7 @@ void ReadBeside(HANDLE file, const PassFeeds& feeds, const CancelToken& cancel, 
             ring.Finish(static_cast<int>(error));
         }
     } reader{ring, feeds, file, r.total};
-    ThreadHandle thread(reinterpret_cast<HANDLE>(
+    base::UniqueThread thread(reinterpret_cast<HANDLE>(
         _beginthreadex(nullptr, kReaderStack, &Reader::Run, &reader, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
     if (!thread) {
         // No thread to be had: the calling thread reads alone.

@@ -2,18 +2,7 @@
 
 #include <cstring>
 
-namespace {
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameCaseBlind(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-    return true;
-}
-
-}  // namespace
+#include "base/asciitext.h"
 
 void HashListReader::Feed(const char* data, std::size_t size) {
     static constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
@@ -128,6 +117,6 @@ std::vector<std::string> ChecksumFileNamesFor(const std::string& fileName) {
 
 bool IsChecksumFileOf(const std::string& sumFileName, const std::string& fileName) {
     for (const char* ext : {".sha256", ".sha1", ".md5"})
-        if (SameCaseBlind(sumFileName, fileName + ext)) return true;
+        if (EqualCaseBlindAscii(sumFileName, fileName + ext)) return true;
     return false;
 }

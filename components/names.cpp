@@ -41,13 +41,6 @@ std::string ExtractFileExt(const std::string& name) {
     return name.substr(dot);
 }
 
-std::string UpperCaseAscii(const std::string& s) {
-    std::string result = s;
-    for (char& c : result) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return result;
-}
 
 void SplitAtDelimiter(const std::string& Delimiter, const std::string& Text,
                       std::string& Left, std::string& Right, bool KeepDelimiter) {

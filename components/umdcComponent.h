@@ -13,8 +13,8 @@ public:
 
     // The component's name, used as the title of messages it shows itself.
     std::string Name;
-    // Set while the component sits in a visual designer instead of a running
-    // program; it then shows its failures instead of raising them.
+    // While set, the component shows its failures in a message box titled
+    // with its Name instead of raising them.
     bool Designing = false;
 
 private:

@@ -29,7 +29,6 @@ bool TApplication::ProcessMessage(MSG& msg) {
     // of more than two UTF-8 bytes is lost on the way. The program's own
     // windows still get their messages in single bytes.
     if (!GetMessageW(&msg, nullptr, 0, 0)) {
-        terminated_ = true;
         exitCode_ = static_cast<int>(msg.wParam);
         return false;
     }

@@ -40,8 +40,6 @@ public:
     // answer).
     int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT flags);
 
-    bool Terminated() const { return terminated_; }
-
     // Keyboard shortcuts of the top-level window `target`: the loop translates
     // them for messages to it or its controls, only while it is enabled, so
     // none acts while a modal window is open. A null table ends them; the
@@ -55,7 +53,6 @@ private:
     std::string title_;
     Form* mainForm_ = nullptr;
     HWND handle_ = nullptr;
-    bool terminated_ = false;
     HWND accelTarget_ = nullptr;
     HACCEL accelTable_ = nullptr;
     int exitCode_ = 0;

@@ -83,6 +83,23 @@ bool MakeSparseFile(const std::string& path, std::uint64_t size) {
     return SetFilePointerEx(f.get(), pos, nullptr, FILE_BEGIN) && SetEndOfFile(f.get());
 }
 
+std::vector<std::string> SplitCrLf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t pos; (pos = text.find("\r\n", start)) != std::string::npos; start = pos + 2)
+        lines.push_back(text.substr(start, pos - start));
+    if (start != text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+bool EndsEveryLineInCrLf(const std::string& text) {
+    if (text.empty()) return true;
+    if (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0) return false;
+    for (const std::string& line : SplitCrLf(text))
+        if (line.find_first_of("\r\n") != std::string::npos) return false;
+    return true;
+}
+
 std::string ReadAll(const std::string& path) {
     base::UniqueFile f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                  OPEN_EXISTING, 0, nullptr));

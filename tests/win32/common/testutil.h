@@ -33,6 +33,12 @@ private:
 // file system allows, else a size set by seeking).
 bool MakeSparseFile(const std::string& path, std::uint64_t size);
 std::string ReadAll(const std::string& path);
+// The lines of a text whose lines end in CR LF, without their ends; a rest
+// after the last CR LF is one more line, so that it shows in a failure.
+std::vector<std::string> SplitCrLf(const std::string& text);
+// True when every line of `text` ends in CR LF, the last one too, and no line
+// holds a CR or LF of its own.
+bool EndsEveryLineInCrLf(const std::string& text);
 
 // Dispatches every waiting message of this thread.
 void Pump();

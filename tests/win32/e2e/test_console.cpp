@@ -20,6 +20,7 @@ using namespace frmMain;
 
 namespace {
 
+using testutil::SplitCrLf;
 using testutil::TempDir;
 
 // The CRC row's rule computed bit by bit: reflected polynomial 0xEDB88320,
@@ -40,15 +41,6 @@ std::string Bytes(std::size_t size, std::uint32_t seed) {
         c = static_cast<char>(seed >> 24);
     }
     return s;
-}
-
-std::vector<std::string> SplitCrLf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t pos; (pos = text.find("\r\n", start)) != std::string::npos; start = pos + 2)
-        lines.push_back(text.substr(start, pos - start));
-    if (start != text.size()) lines.push_back(text.substr(start));  // an unterminated rest shows in a failure
-    return lines;
 }
 
 // The value of report line `n` (0-based), after its label.

@@ -54,17 +54,6 @@ std::string Contents(std::size_t size) {
     return s;
 }
 
-std::vector<std::string> SplitCrLf(const std::string& text, bool& onlyCrLf) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t pos; (pos = text.find("\r\n", start)) != std::string::npos; start = pos + 2)
-        lines.push_back(text.substr(start, pos - start));
-    onlyCrLf = start == text.size();
-    for (const std::string& line : lines)
-        if (line.find_first_of("\r\n") != std::string::npos) onlyCrLf = false;
-    return lines;
-}
-
 // Every date-time text from `from` to `to`, second by second.
 std::vector<std::string> TimeTextsBetween(const SYSTEMTIME& from, const SYSTEMTIME& to) {
     std::vector<std::string> texts;
@@ -200,9 +189,8 @@ TEST_F(ProgramFromOutside, SavesTheReportThroughTheSystemsDialog) {
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program.Main()) != FALSE; }));
 
-    bool onlyCrLf = false;
-    const std::vector<std::string> lines = SplitCrLf(bytes, onlyCrLf);
-    EXPECT_TRUE(onlyCrLf) << "every line ends with CR LF, the last one too";
+    const std::vector<std::string> lines = testutil::SplitCrLf(bytes);
+    EXPECT_TRUE(testutil::EndsEveryLineInCrLf(bytes)) << "every line ends with CR LF, the last one too";
     ASSERT_EQ(28u, lines.size()) << bytes;
     bool timeMatches = false;
     for (const std::string& t : TimeTextsBetween(before, after))
@@ -263,8 +251,7 @@ TEST_F(ProgramFromOutside, LongNamesInTheSaveDialogAreSavedWhole) {
             return bytes.find("Offline = ") != std::string::npos && bytes.back() == '\n';
         })) << bytes;
         EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(program.Main()) != FALSE; }));
-        bool onlyCrLf = false;
-        const std::vector<std::string> lines = SplitCrLf(bytes, onlyCrLf);
+        const std::vector<std::string> lines = testutil::SplitCrLf(bytes);
         ASSERT_EQ(28u, lines.size());
         EXPECT_EQ("File: " + inspected, lines[2]);
         EXPECT_EQ("keep me", testutil::ReadLong(cut)) << "the shorter name is not touched";

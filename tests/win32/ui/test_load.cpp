@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "app/datetimetext.h"
@@ -62,6 +63,27 @@ TEST_F(Load, AnExistingFileFillsTheRowsAndTurnsTheBoxBlue) {
     EXPECT_FALSE(form->Text(edt7).empty());
     EXPECT_EQ("2C1743A391305FBF367DF8E4F069F9F9", form->Text(edt18));  // md5sum of "alpha"
     EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(Load, AChangeOfTheLocaleSettingsTakesEffectAtTheNextLoad) {
+    // The user's short date changes; the system announces it to the window.
+    char saved[80] = "";
+    ASSERT_TRUE(GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, saved, sizeof saved));
+    struct Restore {
+        const char* pattern;
+        ~Restore() {
+            SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, pattern);
+            ReloadFormatSettings();
+        }
+    } restore{saved};
+    ASSERT_TRUE(SetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTDATE, "yyyy'#'MM'#'dd"));
+    SendMessageA(form->Handle(), WM_WININICHANGE, 0, reinterpret_cast<LPARAM>("intl"));
+    form->SetText(edt1, a);
+    SYSTEMTIME st;
+    GetLocalTime(&st);
+    char year[8];
+    std::snprintf(year, sizeof year, "%04u#", st.wYear);
+    for (int row : {edt5, edt6, edt7}) EXPECT_EQ(0u, form->Text(row).find(year)) << form->Text(row);
 }
 
 TEST_F(Load, TheIconPicturesHoldTheirOwnCopies) {

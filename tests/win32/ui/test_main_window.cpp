@@ -234,10 +234,48 @@ TEST_F(MainWindow, NameBoxLimitsTypingButNotAssignment) {
 }
 
 TEST_F(MainWindow, EnterInTheNameBoxDoesNothing) {
-    form->SetText(edt1, "abc");
-    SendMessageA(Ctl(edt1), WM_KEYDOWN, VK_RETURN, 0);
-    SendMessageA(Ctl(edt1), WM_CHAR, '\r', 0);
-    EXPECT_EQ("abc", form->Text(edt1));
+    // Through the program's own loop, where the dialog manager sees the key
+    // first: typed on the keyboard, and posted to the box by another program.
+    testutil::TempDir dir;
+    const std::string file = dir.Write("x.txt", "x");
+    testutil::MessageBoxRecorder boxes;
+    int browses = 0;
+    form->onOpenDialog = [&](OPENFILENAMEA&) {
+        ++browses;
+        return false;
+    };
+    form->Show(SW_SHOWNORMAL);
+    form->SetText(edt1, file);
+    const std::string md5 = form->Text(edt18);
+    SetForegroundWindow(form->Handle());
+    SetFocus(Ctl(edt1));
+    SendMessageA(Ctl(edt1), EM_SETSEL, 2, 2);
+    const auto pump = [] {
+        for (int i = 0; i < 20; ++i) {
+            ui::Application().ProcessMessages();
+            Sleep(5);
+        }
+    };
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_RETURN;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    pump();
+    PostMessageA(Ctl(edt1), WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(Ctl(edt1), WM_CHAR, '\r', 1);
+    PostMessageA(Ctl(edt1), WM_CHAR, '\n', 1);
+    pump();
+    EXPECT_EQ(file, form->Text(edt1));
+    DWORD start = 0, end = 0;
+    SendMessageA(Ctl(edt1), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(2u, start);
+    EXPECT_EQ(2u, end);
+    EXPECT_EQ(Ctl(edt1), GetFocus());
+    EXPECT_EQ(md5, form->Text(edt18));
+    EXPECT_TRUE(IsWindowVisible(form->Handle()));
+    EXPECT_EQ(0, browses);
+    EXPECT_TRUE(boxes.boxes().empty());
 }
 
 TEST_F(MainWindow, TheNameBoxHasABrowseButtonAtItsRightEnd) {

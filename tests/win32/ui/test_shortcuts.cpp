@@ -225,9 +225,7 @@ TEST_F(Keyboard, AVersionTextShapedLikeReportLinesCannotForgeTheCopiedReport) {
     PutOnClipboard("before");
     Press({VK_CONTROL, VK_SHIFT}, 'C');
     const std::string clip = ClipboardText();
-    std::vector<std::string> lines;
-    for (std::size_t start = 0, at; (at = clip.find("\r\n", start)) != std::string::npos; start = at + 2)
-        lines.push_back(clip.substr(start, at - start));
+    const std::vector<std::string> lines = testutil::SplitCrLf(clip);
     ASSERT_EQ(28u, lines.size()) << clip;
     // No line break but the 28 line ends.
     EXPECT_EQ(28, std::count(clip.begin(), clip.end(), '\n'));
