@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Files per second of the console mode under Wine against md5sum over the
-# same files in the same run: 10,000 files of 1 KiB, then one 1 GiB file;
-# then /check of that file's SHA256SUMS against sha256sum -c.
+# same files in the same run: 2,000 files of 1 KiB, then one 1 GiB file;
+# then /check of that file's SHA256SUMS against sha256sum -c; then the peak
+# memory of /csv over 1,000 and over 100,000 files.
 # Each figure is the median of RUNS runs (default 3); the console runs write
 # their CSV to a file and include Wine's start of the process. Needs a Wine
 # session in the environment (scripts/wine-session.sh).
 #   bench/run-console-bench.sh [vantrel.exe] [work folder]
+# Targets: 2,000 files <= 40 x md5sum's time; 1 GiB <= 1.0 x; the peak
+# memory with 100,000 files at most 4 MiB above the one with 1,000.
 set -euo pipefail
 exe=${1:-build/win32-bench/vantrel.exe}
 work=${2:-$(mktemp -d /tmp/vantrel-console-bench.XXXXXX)}
@@ -15,7 +18,7 @@ work=$(cd "$work" && pwd)
 if [ -z "${2:-}" ]; then
   trap 'rm -rf "$work"' EXIT
 else
-  trap 'rm -rf "$work/small" "$work/console-1g.bin" "$work/out.csv" "$work/SHA256SUMS"' EXIT
+  trap 'rm -rf "$work/small" "$work/many" "$work/console-1g.bin" "$work/out.csv" "$work/SHA256SUMS"' EXIT
 fi
 winpath() { echo "Z:${1//\//\\}"; }
 
@@ -32,9 +35,9 @@ median() { sort -n | awk '{v[NR] = $1} END{print v[int((NR + 1) / 2)]}'; }
 console() { "${VANTREL_WINE:-wine}" "$exe" /csv "$(winpath "$1")" /out "$(winpath "$work/out.csv")"; }
 small_md5sum() { find "$work/small" -type f -print0 | sort -z | xargs -0 md5sum; }
 
-# Compares one set: label, file count, total MiB, path, md5sum command.
+# Compares one set: label, file count, total MiB, path, md5sum command, target ratio.
 compare() {
-  local label=$1 count=$2 mib=$3 target=$4 reference=$5 c=() m=()
+  local label=$1 count=$2 mib=$3 target=$4 reference=$5 goal=$6 c=() m=()
   for ((i = 0; i < runs; i++)); do
     c+=("$(seconds console "$target")")
     m+=("$(seconds "$reference")")
@@ -45,29 +48,34 @@ compare() {
   local rows
   rows=$(($(wc -l <"$work/out.csv") - 1))
   [ "$rows" -eq "$count" ] || { echo "WRONG ROW COUNT $rows, expected $count"; exit 1; }
-  awk -v l="$label" -v n="$count" -v b="$mib" -v c="$ct" -v m="$mt" -v r="$runs" 'BEGIN{
-    printf "%s: vantrel /csv %.3f s = %.2f files/s (%.1f MiB/s); md5sum %.3f s = %.2f files/s (%.1f MiB/s); time ratio %.2f (median of %d)\n",
-      l, c, n / c, b / c, m, n / m, b / m, c / m, r
+  awk -v l="$label" -v n="$count" -v b="$mib" -v c="$ct" -v m="$mt" -v r="$runs" -v g="$goal" 'BEGIN{
+    printf "%s: vantrel /csv %.3f s = %.2f files/s (%.1f MiB/s); md5sum %.3f s = %.2f files/s (%.1f MiB/s)\n",
+      l, c, n / c, b / c, m, n / m, b / m
+    printf "%s time ratio: %.2f   (target <= %.1f, median of %d)%s\n", l, c / m, g, r, (c / m <= g ? "" : "   ABOVE TARGET")
   }'
 }
 
-python3 - "$work/small" <<'PY'
+# Files of 1 KiB, 500 to a folder.
+make_small() { # folder count
+  python3 - "$1" "$2" <<'PY'
 import os, sys
-root = sys.argv[1]
-for i in range(10000):
-    folder = os.path.join(root, "%02d" % (i // 500))
+root, count = sys.argv[1], int(sys.argv[2])
+for i in range(count):
+    folder = os.path.join(root, "%03d" % (i // 500))
     os.makedirs(folder, exist_ok=True)
-    with open(os.path.join(folder, "f%05d.bin" % i), "wb") as f:
+    with open(os.path.join(folder, "f%06d.bin" % i), "wb") as f:
         f.write(os.urandom(1024))
 PY
-cat "$work"/small/*/* >/dev/null
-compare "10000 files of 1 KiB" 10000 9.765625 "$work/small" small_md5sum
+}
+
+make_small "$work/small" 2000
+compare "2000 files of 1 KiB" 2000 1.953125 "$work/small" small_md5sum 40
 
 big="$work/console-1g.bin"
 head -c $((1 << 30)) /dev/urandom >"$big"
 cat "$big" >/dev/null   # in the page cache for both readers
 big_md5sum() { md5sum "$big"; }
-compare "1 file of 1 GiB" 1 1024 "$big" big_md5sum
+compare "1 file of 1 GiB" 1 1024 "$big" big_md5sum 1.0
 expected=$(md5sum "$big" | awk '{print toupper($1)}')
 grep -q ",$expected," "$work/out.csv" || { echo "WRONG DIGEST (md5sum: $expected)"; exit 1; }
 
@@ -85,4 +93,22 @@ mt=$(printf '%s\n' "${m[@]}" | median)
 awk -v c="$ct" -v m="$mt" -v r="$runs" 'BEGIN{
   printf "1 file of 1 GiB: vantrel /check %.3f s (%.1f MiB/s); sha256sum -c %.3f s (%.1f MiB/s); time ratio %.2f (median of %d)\n",
     c, 1024 / c, m, 1024 / m, c / m, r
+}'
+
+# Peak memory (the Wine process's resident set) of /csv over few and over
+# many files: reading many files at once holds a few outcomes and the walk's
+# open folders, never a list of all files.
+peak_kib() { # folder
+  /usr/bin/time -f %M "${VANTREL_WINE:-wine}" "$exe" /csv "$(winpath "$1")" /out "$(winpath "$work/out.csv")" \
+    </dev/null 2>&1 >/dev/null | tail -n 1
+}
+rm -rf "$work/small"
+make_small "$work/small" 1000
+make_small "$work/many" 100000
+few=$(peak_kib "$work/small")
+many=$(peak_kib "$work/many")
+awk -v f="$few" -v m="$many" 'BEGIN{
+  d = (m - f) / 1024
+  printf "/csv peak memory: 1,000 files %.1f MiB, 100,000 files %.1f MiB, %+.1f MiB   (target <= +4)%s\n",
+    f / 1024, m / 1024, d, (d <= 4 ? "" : "   ABOVE TARGET")
 }'

@@ -11,7 +11,7 @@ pkgs=(cmake make g++ ninja-build googletest
       g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
       g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
       wine wine64 fonts-wine fonts-wqy-microhei xvfb xauth x11-utils clang libclang-rt-dev
-      python3
+      python3 time         # the benchmarks time and weigh runs with /usr/bin/time
       openssl libssl-dev   # the benchmarks compare with OpenSSL; the signature tests make keys
       osslsigncode)        # the signature tests sign their files
 need_i386=0
