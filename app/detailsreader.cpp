@@ -28,10 +28,7 @@ private:
 }  // namespace
 
 bool DetailsReader::Read(const std::string& path, FileDetails& details, std::string& reason) {
-    if (!FileExists(path)) {
-        reason = ProbeEntry(path) == EntryKind::Directory ? "Is a folder" : "File not found";
-        return false;
-    }
+    if (!NamesAFile(path, reason)) return false;
     try {
         TdcVersionInfo fver1;
         TdcFileInfo Finfo1;

@@ -1,6 +1,13 @@
 #include "app/readdetails.h"
 
 #include "base/handles.h"
+#include "components/dcUtils.h"
+
+bool NamesAFile(const std::string& path, std::string& reason) {
+    if (FileExists(path)) return true;
+    reason = ProbeEntry(path) == EntryKind::Directory ? "Is a folder" : "File not found";
+    return false;
+}
 
 FileDetails DetailsOf(const TdcFileInfo& info, const TdcVersionInfo& version) {
     FileDetails d;

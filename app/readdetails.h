@@ -19,6 +19,10 @@
 #include "components/digestsink.h"
 #include "components/filepass.h"
 
+// True when `path` names a file that can be read for its details; false
+// with the reason the console reports: "Is a folder" or "File not found".
+bool NamesAFile(const std::string& path, std::string& reason);
+
 // The details that `info` and `version` hold for the file they were given
 // (FILENAME); no checksum yet.
 FileDetails DetailsOf(const TdcFileInfo& info, const TdcVersionInfo& version);

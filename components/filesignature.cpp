@@ -261,6 +261,28 @@ SignatureStatus StatusOfTrust(LONG code) {
     }
 }
 
+
+// The worse of two verdicts on a signed file.
+SignatureStatus Worse(SignatureStatus a, SignatureStatus b) {
+    const auto rank = [](SignatureStatus s) {
+        switch (s) {
+            case SignatureStatus::Changed:
+                return 5;
+            case SignatureStatus::Revoked:
+                return 4;
+            case SignatureStatus::NotTrusted:
+                return 3;
+            case SignatureStatus::Expired:
+                return 2;
+            default:
+                return 1;
+        }
+    };
+    return rank(a) >= rank(b) ? a : b;
+}
+
+}  // namespace
+
 LONG VerifyTrust(HANDLE file, const std::string& name) {
     const std::wstring path = fs::SystemPath(fs::FullPath(name));
     LARGE_INTEGER start{};
@@ -284,27 +306,6 @@ LONG VerifyTrust(HANDLE file, const std::string& name) {
                    &data);  // releases the state; its answer says nothing
     return code;
 }
-
-// The worse of two verdicts on a signed file.
-SignatureStatus Worse(SignatureStatus a, SignatureStatus b) {
-    const auto rank = [](SignatureStatus s) {
-        switch (s) {
-            case SignatureStatus::Changed:
-                return 5;
-            case SignatureStatus::Revoked:
-                return 4;
-            case SignatureStatus::NotTrusted:
-                return 3;
-            case SignatureStatus::Expired:
-                return 2;
-            default:
-                return 1;
-        }
-    };
-    return rank(a) >= rank(b) ? a : b;
-}
-
-}  // namespace
 
 FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelToken& cancel) {
     FileSignature r;

@@ -40,3 +40,8 @@ FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelT
 // (OpenFileForReading), and checks it. A file that cannot be opened has the
 // status None, with the reason in `note`.
 FileSignature CheckFileSignature(const std::string& name, const CancelToken& cancel);
+
+// The platform's verdict alone: WinVerifyTrust (WINTRUST_ACTION_GENERIC_VERIFY_V2,
+// no UI, no revocation check, no URL retrieval) on the open file `file`
+// named `name`; 0 for a signature it takes as valid, else its error code.
+LONG VerifyTrust(HANDLE file, const std::string& name);

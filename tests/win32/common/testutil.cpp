@@ -83,6 +83,15 @@ bool MakeSparseFile(const std::string& path, std::uint64_t size) {
     return SetFilePointerEx(f.get(), pos, nullptr, FILE_BEGIN) && SetEndOfFile(f.get());
 }
 
+std::string SeededBytes(std::size_t size, std::uint32_t seed) {
+    std::string s(size, '\0');
+    for (char& c : s) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 24);
+    }
+    return s;
+}
+
 std::vector<std::string> SplitCrLf(const std::string& text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -360,6 +369,17 @@ bool RunUnixShell(const std::string& command) {
         Sleep(5);
     }
     return false;
+}
+
+std::string ClipboardText() {
+    std::string text;
+    if (!OpenClipboard(nullptr)) return "(clipboard not opened)";
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+        if (const char* p = static_cast<const char*>(GlobalLock(h))) text = p;
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return text;
 }
 
 void PutOnClipboard(const std::string& text) {

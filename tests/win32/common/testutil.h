@@ -33,6 +33,8 @@ private:
 // file system allows, else a size set by seeking).
 bool MakeSparseFile(const std::string& path, std::uint64_t size);
 std::string ReadAll(const std::string& path);
+// `size` bytes of a fixed pseudo-random sequence started at `seed`.
+std::string SeededBytes(std::size_t size, std::uint32_t seed);
 // The lines of a text whose lines end in CR LF, without their ends; a rest
 // after the last CR LF is one more line, so that it shows in a failure.
 std::vector<std::string> SplitCrLf(const std::string& text);
@@ -109,5 +111,7 @@ bool RunUnixShell(const std::string& command);
 
 // Another program copying text: puts `text` on the clipboard as CF_TEXT.
 void PutOnClipboard(const std::string& text);
+// The clipboard's text, or a note that it could not be opened.
+std::string ClipboardText();
 
 }  // namespace testutil

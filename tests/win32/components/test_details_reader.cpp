@@ -26,10 +26,7 @@ using testutil::TempDir;
 // The window's order: the version resource, the directory entry and shell
 // names, then one pass for the checksum and the digest.
 bool PlainRead(const std::string& path, FileDetails& details, std::string& reason) {
-    if (!FileExists(path)) {
-        reason = ProbeEntry(path) == EntryKind::Directory ? "Is a folder" : "File not found";
-        return false;
-    }
+    if (!NamesAFile(path, reason)) return false;
     try {
         TdcVersionInfo fver1;
         TdcFileInfo Finfo1;

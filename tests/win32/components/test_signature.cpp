@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "components/authenticode.h"
+#include "components/filepass.h"
 #include "components/filesignature.h"
 #include "signedfiles.h"
 #include "testutil.h"
@@ -33,23 +35,8 @@ FileSignature Check(const std::string& path) {
 
 // WinVerifyTrust alone, as the component calls it.
 LONG PlatformVerdict(const std::string& path) {
-    const std::wstring wide = testutil::Utf16(path);
-    WINTRUST_FILE_INFO info{};
-    info.cbStruct = sizeof info;
-    info.pcwszFilePath = wide.c_str();
-    WINTRUST_DATA data{};
-    data.cbStruct = sizeof data;
-    data.dwUIChoice = WTD_UI_NONE;
-    data.fdwRevocationChecks = WTD_REVOKE_NONE;
-    data.dwUnionChoice = WTD_CHOICE_FILE;
-    data.pFile = &info;
-    data.dwStateAction = WTD_STATEACTION_VERIFY;
-    data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
-    GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-    const LONG code = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
-    data.dwStateAction = WTD_STATEACTION_CLOSE;
-    WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
-    return code;
+    base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
+    return VerifyTrust(file.get(), path);
 }
 
 authenticode::ReadAt ReaderOf(const std::string& bytes) {

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "app/frmMain_layout.h"
@@ -82,44 +84,86 @@ void PressButton(HWND dialog, int buttonId) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
 }
 
+namespace {
+
+// Starts vantrel.exe with `arguments` in `folder` and the given standard
+// handles, lets `whileRunning` act, and waits for its end; false when it
+// could not be started.
+bool RunWithHandles(const std::string& folder, const std::string& arguments, HANDLE out, HANDLE err,
+                    const std::function<void()>& whileRunning, DWORD& code) {
+    const std::string exe = testutil::WindowsPath(VANTREL_EXE);
+    std::string commandLine = "\"" + exe + "\" " + arguments;
+    commandLine.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out;
+    si.hStdError = err;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si,
+                        &pi)) {
+        ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
+        return false;
+    }
+    base::UniqueFile process(pi.hProcess), thread(pi.hThread);
+    if (whileRunning) whileRunning();
+    if (WaitForSingleObject(process.get(), kTimeoutMs * 4) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "the console run did not end: " << arguments;
+        TerminateProcess(process.get(), 99);
+        WaitForSingleObject(process.get(), kTimeoutMs);
+    }
+    GetExitCodeProcess(process.get(), &code);
+    return true;
+}
+
+HANDLE InheritableFile(const std::string& path) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+}
+
+}  // namespace
+
 ConsoleRun RunConsoleProgram(const std::string& folder, const std::string& arguments) {
     ConsoleRun result;
     const std::string outPath = folder + "\\~stdout", errPath = folder + "\\~stderr";
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     {
-        base::UniqueFile out(CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                         0, nullptr));
-        base::UniqueFile err(CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                         0, nullptr));
+        base::UniqueFile out(InheritableFile(outPath)), err(InheritableFile(errPath));
         if (!out || !err) {
             ADD_FAILURE() << "cannot create the output files in " << folder;
             return result;
         }
-        const std::string exe = testutil::WindowsPath(VANTREL_EXE);
-        std::string commandLine = "\"" + exe + "\" " + arguments;
-        commandLine.push_back('\0');
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdOutput = out.get();
-        si.hStdError = err.get();
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si,
-                            &pi)) {
-            ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
-            return result;
-        }
-        base::UniqueFile process(pi.hProcess), thread(pi.hThread);
-        if (WaitForSingleObject(process.get(), kTimeoutMs * 4) != WAIT_OBJECT_0) {
-            ADD_FAILURE() << "the console run did not end: " << arguments;
-            TerminateProcess(process.get(), 99);
-            WaitForSingleObject(process.get(), kTimeoutMs);
-        }
-        GetExitCodeProcess(process.get(), &result.code);
+        if (!RunWithHandles(folder, arguments, out.get(), err.get(), nullptr, result.code)) return result;
     }
     result.out = testutil::ReadAll(outPath);
     result.err = testutil::ReadAll(errPath);
     DeleteFileA(outPath.c_str());
+    DeleteFileA(errPath.c_str());
+    return result;
+}
+
+ConsoleRun RunConsoleIntoClosingPipe(const std::string& folder, const std::string& arguments, std::size_t taken) {
+    ConsoleRun result;
+    const std::string errPath = folder + "\\~stderr";
+    {
+        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+        HANDLE readEnd = nullptr, writeEnd = nullptr;
+        if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+            ADD_FAILURE() << "cannot make a pipe";
+            return result;
+        }
+        base::UniqueFile reader(readEnd), writer(writeEnd), err(InheritableFile(errPath));
+        SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
+        const auto readAndLeave = [&] {
+            writer.reset();  // the child holds the only write end
+            std::string bytes(taken, '\0');
+            DWORD got = 0;
+            if (taken && ReadFile(reader.get(), &bytes[0], static_cast<DWORD>(taken), &got, nullptr))
+                result.out = bytes.substr(0, got);
+            reader.reset();
+        };
+        if (!RunWithHandles(folder, arguments, writer.get(), err.get(), readAndLeave, result.code)) return result;
+    }
+    result.err = testutil::ReadAll(errPath);
     DeleteFileA(errPath.c_str());
     return result;
 }

@@ -55,6 +55,10 @@ struct ConsoleRun {
 // error going to files there, and waits for its end (a run that outlives
 // four times kTimeoutMs fails the test and is ended).
 ConsoleRun RunConsoleProgram(const std::string& folder, const std::string& arguments);
+// The same with standard output a pipe whose reader takes up to `taken`
+// bytes (none for 0) and then goes away, as `| head` does; `out` holds what
+// it took.
+ConsoleRun RunConsoleIntoClosingPipe(const std::string& folder, const std::string& arguments, std::size_t taken);
 
 // One run of the program. The constructor starts it; the destructor ends a
 // process that is still running with TerminateProcess and fails the test,

@@ -23,27 +23,9 @@ namespace {
 
 using testutil::TempDir;
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t pos; (pos = text.find("\r\n", start)) != std::string::npos; start = pos + 2)
-        lines.push_back(text.substr(start, pos - start));
-    if (start != text.size()) lines.push_back(text.substr(start));  // an unterminated rest shows in a failure
-    return lines;
-}
-
 std::vector<std::string> Sorted(std::vector<std::string> v) {
     std::sort(v.begin(), v.end());
     return v;
-}
-
-std::string Bytes(std::size_t size, std::uint32_t seed) {
-    std::string s(size, '\0');
-    for (char& c : s) {
-        seed = seed * 1103515245u + 12345u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return s;
 }
 
 // The usual CRC-32 in hex, bit by bit.
@@ -76,7 +58,7 @@ protected:
         for (std::size_t i = 0; i < names.size(); ++i) {
             std::string windowsName = names[i];
             std::replace(windowsName.begin(), windowsName.end(), '/', '\\');
-            contents.push_back(Bytes(1000 + 70000 * i, static_cast<std::uint32_t>(i + 1)));
+            contents.push_back(testutil::SeededBytes(1000 + 70000 * i, static_cast<std::uint32_t>(i + 1)));
             dir.Write(windowsName, contents.back());
         }
         unixDir = testutil::UnixPath(dir.path());
@@ -125,7 +107,7 @@ TEST_F(Check, EveryFormOfTheRealToolsAndAnSfvFileVerifies) {
         SCOPED_TRACE(sums);
         const e2e::ConsoleRun r = Run(std::string("/check ") + sums);
         EXPECT_EQ(0u, r.code);
-        EXPECT_EQ(AllOk(), Sorted(Lines(r.out)));
+        EXPECT_EQ(AllOk(), Sorted(testutil::SplitCrLf(r.out)));
         EXPECT_EQ("", r.err);
     }
     const e2e::ConsoleRun sfvRun = Run("/check release.sfv");
@@ -135,7 +117,7 @@ TEST_F(Check, EveryFormOfTheRealToolsAndAnSfvFileVerifies) {
         std::replace(n.begin(), n.end(), '/', '\\');
         backslashed.push_back(n + ": OK");
     }
-    EXPECT_EQ(backslashed, Lines(sfvRun.out));
+    EXPECT_EQ(backslashed, testutil::SplitCrLf(sfvRun.out));
     EXPECT_EQ("", sfvRun.err);
 
     // Several checksum files in one run, from another folder; /quiet prints no OK.
@@ -146,7 +128,7 @@ TEST_F(Check, EveryFormOfTheRealToolsAndAnSfvFileVerifies) {
     const e2e::ConsoleRun fromSub =
         e2e::RunConsoleProgram(dir.Path("sub"), "/check ..\\SHA256SUMS \"" + dir.Path("tag.sha1") + "\"");
     EXPECT_EQ(0u, fromSub.code) << fromSub.err;
-    EXPECT_EQ(2 * names.size(), Lines(fromSub.out).size());
+    EXPECT_EQ(2 * names.size(), testutil::SplitCrLf(fromSub.out).size());
 }
 
 TEST_F(Check, ACorruptedFileFailsAMissingOneCannotBeReadAndGarbageIsCounted) {
@@ -171,8 +153,8 @@ TEST_F(Check, ACorruptedFileFailsAMissingOneCannotBeReadAndGarbageIsCounted) {
                  std::string("name with blanks.txt: FAILED open or read"));
     std::replace(expected.begin(), expected.end(), std::string("sub/inner.bin: OK"),
                  std::string("sub/inner.bin: FAILED open or read"));
-    EXPECT_EQ(Sorted(expected), Sorted(Lines(r.out)));
-    const std::vector<std::string> err = Lines(r.err);
+    EXPECT_EQ(Sorted(expected), Sorted(testutil::SplitCrLf(r.out)));
+    const std::vector<std::string> err = testutil::SplitCrLf(r.err);
     ASSERT_EQ(5u, err.size()) << r.err;
     EXPECT_EQ(0u, err[0].find("vantrel: name with blanks.txt: ")) << err[0];
     EXPECT_EQ(0u, err[1].find("vantrel: sub/inner.bin: ")) << err[1];
@@ -184,11 +166,11 @@ TEST_F(Check, ACorruptedFileFailsAMissingOneCannotBeReadAndGarbageIsCounted) {
     EXPECT_EQ(1u, quiet.code);
     EXPECT_EQ(Sorted({"name with blanks.txt: FAILED open or read", "plain.bin: FAILED",
                       "sub/inner.bin: FAILED open or read"}),
-              Sorted(Lines(quiet.out)));
+              Sorted(testutil::SplitCrLf(quiet.out)));
 }
 
 TEST_F(Check, BadChecksumFilesAndArguments) {
-    dir.Write("garbage.bin", Bytes(300000, 7));
+    dir.Write("garbage.bin", testutil::SeededBytes(300000, 7));
     dir.Write("empty", "");
     struct Case {
         std::string args;
@@ -244,7 +226,7 @@ TEST_F(Check, NamesOutsideTheFolderTwiceDevicesAndItself) {
         "SHA256SUMS: FAILED",
         "\\new\\nline: FAILED open or read",
     };
-    EXPECT_EQ(expected, Lines(r.out));
+    EXPECT_EQ(expected, testutil::SplitCrLf(r.out));
     for (const char* part :
          {"vantrel: NUL: names a device, not a file", "vantrel: deeper/con.txt: names a device",
           "vantrel: SHA256SUMS: the checksum file lists itself",
@@ -259,33 +241,9 @@ TEST_F(Check, NamesOutsideTheFolderTwiceDevicesAndItself) {
 // ends at the first line it cannot write, with one message.
 TEST_F(Check, AClosedOutputEndsTheRunWithOneMessage) {
     Shell("sha256sum *.txt *.bin sub/inner.bin sub/deeper/*.bin > SHA256SUMS");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE reader = nullptr, writer = nullptr;
-    ASSERT_TRUE(CreatePipe(&reader, &writer, &inherit, 0));
-    base::UniqueFile out(writer);
-    CloseHandle(reader);
-    const std::string errPath = dir.Path("~stderr");
-    base::UniqueFile err(
-        CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr));
-    ASSERT_TRUE(err.valid());
-    const std::string exe = testutil::WindowsPath(VANTREL_EXE);
-    std::string commandLine = "\"" + exe + "\" /check SHA256SUMS";
-    commandLine.push_back('\0');
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = out.get();
-    si.hStdError = err.get();
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                               dir.path().c_str(), &si, &pi));
-    base::UniqueFile process(pi.hProcess), thread(pi.hThread);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), e2e::kTimeoutMs));
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    EXPECT_EQ(1u, code);
-    err.reset();
-    EXPECT_EQ("vantrel: cannot write to standard output\r\n", testutil::ReadAll(errPath));
+    const e2e::ConsoleRun run = e2e::RunConsoleIntoClosingPipe(dir.path(), "/check SHA256SUMS", 0);
+    EXPECT_EQ(1u, run.code);
+    EXPECT_EQ("vantrel: cannot write to standard output\r\n", run.err);
 }
 
 }  // namespace

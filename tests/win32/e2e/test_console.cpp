@@ -34,15 +34,6 @@ std::string BitwiseCrcText(const std::string& data) {
     return std::to_string(crc);
 }
 
-std::string Bytes(std::size_t size, std::uint32_t seed) {
-    std::string s(size, '\0');
-    for (char& c : s) {
-        seed = seed * 1103515245u + 12345u;
-        c = static_cast<char>(seed >> 24);
-    }
-    return s;
-}
-
 // The value of report line `n` (0-based), after its label.
 std::string Value(const std::vector<std::string>& report, std::size_t n) {
     const std::string& line = report.at(n);
@@ -98,56 +89,12 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return names;
 }
 
-struct Outcome {
-    DWORD code = STILL_ACTIVE;
-    std::string out, err;
-};
+using Outcome = e2e::ConsoleRun;
 
 // Runs vantrel.exe with `arguments` in `folder`, standard output and error
 // going to files there, and waits for its end.
 Outcome RunConsole(const TempDir& dir, const std::string& arguments) {
-    Outcome result;
-    const std::string outPath = dir.Path("~stdout"), errPath = dir.Path("~stderr");
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    {
-        base::UniqueFile out(CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                       CREATE_ALWAYS, 0, nullptr));
-        base::UniqueFile err(CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                       CREATE_ALWAYS, 0, nullptr));
-        if (!out || !err) {
-            ADD_FAILURE() << "cannot create the output files";
-            return result;
-        }
-        const std::string exe = testutil::WindowsPath(VANTREL_EXE);
-        std::string commandLine = "\"" + exe + "\" " + arguments;
-        commandLine.push_back('\0');
-        STARTUPINFOA si{};
-        si.cb = sizeof si;
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = nullptr;
-        si.hStdOutput = out.get();
-        si.hStdError = err.get();
-        PROCESS_INFORMATION pi{};
-        if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                            dir.path().c_str(), &si, &pi)) {
-            ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
-            return result;
-        }
-        base::UniqueFile process(pi.hProcess), thread(pi.hThread);
-        // A window or a message box would keep the process alive: the
-        // time-out catches it.
-        if (WaitForSingleObject(process.get(), e2e::kTimeoutMs * 4) != WAIT_OBJECT_0) {
-            ADD_FAILURE() << "the console run did not end: " << arguments;
-            TerminateProcess(process.get(), 99);
-            WaitForSingleObject(process.get(), e2e::kTimeoutMs);
-        }
-        GetExitCodeProcess(process.get(), &result.code);
-    }
-    result.out = testutil::ReadAll(outPath);
-    result.err = testutil::ReadAll(errPath);
-    DeleteFileA(outPath.c_str());
-    DeleteFileA(errPath.c_str());
-    return result;
+    return e2e::RunConsoleProgram(dir.path(), arguments);
 }
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
@@ -221,8 +168,8 @@ TEST_F(ConsoleMode, ReportsAndCsvCarryEachFilesChecksumsAndSize) {
     const std::vector<Sample> samples = {
         {"empty.dat", ""},
         {"one.bin", "\x7F"},
-        {"a, b.txt", Bytes(4096 + 17, 7)},  // a name the CSV must quote
-        {"caf\xC3\xA9.bin", Bytes(300 * 1024 + 5, 99)},
+        {"a, b.txt", testutil::SeededBytes(4096 + 17, 7)},  // a name the CSV must quote
+        {"caf\xC3\xA9.bin", testutil::SeededBytes(300 * 1024 + 5, 99)},
     };
     std::string fileArgs;
     for (const Sample& s : samples) {
@@ -359,7 +306,7 @@ TEST_F(ConsoleMode, AnyOtherFirstArgumentIsTheFileToShow) {
 }
 
 TEST_F(ConsoleMode, OutReplacesAFileWholeAndRefusesAProtectedOne) {
-    const std::string inspected = dir.Write("data.bin", Bytes(5000, 3));
+    const std::string inspected = dir.Write("data.bin", testutil::SeededBytes(5000, 3));
     FixTimes(inspected);
     const std::string target = dir.Write("report.txt", std::string(100000, 'o'));  // longer than a report
 
@@ -457,7 +404,7 @@ protected:
 };
 
 TEST_F(ConsoleOutInputs, CsvRefusesATargetThatIsAnInputUnderAnyName) {
-    const std::string c55 = dir.Write("c55.bin", Bytes(55, 5));
+    const std::string c55 = dir.Write("c55.bin", testutil::SeededBytes(55, 5));
     ASSERT_TRUE(CreateDirectoryA(dir.Path("cw").c_str(), nullptr));
     const std::string inWalk = dir.Write("cw\\b.txt", "walked"), other = dir.Write("other.txt", "other");
     ASSERT_TRUE(CreateHardLinkA(dir.Path("hard.bin").c_str(), c55.c_str(), nullptr));
@@ -549,38 +496,11 @@ TEST_F(ConsoleMode, ASecondRunOverTheSameFolderReplacesItsReportsOrSaysWhyNot) {
 TEST_F(ConsoleMode, AClosedOutputEndsTheRunWithOneMessage) {
     ASSERT_TRUE(CreateDirectoryA(dir.Path("many").c_str(), nullptr));
     for (int i = 0; i < 200; ++i) dir.Write("many\\f" + std::to_string(i) + ".txt", std::to_string(i));
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
-    base::UniqueFile reader(readEnd), writer(writeEnd);
-    SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
-    const std::string errPath = dir.Path("~stderr");
-    base::UniqueFile err(CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0,
-                                     nullptr));
-    ASSERT_TRUE(err);
-    const std::string exe = testutil::WindowsPath(VANTREL_EXE);
-    std::string commandLine = Quoted(exe) + " /report " + Quoted(dir.Path("many"));
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writer.get();
-    si.hStdError = err.get();
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
-    base::UniqueFile process(pi.hProcess), thread(pi.hThread);
-    writer.reset();
-    err.reset();
-    // The reader takes the start of the first report and goes away, as
-    // `| head -2` does.
-    char start[64];
-    DWORD got = 0;
-    ASSERT_TRUE(ReadFile(reader.get(), start, sizeof start, &got, nullptr));
-    reader.reset();
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), e2e::kTimeoutMs * 4));
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    EXPECT_EQ(1u, code);
-    EXPECT_EQ("vantrel: cannot write to standard output\r\n", testutil::ReadAll(errPath));
+    // The reader takes the start of the first report and goes away.
+    const Outcome run = e2e::RunConsoleIntoClosingPipe(dir.path(), "/report " + Quoted(dir.Path("many")), 64);
+    EXPECT_EQ(0u, run.out.find(kHeaderStart)) << run.out;
+    EXPECT_EQ(1u, run.code);
+    EXPECT_EQ("vantrel: cannot write to standard output\r\n", run.err);
 }
 
 TEST_F(ConsoleMode, AVersionTextShapedLikeReportLinesCannotForgeTheReport) {

@@ -23,20 +23,10 @@
 
 using namespace frmMain;
 
+using testutil::ClipboardText;
 using testutil::PutOnClipboard;
 
 namespace {
-
-std::string ClipboardText() {
-    std::string text;
-    if (!OpenClipboard(nullptr)) return "(clipboard not opened)";
-    if (HANDLE h = GetClipboardData(CF_TEXT)) {
-        if (const char* p = static_cast<const char*>(GlobalLock(h))) text = p;
-        GlobalUnlock(h);
-    }
-    CloseClipboard();
-    return text;
-}
 
 // Dispatches through the program's loop (where the shortcuts are translated)
 // until the injected input has been taken.

@@ -27,6 +27,7 @@
 
 using namespace frmMain;
 
+using testutil::ClipboardText;
 using testutil::PutOnClipboard;
 
 namespace {
@@ -47,17 +48,6 @@ bool PumpUntil(F&& done) {
         Sleep(5);
     }
     return true;
-}
-
-std::string ClipboardText() {
-    std::string text;
-    if (!OpenClipboard(nullptr)) return "(clipboard not opened)";
-    if (HANDLE h = GetClipboardData(CF_TEXT)) {
-        if (const char* p = static_cast<const char*>(GlobalLock(h))) text = p;
-        GlobalUnlock(h);
-    }
-    CloseClipboard();
-    return text;
 }
 
 // The context menu's answer, chosen by the test.
