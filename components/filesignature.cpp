@@ -122,7 +122,7 @@ std::string NameOf(PCCERT_CONTEXT cert, DWORD flags) {
     return std::string();
 }
 
-FILETIME FileTimeOf(const der::Time& t) {
+SYSTEMTIME SystemTimeOf(const der::Time& t) {
     SYSTEMTIME st{};
     st.wYear = static_cast<WORD>(t.year);
     st.wMonth = static_cast<WORD>(t.month);
@@ -130,19 +130,18 @@ FILETIME FileTimeOf(const der::Time& t) {
     st.wHour = static_cast<WORD>(t.hour);
     st.wMinute = static_cast<WORD>(t.minute);
     st.wSecond = static_cast<WORD>(t.second);
+    return st;
+}
+
+FILETIME FileTimeOf(const der::Time& t) {
+    const SYSTEMTIME st = SystemTimeOf(t);
     FILETIME ft{};
     SystemTimeToFileTime(&st, &ft);
     return ft;
 }
 
 der::Time LocalTimeOf(const der::Time& utc) {
-    SYSTEMTIME u{};
-    u.wYear = static_cast<WORD>(utc.year);
-    u.wMonth = static_cast<WORD>(utc.month);
-    u.wDay = static_cast<WORD>(utc.day);
-    u.wHour = static_cast<WORD>(utc.hour);
-    u.wMinute = static_cast<WORD>(utc.minute);
-    u.wSecond = static_cast<WORD>(utc.second);
+    const SYSTEMTIME u = SystemTimeOf(utc);
     SYSTEMTIME l{};
     if (!SystemTimeToTzSpecificLocalTime(nullptr, &u, &l)) return utc;
     der::Time t;
