@@ -7,8 +7,6 @@
 
 #include <string>
 
-#include <string>
-
 #include "app/datetimetext.h"
 
 // Reads the date and time settings of `locale`; defaults where it gives none.

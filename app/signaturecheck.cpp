@@ -9,6 +9,7 @@
 #include "base/fs.h"
 #include "base/windowmessages.h"
 #include "components/filesignature.h"
+#include "ui/tooltips.h"
 
 using namespace frmMain;
 
@@ -18,19 +19,6 @@ struct SignatureCheck::Job {
     FileSignature result;
     std::atomic<bool> ended{false};
 };
-
-namespace {
-
-TOOLINFOW ToolFor(HWND owner, HWND picture) {
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = owner;
-    ti.uId = reinterpret_cast<UINT_PTR>(picture);
-    return ti;
-}
-
-}  // namespace
 
 SignatureCheck::SignatureCheck(TForm1& form) : form_(form) {
     tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -125,7 +113,7 @@ void SignatureCheck::ShowTooltip() {
     HWND picture = form_.Control(image2);
     const std::wstring tip = hasResult_ ? fs::Widen(SignatureTooltip(result_)) : std::wstring();
     if (tip == tip_ && toolAdded_ == !tip.empty()) return;
-    TOOLINFOW ti = ToolFor(form_.Handle(), picture);
+    TOOLINFOW ti = ui::WindowTool<TOOLINFOW>(form_.Handle(), picture);
     if (toolAdded_) {
         SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
         toolAdded_ = false;
@@ -139,7 +127,7 @@ void SignatureCheck::ShowTooltip() {
 std::string SignatureCheck::TooltipText() const {
     if (!toolAdded_ || !tooltip_) return std::string();
     wchar_t buffer[1024] = {};
-    TOOLINFOW ti = ToolFor(form_.Handle(), form_.Control(image2));
+    TOOLINFOW ti = ui::WindowTool<TOOLINFOW>(form_.Handle(), form_.Control(image2));
     ti.lpszText = buffer;
     SendMessageW(tooltip_.get(), TTM_GETTEXTW, sizeof buffer / sizeof buffer[0],
                  reinterpret_cast<LPARAM>(&ti));

@@ -6,6 +6,7 @@
 #include "app/frmMain.h"
 #include "app/ondemand.h"
 #include "base/fs.h"
+#include "ui/tooltips.h"
 
 using namespace frmMain;
 
@@ -16,15 +17,6 @@ constexpr UINT_PTR kLookTimer = 0x5E71;
 // Wide enough for a tooltip line naming a long checksum file; the lines
 // break at their CR LF.
 constexpr int kTooltipWidth = 640;
-
-TOOLINFOW ToolFor(HWND owner, HWND row) {
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof ti;
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = owner;
-    ti.uId = reinterpret_cast<UINT_PTR>(row);
-    return ti;
-}
 
 int Slot(int row) { return row == edt17 ? 0 : 1; }
 
@@ -212,13 +204,13 @@ void ClipboardVerifier::Show(Mark& mark, COLORREF color, const std::wstring& tip
     if (mark.color == color && mark.tip == tip) return;
     HWND rowWindow = form_.Control(mark.row);
     if (tooltip_ && !mark.tip.empty()) {
-        TOOLINFOW ti = ToolFor(form_.Handle(), rowWindow);
+        TOOLINFOW ti = ui::WindowTool<TOOLINFOW>(form_.Handle(), rowWindow);
         SendMessageW(tooltip_.get(), TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
     mark.color = color;
     mark.tip = tip;
     if (tooltip_ && !mark.tip.empty()) {
-        TOOLINFOW ti = ToolFor(form_.Handle(), rowWindow);
+        TOOLINFOW ti = ui::WindowTool<TOOLINFOW>(form_.Handle(), rowWindow);
         ti.lpszText = &mark.tip[0];
         SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
@@ -243,7 +235,7 @@ COLORREF ClipboardVerifier::RowColor(int row) const {
 std::string ClipboardVerifier::RowTooltip(int row) const {
     if ((row != edt17 && row != edt18) || marks_[Slot(row)].tip.empty() || !tooltip_) return std::string();
     std::wstring buffer(4096, L'\0');
-    TOOLINFOW ti = ToolFor(form_.Handle(), form_.Control(row));
+    TOOLINFOW ti = ui::WindowTool<TOOLINFOW>(form_.Handle(), form_.Control(row));
     ti.lpszText = &buffer[0];
     SendMessageW(tooltip_.get(), TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&ti));
     buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));

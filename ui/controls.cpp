@@ -62,7 +62,13 @@ void PaintPicture(ControlState* s, HDC dc, const RECT& rc) {
     BitBlt(dc, 0, 0, rc.right, rc.bottom, mem.get(), 0, 0, SRCCOPY);
 }
 
-LRESULT BrowseButtonProc(ControlState* s, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+}  // namespace
+
+// The name box's browse button: a picture of three states that raises the
+// box's browse event when clicked.
+LRESULT CALLBACK BrowseButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* s = BindThis<ControlState>(hwnd, msg, lp);
+    if (!s) return DefWindowProcA(hwnd, msg, wp, lp);
     switch (msg) {
     case WM_PAINT: {
         base::PaintDC pdc(hwnd);
@@ -115,17 +121,12 @@ LRESULT BrowseButtonProc(ControlState* s, HWND hwnd, UINT msg, WPARAM wp, LPARAM
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-}  // namespace
 
-// Window procedure of the kinds the runtime draws itself: panels, pictures,
-// frames and the name box's browse button.
-LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+// Raised panel holding other controls; passes their notifications on to the
+// form.
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* s = BindThis<ControlState>(hwnd, msg, lp);
     if (!s) return DefWindowProcA(hwnd, msg, wp, lp);
-    if (s->browse == hwnd || (s->spec->kind == Kind::NameBox && s->hwnd != hwnd))
-        return BrowseButtonProc(s, hwnd, msg, wp, lp);
-
-    const Kind kind = s->spec->kind;
     switch (msg) {
     case WM_COMMAND:
     case WM_NOTIFY:
@@ -133,42 +134,74 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
     case WM_DRAWITEM:
-        // Panels pass their children's notifications on to the form.
-        if (kind == Kind::Panel) return SendMessageA(s->form->Handle(), msg, wp, lp);
-        break;
+        return SendMessageA(s->form->Handle(), msg, wp, lp);
+    case WM_ERASEBKGND: {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        PaintParentBackground(hwnd, reinterpret_cast<HDC>(wp), rc);
+        return 1;
+    }
+    case WM_PAINT: {
+        base::PaintDC pdc(hwnd);
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        if (!s->form->PaintControl(s->spec->id, pdc.get(), rc))
+            DrawEdges(pdc.get(), rc, BDR_RAISEDINNER, s->form->Scale(1));
+        return 0;
+    }
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// Lowered outline around other controls: drawn only, the mouse goes through.
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* s = BindThis<ControlState>(hwnd, msg, lp);
+    if (!s) return DefWindowProcA(hwnd, msg, wp, lp);
+    switch (msg) {
     case WM_ERASEBKGND:
-        if (kind == Kind::Panel) {
-            RECT rc;
-            GetClientRect(hwnd, &rc);
-            PaintParentBackground(hwnd, reinterpret_cast<HDC>(wp), rc);
-            return 1;
-        }
         return 1;
     case WM_PAINT: {
         base::PaintDC pdc(hwnd);
         RECT rc;
         GetClientRect(hwnd, &rc);
-        if (kind == Kind::Panel) {
-            if (!s->form->PaintControl(s->spec->id, pdc.get(), rc))
-                DrawEdges(pdc.get(), rc, BDR_RAISEDINNER, s->form->Scale(1));
-        } else if (kind == Kind::Frame) {
-            DrawEdges(pdc.get(), rc, BDR_SUNKENOUTER, s->form->Scale(1));
-        } else {
-            PaintPicture(s, pdc.get(), rc);
-        }
+        DrawEdges(pdc.get(), rc, BDR_SUNKENOUTER, s->form->Scale(1));
         return 0;
     }
     case WM_NCHITTEST:
-        if (kind == Kind::Frame || kind == Kind::Decoration) return HTTRANSPARENT;
+        return HTTRANSPARENT;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// Icons, pictures, picture buttons, decorations and the title the form paints:
+// double-buffered drawing, their cursor, and clicks for the kinds that take
+// them.
+LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* s = BindThis<ControlState>(hwnd, msg, lp);
+    if (!s) return DefWindowProcA(hwnd, msg, wp, lp);
+    const Kind kind = s->spec->kind;
+    const bool clickable = kind == Kind::PictureButton || kind == Kind::Picture;
+    switch (msg) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        base::PaintDC pdc(hwnd);
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        PaintPicture(s, pdc.get(), rc);
+        return 0;
+    }
+    case WM_NCHITTEST:
+        if (kind == Kind::Decoration) return HTTRANSPARENT;
         break;
     case WM_SETCURSOR:
-        if (kind != Kind::Panel && LOWORD(lp) == HTCLIENT && s->cursor) {
+        if (LOWORD(lp) == HTCLIENT && s->cursor) {
             SetCursor(s->cursor);
             return TRUE;
         }
         break;
     case WM_MOUSEMOVE:
-        if (kind == Kind::PictureButton || kind == Kind::Picture) {
+        if (clickable) {
             MouseMoved(s, hwnd);
             return 0;
         }
@@ -178,7 +211,7 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        if (kind == Kind::PictureButton || kind == Kind::Picture) {
+        if (clickable) {
             s->pressed = true;
             SetCapture(hwnd);
             return 0;
@@ -202,73 +235,85 @@ LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-// Subclass of the system's edits and check boxes: the name box's keys, and the
-// read-only mode of check boxes.
-LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
+// The name box's keys: Alt+Down browses, Enter inserts nothing; its browse
+// button follows its size.
+LRESULT CALLBACK NameBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
     auto* s = reinterpret_cast<ControlState*>(ref);
-    const Kind kind = s->spec->kind;
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, SubclassProc, id);
+    switch (msg) {
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, NameBoxProc, id);
+        break;
+    case WM_SYSKEYDOWN:
+        if (wp == VK_DOWN) {
+            s->form->Dispatch(s, Event::Browse);
+            return 0;
+        }
+        break;
+    case WM_KEYDOWN:
+        if (wp == VK_RETURN) return 0;
+        break;
+    case WM_CHAR:
+        if (wp == '\r' || wp == '\n') return 0;
+        break;
+    case WM_SIZE: {
+        LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
+        s->form->PlaceBrowseButton(s);
+        return r;
+    }
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
 
-    if (kind == Kind::NameBox) {
-        switch (msg) {
-        case WM_SYSKEYDOWN:
-            if (wp == VK_DOWN) {
-                s->form->Dispatch(s, Event::Browse);
-                return 0;
-            }
-            break;
-        case WM_KEYDOWN:
-            if (wp == VK_RETURN) return 0;
-            break;
-        case WM_CHAR:
-            if (wp == '\r' || wp == '\n') return 0;
-            break;
-        case WM_SIZE: {
-            LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
-            s->form->PlaceBrowseButton(s);
-            return r;
+// A static label that reacts to the mouse: enter, move and leave events and
+// its own cursor.
+LRESULT CALLBACK LinkLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
+    auto* s = reinterpret_cast<ControlState*>(ref);
+    switch (msg) {
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, LinkLabelProc, id);
+        break;
+    case WM_NCHITTEST:
+        return HTCLIENT;  // a static control is otherwise transparent to the mouse
+    case WM_MOUSEMOVE:
+        MouseMoved(s, hwnd);
+        return 0;
+    case WM_MOUSELEAVE:
+        MouseLeft(s);
+        return 0;
+    case WM_SETCURSOR:
+        if (s->cursor) {
+            SetCursor(s->cursor);
+            return TRUE;
         }
-        }
+        break;
     }
-    if (kind == Kind::LinkLabel) {
-        switch (msg) {
-        case WM_NCHITTEST:
-            return HTCLIENT;  // a static control is otherwise transparent to the mouse
-        case WM_MOUSEMOVE:
-            MouseMoved(s, hwnd);
-            return 0;
-        case WM_MOUSELEAVE:
-            MouseLeft(s);
-            return 0;
-        case WM_SETCURSOR:
-            if (s->cursor) {
-                SetCursor(s->cursor);
-                return TRUE;
-            }
-            break;
-        }
-    }
-    if (kind == Kind::CheckBox && s->spec->readOnly) {
-        // Changes only when the program sets it: clicks and the space bar
-        // neither toggle it nor show it pressed, but it still takes the focus.
-        switch (msg) {
-        case WM_LBUTTONDOWN:
-        case WM_LBUTTONDBLCLK:
-            SetFocus(hwnd);
-            return 0;
-        case WM_LBUTTONUP:
-        case WM_MBUTTONDOWN:
-            return 0;
-        case WM_KEYDOWN:
-        case WM_KEYUP:
-            if (wp == VK_SPACE) return 0;
-            break;
-        case WM_CHAR:
-            if (wp == ' ') return 0;
-            break;
-        case BM_CLICK:
-            return 0;
-        }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+// A read-only check box changes only when the program sets it: clicks and the
+// space bar neither toggle it nor show it pressed, but it still takes the
+// focus.
+LRESULT CALLBACK ReadOnlyCheckBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR) {
+    switch (msg) {
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, ReadOnlyCheckBoxProc, id);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        SetFocus(hwnd);
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_MBUTTONDOWN:
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        if (wp == VK_SPACE) return 0;
+        break;
+    case WM_CHAR:
+        if (wp == ' ') return 0;
+        break;
+    case BM_CLICK:
+        return 0;
     }
     return DefSubclassProc(hwnd, msg, wp, lp);
 }

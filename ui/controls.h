@@ -10,6 +10,9 @@ namespace ui {
 
 // Width of the browse button at the right end of the name box, at 96 dpi.
 constexpr int kBrowseButtonWidth = 22;
+// Wide enough for a long path or name in the tooltip of a clipped edit;
+// longer texts wrap at their spaces (at 96 dpi).
+constexpr int kClipTipWidth = 600;
 
 struct ControlState {
     Form* form = nullptr;
@@ -29,7 +32,17 @@ struct ControlState {
     bool browsePressed = false;
 };
 
-LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+// Window procedures of the runtime's own classes; each binds the control's
+// state from its creation parameter.
+LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK BrowseButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+// What the runtime adds to the system's controls, as subclasses whose
+// reference data is the control's state.
+LRESULT CALLBACK NameBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+LRESULT CALLBACK LinkLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
+LRESULT CALLBACK ReadOnlyCheckBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref);
 
 }  // namespace ui

@@ -8,9 +8,13 @@
 #include "ui/controls.h"
 #include "base/errors.h"
 #include "ui/dpi.h"
+#include "ui/tooltips.h"
 #include "ui/window.h"
+#include "base/fs.h"
 
 namespace ui {
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 namespace {
 
@@ -18,16 +22,67 @@ const char kPanelClass[] = "VantrelPanel";
 const char kPictureClass[] = "VantrelPicture";
 const char kFrameClass[] = "VantrelFrame";
 const char kBrowseClass[] = "VantrelBrowseButton";
-constexpr UINT_PTR kSubclassId = 1;
 constexpr COLORREF kSilver = RGB(192, 192, 192);
+
+// The runtime's own window classes. Pictures set their cursor themselves.
+struct ClassSpec {
+    const char* name;
+    WNDPROC proc;
+    bool arrowCursor;
+};
+const ClassSpec kClasses[] = {
+    {kPanelClass,   PanelProc,        true},
+    {kPictureClass, PictureProc,      false},
+    {kFrameClass,   FrameProc,        true},
+    {kBrowseClass,  BrowseButtonProc, true},
+};
+
+bool IsRuntimeClass(const char* name) {
+    for (const ClassSpec& c : kClasses)
+        if (c.name == name) return true;
+    return false;
+}
+
+// How each kind of control is made. Every control is also a visible child that
+// clips its siblings, and a tab stop when its row gives it a tab order.
+struct KindSpec {
+    Kind kind;
+    const char* className;
+    DWORD style;
+    DWORD readOnlyStyle;   // the style instead, for a read-only row
+    DWORD exStyle;
+    SUBCLASSPROC subclass; // the runtime's additions to a system control
+    SUBCLASSPROC readOnlySubclass;
+    bool captionIsText;    // the row's caption is the window's text
+};
+// clang-format off
+const KindSpec kKinds[] = {
+    // kind                class          style                        read-only style                            ex style              subclass     read-only subclass    caption is text
+    {Kind::Panel,         kPanelClass,   WS_CLIPCHILDREN,             WS_CLIPCHILDREN,                           WS_EX_CONTROLPARENT,  nullptr,       nullptr,              false},
+    {Kind::NameBox,       "EDIT",        ES_AUTOHSCROLL | WS_TABSTOP, ES_AUTOHSCROLL | WS_TABSTOP,               WS_EX_CLIENTEDGE,     NameBoxProc,   NameBoxProc,          false},
+    {Kind::DetailField,   "EDIT",        ES_AUTOHSCROLL | WS_TABSTOP, ES_AUTOHSCROLL | WS_TABSTOP | ES_READONLY, WS_EX_CLIENTEDGE,     nullptr,       nullptr,              false},
+    {Kind::CheckBox,      "BUTTON",      BS_AUTOCHECKBOX | WS_TABSTOP, BS_CHECKBOX | WS_TABSTOP,                 0,                    nullptr,       ReadOnlyCheckBoxProc, true},
+    {Kind::IconPicture,   kPictureClass, 0,                           0,                                         0,                    nullptr,       nullptr,              false},
+    {Kind::Frame,         kFrameClass,   0,                           0,                                         0,                    nullptr,       nullptr,              false},
+    {Kind::PictureButton, kPictureClass, 0,                           0,                                         0,                    nullptr,       nullptr,              false},
+    {Kind::Picture,       kPictureClass, 0,                           0,                                         0,                    nullptr,       nullptr,              false},
+    {Kind::CaptionLabel,  "STATIC",      SS_LEFT | SS_NOPREFIX,       SS_LEFT | SS_NOPREFIX,                     0,                    nullptr,       nullptr,              true},
+    {Kind::Label,         "STATIC",      SS_CENTER | SS_NOPREFIX,     SS_CENTER | SS_NOPREFIX,                   0,                    nullptr,       nullptr,              true},
+    {Kind::LinkLabel,     "STATIC",      SS_CENTER | SS_NOPREFIX | SS_NOTIFY, SS_CENTER | SS_NOPREFIX | SS_NOTIFY, 0,                  LinkLabelProc, LinkLabelProc,        true},
+    {Kind::TitleLabel,    kPictureClass, 0,                           0,                                         0,                    nullptr,       nullptr,              true},
+    {Kind::Decoration,    kPictureClass, 0,                           0,                                         0,                    nullptr,       nullptr,              false},
+};
+// clang-format on
+
+const KindSpec& SpecOfKind(Kind kind) {
+    for (const KindSpec& k : kKinds)
+        if (k.kind == kind) return k;
+    throw base::Exception("Unknown control kind");
+}
 
 bool IsEdit(Kind k) { return k == Kind::NameBox || k == Kind::DetailField; }
 
 }  // namespace
-
-LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref);
 
 Form::Form() = default;
 
@@ -44,10 +99,8 @@ void Form::CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t coun
 
     RegisterClassOnce(spec.className, FormProc, LoadCursor(nullptr, IDC_ARROW),
                       reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-    RegisterClassOnce(kPanelClass, ControlProc, LoadCursor(nullptr, IDC_ARROW), nullptr);
-    RegisterClassOnce(kPictureClass, ControlProc, nullptr, nullptr);
-    RegisterClassOnce(kFrameClass, ControlProc, LoadCursor(nullptr, IDC_ARROW), nullptr);
-    RegisterClassOnce(kBrowseClass, ControlProc, LoadCursor(nullptr, IDC_ARROW), nullptr);
+    for (const ClassSpec& c : kClasses)
+        RegisterClassOnce(c.name, c.proc, c.arrowCursor ? LoadCursor(nullptr, IDC_ARROW) : nullptr, nullptr);
 
     // Sized for the screen's dpi first; FitClientArea corrects it once the
     // window's own dpi is known.
@@ -70,6 +123,7 @@ void Form::CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t coun
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                inst, nullptr);
+    CreateClipTip();
 
     for (size_t i = 0; i < count; ++i) CreateControl(rows[i]);
     ArrangeZOrder(hwnd_);
@@ -114,84 +168,32 @@ void Form::CreateControl(const ControlSpec& row) {
 
     HINSTANCE inst = GetModuleHandleA(nullptr);
     HWND parent = row.parent ? Control(row.parent) : hwnd_;
+    const KindSpec& kind = SpecOfKind(row.kind);
     const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     const DWORD tab = (row.tabOrder >= 0 && row.kind != Kind::Panel) ? WS_TABSTOP : 0;
-    const char* cls = nullptr;
-    const char* text = "";
-    DWORD style = child | tab;
-    DWORD exStyle = 0;
-    void* param = s;
-
-    switch (row.kind) {
-    case Kind::Panel:
-        cls = kPanelClass;
-        style |= WS_CLIPCHILDREN;
-        exStyle = WS_EX_CONTROLPARENT;
-        break;
-    case Kind::NameBox:
-        cls = "EDIT";
-        style |= ES_AUTOHSCROLL | WS_TABSTOP;
-        exStyle = WS_EX_CLIENTEDGE;
-        param = nullptr;
-        break;
-    case Kind::DetailField:
-        cls = "EDIT";
-        style |= ES_AUTOHSCROLL | WS_TABSTOP | (row.readOnly ? ES_READONLY : 0);
-        exStyle = WS_EX_CLIENTEDGE;
-        param = nullptr;
-        break;
-    case Kind::CheckBox:
-        cls = "BUTTON";
-        text = row.caption;
-        style |= WS_TABSTOP | (row.readOnly ? BS_CHECKBOX : BS_AUTOCHECKBOX);
-        param = nullptr;
-        break;
-    case Kind::CaptionLabel:
-    case Kind::Label:
-    case Kind::LinkLabel:
-        cls = "STATIC";
-        text = row.caption;
-        style |= SS_NOPREFIX | (row.kind == Kind::CaptionLabel ? SS_LEFT : SS_CENTER);
-        if (row.kind == Kind::LinkLabel) style |= SS_NOTIFY;
-        param = nullptr;
-        break;
-    case Kind::TitleLabel:
-    case Kind::Decoration:
-    case Kind::IconPicture:
-    case Kind::PictureButton:
-    case Kind::Picture:
-        cls = kPictureClass;
-        break;
-    case Kind::Frame:
-        cls = kFrameClass;
-        break;
-    }
-
-    s->hwnd = CreateWindowExA(exStyle, cls, text, style, Scale(row.left), Scale(row.top), Scale(row.width),
-                              Scale(row.height), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)),
-                              inst, param);
+    const DWORD style = child | tab | (row.readOnly ? kind.readOnlyStyle : kind.style);
+    const char* text = kind.captionIsText && row.caption ? row.caption : "";
+    // The runtime's own classes take the control's state with them.
+    void* param = IsRuntimeClass(kind.className) ? s : nullptr;
+    s->hwnd = CreateWindowExA(kind.exStyle, kind.className, text, style, Scale(row.left), Scale(row.top),
+                              Scale(row.width), Scale(row.height), parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), inst, param);
     if (!s->hwnd) throw base::Exception(std::string("Error creating control ") + row.name);
+
     SendMessageA(s->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(s)), FALSE);
     if (dpi_ != kBaseDpi) PlaceControl(s);
     s->cursor = LoadCursor(nullptr, IDC_ARROW);
-
+    s->color = GetSysColor(COLOR_WINDOWTEXT);
     LoadPictures(s);
-    if (row.kind == Kind::PictureButton || row.kind == Kind::Picture || row.kind == Kind::Decoration) {
-        if (row.caption && *row.caption && row.kind == Kind::PictureButton && tooltip_) {
-            TOOLINFOA ti{};
-            ti.cbSize = sizeof ti;
-            ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-            ti.hwnd = hwnd_;
-            ti.uId = reinterpret_cast<UINT_PTR>(s->hwnd);
-            ti.lpszText = const_cast<char*>(row.caption);
-            SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-        }
-    }
     ShapeControl(s);
-    if (row.kind == Kind::TitleLabel) SetWindowTextA(s->hwnd, row.caption);
-    if (IsEdit(row.kind) || row.kind == Kind::CheckBox || row.kind == Kind::LinkLabel)
-        SetWindowSubclass(s->hwnd, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(s));
+    if (SUBCLASSPROC proc = row.readOnly ? kind.readOnlySubclass : kind.subclass)
+        SetWindowSubclass(s->hwnd, proc, 0, reinterpret_cast<DWORD_PTR>(s));
 
+    if (row.kind == Kind::PictureButton && row.caption && *row.caption && tooltip_) {
+        TOOLINFOA ti = WindowTool<TOOLINFOA>(hwnd_, s->hwnd);
+        ti.lpszText = const_cast<char*>(row.caption);
+        SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    }
     if (row.kind == Kind::NameBox) {
         // Typing and pasting stop at 255 characters; assigned text is not cut.
         SendMessageA(s->hwnd, EM_LIMITTEXT, 255, 0);
@@ -199,13 +201,15 @@ void Form::CreateControl(const ControlSpec& row) {
                                     inst, s);
         PlaceBrowseButton(s);
     }
-    // Caption labels of edits (placed by PlaceLabel).
-    if (IsEdit(row.kind) && row.caption && *row.caption) {
-        s->label = CreateWindowExA(0, "STATIC", row.caption, child | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, parent,
-                                   nullptr, inst, nullptr);
-        PlaceLabel(s);
+    if (IsEdit(row.kind)) {
+        // Caption labels of edits (placed by PlaceLabel).
+        if (row.caption && *row.caption) {
+            s->label = CreateWindowExA(0, "STATIC", row.caption, child | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
+                                       parent, nullptr, inst, nullptr);
+            PlaceLabel(s);
+        }
+        AddClipTool(s->hwnd);
     }
-    s->color = GetSysColor(COLOR_WINDOWTEXT);
 }
 
 void Form::ArrangeZOrder(HWND parent) {
@@ -315,6 +319,69 @@ RECT Form::Bounds(int id) const {
     return rc;
 }
 
+void Form::CreateClipTip() {
+    clipTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    if (clipTip_) SendMessageA(clipTip_, TTM_SETMAXTIPWIDTH, 0, Scale(kClipTipWidth));
+}
+
+void Form::AddClipTool(HWND edit) {
+    if (!clipTip_) return;
+    // The text is asked for each time the tip is about to show, so it is
+    // always the edit's text of the moment, and none when it fits.
+    TOOLINFOA ti = WindowTool<TOOLINFOA>(hwnd_, edit);
+    ti.lpszText = LPSTR_TEXTCALLBACKA;
+    SendMessageA(clipTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+namespace {
+
+std::wstring WindowTextW(HWND hwnd) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(std::max(0, GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size())))));
+    return text;
+}
+
+bool TextClipped(HWND edit) {
+    const std::wstring text = WindowTextW(edit);
+    if (text.empty()) return false;
+    RECT room{};
+    SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+    base::WindowDC dc(edit);
+    base::SelectObj sel(dc.get(), reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx > room.right - room.left;
+}
+
+}  // namespace
+
+bool Form::Clipped(int id) const {
+    ControlState* s = StateOf(id);
+    return s && IsEdit(s->spec->kind) && TextClipped(s->hwnd);
+}
+
+bool Form::OnClipTipNeedsText(NMHDR* hdr) {
+    if (hdr->hwndFrom != clipTip_ || (hdr->code != TTN_GETDISPINFOA && hdr->code != TTN_GETDISPINFOW))
+        return false;
+    // An empty text shows no tip.
+    const HWND edit = reinterpret_cast<HWND>(hdr->idFrom);
+    const std::wstring text = TextClipped(edit) ? WindowTextW(edit) : std::wstring();
+    if (hdr->code == TTN_GETDISPINFOW) {
+        clipTextW_ = text;
+        auto* info = reinterpret_cast<NMTTDISPINFOW*>(hdr);
+        info->szText[0] = L'\0';
+        info->lpszText = &clipTextW_[0];
+    } else {
+        clipText_ = fs::NarrowUtf8(text);
+        auto* info = reinterpret_cast<NMTTDISPINFOA*>(hdr);
+        info->szText[0] = '\0';
+        info->lpszText = &clipText_[0];
+    }
+    return true;
+}
+
 namespace {
 
 // The first tab stop in z-order, looking into control parents (panels) as the
@@ -377,8 +444,20 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
         return OnCtlColor(msg, reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp));
+    case WM_NOTIFY:
+        if (OnClipTipNeedsText(reinterpret_cast<NMHDR*>(lp))) return 0;
+        break;
     case WM_COMMAND: {
         ControlState* s = StateOf(reinterpret_cast<HWND>(lp));
+        // A shown tip of an edit whose text changed goes; the next one has
+        // the new text.
+        if (s && HIWORD(wp) == EN_CHANGE && clipTip_ && IsWindowVisible(clipTip_)) {
+            TOOLINFOA ti{};
+            ti.cbSize = sizeof ti;
+            if (SendMessageA(clipTip_, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&ti)) &&
+                ti.uId == reinterpret_cast<UINT_PTR>(s->hwnd))
+                SendMessageA(clipTip_, TTM_POP, 0, 0);
+        }
         if (s && HIWORD(wp) == EN_CHANGE && s->spec->kind == Kind::NameBox) Dispatch(s, Event::Change);
         else if (s && HIWORD(wp) == BN_CLICKED) Dispatch(s, Event::Click);
         return 0;

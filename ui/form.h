@@ -116,10 +116,12 @@ public:
     // scaled to the window's dpi.
     void Nudge(int id, int delta, HCURSOR cursor);
     RECT Bounds(int id) const;  // in the parent's coordinates
-    void SetTextColor(int id, COLORREF color) { SetFontColor(id, color); }
+    // Whether an edit's whole text is wider than the room it shows it in;
+    // such an edit shows its whole text in a tooltip while the mouse rests
+    // on it.
+    bool Clipped(int id) const;
 
     HFONT Font() const { return font_.get(); }
-    HFONT BoldFont() const { return boldFont_.get(); }
     // The picture a picture control or the name box's browse button shows
     // (state 0 normal, 1 hot, 2 pressed); null for none.
     const Picture* PictureOf(int id, int state = 0) const;
@@ -158,19 +160,20 @@ protected:
     // themselves.
     virtual void DpiChanged() {}
 
-    bool building() const { return building_; }
-
 private:
     friend struct ControlState;
     friend LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
-    friend LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM);
-    friend LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    friend LRESULT CALLBACK NameBoxProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     ControlState* StateOf(int id) const;
     ControlState* StateOf(HWND hwnd) const;
     void CreateControl(const ControlSpec& row);
     void ArrangeZOrder(HWND parent);
     LRESULT OnCtlColor(UINT msg, HDC dc, HWND child);
+    // The tooltip of edits whose text does not fit.
+    void CreateClipTip();
+    void AddClipTool(HWND edit);
+    bool OnClipTipNeedsText(NMHDR* hdr);
 
     // Display-scale parts of the runtime (formscale.cpp).
     void CreateFonts();
@@ -194,7 +197,10 @@ private:
     base::UniqueBrush silver_;
     base::UniqueIcon icon_;
     base::UniqueIcon smallIcon_;
-    HWND tooltip_ = nullptr;
+    HWND tooltip_ = nullptr;   // hints of the picture buttons
+    HWND clipTip_ = nullptr;   // whole texts of clipped edits
+    std::string clipText_;     // the text clipTip_ shows, in the form asked for
+    std::wstring clipTextW_;
     HWND lastFocus_ = nullptr;
     int dpi_ = kBaseDpi;
     bool building_ = false;

@@ -213,6 +213,7 @@ void Form::OnDpiChanged(int dpi, const RECT& suggested) {
     base::UniqueFont oldFont = std::move(font_), oldBold = std::move(boldFont_);
     CreateFonts();
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    if (clipTip_) SendMessageA(clipTip_, TTM_SETMAXTIPWIDTH, 0, Scale(kClipTipWidth));
     for (auto& c : controls_) {
         ControlState* s = c.get();
         SendMessageA(s->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(s)), FALSE);
