@@ -1,5 +1,5 @@
-// Program entry: the OLE/COM apartment, the console mode when the first
-// argument asks for it, else the title, the main window and the
+// Program entry: the console mode when the first argument asks for it, in a
+// COM apartment; else the OLE apartment, the title, the main window and the
 // hidden About window, then the message loop.
 #include <windows.h>
 
@@ -13,8 +13,12 @@
 #include "base/product.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCmd) {
+    if (IsConsoleCommandLine(GetCommandLineA())) {
+        // No window of its own: OLE's would only cost the start-up time.
+        base::ComApartment com;
+        return RunConsole(GetCommandLineA());
+    }
     base::OleApartment ole;  // before any window: the shell queries rely on it
-    if (IsConsoleCommandLine(GetCommandLineA())) return RunConsole(GetCommandLineA());
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     ui::TApplication& app = ui::Application();

@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "app/detailsreader.h"
+#include "base/handles.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ unsigned ParallelReads::DefaultWorkers() {
 
 void ParallelReads::Work() {
     // Each worker reads through the shell in an apartment of its own.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    base::ComApartment com;
     {
         DetailsReader reader(withSignature_);
         for (;;) {
@@ -80,7 +81,6 @@ void ParallelReads::Work() {
             WakeAllConditionVariable(&outcomeReady_);
         }
     }
-    if (SUCCEEDED(com)) CoUninitialize();
 }
 
 void ParallelReads::Run(const std::function<bool(std::string& file, std::string& failure)>& next,

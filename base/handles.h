@@ -211,6 +211,21 @@ private:
     bool ok_;
 };
 
+// A single-threaded COM apartment for this thread, without OLE's windows
+// (clipboard, drag and drop): what a thread that only calls the shell and
+// other COM objects needs.
+class ComApartment {
+public:
+    ComApartment() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() { if (ok_) CoUninitialize(); }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_;
+};
+
 // A COM interface pointer, released once.
 template <typename T>
 class ComPtr {
