@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,25 @@ void Dump(HKEY parent, const std::wstring& path, std::wstring& out) {
 std::wstring UserClasses() {
     std::wstring out;
     Dump(HKEY_CURRENT_USER, L"Software\\Classes", out);
+    return out;
+}
+
+// The lines of one dump that the other lacks, each marked with the dump it
+// is in: what a failed comparison shows.
+std::string Difference(const std::wstring& before, const std::wstring& after) {
+    auto lines = [](const std::wstring& text) {
+        std::vector<std::wstring> out;
+        size_t start = 0;
+        for (size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1)
+            out.push_back(text.substr(start, end - start));
+        return out;
+    };
+    const std::vector<std::wstring> a = lines(before), b = lines(after);
+    std::string out;
+    for (const std::wstring& l : a)
+        if (std::find(b.begin(), b.end(), l) == b.end()) out += "before only: " + testutil::Utf8(l) + "\n";
+    for (const std::wstring& l : b)
+        if (std::find(a.begin(), a.end(), l) == a.end()) out += "after only: " + testutil::Utf8(l) + "\n";
     return out;
 }
 
@@ -122,6 +142,12 @@ std::string NameShownAfterShellStart(SHELLEXECUTEINFOW sei, const std::string& f
 class Register : public testing::Test {
 protected:
     void SetUp() override {
+        // Every Windows has the user's class key; a fresh Wine prefix has it
+        // only once something wrote below it. The registration keeps that
+        // standard key, so "before" starts with it as on Windows.
+        base::UniqueKey classes;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, 0,
+                                                 KEY_READ, nullptr, classes.put(), nullptr));
         // A registration left by an earlier, broken run would spoil "before".
         e2e::RunConsoleProgram(dir.path(), "/unregister");
         file = dir.Write("a file.txt", "details, please");
@@ -182,7 +208,9 @@ TEST_F(Register, TheVerbAndSendToStartVantrelAndUnregisterLeavesEverythingAsItWa
     EXPECT_EQ(0u, removed.code) << removed.err;
     EXPECT_EQ(std::string("Removed \"") + kRegisterMenuText + "\" and the Send To shortcut.\r\n",
               removed.out);
-    EXPECT_TRUE(before == UserClasses()) << "the registry differs after /register and /unregister";
+    const std::wstring after = UserClasses();
+    EXPECT_TRUE(before == after) << "the registry differs after /register and /unregister:\n"
+                                 << Difference(before, after);
     EXPECT_EQ(sendToBefore, SendToEntries());
 
     const e2e::ConsoleRun again = e2e::RunConsoleProgram(dir.path(), "/unregister");
