@@ -254,7 +254,9 @@ private:
         if (inputs.Contains(target)) {
             reason = kInputTarget;
         } else {
-            if (ReplaceFileWithBytes(target, bytes, reason, inputs)) return;
+            // The inputs were looked at just above: the writer need not
+            // look at them again.
+            if (ReplaceFileWithBytes(target, bytes, reason, ProtectedFiles())) return;
             reason = WhyNotReplaced(target, reason);
         }
         Fail(file, "cannot write " + target + ": " + reason);
