@@ -21,12 +21,8 @@ struct SignatureCheck::Job {
 };
 
 SignatureCheck::SignatureCheck(TForm1& form) : form_(form) {
-    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, form_.Handle(), nullptr,
-                                   GetModuleHandleA(nullptr), nullptr));
     // A long signer's name wraps instead of running off the screen.
-    if (tooltip_) SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, 480);
+    tooltip_.reset(ui::CreateTooltip(form_.Handle(), 480));
 }
 
 SignatureCheck::~SignatureCheck() {

@@ -60,11 +60,7 @@ void LoadedVersion::Keep(HashKind kind, const std::string& hex) {
 
 ClipboardVerifier::ClipboardVerifier(TForm1& form) : form_(form) {
     listening_ = AddClipboardFormatListener(form_.Handle()) != FALSE;
-    tooltip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                   WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, form_.Handle(), nullptr,
-                                   GetModuleHandleA(nullptr), nullptr));
-    if (tooltip_) SendMessageW(tooltip_.get(), TTM_SETMAXTIPWIDTH, 0, kTooltipWidth);
+    tooltip_.reset(ui::CreateTooltip(form_.Handle(), kTooltipWidth));
     marks_[0].row = edt17;
     marks_[1].row = edt18;
     match_.reset(CreateSolidBrush(kMatch));

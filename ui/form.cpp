@@ -120,10 +120,8 @@ void Form::CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t coun
     CreateFonts();
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
-    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                               inst, nullptr);
-    CreateClipTip();
+    tooltip_ = CreateTooltip(hwnd_, 0);
+    clipTip_ = CreateTooltip(hwnd_, Scale(kClipTipWidth));
 
     for (size_t i = 0; i < count; ++i) CreateControl(rows[i]);
     ArrangeZOrder(hwnd_);
@@ -319,13 +317,6 @@ RECT Form::Bounds(int id) const {
     return rc;
 }
 
-void Form::CreateClipTip() {
-    clipTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-    if (clipTip_) SendMessageA(clipTip_, TTM_SETMAXTIPWIDTH, 0, Scale(kClipTipWidth));
-}
-
 void Form::AddClipTool(HWND edit) {
     if (!clipTip_) return;
     // The text is asked for each time the tip is about to show, so it is
@@ -343,42 +334,35 @@ std::wstring WindowTextW(HWND hwnd) {
     return text;
 }
 
-bool TextClipped(HWND edit) {
-    const std::wstring text = WindowTextW(edit);
-    if (text.empty()) return false;
+// The whole text of an edit when it is wider than the room the edit shows it
+// in; empty when it fits.
+std::wstring ClippedText(HWND edit) {
+    std::wstring text = WindowTextW(edit);
+    if (text.empty()) return text;
     RECT room{};
     SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
     base::WindowDC dc(edit);
     base::SelectObj sel(dc.get(), reinterpret_cast<HFONT>(SendMessageW(edit, WM_GETFONT, 0, 0)));
     SIZE size{};
     GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
-    return size.cx > room.right - room.left;
+    return size.cx > room.right - room.left ? text : std::wstring();
 }
 
 }  // namespace
 
 bool Form::Clipped(int id) const {
     ControlState* s = StateOf(id);
-    return s && IsEdit(s->spec->kind) && TextClipped(s->hwnd);
+    return s && IsEdit(s->spec->kind) && !ClippedText(s->hwnd).empty();
 }
 
 bool Form::OnClipTipNeedsText(NMHDR* hdr) {
-    if (hdr->hwndFrom != clipTip_ || (hdr->code != TTN_GETDISPINFOA && hdr->code != TTN_GETDISPINFOW))
-        return false;
+    // The form is an ANSI window, so its tooltips ask in the ANSI form.
+    if (hdr->hwndFrom != clipTip_ || hdr->code != TTN_GETDISPINFOA) return false;
     // An empty text shows no tip.
-    const HWND edit = reinterpret_cast<HWND>(hdr->idFrom);
-    const std::wstring text = TextClipped(edit) ? WindowTextW(edit) : std::wstring();
-    if (hdr->code == TTN_GETDISPINFOW) {
-        clipTextW_ = text;
-        auto* info = reinterpret_cast<NMTTDISPINFOW*>(hdr);
-        info->szText[0] = L'\0';
-        info->lpszText = &clipTextW_[0];
-    } else {
-        clipText_ = fs::NarrowUtf8(text);
-        auto* info = reinterpret_cast<NMTTDISPINFOA*>(hdr);
-        info->szText[0] = '\0';
-        info->lpszText = &clipText_[0];
-    }
+    clipText_ = fs::NarrowUtf8(ClippedText(reinterpret_cast<HWND>(hdr->idFrom)));
+    auto* info = reinterpret_cast<NMTTDISPINFOA*>(hdr);
+    info->szText[0] = '\0';
+    info->lpszText = &clipText_[0];
     return true;
 }
 

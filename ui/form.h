@@ -171,7 +171,6 @@ private:
     void ArrangeZOrder(HWND parent);
     LRESULT OnCtlColor(UINT msg, HDC dc, HWND child);
     // The tooltip of edits whose text does not fit.
-    void CreateClipTip();
     void AddClipTool(HWND edit);
     bool OnClipTipNeedsText(NMHDR* hdr);
 
@@ -199,8 +198,7 @@ private:
     base::UniqueIcon smallIcon_;
     HWND tooltip_ = nullptr;   // hints of the picture buttons
     HWND clipTip_ = nullptr;   // whole texts of clipped edits
-    std::string clipText_;     // the text clipTip_ shows, in the form asked for
-    std::wstring clipTextW_;
+    std::string clipText_;     // the text clipTip_ shows
     HWND lastFocus_ = nullptr;
     int dpi_ = kBaseDpi;
     bool building_ = false;

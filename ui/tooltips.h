@@ -1,5 +1,4 @@
-// A tool of a tooltip control that is a whole window: the tooltip watches the
-// window's mouse messages itself, and notifies `owner`.
+// Tooltip windows of the program's forms, and their tools.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +6,19 @@
 
 namespace ui {
 
+// A tooltip owned by `owner` (it goes with it), shown whether or not the
+// owner is active, its texts as they are ("&" is no mnemonic). Longer texts
+// wrap at `maxWidth` pixels; 0: one line however long. Null on failure.
+inline HWND CreateTooltip(HWND owner, int maxWidth) {
+    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (tip && maxWidth > 0) SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, maxWidth);
+    return tip;
+}
+
+// A tool of a tooltip control that is a whole window: the tooltip watches the
+// window's mouse messages itself, and notifies `owner`.
 template <typename ToolInfo>
 ToolInfo WindowTool(HWND owner, HWND window) {
     ToolInfo ti{};
