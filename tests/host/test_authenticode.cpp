@@ -68,14 +68,16 @@ TEST(Der, ElementsAreReadOnlyWithinTheirBytes) {
                      "abc",
                      5),
          true, 3},
-        {std::string("\x04\x81\x02"
-                     "ab",
-                     5),
-         true, 2},  // long form, one length byte
         {std::string("\x04\x82\x00\x01"
                      "a",
                      5),
-         true, 1},  // long form, not minimal: taken
+         false, 0},  // long form with a leading zero byte: not DER
+        {std::string("\x04\x81\x01"
+                     "a",
+                     4),
+         false, 0},  // the long form for a length the short form holds
+        {std::string("\x04\x82\x00\x80", 4) + std::string(128, 'a'), false, 0},  // a zero byte before 128
+        {std::string("\x04\x81\x80", 3) + std::string(128, 'a'), true, 128},     // 128 needs the long form
         {std::string("\x04\x04"
                      "abc",
                      5),
@@ -140,6 +142,16 @@ TEST(Der, Times) {
         {der::kUtcTime, "500101000000Z", true, 1950, 1, 1, 0, 0, 0},
         {der::kGeneralizedTime, "20260501120000Z", true, 2026, 5, 1, 12, 0, 0},
         {der::kGeneralizedTime, "20260501120000.25Z", true, 2026, 5, 1, 12, 0, 0},
+        // A fraction of any precision, beyond what any integer holds.
+        {der::kGeneralizedTime, "20260501120000.1234567891Z", true, 2026, 5, 1, 12, 0, 0},
+        {der::kGeneralizedTime, "20260501120000.99999999999999999999999999999999999999999Z", true, 2026, 5, 1,
+         12, 0, 0},
+        {der::kGeneralizedTime, "20260501120000.250Z", false, 0, 0, 0, 0, 0, 0},  // trailing 0: not DER
+        {der::kGeneralizedTime, "20260501120000.0Z", false, 0, 0, 0, 0, 0, 0},    // zero: no fraction in DER
+        {der::kGeneralizedTime, "20260501120000.2x5Z", false, 0, 0, 0, 0, 0, 0},
+        {der::kGeneralizedTime, "20260501120000,25Z", false, 0, 0, 0, 0, 0, 0},
+        {der::kGeneralizedTime, "20260501120000+0100", false, 0, 0, 0, 0, 0, 0},
+        {der::kGeneralizedTime, "2026050112000Z", false, 0, 0, 0, 0, 0, 0},
         {der::kGeneralizedTime, "20240229000000Z", true, 2024, 2, 29, 0, 0, 0},
         {der::kGeneralizedTime, "20230229000000Z", false, 0, 0, 0, 0, 0, 0},
         {der::kGeneralizedTime, "20260501120000.Z", false, 0, 0, 0, 0, 0, 0},
