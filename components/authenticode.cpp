@@ -24,6 +24,7 @@ constexpr std::uint16_t kMagicPe32 = 0x10B;
 constexpr std::uint16_t kMagicPe32Plus = 0x20B;
 constexpr std::size_t kSectionEntry = 40;
 constexpr std::uint16_t kWinCertPkcsSignedData = 0x0002;
+constexpr std::uint16_t kWinCertRevision2 = 0x0200;
 
 constexpr char kOidSignedData[] = "1.2.840.113549.1.7.2";
 constexpr char kOidSpcIndirectData[] = "1.3.6.1.4.1.311.2.1.4";
@@ -150,24 +151,35 @@ Outcome ReadSignatureBlob(const ReadAt& read, const PeLayout& layout, std::vecto
         return Damage(reason, "The certificate table is larger than the program reads (4 MiB).");
     std::vector<std::uint8_t> table(layout.certTableSize);
     if (!read(layout.certTableAt, table.data(), table.size())) return Outcome::ReadFailed;
-    std::size_t at = 0;
-    // Each entry: its length (header included), revision, type, then its
-    // bytes; the next one starts at the next multiple of 8.
-    while (table.size() - at >= 8) {
-        const std::uint8_t* e = table.data() + at;
-        const std::uint32_t length = U32(e);
-        const std::uint16_t revision = U16(e + 4);
-        const std::uint16_t type = U16(e + 6);
-        if (length < 8 || length > table.size() - at)
-            return Damage(reason, "A certificate entry's length runs past the certificate table.");
-        if (type == kWinCertPkcsSignedData && (revision == 0x0200 || revision == 0x0100)) {
-            pkcs7.assign(e + 8, e + length);
-            return Outcome::Signed;
-        }
-        at += (std::size_t{length} + 7) & ~std::size_t{7};
-        if (at > table.size()) break;
-    }
-    return Outcome::NotSigned;
+    // The image hash leaves the table out, so the table must be exactly what
+    // a signer writes: one entry (a nested signature lives inside the first
+    // one's unsigned attributes), its DER filling it, then zeros up to the
+    // next multiple of 8, where the table ends. Any other byte could be
+    // changed or added without the signature noticing.
+    if (table.size() < 8) return Damage(reason, "The certificate table is too small to hold a signature.");
+    const std::uint8_t* e = table.data();
+    const std::uint32_t length = U32(e);
+    const std::uint16_t revision = U16(e + 4);
+    const std::uint16_t type = U16(e + 6);
+    if (length < 8 || length > table.size())
+        return Damage(reason, "A certificate entry's length runs past the certificate table.");
+    if (revision != kWinCertRevision2 || type != kWinCertPkcsSignedData)
+        return Damage(reason, "The certificate table's entry is not an Authenticode signature.");
+    Reader r(Span{e + 8, length - std::size_t{8}});
+    Element contentInfo;
+    if (!r.Next(contentInfo)) return Damage(reason, "The signature is not a PKCS #7 structure.");
+    const std::size_t used = 8 + contentInfo.whole.size;
+    const std::size_t padded = (used + 7) & ~std::size_t{7};
+    // The entry's length either ends with the DER or includes the padding.
+    if (length != used && length != padded)
+        return Damage(reason, "The signature's entry holds bytes after the signature.");
+    if (table.size() < padded) return Damage(reason, "The signature's entry is not padded to 8 bytes.");
+    if (table.size() > padded)
+        return Damage(reason, "The certificate table holds more than one signature entry.");
+    for (std::size_t i = used; i < padded; ++i)
+        if (table[i] != 0) return Damage(reason, "The padding after the signature is not zeros.");
+    pkcs7.assign(e + 8, e + used);
+    return Outcome::Signed;
 }
 
 DigestAlgorithm AlgorithmOfOid(const std::string& oid) {
@@ -354,13 +366,99 @@ bool ReadTimestampToken(const Element& contentInfo, SignedData& out) {
     return true;
 }
 
-bool ReadSignerInfo(const Element& signerInfo, SignedData& out, std::string& reason) {
+bool SameBytes(Span a, Span b) {
+    return a.size == b.size && (a.size == 0 || std::memcmp(a.data, b.data, a.size) == 0);
+}
+
+// An INTEGER whose value is the one byte `value`.
+bool IsSmallInteger(const Element& e, std::uint8_t value) {
+    return e.tag == der::kInteger && e.value.size == 1 && e.value.data[0] == value;
+}
+
+// The parameters of an AlgorithmIdentifier after its OID: none, or exactly NULL.
+bool NoneOrNull(Reader& r) {
+    if (r.AtEnd()) return true;
+    Element null;
+    return r.Next(der::kNull, null) && null.value.empty() && r.AtEnd();
+}
+
+// The identifier of the public key of the certificate issued by `issuer`
+// with `serial` among `certificates`; empty when none is there.
+std::string KeyAlgorithmOf(const Element& certificates, Span issuer, Span serial) {
+    Reader all(certificates);
+    Element certificate;
+    while (all.Next(certificate)) {
+        if (certificate.tag != der::kSequence) continue;
+        Reader c(certificate);
+        Element tbs;
+        if (!c.Next(der::kSequence, tbs)) continue;
+        Reader t(tbs);
+        Element number, signature, name, validity, subject, keyInfo, algorithm;
+        t.Skip(der::kContext0);  // version
+        if (!t.Next(der::kInteger, number) || !t.Next(der::kSequence, signature) ||
+            !t.Next(der::kSequence, name) || !t.Next(der::kSequence, validity) ||
+            !t.Next(der::kSequence, subject) || !t.Next(der::kSequence, keyInfo))
+            continue;
+        if (!SameBytes(number.whole, serial) || !SameBytes(name.whole, issuer)) continue;
+        Reader k(keyInfo);
+        return k.Next(der::kSequence, algorithm) ? OidOf(algorithm) : std::string();
+    }
+    return std::string();
+}
+
+// The signer's signature algorithm fits the key of its certificate and its
+// digest: for RSA, rsaEncryption or the digest's ...WithRSAEncryption (with
+// NULL or no parameters); for an EC key, the digest's ecdsa-with-... (no
+// parameters).
+bool SignatureAlgorithmFits(const Element& encryption, const std::string& keyOid, DigestAlgorithm digest) {
+    Reader r(encryption);
+    Element oid;
+    if (!r.Next(der::kOid, oid)) return false;
+    const std::string name = der::OidText(oid.value);
+    if (keyOid == "1.2.840.113549.1.1.1") {
+        const char* withDigest = digest == DigestAlgorithm::MD5      ? "1.2.840.113549.1.1.4"
+                                 : digest == DigestAlgorithm::SHA1   ? "1.2.840.113549.1.1.5"
+                                 : digest == DigestAlgorithm::SHA256 ? "1.2.840.113549.1.1.11"
+                                 : digest == DigestAlgorithm::SHA384 ? "1.2.840.113549.1.1.12"
+                                 : digest == DigestAlgorithm::SHA512 ? "1.2.840.113549.1.1.13"
+                                                                     : "";
+        return (name == "1.2.840.113549.1.1.1" || name == withDigest) && NoneOrNull(r);
+    }
+    if (keyOid == "1.2.840.10045.2.1") {
+        const char* withDigest = digest == DigestAlgorithm::SHA1     ? "1.2.840.10045.4.1"
+                                 : digest == DigestAlgorithm::SHA256 ? "1.2.840.10045.4.3.2"
+                                 : digest == DigestAlgorithm::SHA384 ? "1.2.840.10045.4.3.3"
+                                 : digest == DigestAlgorithm::SHA512 ? "1.2.840.10045.4.3.4"
+                                                                     : "";
+        return name == withDigest && r.AtEnd();
+    }
+    return false;
+}
+
+// Reads the one SignerInfo. `digestAlgorithms` is the SignedData's set and
+// `certificates` its certificates (tag 0 when it has none): its unsigned
+// fields must agree with the signer.
+bool ReadSignerInfo(const Element& signerInfo, const Element& digestAlgorithms, const Element& certificates,
+                    SignedData& out, std::string& reason) {
     Reader r(signerInfo);
-    Element sid, algorithm, authenticated, encryption, signature, unauthenticated;
-    if (!r.Skip(der::kInteger) || !r.Next(sid) || !r.Next(der::kSequence, algorithm))
+    Element version, sid, algorithm, authenticated, encryption, signature, unauthenticated;
+    if (!r.Next(version) || !r.Next(sid) || !r.Next(der::kSequence, algorithm))
         return Fail(reason, "The signer's information is malformed.");
+    // Authenticode's signer is version 1 and named by issuer and serial number.
+    Reader id(sid);
+    Element issuer, serial;
+    if (!IsSmallInteger(version, 1) || sid.tag != der::kSequence || !id.Next(der::kSequence, issuer) ||
+        !id.Next(der::kInteger, serial) || !id.AtEnd())
+        return Fail(reason, "The signer's version or name is not Authenticode's.");
     out.signerDigestOid = OidOf(algorithm);
     out.signerDigestAlgorithm = AlgorithmOfOid(out.signerDigestOid);
+    // The SignedData lists exactly the signer's digest algorithm.
+    {
+        Reader set(digestAlgorithms);
+        Element only;
+        if (!set.Next(only) || !set.AtEnd() || !SameBytes(only.whole, algorithm.whole))
+            return Fail(reason, "The signed data's digest algorithms are not the signer's.");
+    }
     if (!r.Next(der::kContext0, authenticated)) return Fail(reason, "The signer has no signed attributes.");
     const bool wellFormed = ForEachAttribute(authenticated, [&](Span type, const Element& values) {
         Element v;
@@ -372,6 +470,12 @@ bool ReadSignerInfo(const Element& signerInfo, SignedData& out, std::string& rea
     if (!r.Next(der::kSequence, encryption) || !r.Next(der::kOctetString, signature))
         return Fail(reason, "The signer's signature is malformed.");
     out.signatureValue = signature.value;
+    const std::string keyOid = certificates.tag == der::kContext0
+                                   ? KeyAlgorithmOf(certificates, issuer.whole, serial.whole)
+                                   : std::string();
+    if (keyOid.empty()) return Fail(reason, "The signer's certificate is not in the signature.");
+    if (!SignatureAlgorithmFits(encryption, keyOid, out.signerDigestAlgorithm))
+        return Fail(reason, "The signer's signature algorithm does not fit its key.");
     if (r.Next(der::kContext1, unauthenticated)) {
         // Unsigned attributes: a damaged timestamp among them is no
         // timestamp, and leaves the signature itself as it is.
@@ -386,6 +490,7 @@ bool ReadSignerInfo(const Element& signerInfo, SignedData& out, std::string& rea
             if (read) out = std::move(candidate);
         });
     }
+    if (!r.AtEnd()) return Fail(reason, "Bytes follow the signer's information.");
     return true;
 }
 
@@ -397,26 +502,34 @@ bool ReadSignedData(Span blob, SignedData& out, std::string& reason) {
     Element contentInfo, type, wrapped, signedData;
     if (!top.Next(der::kSequence, contentInfo))
         return Fail(reason, "The signature is not a PKCS #7 structure.");
+    // Every level holds what it must and nothing after it: bytes that no
+    // signer wrote and no digest covers are not taken.
+    if (!top.AtEnd()) return Fail(reason, "Bytes follow the signature inside its entry.");
     Reader c(contentInfo);
     if (!c.Next(der::kOid, type) || !der::OidIs(type.value, kOidSignedData) ||
-        !c.Next(der::kContext0, wrapped))
+        !c.Next(der::kContext0, wrapped) || !c.AtEnd())
         return Fail(reason, "The signature holds no signed data.");
     Reader w(wrapped);
-    if (!w.Next(der::kSequence, signedData)) return Fail(reason, "The signature holds no signed data.");
+    if (!w.Next(der::kSequence, signedData) || !w.AtEnd())
+        return Fail(reason, "The signature holds no signed data.");
 
     Reader s(signedData);
-    Element encapsulated;
-    if (!s.Skip(der::kInteger) || !s.Skip(der::kSet) || !s.Next(der::kSequence, encapsulated))
+    Element version, digestAlgorithms, encapsulated;
+    if (!s.Next(der::kInteger, version) || !s.Next(der::kSet, digestAlgorithms) ||
+        !s.Next(der::kSequence, encapsulated))
         return Fail(reason, "The signed data is malformed.");
+    // PKCS #7 (RFC 2315), which Authenticode follows, numbers its SignedData 1.
+    if (!IsSmallInteger(version, 1)) return Fail(reason, "The signed data's version is not 1.");
     {
         Reader e(encapsulated);
         Element contentType, explicitContent, indirect, attribute, digestInfo, algorithm, digest;
         if (!e.Next(der::kOid, contentType) || !der::OidIs(contentType.value, kOidSpcIndirectData))
             return Fail(reason, "The signature is not an Authenticode signature.");
-        if (!e.Next(der::kContext0, explicitContent))
+        if (!e.Next(der::kContext0, explicitContent) || !e.AtEnd())
             return Fail(reason, "The signed image digest is missing.");
         Reader x(explicitContent);
-        if (!x.Next(der::kSequence, indirect)) return Fail(reason, "The signed image digest is malformed.");
+        if (!x.Next(der::kSequence, indirect) || !x.AtEnd())
+            return Fail(reason, "The signed image digest is malformed.");
         out.indirectContent = indirect.value;
         Reader i(indirect);
         if (!i.Next(der::kSequence, attribute) || !i.Next(der::kSequence, digestInfo))
@@ -432,13 +545,18 @@ bool ReadSignedData(Span blob, SignedData& out, std::string& reason) {
         out.imageDigestAlgorithm = AlgorithmOfOid(out.imageDigestOid);
         out.imageDigest.assign(digest.value.data, digest.value.data + digest.value.size);
     }
-    s.Skip(der::kContext0);  // certificates
+    Element certificates;
+    s.Next(der::kContext0, certificates);
     s.Skip(der::kContext1);  // revocation lists
     Element signers, signerInfo;
     if (!s.Next(der::kSet, signers)) return Fail(reason, "The signed data has no signer.");
+    if (!s.AtEnd()) return Fail(reason, "Bytes follow the signed data's signers.");
     Reader si(signers);
     if (!si.Next(der::kSequence, signerInfo)) return Fail(reason, "The signed data has no signer.");
-    return ReadSignerInfo(signerInfo, out, reason);
+    // Authenticode has exactly one signer; a nested signature is an
+    // unsigned attribute of it.
+    if (!si.AtEnd()) return Fail(reason, "The signed data has more than one signer.");
+    return ReadSignerInfo(signerInfo, digestAlgorithms, certificates, out, reason);
 }
 
 bool MessageDigestMatches(const SignedData& data) {

@@ -71,9 +71,12 @@ struct PeLayout {
 // where it cannot.
 Outcome ReadLayout(const ReadAt& read, std::uint64_t fileSize, PeLayout& layout, std::string& reason);
 
-// Reads the certificate table and walks its WIN_CERTIFICATE entries (each
-// 8-byte aligned); `pkcs7` gets the first PKCS#7 SignedData. NotSigned when
-// the table holds none; Damaged for an entry whose length is impossible.
+// Reads the certificate table, which must be exactly what a signer writes:
+// one WIN_CERTIFICATE entry of revision 2.0 and type PKCS_SIGNED_DATA whose
+// DER element fills it (its length ending with the DER or with the padding),
+// zeros up to the next multiple of 8, and the table's end there. `pkcs7`
+// gets the DER element. Damaged, with the reason, for anything else: the
+// image hash leaves the table out, so no other byte may be there.
 Outcome ReadSignatureBlob(const ReadAt& read, const PeLayout& layout, std::vector<std::uint8_t>& pkcs7,
                           std::string& reason);
 
@@ -117,7 +120,12 @@ struct SignedData {
 };
 
 // Reads a PKCS#7 SignedData that carries an Authenticode SpcIndirectDataContent
-// for a PE image. False with `reason` for anything else; spans point into `blob`.
+// for a PE image, and holds its fields that no signature covers to what a
+// signer writes: the ContentInfo fills `blob`, every level ends where it
+// must, version 1, one signer (version 1, named by issuer and serial number,
+// its certificate among the signature's), the digest algorithms exactly the
+// signer's, and a signature algorithm that fits the certificate's key and
+// the digest. False with `reason` for anything else; spans point into `blob`.
 bool ReadSignedData(der::Span blob, SignedData& out, std::string& reason);
 
 // The signer's message digest equals the digest of the indirect content
@@ -181,9 +189,9 @@ struct SignatureFacts {
     std::string issuer;           // issuer CN, else O
     std::string digestAlgorithm;  // "SHA-256", "SHA-1", "MD5", …, else the identifier
     bool hasTimestamp = false;
-    der::Time timestamp;          // the timestamp's time, in local time
-    std::string note;             // why, when the signature is damaged or not checked
-    bool stopped = false;         // the check was stopped: nothing is known
+    der::Time timestamp;   // the timestamp's time, in local time
+    std::string note;      // why, when the signature is damaged or not checked
+    bool stopped = false;  // the check was stopped: nothing is known
 };
 
 }  // namespace authenticode

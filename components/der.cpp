@@ -31,6 +31,13 @@ bool Reader::Next(Element& out) {
         length = 0;
         for (std::size_t i = 0; i < count; ++i) length = (length << 8) | p[2 + i];
         header += count;
+        // DER takes the fewest length bytes: no leading zero byte, and the
+        // long form only for 128 and more. Any other spelling of the same
+        // element would be bytes a signer never wrote.
+        if (p[2] == 0 || length < 0x80) {
+            broken_ = true;
+            return false;
+        }
     }
     if (length > left - header) {
         broken_ = true;
@@ -114,10 +121,14 @@ bool ReadTime(const Element& element, Time& out) {
         at = 2;
     } else if (element.tag == kGeneralizedTime) {
         if (n < 15 || p[n - 1] != 'Z' || !Digits(p, 4, t.year)) return false;
-        // An optional fraction of the second: a dot and at least one digit.
+        // An optional fraction of the second: a dot and digits of any
+        // precision (a time-stamp token may carry many), the last not 0 as
+        // DER and RFC 3161 require. Only whole seconds are kept, so the
+        // digits are checked, never summed.
         if (n > 15) {
-            int ignored = 0;
-            if (p[14] != '.' || n == 16 || !Digits(p + 15, n - 16, ignored)) return false;
+            if (p[14] != '.' || n == 16 || p[n - 2] == '0') return false;
+            for (std::size_t i = 15; i < n - 1; ++i)
+                if (p[i] < '0' || p[i] > '9') return false;
         }
         at = 4;
     } else {

@@ -3,9 +3,10 @@
 // length and value inside the bytes of its parent, never beyond them.
 //
 // Only what DER allows is taken: one-byte tags (tag numbers below 31) and
-// definite lengths of at most four length bytes. An indefinite length, a
-// longer tag, or a length that runs past the parent's end makes the element
-// unreadable; nothing here recurses, allocates or reads outside the given
+// definite lengths in the fewest bytes (the long form only from 128 on, no
+// leading zero byte), at most four of them. An indefinite length, a longer
+// tag, a length spelt with more bytes than it needs, or one that runs past
+// the parent's end makes the element unreadable; nothing here recurses, allocates or reads outside the given
 // bytes, whatever they hold.
 #pragma once
 
@@ -83,8 +84,9 @@ struct Time {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 // Reads a UTCTime ("YYMMDDHHMMSSZ", years 1950 to 2049) or a
-// GeneralizedTime ("YYYYMMDDHHMMSS[.fraction]Z"). False for any other form
-// or a date or time outside the calendar.
+// GeneralizedTime ("YYYYMMDDHHMMSS[.fraction]Z", the fraction of any length
+// but not ending in 0, and dropped). False for any other form or a date or
+// time outside the calendar.
 bool ReadTime(const Element& element, Time& out);
 
 }  // namespace der

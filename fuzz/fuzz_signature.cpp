@@ -27,7 +27,7 @@ bool Inside(der::Span part, const std::uint8_t* data, std::size_t size) {
 }
 
 // Walks every level of the DER it can read, up to a small depth; every
-// element lies inside its parent.
+// element lies inside its parent, and every time read is within the calendar.
 void Walk(der::Span bytes, int depth) {
     der::Reader r(bytes);
     der::Element e;
@@ -37,7 +37,9 @@ void Walk(der::Span bytes, int depth) {
         if (e.tag == der::kOid) der::OidText(e.value);
         der::Time t;
         if (der::ReadTime(e, t)) FUZZ_CHECK(t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31);
-        if ((e.tag & 0x20) && depth < 8) Walk(e.value, depth + 1);
+        // An OCTET STRING may wrap DER as well: a timestamp's TSTInfo, with
+        // its time, lies in one.
+        if (((e.tag & 0x20) || e.tag == der::kOctetString) && depth < 8) Walk(e.value, depth + 1);
     }
 }
 
@@ -79,6 +81,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(check.outcome == Outcome::Signed && check.parsed && check.messageMatches);
     if (check.outcome == Outcome::Damaged) FUZZ_CHECK(!check.reason.empty());
     FUZZ_CHECK(check.blob.size() <= kMaxCertificateTable);
+    if (check.parsed) {
+        // A signature is taken only from a table that is its one entry: the
+        // 8-byte header, the DER, zeros to the next multiple of 8.
+        PeLayout layout;
+        std::string ignored;
+        FUZZ_CHECK(ReadLayout(read, size, layout, ignored) == Outcome::Signed);
+        FUZZ_CHECK(layout.certTableSize == ((8 + check.blob.size() + 7) & ~std::size_t{7}));
+    }
 
     const der::Span blob{data, size};
     SignedData signedData;

@@ -31,9 +31,14 @@ for t in "${targets[@]}"; do
     # Signed images are never committed: the signature tests' script signs
     # fresh ones, and the smaller of them join the seeds.
     bash tests/fixtures/signing/make-signed.sh "$build/signed" >/dev/null
-    for f in self trusted sha1 org overlay; do
+    for f in self trusted sha1 org overlay stamped nested; do
       cp "$build/signed/pe32-$f.exe" "$work/corpus/pe32-$f"
       cp "$build/signed/pe32plus-$f.exe" "$work/corpus/pe32plus-$f"
+    done
+    # Their signatures alone too: the fuzzer mutates the DER far more easily
+    # without an image around it (a timestamp's time, a nested signature).
+    for f in trusted stamped nested; do
+      osslsigncode extract-signature -in "$build/signed/pe32-$f.exe" -out "$work/corpus/signature-$f" >/dev/null
     done
   fi
   dict=()

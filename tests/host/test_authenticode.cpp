@@ -68,14 +68,16 @@ TEST(Der, ElementsAreReadOnlyWithinTheirBytes) {
                      "abc",
                      5),
          true, 3},
-        {std::string("\x04\x81\x02"
-                     "ab",
-                     5),
-         true, 2},  // long form, one length byte
         {std::string("\x04\x82\x00\x01"
                      "a",
                      5),
-         true, 1},  // long form, not minimal: taken
+         false, 0},  // long form with a leading zero byte: not DER
+        {std::string("\x04\x81\x01"
+                     "a",
+                     4),
+         false, 0},  // the long form for a length the short form holds
+        {std::string("\x04\x82\x00\x80", 4) + std::string(128, 'a'), false, 0},  // a zero byte before 128
+        {std::string("\x04\x81\x80", 3) + std::string(128, 'a'), true, 128},     // 128 needs the long form
         {std::string("\x04\x04"
                      "abc",
                      5),
@@ -140,6 +142,16 @@ TEST(Der, Times) {
         {der::kUtcTime, "500101000000Z", true, 1950, 1, 1, 0, 0, 0},
         {der::kGeneralizedTime, "20260501120000Z", true, 2026, 5, 1, 12, 0, 0},
         {der::kGeneralizedTime, "20260501120000.25Z", true, 2026, 5, 1, 12, 0, 0},
+        // A fraction of any precision, beyond what any integer holds.
+        {der::kGeneralizedTime, "20260501120000.1234567891Z", true, 2026, 5, 1, 12, 0, 0},
+        {der::kGeneralizedTime, "20260501120000.99999999999999999999999999999999999999999Z", true, 2026, 5, 1,
+         12, 0, 0},
+        {der::kGeneralizedTime, "20260501120000.250Z", false, 0, 0, 0, 0, 0, 0},  // trailing 0: not DER
+        {der::kGeneralizedTime, "20260501120000.0Z", false, 0, 0, 0, 0, 0, 0},    // zero: no fraction in DER
+        {der::kGeneralizedTime, "20260501120000.2x5Z", false, 0, 0, 0, 0, 0, 0},
+        {der::kGeneralizedTime, "20260501120000,25Z", false, 0, 0, 0, 0, 0, 0},
+        {der::kGeneralizedTime, "20260501120000+0100", false, 0, 0, 0, 0, 0, 0},
+        {der::kGeneralizedTime, "2026050112000Z", false, 0, 0, 0, 0, 0, 0},
         {der::kGeneralizedTime, "20240229000000Z", true, 2024, 2, 29, 0, 0, 0},
         {der::kGeneralizedTime, "20230229000000Z", false, 0, 0, 0, 0, 0, 0},
         {der::kGeneralizedTime, "20260501120000.Z", false, 0, 0, 0, 0, 0, 0},
@@ -333,7 +345,7 @@ TEST(Authenticode, DamagedCertificateTablesGiveAReasonNeverAMatch) {
         cases.push_back({"zeros for a blob", zeros, Outcome::Damaged});
         std::string x509 = good;
         x509[table + 6] = 1;  // WIN_CERT_TYPE_X509: no Authenticode signature
-        cases.push_back({"another kind of certificate", x509, Outcome::NotSigned});
+        cases.push_back({"another kind of certificate", x509, Outcome::Damaged});
         std::string noEntry = good;
         Put32(noEntry, entry, 0);
         Put32(noEntry, entry + 4, 0);
@@ -347,6 +359,230 @@ TEST(Authenticode, DamagedCertificateTablesGiveAReasonNeverAMatch) {
                 EXPECT_FALSE(check.reason.empty());
             }
             EXPECT_FALSE(check.imageMatches);
+        }
+    }
+}
+
+// The parts of a signed file's certificate table, as file offsets: the
+// signature's DER, and in it the bytes that only the signer's or the
+// certificates' own signatures cover (which the platform checks) and the
+// unsigned attributes (a timestamp or nested signature, checked on their
+// own).
+struct TableParts {
+    std::size_t table = 0, der = 0;
+    std::vector<Range> coveredElsewhere;
+    Range signerSerial;  // the serial number that names the signer's certificate
+};
+
+TableParts PartsOf(const std::string& bytes) {
+    TableParts parts;
+    const PeLayout layout = Layout(bytes);
+    parts.table = layout.certTableAt;
+    parts.der = parts.table + 8;
+    const auto* base = reinterpret_cast<const std::uint8_t*>(bytes.data());
+    const auto range = [&](der::Span s) { return Range{static_cast<std::uint64_t>(s.data - base), s.size}; };
+    der::Element contentInfo, type, wrapped, signedData, e, signerInfo;
+    der::Reader top(der::Span{base + parts.der, bytes.size() - parts.der});
+    top.Next(contentInfo);
+    der::Reader c(contentInfo);
+    c.Next(type);
+    c.Next(wrapped);
+    der::Reader w(wrapped);
+    w.Next(signedData);
+    der::Reader s(signedData);
+    while (s.Next(e)) {
+        if (e.tag == der::kContext0) parts.coveredElsewhere.push_back(range(e.value));  // certificates
+        if (e.tag != der::kSet) continue;
+        der::Reader signers(e);
+        if (!signers.Next(der::kSequence, signerInfo)) continue;
+    }
+    der::Reader si(signerInfo);
+    der::Element version, sid, issuer, serial;
+    si.Next(version);
+    si.Next(sid);
+    der::Reader id(sid);
+    id.Next(issuer);
+    id.Next(serial);
+    parts.signerSerial = range(serial.value);
+    while (si.Next(e)) {
+        if (e.tag == der::kContext0 || e.tag == der::kOctetString)
+            parts.coveredElsewhere.push_back(range(e.value));
+        if (e.tag == der::kContext1) parts.coveredElsewhere.push_back(range(e.whole));
+    }
+    return parts;
+}
+
+// `bytes` with its certificate table made anew around the DER `blob`: one
+// entry, its length the padded one as osslsigncode writes it, zeros to 8
+// bytes, the directory's size to match.
+std::string WithBlob(const std::string& bytes, const std::string& blob) {
+    const PeLayout layout = Layout(bytes);
+    std::string entry(8, '\0');
+    entry += blob;
+    entry.resize((entry.size() + 7) & ~std::size_t{7}, '\0');
+    Put32(entry, 0, static_cast<std::uint32_t>(entry.size()));
+    entry[5] = 2;  // revision 2.0
+    entry[6] = 2;  // PKCS #7 SignedData
+    std::string out = bytes.substr(0, layout.certTableAt) + entry;
+    Put32(out, static_cast<std::size_t>(layout.certEntryAt) + 4, static_cast<std::uint32_t>(entry.size()));
+    return out;
+}
+
+// Adds `n` to the two-byte long-form length at `at` (0x82 hi lo).
+void GrowLength(std::string& der, std::size_t at, std::size_t n) {
+    ASSERT_EQ('\x82', der[at]);
+    const std::size_t length =
+        (static_cast<std::uint8_t>(der[at + 1]) << 8 | static_cast<std::uint8_t>(der[at + 2])) + n;
+    der[at + 1] = static_cast<char>(length >> 8);
+    der[at + 2] = static_cast<char>(length);
+}
+
+// Everything in the certificate table that the image hash leaves out and no
+// signature covers must be exactly what a signer writes.
+TEST(Authenticode, BytesAddedOrChangedInTheTableOutsideWhatIsSignedAreFound) {
+    for (const char* kind : kKinds) {
+        for (const char* fixture : {"trusted", "self"}) {
+            const std::string good = Signed(std::string(kind) + "-" + fixture + ".exe");
+            const PeLayout layout = Layout(good);
+            const std::size_t table = layout.certTableAt;
+            const std::size_t dirSize = static_cast<std::size_t>(layout.certEntryAt) + 4;
+            const OwnCheck original = Check(good);
+            ASSERT_TRUE(original.parsed) << original.reason;
+            const std::string der(reinterpret_cast<const char*>(original.blob.data()), original.blob.size());
+            // ContentInfo { OID, [0] { SignedData { version, digestAlgorithms, ... } } }: each
+            // outer length takes two bytes in files of this size.
+            ASSERT_EQ(std::string("\x30\x82", 2), der.substr(0, 2));
+            ASSERT_EQ(std::string("\xA0\x82", 2), der.substr(15, 2));
+            ASSERT_EQ(std::string("\x30\x82", 2), der.substr(19, 2));
+            const std::size_t version = 23, set = 26;
+            ASSERT_EQ(std::string("\x02\x01\x01\x31", 4), der.substr(version, 4));
+            // The signer's signature algorithm just before its signature value
+            // (OCTET STRING of 256 bytes: 04 82 01 00): rsaEncryption, NULL.
+            const std::size_t signatureAt =
+                static_cast<std::size_t>(original.data.signatureValue.data - original.blob.data());
+            const std::size_t encryptionOid = signatureAt - 4 - 13;
+            ASSERT_EQ(std::string("\x06\x09\x2A\x86\x48\x86\xF7\x0D\x01\x01\x01\x05\x00", 13),
+                      der.substr(encryptionOid, 13));
+
+            struct Case {
+                const char* what;
+                std::string bytes;
+            };
+            std::vector<Case> cases;
+            {
+                std::string b = good + std::string(64 * 1024, '\0');
+                Put32(b, dirSize, layout.certTableSize + 64 * 1024);
+                cases.push_back({"64 KiB appended and the directory's size grown over them", b});
+            }
+            {
+                std::string b = good;
+                Put32(b, table, layout.certTableSize + 8);
+                cases.push_back({"the entry's length grown by 8", b});
+                b += std::string(8, '\0');
+                Put32(b, dirSize, layout.certTableSize + 8);
+                cases.push_back({"the entry's length and the directory's size grown by 8 over zeros", b});
+            }
+            {
+                std::string b = good;
+                b[b.size() - 1] = 1;
+                cases.push_back({"a padding byte not zero", b});
+            }
+            {
+                std::string d = der;
+                d[version + 2] = 3;
+                cases.push_back({"the SignedData's version 3", WithBlob(good, d)});
+                d[version + 2] = 0;
+                cases.push_back({"the SignedData's version 0", WithBlob(good, d)});
+            }
+            {
+                // SHA-1 (with NULL parameters) added to the digest algorithms.
+                const std::string sha1("\x30\x09\x06\x05\x2B\x0E\x03\x02\x1A\x05\x00", 11);
+                std::string d = der;
+                d.insert(set + 2, sha1);
+                d[set + 1] = static_cast<char>(d[set + 1] + sha1.size());
+                GrowLength(d, 1, sha1.size());
+                GrowLength(d, 16, sha1.size());
+                GrowLength(d, 20, sha1.size());
+                cases.push_back({"a digest algorithm added to the set", WithBlob(good, d)});
+            }
+            for (char last : {'\x05', '\x04', '\x0A', '\x0C'}) {
+                // sha1WithRSA, md5WithRSA, RSASSA-PSS, sha384WithRSA: none is the signer's.
+                std::string d = der;
+                d[encryptionOid + 10] = last;
+                cases.push_back({"the signer's signature algorithm another RSA one", WithBlob(good, d)});
+            }
+            {
+                std::string d = der;
+                d[encryptionOid + 11] = '\x04';  // OCTET STRING for the NULL parameters
+                cases.push_back({"the signature algorithm's parameters not NULL", WithBlob(good, d)});
+            }
+            cases.push_back({"garbage after the DER inside the entry", WithBlob(good, der + "garbage")});
+            cases.push_back(
+                {"zeros after the DER beyond the padding", WithBlob(good, der + std::string(9, '\0'))});
+            {
+                const std::string entry = good.substr(table);
+                std::string b = good + entry;
+                Put32(b, dirSize, layout.certTableSize * 2);
+                cases.push_back({"two entries", b});
+            }
+            {
+                std::string b = good;
+                b[table + 4] = 0;
+                b[table + 5] = 1;  // revision 1.0
+                cases.push_back({"the entry's revision 1.0", b});
+            }
+
+            SCOPED_TRACE(std::string(kind) + "-" + fixture);
+            EXPECT_TRUE(original.imageMatches && original.messageMatches) << "the untouched file";
+            EXPECT_TRUE(Check(WithBlob(good, der)).imageMatches)
+                << "the table made anew as the signer wrote it";
+            for (const Case& c : cases) {
+                const OwnCheck check = Check(c.bytes);
+                EXPECT_EQ(Outcome::Damaged, check.outcome) << c.what;
+                EXPECT_FALSE(check.reason.empty()) << c.what;
+                EXPECT_FALSE(check.imageMatches) << c.what;
+            }
+        }
+    }
+}
+
+// Every single-bit flip in the certificate table, but for what the signer's
+// signature, the certificates' own signatures and the unsigned attributes
+// cover, leaves no intact signature. The one exception: a flip that turns
+// the signer's serial number into another certificate's of the signature
+// (the root's 1000 from the leaf's 1002) names a certificate whose key the
+// platform's check of the signer's signature then uses, and fails.
+TEST(Authenticode, NoBitFlipInTheTableOutsideWhatIsSignedKeepsTheSignatureIntact) {
+    for (const char* kind : kKinds) {
+        for (const char* fixture : {"trusted", "self"}) {
+            const std::string good = Signed(std::string(kind) + "-" + fixture + ".exe");
+            const TableParts parts = PartsOf(good);
+            ASSERT_EQ(3u + (std::string(fixture) == "trusted"), parts.coveredElsewhere.size());
+            std::size_t flipped = 0, namesAnother = 0;
+            for (std::size_t at = parts.table; at < good.size(); ++at) {
+                bool skip = false;
+                for (const Range& r : parts.coveredElsewhere)
+                    skip = skip || (at >= r.offset && at < r.offset + r.size);
+                if (skip) continue;
+                for (int bit = 0; bit < 8; ++bit) {
+                    std::string copy = good;
+                    copy[at] = static_cast<char>(copy[at] ^ (1 << bit));
+                    const OwnCheck check = Check(copy);
+                    ++flipped;
+                    const bool intact =
+                        check.outcome == Outcome::Signed && check.messageMatches && check.imageMatches;
+                    const bool inSerial = at >= parts.signerSerial.offset &&
+                                          at < parts.signerSerial.offset + parts.signerSerial.size;
+                    if (intact && inSerial) {
+                        ++namesAnother;
+                        continue;
+                    }
+                    EXPECT_FALSE(intact)
+                        << kind << "-" << fixture << " byte " << at - parts.table << " bit " << bit;
+                }
+            }
+            EXPECT_GT(flipped, 8u * 100) << "the table's own fields were flipped";
+            EXPECT_LE(namesAnother, 1u) << "only the root's serial is one flip away";
         }
     }
 }

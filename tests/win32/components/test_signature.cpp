@@ -241,6 +241,47 @@ TEST(Signature, DamagedAndHostileFilesGiveAStatusAndNeverValid) {
     }
 }
 
+// Bytes added inside the certificate table, which the image hash leaves
+// out: the table no longer is what the signer wrote, so the file is changed
+// after signing, however the platform answers.
+TEST(Signature, BytesAddedInsideTheCertificateTableAreChangedAfterSigning) {
+    testutil::TrustedTestRoot root;
+    if (!root.Added()) GTEST_SKIP() << "the test root is trusted only in a Wine prefix";
+    testutil::TempDir dir;
+    for (const char* kind : kKinds) {
+        const std::string good = testutil::ReadAll(SignedFile(std::string(kind) + "-trusted.exe"));
+        const authenticode::PeLayout layout = Layout(good);
+        const std::size_t table = layout.certTableAt;
+        const std::size_t dirSize = static_cast<std::size_t>(layout.certEntryAt) + 4;
+        struct Case {
+            const char* what;
+            std::string bytes;
+        };
+        std::vector<Case> cases;
+        std::string appended = good + std::string(64 * 1024, '\0');
+        Put32(appended, dirSize, layout.certTableSize + 64 * 1024);
+        cases.push_back({"64 KiB appended and the directory's size grown over them", appended});
+        std::string longer = good + std::string(8, '\0');
+        Put32(longer, table, layout.certTableSize + 8);
+        Put32(longer, dirSize, layout.certTableSize + 8);
+        cases.push_back({"the entry's length grown by 8", longer});
+        std::string version = good;
+        ASSERT_EQ(std::string("\x02\x01\x01", 3), version.substr(table + 8 + 23, 3));
+        version[table + 8 + 25] = 3;  // the SignedData's version
+        cases.push_back({"the SignedData's version 3", version});
+
+        const std::string path = dir.Write(std::string(kind) + "-good.exe", good);
+        EXPECT_EQ(SignatureStatus::Valid, Check(path).status) << kind << ": the untouched file";
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(kind) + ": " + c.what);
+            const FileSignature s = Check(dir.Write(std::string(kind) + "-case.exe", c.bytes));
+            EXPECT_EQ(SignatureStatus::Changed, s.status) << s.note;
+            EXPECT_STREQ("Changed after signing", authenticode::SignatureStatusText(s.status));
+            EXPECT_FALSE(s.note.empty());
+        }
+    }
+}
+
 TEST(Signature, AFileHeldForWritingIsNotCheckedAndAStoppedCheckSaysNothing) {
     testutil::TempDir dir;
     const std::string path = dir.Write("held.exe", testutil::ReadAll(SignedFile("pe32plus-trusted.exe")));
