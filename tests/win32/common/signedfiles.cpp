@@ -1,7 +1,8 @@
 #include "signedfiles.h"
 
-#include <wincrypt.h>
 #include <windows.h>
+
+#include <wincrypt.h>
 
 #include <string>
 

@@ -3,10 +3,12 @@
 // test root trusted for the cases that need it, and on those files changed
 // and damaged. Also what the platform's WinVerifyTrust checks by itself,
 // which decides what the program must check on its own.
-#include <gtest/gtest.h>
-#include <softpub.h>
 #include <windows.h>
+
+#include <softpub.h>
 #include <wintrust.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
