@@ -110,8 +110,9 @@ std::string CsvHeader() {
 std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer) {
     std::vector<std::string> values;
     for (const ReportField& f : ReportFields(src)) values.push_back(f.value);
-    values.push_back(signature);
-    values.push_back(signer);
+    // The signer's name is the certificate's: one line, as the report's values.
+    values.push_back(SingleLine(signature));
+    values.push_back(SingleLine(signer));
     return JoinRecord(values);
 }
 

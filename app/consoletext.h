@@ -41,8 +41,8 @@ std::string CsvField(const std::string& value);
 std::string CsvHeader();
 
 // One record: the report's values in report order (ReportFields), exactly as
-// the report writes them, then the signature's status text and signer; ends
-// in CR LF.
+// the report writes them, then the signature's status text and signer, by
+// the same rule (SingleLine); ends in CR LF.
 std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer);
 
 // The report name for `displayName` in an output folder: "<name>.txt", or

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/report.h"
+
 using authenticode::SignatureFacts;
 using authenticode::SignatureStatus;
 
@@ -24,7 +26,9 @@ std::string DateTimeText(const der::Time& t) {
 std::string SignatureTooltip(const SignatureFacts& facts) {
     const std::string status = authenticode::SignatureStatusText(facts.status);
     if (facts.status == SignatureStatus::None || facts.status == SignatureStatus::NotSigned) return status;
-    std::string tip = facts.signer.empty() ? "Signed" : "Signed by " + facts.signer;
+    // The names are the certificate's, whatever it holds: one line each, by
+    // the rule of every value the window shows.
+    std::string tip = facts.signer.empty() ? "Signed" : "Signed by " + SingleLine(facts.signer);
     tip += " \xE2\x80\x94 " + status;  // an em dash
     if (facts.hasTimestamp) tip += " (timestamp " + DateText(facts.timestamp) + ")";
     return tip;
@@ -32,8 +36,8 @@ std::string SignatureTooltip(const SignatureFacts& facts) {
 
 std::string SignatureBoxText(const SignatureFacts& facts) {
     std::string text = "Status: " + std::string(authenticode::SignatureStatusText(facts.status)) + "\n";
-    text += "Signer: " + facts.signer + "\n";
-    text += "Issuer: " + facts.issuer + "\n";
+    text += "Signer: " + SingleLine(facts.signer) + "\n";
+    text += "Issuer: " + SingleLine(facts.issuer) + "\n";
     text += "Signing time: " + (facts.hasTimestamp ? DateTimeText(facts.timestamp) : std::string()) + "\n";
     text += "Digest algorithm: " + facts.digestAlgorithm;
     if (!facts.note.empty()) text += "\n\n" + facts.note;

@@ -80,9 +80,25 @@ authenticode::ReadAt ReaderOf(HANDLE file) {
 struct Message {
     UniqueStore store;
     UniqueMessage msg;
-    UniqueCert signer;  // the certificate of the message's first signer
+    UniqueCert signer;      // the certificate of the message's first signer
+    bool verified = false;  // `signer`'s key verifies the signer's signature
 };
 
+// The message's first signer's signature over its signed attributes, by
+// the key of `cert`.
+bool SignatureVerifiesWith(HCRYPTMSG msg, PCCERT_CONTEXT cert) {
+    CMSG_CTRL_VERIFY_SIGNATURE_EX_PARA para{};
+    para.cbSize = sizeof para;
+    para.dwSignerIndex = 0;
+    para.dwSignerType = CMSG_VERIFY_SIGNER_CERT;
+    para.pvSigner = const_cast<CERT_CONTEXT*>(cert);
+    return CryptMsgControl(msg, 0, CMSG_CTRL_VERIFY_SIGNATURE_EX, &para) != FALSE;
+}
+
+// The signer's certificate is the one whose key verifies the signature: the
+// certificates set is not signed, and anyone can add a certificate with the
+// signer's issuer and serial number (and a name of their choosing) to it.
+// When none verifies, the first that matches stands in, unverified.
 bool OpenMessage(der::Span bytes, Message& m) {
     CERT_BLOB blob{static_cast<DWORD>(bytes.size), const_cast<BYTE*>(bytes.data)};
     DWORD encoding = 0, content = 0, format = 0;
@@ -95,29 +111,42 @@ bool OpenMessage(der::Span bytes, Message& m) {
         return false;
     std::vector<BYTE> info(size);
     if (!CryptMsgGetParam(m.msg.get(), CMSG_SIGNER_CERT_INFO_PARAM, 0, info.data(), &size)) return false;
-    m.signer.reset(CertFindCertificateInStore(m.store.get(), kEncoding, 0, CERT_FIND_SUBJECT_CERT,
-                                              reinterpret_cast<CERT_INFO*>(info.data()), nullptr));
+    // Each call frees the context it is given and returns the next match.
+    PCCERT_CONTEXT candidate = nullptr;
+    while ((candidate = CertFindCertificateInStore(m.store.get(), kEncoding, 0, CERT_FIND_SUBJECT_CERT,
+                                                   reinterpret_cast<CERT_INFO*>(info.data()), candidate)) !=
+           nullptr) {
+        if (SignatureVerifiesWith(m.msg.get(), candidate)) {
+            m.signer.reset(candidate);
+            m.verified = true;
+            return true;
+        }
+        if (!m.signer) m.signer.reset(CertDuplicateCertificateContext(candidate));
+    }
     return m.signer.valid();
 }
 
 // The message's first signer's signature over its signed attributes.
-bool SignerSignatureHolds(const Message& m) {
-    CMSG_CTRL_VERIFY_SIGNATURE_EX_PARA para{};
-    para.cbSize = sizeof para;
-    para.dwSignerIndex = 0;
-    para.dwSignerType = CMSG_VERIFY_SIGNER_CERT;
-    para.pvSigner = const_cast<CERT_CONTEXT*>(m.signer.get());
-    return CryptMsgControl(m.msg.get(), 0, CMSG_CTRL_VERIFY_SIGNATURE_EX, &para) != FALSE;
-}
+bool SignerSignatureHolds(const Message& m) { return m.verified; }
 
-// The subject's (or with CERT_NAME_ISSUER_FLAG the issuer's) common name,
-// else its organisation.
-std::string NameOf(PCCERT_CONTEXT cert, DWORD flags) {
+// The common name of `name` (an encoded X.509 name), else its
+// organisation. The value is taken with its decoded length, so that a NUL
+// or a control character inside it stays for the outputs to show.
+std::string NameOf(const CERT_NAME_BLOB& name) {
+    CERT_NAME_INFO* info = nullptr;
+    DWORD size = 0;
+    if (!CryptDecodeObjectEx(kEncoding, X509_UNICODE_NAME, name.pbData, name.cbData, CRYPT_DECODE_ALLOC_FLAG,
+                             nullptr, &info, &size))
+        return std::string();
+    const std::unique_ptr<CERT_NAME_INFO, decltype(&LocalFree)> owner(info, LocalFree);
     for (const char* oid : {szOID_COMMON_NAME, szOID_ORGANIZATION_NAME}) {
-        wchar_t name[512] = {};
-        const DWORD n = CertGetNameStringW(cert, CERT_NAME_ATTR_TYPE, flags, const_cast<char*>(oid), name,
-                                           static_cast<DWORD>(sizeof name / sizeof name[0]));
-        if (n > 1) return fs::Narrow(name);
+        const CERT_RDN_ATTR* attr = CertFindRDNAttr(oid, info);
+        if (!attr) continue;
+        std::wstring value(reinterpret_cast<const wchar_t*>(attr->Value.pbData),
+                           attr->Value.cbData / sizeof(wchar_t));
+        // Some decoders count the terminator; NULs at the end hide nothing.
+        while (!value.empty() && value.back() == L'\0') value.pop_back();
+        if (!value.empty()) return fs::Narrow(value);
     }
     return std::string();
 }
@@ -155,9 +184,9 @@ der::Time LocalTimeOf(const der::Time& utc) {
 }
 
 // The chain of `cert` for `usage` at `when` (null: now), with the
-// certificates of `store` to find the intermediates. Its error bits; a
-// partial chain when none could be built.
-DWORD ChainErrors(PCCERT_CONTEXT cert, HCERTSTORE store, const char* usage, const FILETIME* when) {
+// certificates of `store` to find the intermediates; none when it cannot be
+// built.
+UniqueChain BuildChain(PCCERT_CONTEXT cert, HCERTSTORE store, const char* usage, const FILETIME* when) {
     std::string usageOid = usage;
     LPSTR usages[] = {&usageOid[0]};
     CERT_CHAIN_PARA para{};
@@ -172,12 +201,45 @@ DWORD ChainErrors(PCCERT_CONTEXT cert, HCERTSTORE store, const char* usage, cons
     CERT_CHAIN_ENGINE_CONFIG config{};
     config.cbSize = sizeof config;
     UniqueEngine engine;
-    if (!CertCreateCertificateChainEngine(&config, engine.put())) return CERT_TRUST_IS_PARTIAL_CHAIN;
     UniqueChain chain;
-    if (!CertGetCertificateChain(engine.get(), cert, when ? &at : nullptr, store, &para, 0, nullptr,
-                                 chain.put()))
-        return CERT_TRUST_IS_PARTIAL_CHAIN;
-    return chain.get()->TrustStatus.dwErrorStatus;
+    if (!CertCreateCertificateChainEngine(&config, engine.put())) return chain;
+    CertGetCertificateChain(engine.get(), cert, when ? &at : nullptr, store, &para, 0, nullptr, chain.put());
+    return chain;
+}
+
+// The error bits of the chain of `cert` (BuildChain); a partial chain when
+// none could be built.
+DWORD ChainErrors(PCCERT_CONTEXT cert, HCERTSTORE store, const char* usage, const FILETIME* when) {
+    const UniqueChain chain = BuildChain(cert, store, usage, when);
+    return chain ? chain.get()->TrustStatus.dwErrorStatus : CERT_TRUST_IS_PARTIAL_CHAIN;
+}
+
+// The first of `certs` that the user's or the machine's "Disallowed" store
+// holds; null for none. Windows refuses a certificate put there, and not
+// every implementation of the chain engine looks. The stores are opened
+// read-only and only when they exist, so that nothing is created.
+PCCERT_CONTEXT Distrusted(const std::vector<PCCERT_CONTEXT>& certs) {
+    for (const DWORD location : {CERT_SYSTEM_STORE_CURRENT_USER, CERT_SYSTEM_STORE_LOCAL_MACHINE}) {
+        UniqueStore store(CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0,
+                                        location | CERT_STORE_OPEN_EXISTING_FLAG | CERT_STORE_READONLY_FLAG,
+                                        L"Disallowed"));
+        if (!store) continue;
+        for (PCCERT_CONTEXT cert : certs) {
+            UniqueCert found(
+                CertFindCertificateInStore(store.get(), kEncoding, 0, CERT_FIND_EXISTING, cert, nullptr));
+            if (found) return cert;
+        }
+    }
+    return nullptr;
+}
+
+// The signer's certificate and each issuer of its chain, as far as it goes.
+std::vector<PCCERT_CONTEXT> ChainCertificates(PCCERT_CONTEXT signer, PCCERT_CHAIN_CONTEXT chain) {
+    if (!chain || chain->cChain == 0 || chain->rgpChain[0]->cElement == 0) return {signer};
+    std::vector<PCCERT_CONTEXT> certs;  // the first element is the signer's
+    const CERT_SIMPLE_CHAIN* simple = chain->rgpChain[0];
+    for (DWORD i = 0; i < simple->cElement; ++i) certs.push_back(simple->rgpElement[i]->pCertContext);
+    return certs;
 }
 
 constexpr DWORD kTimeErrors = CERT_TRUST_IS_NOT_TIME_VALID | CERT_TRUST_IS_NOT_TIME_NESTED;
@@ -259,7 +321,6 @@ SignatureStatus StatusOfTrust(LONG code) {
             return SignatureStatus::NotTrusted;
     }
 }
-
 
 // The worse of two verdicts on a signed file.
 SignatureStatus Worse(SignatureStatus a, SignatureStatus b) {
@@ -349,8 +410,12 @@ FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelT
         r.note = "The signer's certificate is not in the signature.";
         return r;
     }
-    r.signer = NameOf(signature.signer.get(), 0);
-    r.issuer = NameOf(signature.signer.get(), CERT_NAME_ISSUER_FLAG);
+    // Only a certificate that the signature verified names the signer; an
+    // unverified one is anybody's word.
+    if (signature.verified) {
+        r.signer = NameOf(signature.signer.get()->pCertInfo->Subject);
+        r.issuer = NameOf(signature.signer.get()->pCertInfo->Issuer);
+    }
 
     if (!own.computable) {
         r.status = SignatureStatus::NotTrusted;
@@ -375,10 +440,27 @@ FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelT
     }
 
     SignatureStatus status = StatusOfTrust(VerifyTrust(file, name));
-    const DWORD errors =
-        ChainErrors(signature.signer.get(), signature.store.get(), szOID_PKIX_KP_CODE_SIGNING, nullptr);
+    const UniqueChain chain =
+        BuildChain(signature.signer.get(), signature.store.get(), szOID_PKIX_KP_CODE_SIGNING, nullptr);
+    const DWORD errors = chain ? chain.get()->TrustStatus.dwErrorStatus : CERT_TRUST_IS_PARTIAL_CHAIN;
     if (errors & CERT_TRUST_IS_REVOKED) status = Worse(status, SignatureStatus::Revoked);
     if (errors & kTrustErrors) status = Worse(status, SignatureStatus::NotTrusted);
+    std::vector<std::string> reasons;
+    // Windows answers an explicitly distrusted certificate as it does one the
+    // chain engine marks so (TRUST_E_EXPLICIT_DISTRUST): not trusted.
+    if (PCCERT_CONTEXT distrusted = Distrusted(ChainCertificates(signature.signer.get(), chain.get()))) {
+        status = Worse(status, SignatureStatus::NotTrusted);
+        const std::string who = NameOf(distrusted->pCertInfo->Subject);
+        reasons.push_back("The certificate" + (who.empty() ? std::string() : " \"" + who + "\"") +
+                          " is in the Disallowed store: this computer explicitly distrusts it.");
+    }
+    // Windows no longer accepts MD5 for code signing: a digest anyone can
+    // collide proves nothing about the bytes.
+    if (data.signerDigestAlgorithm == authenticode::DigestAlgorithm::MD5 ||
+        data.imageDigestAlgorithm == authenticode::DigestAlgorithm::MD5) {
+        status = Worse(status, SignatureStatus::NotTrusted);
+        reasons.push_back("The signature uses MD5, a weak digest that is not accepted for code signing.");
+    }
     if (errors & kTimeErrors) {
         // Expired now; valid when used if a timestamp that holds says so.
         bool coveredByTimestamp = false;
@@ -391,6 +473,7 @@ FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelT
         if (!coveredByTimestamp) status = Worse(status, SignatureStatus::Expired);
     }
     r.status = status;
+    for (const std::string& reason : reasons) r.note += (r.note.empty() ? "" : " ") + reason;
     return r;
 }
 

@@ -103,7 +103,8 @@ TEST(Csv, HeaderIsTheReportsLabelsThenTheAttributesThenTheSignature) {
     EXPECT_EQ(
         "File,Display Name,File Type,File Version,Company Name,Description,Legal Copyright,Legal Trademark,"
         "Language,Comments,Original File Name,Internal File Name,File Size (bytes),Created,Last Accessed,"
-        "Last Modified,CRC,MD5,Archive,Read Only,Hidden,System,Temporary,Compressed,Offline,Signature,Signer\r\n",
+        "Last Modified,CRC,MD5,Archive,Read "
+        "Only,Hidden,System,Temporary,Compressed,Offline,Signature,Signer\r\n",
         CsvHeader());
 }
 
@@ -120,6 +121,21 @@ TEST(Csv, RecordCarriesTheReportsValuesInItsOrder) {
         CsvRecord(src, "Changed after signing", "Example, Inc."));
     const std::string noSignature = CsvRecord(src, "", "");
     EXPECT_EQ("True,,\r\n", noSignature.substr(noSignature.size() - 8)) << "two empty columns";
+}
+
+TEST(Csv, ASignersNameIsOneLineLikeEveryOtherValue) {
+    // A certificate's name is the signer's to choose: a line break would start
+    // a record of its own, a NUL would end the name early in many readers.
+    const std::pair<std::string, std::string> cases[] = {
+        {"Example Corp\r\nSignature: Valid\r\nMD5: 000", "Example Corp  Signature: Valid  MD5: 000"},
+        {"tab\there, escape\x1b[0m", "\"tab here, escape [0m\""},
+        {std::string("Microsoft Corporation\0 Evil Inc", 31), "Microsoft Corporation  Evil Inc"},
+    };
+    for (const auto& c : cases) {
+        const std::string record = CsvRecord(ReportSource(), "Valid", c.first);
+        EXPECT_EQ(",Valid," + c.second + "\r\n", record.substr(record.rfind(",Valid,")));
+        EXPECT_EQ(record.size() - 2, record.find_first_of(std::string("\r\n\0\t\x1b", 5)));
+    }
 }
 
 TEST(ReportNames, RepeatsGetANumberCaseBlind) {

@@ -61,4 +61,26 @@ TEST(SignatureText, TheBoxShowsEveryFieldAndTheReason) {
               SignatureBoxText(Facts(SignatureStatus::NotSigned, "", false)));
 }
 
+TEST(SignatureText, ControlCharactersInANameAreBlanksAndTheWholeNameShows) {
+    const std::string dash = "\xE2\x80\x94";
+    struct Case {
+        std::string name, shown;
+    };
+    const Case cases[] = {
+        // Nothing after a NUL is dropped: the rest is part of the name.
+        {std::string("Microsoft Corporation\0 Evil Inc", 31), "Microsoft Corporation  Evil Inc"},
+        // A line break cannot make a line that looks like the program's own.
+        {"Example Corp\r\nSignature: Valid\r\nMD5: 000", "Example Corp  Signature: Valid  MD5: 000"},
+        {"Tab\tand escape\x1b[0m\x7f", "Tab and escape [0m "},
+    };
+    for (const Case& c : cases) {
+        SignatureFacts f = Facts(SignatureStatus::Changed, c.name, false);
+        f.issuer = c.name;
+        EXPECT_EQ("Signed by " + c.shown + " " + dash + " Changed after signing", SignatureTooltip(f));
+        EXPECT_EQ("Status: Changed after signing\nSigner: " + c.shown + "\nIssuer: " + c.shown +
+                      "\nSigning time: \nDigest algorithm: SHA-256",
+                  SignatureBoxText(f));
+    }
+}
+
 }  // namespace

@@ -28,4 +28,23 @@ private:
     bool added_ = false;
 };
 
+// While alive, the certificate in `cerFile` (one of the signed files' DER
+// certificates, "leaf.cer" or "root.cer") is in the "Disallowed" store of
+// `location` (CERT_SYSTEM_STORE_CURRENT_USER or _LOCAL_MACHINE), which
+// Windows refuses whatever else trusts it. Only under Wine, as the trusted
+// root; removed again at the end.
+class DistrustedCertificate {
+public:
+    DistrustedCertificate(const std::string& cerFile, unsigned long location);
+    ~DistrustedCertificate();
+    DistrustedCertificate(const DistrustedCertificate&) = delete;
+    DistrustedCertificate& operator=(const DistrustedCertificate&) = delete;
+    bool Added() const { return added_; }
+
+private:
+    std::string cerFile_;
+    unsigned long location_;
+    bool added_ = false;
+};
+
 }  // namespace testutil

@@ -103,9 +103,12 @@ TEST(Signature, ThePlatformChecksTheImageDigestButNotWhatTheProgramChecksItself)
         const LONG forgedCode = PlatformVerdict(forged);
         const LONG selfCode = PlatformVerdict(SignedFile(std::string(kind) + "-self.exe"));
         const LONG expiredCode = PlatformVerdict(SignedFile(std::string(kind) + "-expired.exe"));
-        std::printf("  WinVerifyTrust (%s): forged digest %08lX, self-signed %08lX, expired %08lX\n", kind,
-                    static_cast<unsigned long>(forgedCode), static_cast<unsigned long>(selfCode),
-                    static_cast<unsigned long>(expiredCode));
+        const LONG twinCode = PlatformVerdict(SignedFile(std::string(kind) + "-twin.exe"));
+        std::printf(
+            "  WinVerifyTrust (%s): forged digest %08lX, self-signed %08lX, expired %08lX, "
+            "twin certificate %08lX\n",
+            kind, static_cast<unsigned long>(forgedCode), static_cast<unsigned long>(selfCode),
+            static_cast<unsigned long>(expiredCode), static_cast<unsigned long>(twinCode));
         EXPECT_EQ(SignatureStatus::Changed, Check(forged).status);
         EXPECT_EQ(SignatureStatus::NotTrusted, Check(SignedFile(std::string(kind) + "-self.exe")).status);
     }
@@ -117,7 +120,7 @@ TEST(Signature, EveryCaseOfBothImageKinds) {
     struct Case {
         const char* name;
         SignatureStatus status;
-        const char* signer;
+        std::string signer;
         const char* issuer;
         const char* digest;
         bool timestamp;
@@ -137,6 +140,17 @@ TEST(Signature, EveryCaseOfBothImageKinds) {
         {"selfstamped", SignatureStatus::Expired, "Expired Example", "Vantrel Test Root", "SHA-256", true},
         {"overlay", SignatureStatus::Valid, "Example Corp", "Vantrel Test Root", "SHA-256", false},
         {"nested", SignatureStatus::Valid, "Example Corp", "Vantrel Test Root", "SHA-256", true},
+        // Windows refuses MD5 for code signing; SHA-1 above still verifies.
+        {"md5", SignatureStatus::NotTrusted, "Example Corp", "Vantrel Test Root", "MD5", false},
+        // The whole name, past a NUL and with its control characters.
+        {"nulname", SignatureStatus::Valid, std::string("Microsoft Corporation\0 Evil Inc", 31),
+         "Vantrel Test Root", "SHA-256", false},
+        {"ctlname", SignatureStatus::Valid, "Example Corp\r\nSignature: Valid\r\nMD5: 000\tx\x1b[0m",
+         "Vantrel Test Root", "SHA-256", false},
+        // A second certificate with the signer's issuer and serial number names
+        // nobody: the signer is the certificate whose key verifies. The
+        // platform's check takes the twin and refuses (TRUST_E_CERT_SIGNATURE).
+        {"twin", SignatureStatus::NotTrusted, "Example Corp", "Vantrel Test Root", "SHA-256", false},
         {"unsigned", SignatureStatus::NotSigned, "", "", "", false},
     };
     for (const char* kind : kKinds) {
@@ -150,6 +164,50 @@ TEST(Signature, EveryCaseOfBothImageKinds) {
             EXPECT_EQ(c.digest, s.digestAlgorithm);
             EXPECT_EQ(c.timestamp, s.hasTimestamp);
             EXPECT_FALSE(s.stopped);
+        }
+    }
+}
+
+TEST(Signature, AWeakDigestSaysWhy) {
+    for (const char* kind : kKinds) {
+        const FileSignature s = Check(SignedFile(std::string(kind) + "-md5.exe"));
+        EXPECT_EQ(SignatureStatus::NotTrusted, s.status) << kind;
+        EXPECT_NE(std::string::npos, s.note.find("weak digest")) << s.note;
+    }
+}
+
+TEST(Signature, ACertificateOfTheChainInADisallowedStoreIsNotTrusted) {
+    testutil::TrustedTestRoot root;
+    if (!root.Added()) GTEST_SKIP() << "the test root is trusted only in a Wine prefix";
+    struct Case {
+        const char* cer;
+        DWORD location;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"leaf.cer", CERT_SYSTEM_STORE_CURRENT_USER, "Example Corp"},
+        {"leaf.cer", CERT_SYSTEM_STORE_LOCAL_MACHINE, "Example Corp"},
+        {"root.cer", CERT_SYSTEM_STORE_CURRENT_USER, "Vantrel Test Root"},
+        {"root.cer", CERT_SYSTEM_STORE_LOCAL_MACHINE, "Vantrel Test Root"},
+    };
+    for (const char* kind : kKinds) {
+        const std::string file = SignedFile(std::string(kind) + "-trusted.exe");
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(kind) + ": " + c.cer +
+                         (c.location == CERT_SYSTEM_STORE_CURRENT_USER ? " (user)" : " (machine)"));
+            {
+                testutil::DistrustedCertificate distrusted(c.cer, c.location);
+                ASSERT_TRUE(distrusted.Added());
+                const FileSignature s = Check(file);
+                EXPECT_EQ(SignatureStatus::NotTrusted, s.status);
+                EXPECT_NE(std::string::npos,
+                          s.note.find(std::string("\"") + c.name + "\" is in the Disallowed store"))
+                    << s.note;
+                EXPECT_EQ("Example Corp", s.signer);
+            }
+            const FileSignature again = Check(file);
+            EXPECT_EQ(SignatureStatus::Valid, again.status) << again.note;
+            EXPECT_TRUE(again.note.empty()) << again.note;
         }
     }
 }
@@ -236,6 +294,11 @@ TEST(Signature, DamagedAndHostileFilesGiveAStatusAndNeverValid) {
             EXPECT_EQ(c.status, s.status) << s.note;
             if (c.status == SignatureStatus::Changed) {
                 EXPECT_FALSE(s.note.empty());
+            }
+            // A name is shown only from the certificate the signature verified.
+            if (std::string(c.what) == "signature value changed") {
+                EXPECT_EQ("", s.signer);
+                EXPECT_EQ("", s.issuer);
             }
         }
     }

@@ -536,6 +536,12 @@ TEST_F(ConsoleMode, CsvEndsWithEachFilesSignatureAndSignerAndTheReportStaysAsItW
         cases.push_back({testutil::SignedFile(kind + "-self.exe"), "Not trusted", "Self Signed Example"});
         cases.push_back({testutil::SignedFile(kind + "-changed.exe"), "Changed after signing", "Example Corp"});
         cases.push_back({testutil::SignedFile(kind + "-unsigned.exe"), "Not signed", ""});
+        cases.push_back({testutil::SignedFile(kind + "-md5.exe"), "Not trusted", "Example Corp"});
+        // A certificate's name with a NUL, CR LF, TAB and ESC: whole, one line.
+        cases.push_back(
+            {testutil::SignedFile(kind + "-nulname.exe"), "Valid", "Microsoft Corporation  Evil Inc"});
+        cases.push_back({testutil::SignedFile(kind + "-ctlname.exe"), "Valid",
+                         "Example Corp  Signature: Valid  MD5: 000 x [0m"});
     }
     cases.push_back({dir.Write("notes.txt", "not a program\r\n"), "", ""});
     std::string args;

@@ -101,6 +101,18 @@ TEST(SignatureFromOutside, TheLargeIconsTooltipAndTheDigitalSignatureBox) {
     })) << changedTip;
     EXPECT_EQ(std::string::npos, changedTip.find("Valid"));
 
+    // A signer's name with CR LF, TAB and ESC in it is one line of the tip.
+    const std::string odd = dir.Path("odd.exe");
+    ASSERT_TRUE(CopyFileA(testutil::SignedFile("pe32plus-ctlname.exe").c_str(), odd.c_str(), FALSE));
+    ASSERT_TRUE(e2e::SetTextOf(program.Control(edt1), odd));
+    ASSERT_TRUE(program.WaitForDigest());
+    std::string oddTip;
+    EXPECT_TRUE(WaitUntil([&] {
+        oddTip = ShownTooltip(program, program.Control(image2));
+        return oddTip.find("MD5: 000") != std::string::npos;
+    })) << oddTip;
+    EXPECT_EQ("Signed by Example Corp  Signature: Valid  MD5: 000 x [0m \xE2\x80\x94 Valid", oddTip);
+
     EXPECT_EQ(0u, program.Exit());
 }
 
