@@ -248,11 +248,12 @@ void TForm1::Load(const std::string& name) {
     rowsWritten_ = 0;
     fver1.SetFILENAME(name);
     Finfo1.SetFILENAME(name);
-    const bool needCrc = dcflcrc1.WouldCalculate(name);
     GetFileInfo();
 
     ChecksumWants wants;
-    if (needCrc) wants.crc = dcflcrc1.Method();
+    // The CRC of every load comes from its own pass, beside the MD5: one kept
+    // for the name could be of another version of the file than the rows.
+    wants.crc = dcflcrc1.Method();
     wants.stamp = true;
     if (verify_) {
         // Checksum files beside it, and the SHAs they need, in the same pass.
