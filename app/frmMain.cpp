@@ -278,7 +278,7 @@ void TForm1::Load(const std::string& name) {
     details_.md5 = pass.md5;
     WriteRow(edt18, details_);
     ++rowsWritten_;
-    signature_->Start(name);  // after the pass, on a thread of its own
+    signature_->Start(Verifier().Loaded());  // of the version the pass read, on a thread of its own
 }
 
 PassResult TForm1::RunPass(HANDLE file, const std::string& name, const PassFeeds& feeds) {
