@@ -248,11 +248,12 @@ void TForm1::Load(const std::string& name) {
     rowsWritten_ = 0;
     fver1.SetFILENAME(name);
     Finfo1.SetFILENAME(name);
-    const bool needCrc = dcflcrc1.WouldCalculate(name);
     GetFileInfo();
 
     ChecksumWants wants;
-    if (needCrc) wants.crc = dcflcrc1.Method();
+    // The CRC of every load comes from its own pass, beside the MD5: one kept
+    // for the name could be of another version of the file than the rows.
+    wants.crc = dcflcrc1.Method();
     wants.stamp = true;
     if (verify_) {
         // Checksum files beside it, and the SHAs they need, in the same pass.
@@ -277,7 +278,7 @@ void TForm1::Load(const std::string& name) {
     details_.md5 = pass.md5;
     WriteRow(edt18, details_);
     ++rowsWritten_;
-    signature_->Start(name);  // after the pass, on a thread of its own
+    signature_->Start(Verifier().Loaded());  // of the version the pass read, on a thread of its own
 }
 
 PassResult TForm1::RunPass(HANDLE file, const std::string& name, const PassFeeds& feeds) {

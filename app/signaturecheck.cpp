@@ -3,20 +3,25 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <optional>
 
 #include "app/frmMain.h"
 #include "app/signaturetext.h"
+#include "app/verify.h"
 #include "base/fs.h"
 #include "base/windowmessages.h"
+#include "components/filepass.h"
 #include "components/filesignature.h"
+#include "components/hashtext.h"
 #include "ui/tooltips.h"
 
 using namespace frmMain;
 
 struct SignatureCheck::Job {
-    std::string path;
+    LoadedVersion version;  // a copy: the thread reads nothing of the window's
     CancelToken cancel;
     FileSignature result;
+    bool changed = false;  // the file was no longer that version: nothing checked
     std::atomic<bool> ended{false};
 };
 
@@ -39,16 +44,24 @@ SignatureCheck::~SignatureCheck() {
     if (!IsWindow(tooltip_.get())) tooltip_.release();
 }
 
-void SignatureCheck::Start(const std::string& path) {
+void SignatureCheck::Start(const LoadedVersion& version) {
     Clear();
     auto job = std::make_shared<Job>();
-    job->path = path;
+    job->version = version;
     const WPARAM number = ++number_;
     HWND window = form_.Handle();
     current_ = job;
-    thread_ = std::thread([job, window, number] {
+    thread_ = std::thread([job, window, number, opens = onCheckOpens] {
+        const std::string& path = job->version.Path();
+        if (opens) opens(path);
         try {
-            job->result = CheckFileSignature(job->path, job->cancel);
+            // As the digests on demand: only the version the rows describe.
+            const std::optional<FileSignature> r = CheckFileSignature(
+                path, job->cancel, [&](HANDLE file) { return job->version.Is(path, StampOf(file)); });
+            if (r)
+                job->result = *r;
+            else
+                job->changed = true;
         } catch (const std::exception&) {
             // Out of memory: nothing is known, and nothing is claimed.
             job->result = FileSignature{};
@@ -66,6 +79,7 @@ void SignatureCheck::Stop() {
 void SignatureCheck::Clear() {
     Stop();
     hasResult_ = false;
+    changed_ = false;
     result_ = FileSignature{};
     ShowTooltip();
 }
@@ -98,6 +112,11 @@ bool SignatureCheck::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
     const std::shared_ptr<Job> job = std::move(current_);
     current_.reset();
     if (job->result.stopped) return true;
+    if (job->changed) {
+        changed_ = true;
+        ShowTooltip();
+        return true;
+    }
     result_ = job->result;
     hasResult_ = true;
     ShowTooltip();
@@ -107,7 +126,9 @@ bool SignatureCheck::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
 void SignatureCheck::ShowTooltip() {
     if (!tooltip_) return;
     HWND picture = form_.Control(image2);
-    const std::wstring tip = hasResult_ ? fs::Widen(SignatureTooltip(result_)) : std::wstring();
+    const std::wstring tip = changed_     ? fs::WidenUtf8(kFileChangedSinceLoad)
+                             : hasResult_ ? fs::Widen(SignatureTooltip(result_))
+                                          : std::wstring();
     if (tip == tip_ && toolAdded_ == !tip.empty()) return;
     TOOLINFOW ti = ui::WindowTool<TOOLINFOW>(form_.Handle(), picture);
     if (toolAdded_) {

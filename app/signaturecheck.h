@@ -3,10 +3,13 @@
 // A load whose pass over the file ended whole starts the check; it runs on a
 // worker thread of its own (components/filesignature.h opens the file once,
 // reading shared as the load does), so the window's thread never waits for
-// it. The result comes back as base::kSignatureChecked; only the result of the
-// latest check is taken. A new load, Clear all Fields, Esc and closing stop a
-// running check: its thread is told to stop and is joined once it has ended,
-// never waited for by the window.
+// it. The check is of the version the load read (app/verify.h, LoadedVersion):
+// a file that is another one by the time the check opens it gets no verdict,
+// and the tooltip says kFileChangedSinceLoad (components/hashtext.h). The
+// result comes back as base::kSignatureChecked; only the result of the latest
+// check is taken. A new load, Clear all Fields, Esc and closing stop a running
+// check: its thread is told to stop and is joined once it has ended, never
+// waited for by the window.
 //
 // The large icon picture (image2) carries the result as its tooltip
 // (app/signaturetext.h), and the detail fields' menu shows every field in
@@ -15,6 +18,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -23,6 +27,7 @@
 #include "base/handles.h"
 #include "components/authenticode.h"
 
+class LoadedVersion;
 class TForm1;
 
 
@@ -33,8 +38,9 @@ public:
     SignatureCheck(const SignatureCheck&) = delete;
     SignatureCheck& operator=(const SignatureCheck&) = delete;
 
-    // Stops a running check, forgets the result and starts checking `path`.
-    void Start(const std::string& path);
+    // Stops a running check, forgets the result and starts checking the
+    // version of the file that `version` describes.
+    void Start(const LoadedVersion& version);
     // Stops a running check; a result already shown stays.
     void Stop();
     // Stops a running check and forgets the result: no tooltip, no box.
@@ -44,7 +50,7 @@ public:
     // base::kSignatureChecked. True when answered, with the answer in `result`.
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
-    // The latest check's result, when one ended unstopped.
+    // The latest check's result, when one ended unstopped on the version loaded.
     bool HasResult() const { return hasResult_; }
     const authenticode::SignatureFacts& Result() const { return result_; }
     // Whether the "Digital Signature…" item has something to show: a result
@@ -57,6 +63,10 @@ public:
     // empty when it has none.
     std::string TooltipText() const;
     HWND Tooltip() const { return tooltip_.get(); }
+
+    // Called on a check's thread with the path just before the check opens
+    // the file; for tests. Taken by each check when it starts.
+    std::function<void(const std::string& path)> onCheckOpens;
 
 private:
     struct Job;
@@ -74,6 +84,7 @@ private:
     std::vector<Retired> retired_;  // stopped checks whose thread may still run
     WPARAM number_ = 0;             // of the latest check started
     bool hasResult_ = false;
+    bool changed_ = false;          // the latest check found another version of the file
     authenticode::SignatureFacts result_;
     base::UniqueWindow tooltip_;
     bool toolAdded_ = false;

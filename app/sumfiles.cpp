@@ -19,10 +19,13 @@ bool EndsWithSfv(const std::string& name) {
     return name.size() > 4 && UpperCaseAscii(name.substr(name.size() - 4)) == ".SFV";
 }
 
-// The whole file when it is a regular file of at most the limit; false otherwise.
-bool ReadSmallFile(const std::string& path, std::string& bytes) {
+// The whole file when it is a regular file of at most the limit, with the
+// version it was when opened; false otherwise.
+bool ReadSmallFile(const std::string& path, std::string& bytes, FileStamp& stamp) {
     base::UniqueFile file(fs::Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
     if (!file) return false;
+    // Taken before the read: a write meanwhile makes it another version later.
+    stamp = StampOf(file.get());
     // One byte more than the limit tells a file that grew past it.
     bytes.assign(kMaxChecksumFileBytes + 1, '\0');
     std::size_t done = 0;
@@ -40,8 +43,9 @@ bool ReadSmallFile(const std::string& path, std::string& bytes) {
 
 }  // namespace
 
-std::vector<Listing> FindListings(const std::string& path) {
+std::vector<Listing> FindListings(const std::string& path, std::vector<ReadList>* read) {
     std::vector<Listing> found;
+    if (read) read->clear();
     const std::string full = fs::FullPath(path);
     const std::string folder = ExtractFilePath(full);
     const std::string fileName = ExtractFileName(full);
@@ -82,7 +86,9 @@ std::vector<Listing> FindListings(const std::string& path) {
     };
     for (const std::string& source : sources) {
         std::string bytes;
-        if (!ReadSmallFile(folder + source, bytes)) continue;
+        FileStamp stamp;
+        if (!ReadSmallFile(folder + source, bytes, stamp)) continue;
+        if (read) read->push_back(ReadList{folder + source, stamp});
         bool anyEntry = false;
         HashListReader reader([&](std::size_t, LineKind kind, const HashLine& line) {
             if (kind != LineKind::Entry) return;
@@ -102,4 +108,14 @@ std::vector<Listing> FindListings(const std::string& path) {
         }
     }
     return found;
+}
+
+bool ListsChanged(const std::vector<ReadList>& read) {
+    for (const ReadList& list : read) {
+        // No access to the contents, as the look at the loaded file.
+        base::UniqueFile file(fs::Open(list.path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
+        if (!file || !SameStamp(StampOf(file.get()), list.stamp)) return true;
+    }
+    return false;
 }

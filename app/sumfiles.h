@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "components/filepass.h"
 #include "components/hashtext.h"
 
 // One hash a checksum file gives for the file.
@@ -22,8 +23,19 @@ struct Listing {
 // The "*.sfv" files beyond the usual names that one look reads at most.
 constexpr std::size_t kMaxSfvFiles = 32;
 
+// One checksum file as it was read: what it says holds for that version only.
+struct ReadList {
+    std::string path;  // full path
+    FileStamp stamp;   // the version read
+};
+
 // What the checksum files in the folder of `path` say of it: lines whose
 // name, relative to the folder (or rooted), is this file under any spelling
 // and case, and in "<file name>.sha256", ".sha1" or ".md5" also a hash
-// alone. In the order of the names looked at, each listing once.
-std::vector<Listing> FindListings(const std::string& path);
+// alone. In the order of the names looked at, each listing once. `read`,
+// when given, receives every checksum file read, listing or not.
+std::vector<Listing> FindListings(const std::string& path, std::vector<ReadList>* read = nullptr);
+
+// True when a checksum file of `read` is no longer the version read: another
+// size, last-write time or file, or no file.
+bool ListsChanged(const std::vector<ReadList>& read);

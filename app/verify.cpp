@@ -78,7 +78,8 @@ void ClipboardVerifier::LoadBegins(const std::string& name, PassFeeds& feeds) {
     loaded_.Forget();
     loadSha1_.reset();
     loadSha256_.reset();
-    listings_ = FindListings(name);
+    listsOf_ = name;
+    listings_ = FindListings(name, &lists_);
     for (const Listing& l : listings_) {
         // Beside the MD5 on the reading thread, so that both run at once.
         if (l.kind == HashKind::SHA1 && !loadSha1_) {
@@ -123,6 +124,7 @@ void ClipboardVerifier::Check() {
         const FoundHash* clip;  // the clipboard's hash, with its notations
     };
     std::vector<Claim> claims;
+    if (!listsOf_.empty() && ListsChanged(lists_)) listings_ = FindListings(listsOf_, &lists_);
     const FoundHash hash = FindHash(ReadClipboardText(form_.Handle()));
     if (hash.kind != HashKind::None) claims.push_back({hash.kind, kClipboardSource, hash.text, &hash});
     for (const Listing& l : listings_) claims.push_back({l.kind, l.source, l.digest, nullptr});
@@ -255,8 +257,8 @@ bool ClipboardVerifier::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
             return false;
         case WM_TIMER:
             if (wp != kLookTimer) return false;
-            // Only a look at the file; the full check when it is no longer the version loaded.
-            if (loaded_.Check() != LoadedVersion::Now::Same) Check();
+            // Only a look at the files; the full check when one is no longer the version read.
+            if (loaded_.Check() != LoadedVersion::Now::Same || ListsChanged(lists_)) Check();
             result = 0;
             return true;
         case WM_CTLCOLORSTATIC:

@@ -8,7 +8,9 @@
 //
 // Whenever the clipboard changes, a load ends or the window is activated, the
 // clipboard's text is searched for one hash (components/hashtext.h), and the
-// hashes the checksum files gave at the load are taken. Each hash of a kind a
+// hashes the checksum files gave at the load are taken; a checksum file that
+// is no longer the version read then (rewritten, replaced, deleted) is read
+// again first, so its row is judged by what it says now. Each hash of a kind a
 // row shows speaks for that row: CRC-32 for the CRC row; MD5, SHA-1 and
 // SHA-256 for the MD5 row (the SHAs computed in the load's pass when a
 // checksum file asked for them, else on demand). A row that every hash
@@ -17,8 +19,9 @@
 // matches SHA256SUMS", "MD5 differs from the clipboard: 0123…"). When the
 // file no longer is the version loaded (another size, last-write time or
 // file, or no file), the rows keep their usual colour and the tooltip says
-// kFileChangedSinceLoad; while a row is coloured the file is looked at once a
-// second, so a verdict goes as soon as its bytes do. Anything else on the
+// kFileChangedSinceLoad; while a row is coloured the file and the checksum
+// files read are looked at once a second, so a verdict goes as soon as the
+// bytes it judged, or those it judged them by, do. Anything else on the
 // clipboard, or an empty row, leaves the rows in their usual look. Texts, the
 // report and the rows' other behaviour are not touched.
 #pragma once
@@ -123,6 +126,8 @@ private:
     Mark marks_[2];  // the CRC row's and the MD5 row's
     LoadedVersion loaded_;
     std::vector<Listing> listings_;
+    std::string listsOf_;          // the file whose checksum files were read
+    std::vector<ReadList> lists_;  // the checksum files read, as they were
     // The SHA digests of the running load's pass that the checksum files ask for.
     std::unique_ptr<Sha1Sink> loadSha1_;
     std::unique_ptr<Sha256Sink> loadSha256_;

@@ -8,8 +8,8 @@
 //                                         above its idle level during a load
 //                                         (the second of two)
 //
-// Each timed run loads another small file first, so that the checksum
-// component sees a new name and computes again. The runner script
+// Each timed run loads another small file first, so that the name box
+// changes and the whole load runs again. The runner script
 // bench/run-load-bench.sh compares the times with md5sum's on the same file.
 #include <windows.h>
 #include <commctrl.h>

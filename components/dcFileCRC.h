@@ -22,12 +22,11 @@ public:
     // the previous CRC.
     virtual void CalculateCRC();
 
-    // For a caller that reads the file once for several digests: whether
-    // assigning `value` would compute, and taking over the result of such a
-    // read. TakeCRC sets FILENAME and CRC without reading; a read that was
-    // stopped or saw the file change is never taken over, so the next
-    // assignment of that name computes in full.
-    bool WouldCalculate(const std::string& value) const { return value != fileName_; }
+    // For a caller that reads the file once for several digests: taking over
+    // the result of such a read. TakeCRC sets FILENAME and CRC without
+    // reading; a read that was stopped or saw the file change is never taken
+    // over. The kept CRC is of the bytes that read saw: a caller that shows it
+    // beside other values of the file takes one from each of its reads.
     void TakeCRC(const std::string& fileName, std::uint32_t crc);
 
 private:

@@ -478,11 +478,17 @@ FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelT
 }
 
 FileSignature CheckFileSignature(const std::string& name, const CancelToken& cancel) {
+    return *CheckFileSignature(name, cancel, [](HANDLE) { return true; });
+}
+
+std::optional<FileSignature> CheckFileSignature(const std::string& name, const CancelToken& cancel,
+                                                const std::function<bool(HANDLE file)>& isVersion) {
     base::UniqueFile file(OpenFileForReading(name, FILE_SHARE_READ));
     if (!file) {
         FileSignature r;
         r.note = base::SystemErrorText(GetLastError());
         return r;
     }
+    if (!isVersion(file.get())) return std::nullopt;
     return CheckSignature(file.get(), name, cancel);
 }

@@ -23,6 +23,8 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
 
 #include "components/authenticode.h"
@@ -40,6 +42,11 @@ FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelT
 // (OpenFileForReading), and checks it. A file that cannot be opened has the
 // status None, with the reason in `note`.
 FileSignature CheckFileSignature(const std::string& name, const CancelToken& cancel);
+// The same for one version of the file: `isVersion` is asked with the file as
+// opened, before anything is read (the open shares reading only, so nobody
+// changes it while it is checked). Empty when it says no: nothing was checked.
+std::optional<FileSignature> CheckFileSignature(const std::string& name, const CancelToken& cancel,
+                                                const std::function<bool(HANDLE file)>& isVersion);
 
 // The platform's verdict alone: WinVerifyTrust (WINTRUST_ACTION_GENERIC_VERIFY_V2,
 // no UI, no revocation check, no URL retrieval) on the open file `file`

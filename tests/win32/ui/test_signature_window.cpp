@@ -14,6 +14,7 @@
 #include "app/frmMain.h"
 #include "app/shortcuts.h"
 #include "app/signaturecheck.h"
+#include "components/hashtext.h"
 #include "mainform.h"
 #include "signedfiles.h"
 #include "testutil.h"
@@ -201,6 +202,34 @@ TEST_F(SignatureWindow, TheCheckRunsBesideTheWindowAndEveryStopStopsIt) {
     // A red name keeps everything the window shows, the tooltip included.
     form->SetText(edt1, dir.Path("missing.exe"));
     EXPECT_EQ("Not signed", form->Signature().TooltipText());
+}
+
+// The rows describe the version the load read: a file replaced by another
+// between the load and its check gets no signature verdict, only the words
+// that it changed since the load.
+TEST_F(SignatureWindow, AFileReplacedBeforeItsCheckGetsNoVerdict) {
+    const std::string unsigned_ = testutil::ReadAll(testutil::SignedFile("pe32plus-unsigned.exe"));
+    const std::string signed_ = testutil::ReadAll(testutil::SignedFile("pe32plus-self.exe"));
+    ASSERT_FALSE(unsigned_.empty());
+    ASSERT_FALSE(signed_.empty());
+    const std::string file = dir.Write("tool.exe", unsigned_);
+    const std::string other = dir.Write("other.exe", signed_);
+    form->Signature().onCheckOpens = [&](const std::string& path) {
+        MoveFileExA(other.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    };
+    LoadAndWait(file);
+    form->Signature().onCheckOpens = nullptr;
+    ASSERT_EQ(signed_, testutil::ReadAll(file)) << "replaced between the load and the check";
+    EXPECT_EQ(testutil::CryptoApiMd5(unsigned_), form->Text(edt18));
+    EXPECT_EQ(kFileChangedSinceLoad, form->Signature().TooltipText());
+    EXPECT_FALSE(form->Signature().HasResult());
+    EXPECT_FALSE(SignatureItemEnabled());
+
+    // Loaded again, the new file's signature is the one shown.
+    form->image8Click();
+    LoadAndWait(file);
+    EXPECT_EQ("Signed by Self Signed Example " + kDash + " Not trusted", form->Signature().TooltipText());
+    EXPECT_TRUE(SignatureItemEnabled());
 }
 
 TEST_F(SignatureWindow, ClosingDuringACheckEndsItAndLeavesNothing) {

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -467,6 +468,47 @@ TEST_F(Verify, TheShaAChecksumFileNeedsIsComputedInTheLoadsPass) {
     EXPECT_EQ(sha1, form->Verifier().Loaded().Digest(HashKind::SHA1));
     EXPECT_EQ("SHA-256 matches SHA256SUMS\r\nSHA-1 matches SHA1SUMS", form->Verifier().RowTooltip(edt18))
         << "the files in the order they are looked at: SHA256SUMS first";
+}
+
+// A checksum file's verdict holds for the version of that file that was read:
+// rewritten, replaced or deleted while the loaded file stays as it is, the row
+// is judged again against what the folder holds now.
+TEST_F(Verify, AChecksumFileChangedAfterTheLoadIsReadAgain) {
+    const std::string wrong = std::string(64, '0');
+    const std::string right = Lower(sha256) + "  download.bin\n";
+    dir.Write("SHA256SUMS", right);
+    PutOnClipboard("plain words");
+    form->image8Click();
+    form->SetText(edt1, path);
+    const ClipboardVerifier& verifier = form->Verifier();
+    ASSERT_EQ(ClipboardVerifier::kMatch, verifier.RowColor(edt18));
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        COLORREF colour;
+        std::string tip;
+    };
+    const Case cases[] = {
+        {"rewritten with a wrong hash of the same length",
+         [&] { dir.Write("SHA256SUMS", wrong + "  download.bin\n"); }, ClipboardVerifier::kDiffer,
+         "SHA-256 differs from SHA256SUMS: 0000\xE2\x80\xA6"},
+        {"renamed over by a list with the right hash",
+         [&] {
+             const std::string fresh = dir.Write("fresh.txt", right);
+             ASSERT_TRUE(
+                 MoveFileExA(fresh.c_str(), dir.Path("SHA256SUMS").c_str(), MOVEFILE_REPLACE_EXISTING));
+         },
+         ClipboardVerifier::kMatch, "SHA-256 matches SHA256SUMS"},
+        {"deleted", [&] { ASSERT_TRUE(DeleteFileA(dir.Path("SHA256SUMS").c_str())); }, CLR_INVALID, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.change();
+        // The look at a coloured row's file notices it by itself.
+        ASSERT_TRUE(PumpUntil([&] { return verifier.RowTooltip(edt18) == c.tip; }));
+        EXPECT_EQ(c.colour, verifier.RowColor(edt18));
+        EXPECT_EQ(md5, form->Text(edt18));
+    }
 }
 
 TEST_F(Verify, WhenTheClipboardAndAChecksumFileBothSpeakADifferenceFromEitherIsRed) {
