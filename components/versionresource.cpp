@@ -60,6 +60,7 @@ private:
     }
     Verdict Read(std::uint64_t offset, void* out, std::size_t size, const char* why) {
         if (!Fits(offset, size)) return Damaged(why);
+        if (size == 0) return Verdict::Sound;  // an empty table: nothing to read into
         return read_(offset, out, size) ? Verdict::Sound : Verdict::ReadFailed;
     }
 

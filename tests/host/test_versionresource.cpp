@@ -165,6 +165,7 @@ const Case kPeCases[] = {
      Verdict::Damaged},
     {"directory resource RVA in no section", [](Pe& p) { Put32(p.bytes, p.resourceDirectory, 0x9000); },
      Verdict::Sound},
+    {"no section at all", [](Pe& p) { Put16(p.bytes, Pe::kLfanew + 6, 0); }, Verdict::Sound},
     {"no resource directory", [](Pe& p) { Put32(p.bytes, p.resourceDirectory, 0); }, Verdict::Sound},
     {"section table past the end of the file", [](Pe& p) { Put16(p.bytes, Pe::kLfanew + 6, 0xFFFF); },
      Verdict::Damaged},
