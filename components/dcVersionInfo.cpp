@@ -8,6 +8,8 @@
 #include "components/versiontext.h"
 #include "base/messagebox.h"
 #include "base/errors.h"
+#include "base/handles.h"
+#include "components/versionresource.h"
 
 namespace {
 
@@ -26,13 +28,61 @@ bool CopyToBuffer(const std::string& text, TextBuffer& buffer) {
     return true;
 }
 
+// Whether the file's own bounds say that the platform may read its version
+// resource: the platform maps the file and copies the resource by the size
+// its directory states, so a lying size or offset ends in a page fault (and
+// the size it returns in an allocation of gigabytes). A file that cannot be
+// opened or read here is left to the platform, which fails on it the same way.
+bool VersionResourceFitsTheFile(const char* path, std::uint64_t& fileSize) {
+    fileSize = 0;
+    const base::UniqueFile file(
+        fs::Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING));
+    if (!file) return true;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file.get(), &size)) return true;
+    fileSize = static_cast<std::uint64_t>(size.QuadPart);
+    const versionresource::ReadAt read = [&file](std::uint64_t offset, void* out, std::size_t count) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        auto* p = static_cast<char*>(out);
+        while (count > 0) {
+            const DWORD chunk = count < (1u << 20) ? static_cast<DWORD>(count) : (1u << 20);
+            DWORD got = 0;
+            if (!ReadFile(file.get(), p, chunk, &got, &at) || got == 0) return false;
+            p += got;
+            count -= got;
+            offset += got;
+            at.Offset = static_cast<DWORD>(offset);
+            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        }
+        return true;
+    };
+    std::string reason;
+    return versionresource::CheckVersionResource(read, fileSize, reason) != versionresource::Verdict::Damaged;
+}
+
 class SystemApi final : public IVersionApi {
 public:
     DWORD GetFileVersionInfoSize(const char* path, DWORD* handle, DWORD* lastError) override {
+        std::uint64_t fileSize = 0;
+        if (!VersionResourceFitsTheFile(path, fileSize)) {
+            // Read as "Can not get version info".
+            *handle = 0;
+            *lastError = 0;
+            return 0;
+        }
         // The layer clears the last error first: without that a 0 result
         // that sets no error would be judged by whatever call failed before.
         const DWORD size = fs::VersionInfoSize(path, handle);
         *lastError = GetLastError();
+        // The platform asks for at most four times the resource (room for the
+        // converted strings), and a compressed file expands by less than 16:
+        // anything larger came from a size in the file, not from its bytes.
+        if (fileSize != 0 && size / 64 > fileSize) {
+            *lastError = 0;
+            return 0;
+        }
         return size;
     }
     bool GetFileVersionInfo(const char* path, DWORD handle, DWORD size, void* block) override {

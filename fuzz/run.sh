@@ -12,7 +12,8 @@ cd "$(dirname "$0")/.."
 secs=${1:?usage: bash fuzz/run.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(fuzz_names fuzz_versiontext fuzz_checksums fuzz_sha fuzz_hashtext fuzz_signature)
+[ ${#targets[@]} -gt 0 ] || targets=(fuzz_names fuzz_versiontext fuzz_checksums fuzz_sha fuzz_hashtext fuzz_signature
+  fuzz_versionresource)
 JOBS=$(nproc 2>/dev/null || echo 2)
 build=build/fuzz
 

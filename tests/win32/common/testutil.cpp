@@ -83,6 +83,40 @@ bool MakeSparseFile(const std::string& path, std::uint64_t size) {
     return SetFilePointerEx(f.get(), pos, nullptr, FILE_BEGIN) && SetEndOfFile(f.get());
 }
 
+std::string WithVersionResourceSize(const std::string& image, std::uint32_t size) {
+    const auto u16 = [&image](std::size_t at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(image[at]) |
+                                          static_cast<unsigned char>(image[at + 1]) << 8);
+    };
+    const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+    // The version data starts with its length, the value's length and the
+    // type, then the key "VS_VERSION_INFO" in UTF-16.
+    const std::string key("V\0S\0_\0V\0E\0R\0S\0I\0O\0N\0_\0I\0N\0F\0O\0", 30);
+    const std::size_t found = image.find(key);
+    if (found == std::string::npos || found < 6) return "";
+    const std::size_t data = found - 6;
+    const std::uint32_t length = u16(data);
+    // Its RVA through the section whose raw data holds it.
+    const std::size_t nt = u32(0x3C);
+    const std::size_t sections = nt + 24 + u16(nt + 20);
+    std::uint32_t rva = 0;
+    for (std::size_t i = 0; i < u16(nt + 6); ++i) {
+        const std::size_t s = sections + 40 * i;
+        const std::uint32_t va = u32(s + 12), rawSize = u32(s + 16), raw = u32(s + 20);
+        if (data >= raw && data < std::size_t{raw} + rawSize)
+            rva = static_cast<std::uint32_t>(data - raw + va);
+    }
+    if (rva == 0) return "";
+    // The data entry: that RVA, then the size (the length, perhaps padded).
+    for (std::size_t at = 0; at + 8 <= image.size(); at += 4) {
+        if (u32(at) != rva || u32(at + 4) < length || u32(at + 4) > length + 3) continue;
+        std::string patched = image;
+        for (int i = 0; i < 4; ++i) patched[at + 4 + i] = static_cast<char>(size >> (8 * i));
+        return patched;
+    }
+    return "";
+}
+
 std::string SeededBytes(std::size_t size, std::uint32_t seed) {
     std::string s(size, '\0');
     for (char& c : s) {

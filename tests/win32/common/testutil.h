@@ -33,6 +33,10 @@ private:
 // file system allows, else a size set by seeking).
 bool MakeSparseFile(const std::string& path, std::uint64_t size);
 std::string ReadAll(const std::string& path);
+// A copy of a module's bytes (one of the built fixtures) whose RT_VERSION data
+// entry states `size` instead of the resource's own size: the lie one flipped
+// bit can tell. Empty when the image has no such entry.
+std::string WithVersionResourceSize(const std::string& image, std::uint32_t size);
 // `size` bytes of a fixed pseudo-random sequence started at `seed`.
 std::string SeededBytes(std::size_t size, std::uint32_t seed);
 // The lines of a text whose lines end in CR LF, without their ends; a rest

@@ -334,6 +334,30 @@ TEST(VersionInfoFixtures, LibraryWithoutResourceLoadsSilentlyWithEverythingClear
     EXPECT_EQ(0, info.FileVerMajor() + info.FileVerMinor() + info.FileVerRelease() + info.FileVerBuild());
 }
 
+// The platform copies the resource by the size its data entry states; a size
+// beyond the file once ended the program with a page fault in that copy (and,
+// for the largest, an allocation of gigabytes before it).
+TEST(VersionInfoFixtures, AVersionResourceSizeBeyondTheFileIsReportedWithoutAPlatformRead) {
+    testutil::TempDir dir;
+    const std::string honest = testutil::ReadAll(Fixture("full_version.dll"));
+    for (const std::uint32_t size : {0x100000u, 0x10000000u, 0x7FFFFFF0u, 0xFFFFFFFFu}) {
+        const std::string lying = testutil::WithVersionResourceSize(honest, size);
+        ASSERT_FALSE(lying.empty()) << "no RT_VERSION data entry found in the fixture";
+        const std::string path = dir.Write("lying.dll", lying);
+        TdcVersionInfo info;
+        ASSERT_EQ("", Load(info, Fixture("full_version.dll")));
+        EXPECT_EQ(kCannotGet, Load(info, path)) << std::hex << size;
+        EXPECT_EQ(path, info.FILENAME());
+        EXPECT_EQ(Results{}, Snapshot(info)) << std::hex << size;
+        EXPECT_EQ(lying, testutil::ReadAll(path)) << "the file is only read";
+    }
+    // The same fixture with its own size stated reads as before.
+    const std::string path = dir.Write("honest.dll", honest);
+    TdcVersionInfo info;
+    ASSERT_EQ("", Load(info, path));
+    EXPECT_EQ(FULL_COMPANY_NAME, info.CompanyName());
+}
+
 TEST(VersionInfoFixtures, SameNameReadsNothingEvenAfterAFailure) {
     RecordingApi api;
     TdcVersionInfo info(api);

@@ -298,6 +298,45 @@ TEST_F(ConsoleMode, AFileTheLoadFailsOnIsNamedWithItsReasonAndTheOthersStillRepo
     EXPECT_EQ(0u, errLines[0].find("vantrel: " + held + ": Cannot open file")) << errLines[0];
 }
 
+// A version resource whose size field lies (one flipped bit) once ended the
+// whole run with a page fault in the platform's copy, and the next file's row
+// with it. It now fails as any file whose version cannot be read does.
+TEST_F(ConsoleMode, AVersionResourceSizeBeyondTheFileFailsThatFileAloneWithItsReason) {
+    const std::string fixtures = testutil::WindowsPath(VANTREL_FIXTURES_DIR);
+    const std::string honest = testutil::ReadAll(fixtures + "\\full_version.dll");
+    const std::string other = dir.Write("a.txt", "fine");
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"unreadable version (reference)", testutil::ReadAll(fixtures + "\\no_translation.dll")},
+        {"size 0x100000", testutil::WithVersionResourceSize(honest, 0x100000)},
+        {"size 0x10000000", testutil::WithVersionResourceSize(honest, 0x10000000)},
+        {"size 0x7FFFFFF0", testutil::WithVersionResourceSize(honest, 0x7FFFFFF0)},
+    };
+    for (const Case& c : cases) {
+        ASSERT_FALSE(c.bytes.empty()) << c.name;
+        const std::string bad = dir.Write("bad.exe", c.bytes);
+        for (const char* mode : {"/csv", "/report"}) {
+            const Outcome run = RunConsole(dir, std::string(mode) + " " + Quoted(bad) + " " + Quoted(other));
+            EXPECT_EQ(1u, run.code) << c.name << " " << mode << ": " << run.err;
+            const std::vector<std::string> errLines = SplitCrLf(run.err);
+            ASSERT_EQ(1u, errLines.size()) << c.name << " " << mode << ": " << run.err;
+            EXPECT_EQ("vantrel: " + bad + ": Can not get version info", errLines[0]) << c.name;
+            const std::vector<std::string> out = SplitCrLf(run.out);
+            if (std::string(mode) == "/csv") {
+                ASSERT_EQ(2u, out.size()) << c.name << ": " << run.out;
+                EXPECT_EQ(other, CsvFields(out[1]).at(0)) << out[1];
+            } else {
+                ASSERT_EQ(28u, out.size()) << c.name << ": " << run.out;
+                EXPECT_EQ("File: " + other, out[2]);
+            }
+        }
+        EXPECT_EQ(c.bytes, testutil::ReadAll(bad)) << "the file is only read";
+    }
+}
+
 TEST_F(ConsoleMode, AnyOtherFirstArgumentIsTheFileToShow) {
     e2e::Program program(Quoted("/reports"));
     ASSERT_NE(nullptr, program.WaitForMainWindow());

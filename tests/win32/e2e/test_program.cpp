@@ -332,6 +332,43 @@ TEST_F(ProgramFromOutside, AFailedLoadAtStartIsShownBeforeTheWindow) {
     EXPECT_EQ(0u, program.Exit());
 }
 
+// Started with a library whose version resource states a size beyond the file
+// (one flipped bit), the program once died in the platform's copy before its
+// window appeared (exit code 5). Now it goes as for any file whose version
+// cannot be read: the load message, then the window with the name, the rows
+// the load did not reach empty.
+TEST_F(ProgramFromOutside, AVersionResourceSizeBeyondTheFileGivesTheLoadMessageAndTheWindow) {
+    const std::string fixtures = std::string(VANTREL_FIXTURES_DIR) + "/";
+    const std::string honest = testutil::ReadAll(testutil::WindowsPath(fixtures + "full_version.dll"));
+    struct Case {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"unreadable version (reference)",
+         testutil::ReadAll(testutil::WindowsPath(fixtures + "no_translation.dll"))},
+        {"size 0x7FFFFFF0", testutil::WithVersionResourceSize(honest, 0x7FFFFFF0)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_FALSE(c.bytes.empty());
+        const std::string path = dir.Write("bad.exe", c.bytes);
+        Program program("\"" + path + "\"");
+        HWND box = program.WaitForWindow(kDialogClass);
+        ASSERT_NE(nullptr, box) << "the program ended with " << program.WaitForEnd(0);
+        const SeenBox seen = ReadBox(box);
+        EXPECT_EQ("Error", seen.caption);
+        EXPECT_EQ("No Version Information for this File", seen.text);
+        e2e::PressButton(box, IDOK);
+        ASSERT_NE(nullptr, program.WaitForMainWindow());
+        EXPECT_EQ(path, program.Text(edt1));
+        EXPECT_EQ("", program.Text(edt4));
+        EXPECT_EQ("", program.Text(edt8));
+        EXPECT_EQ(0u, program.Exit());
+        EXPECT_EQ(c.bytes, testutil::ReadAll(path)) << "the file is only read";
+    }
+}
+
 TEST_F(ProgramFromOutside, TrayHidesTheWindowAndTheIconBringsItBack) {
     Program program;
     ASSERT_NE(nullptr, program.WaitForMainWindow());
