@@ -112,6 +112,31 @@ struct Failure {
     std::string name, reason;
 };
 
+// Files this run made (the CSV's temporary file, the reports it wrote), by
+// their full paths compared case-blind: a walk over their folder passes
+// them over, so that the run never reads its own output.
+class OwnFiles {
+public:
+    void Add(const std::wstring& path) { paths_.insert(Key(path)); }
+    bool Contains(const std::string& path) const {
+        return !paths_.empty() && paths_.count(Key(fs::Widen(path))) != 0;
+    }
+
+private:
+    static std::wstring Key(const std::wstring& path) {
+        std::wstring full;
+        if (!fs::TryFullPath(path, full)) full = path;
+        // The extended-length form names the same file as the plain one.
+        if (full.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+            full = L"\\" + full.substr(7);
+        else if (full.compare(0, 4, L"\\\\?\\") == 0)
+            full = full.substr(4);
+        if (!full.empty()) CharUpperBuffW(&full[0], static_cast<DWORD>(full.size()));
+        return full;
+    }
+    std::set<std::wstring> paths_;
+};
+
 // The reason a target is one of the inputs.
 constexpr char kInputTarget[] = "it is one of the files being read, which are never replaced";
 
@@ -227,6 +252,7 @@ private:
     template <typename Fn>
     void ForEachFile(Fn&& each) {
         FileWalk walk(cmd_.files);
+        walk.SkipFound([this](const std::string& path) { return own_.Contains(path); });
         // The signature is a column of the CSV only.
         ParallelReads reads(ParallelReads::DefaultWorkers(), cmd_.form == ConsoleForm::Csv);
         std::uint64_t done = 0;
@@ -242,6 +268,7 @@ private:
     template <typename Fn>
     void ForEachName(Fn&& each) {
         FileWalk walk(cmd_.files);
+        walk.SkipFound([this](const std::string& path) { return own_.Contains(path); });
         std::string file, reason;
         for (FileWalk::Step step; (step = walk.Next(file, reason)) != FileWalk::Step::End;)
             if (step == FileWalk::Step::File) each(file);
@@ -256,7 +283,11 @@ private:
         } else {
             // The inputs were looked at just above: the writer need not
             // look at them again.
-            if (ReplaceFileWithBytes(target, bytes, reason, ProtectedFiles())) return;
+            if (ReplaceFileWithBytes(target, bytes, reason, ProtectedFiles())) {
+                // A folder not yet walked may hold it: it is not read as a file.
+                own_.Add(fs::Widen(target));
+                return;
+            }
             reason = WhyNotReplaced(target, reason);
         }
         Fail(file, "cannot write " + target + ": " + reason);
@@ -311,6 +342,10 @@ private:
             if (!refused) {
                 try {
                     file = std::make_unique<SafeFileWriter>(cmd_.out, ProtectedFiles());
+                    // The walk may pass through the target's folder: neither
+                    // the temporary file nor the target is a row.
+                    own_.Add(file->TemporaryPath());
+                    own_.Add(fs::Widen(cmd_.out));
                 } catch (const std::exception& e) {
                     reason = WhyNotReplaced(cmd_.out, SaveFailure(e));
                     refused = true;
@@ -352,6 +387,7 @@ private:
     Output out_;
     Progress progress_;
     std::vector<Failure> failures_;
+    OwnFiles own_;
 };
 
 std::vector<std::string> Arguments(const std::string& commandLine) {

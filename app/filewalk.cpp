@@ -53,7 +53,10 @@ FileWalk::Step FileWalk::Next(std::string& path, std::string& reason) {
         // An argument is a folder when it names one now; an entry of a
         // folder as it was listed.
         const bool folder = top ? ProbeEntry(path) == EntryKind::Directory : entry.folder;
-        if (!folder) return Step::File;
+        if (!folder) {
+            if (!top && skip_ && skip_(path)) continue;
+            return Step::File;
+        }
         const std::string folderPath = path;
         if (!Enter(folderPath, reason)) {
             path = folderPath;

@@ -6,6 +6,7 @@
 // the memory of its deepest branch.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,11 @@ public:
         End,
     };
     Step Next(std::string& path, std::string& reason);
+
+    // Files found in a folder for which `skip` is true are passed over (the
+    // run's own temporary file and the reports it wrote); the arguments
+    // themselves are never skipped.
+    void SkipFound(std::function<bool(const std::string& path)> skip) { skip_ = std::move(skip); }
 
 private:
     struct Entry {
@@ -34,4 +40,5 @@ private:
     bool Enter(const std::string& folder, std::string& reason);
 
     std::vector<Level> levels_;
+    std::function<bool(const std::string&)> skip_;
 };

@@ -177,6 +177,8 @@ EReportNotSaved::EReportNotSaved(const std::string& path, unsigned long code)
 // The temporary file of a SafeFileWriter.
 struct SafeFileWriter::Temporary : TemporaryFile {};
 
+const std::wstring& SafeFileWriter::TemporaryPath() const { return temp_->path(); }
+
 SafeFileWriter::SafeFileWriter(const std::string& path, const ProtectedFiles& protectedFiles)
     : path_(path), temp_(std::make_unique<Temporary>()) {
     // The system's device test is not to be trusted (Wine takes "nul.txt"

@@ -88,6 +88,8 @@ public:
     // Throws EReportNotSaved.
     void Write(const std::string& bytes);
     void Commit();
+    // The temporary file's full path, in the extended-length form.
+    const std::wstring& TemporaryPath() const;
 
 private:
     struct Temporary;

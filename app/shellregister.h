@@ -8,6 +8,9 @@
 // removed only while still empty) and a "Vantrel" shortcut to a program of
 // this exe's name. No administrator rights are needed; nothing else is ever
 // written, and no other run of the program writes to the registry.
+// Neither writes over nor removes what is not Vantrel's: a verb "Vantrel" or
+// a Send To "Vantrel" shortcut that starts another program is left alone and
+// named on `err` (exit code 1; /register then writes nothing).
 #pragma once
 
 #include <functional>
@@ -20,7 +23,7 @@ bool IsRegisterSwitch(const std::string& firstArgument);
 // Runs /register or /unregister with `arguments` (those after the program's
 // name, the switch first). What was done goes to `out`, failures to `err`.
 // Returns 0 when done, 1 when something could not be written or removed (a
-// failed registration is undone), 2 for a usage error.
+// failed registration is undone) or is another's, 2 for a usage error.
 int RunRegister(const std::vector<std::string>& arguments, const std::function<bool(const std::string&)>& out,
                 const std::function<void(const std::string&)>& err);
 

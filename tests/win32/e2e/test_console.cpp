@@ -426,6 +426,47 @@ TEST_F(ConsoleMode, AFolderStandsForEveryFileBelowItInNameOrder) {
               files);
 }
 
+// /out inside a walked folder: the run's own temporary file and what it
+// writes are no input; the rows or reports are of the folder's own files.
+TEST_F(ConsoleMode, OutInsideTheWalkedFolderIsNotReadAsOneOfItsFiles) {
+    struct Case {
+        const char* what;
+        const char* out;  // below the walked folder
+        bool csv;
+    } cases[] = {
+        {"a new CSV in the folder", "new.csv", true},
+        {"a new CSV in a subfolder", "sub\\new.csv", true},
+        {"reports in a new subfolder walked after the files", "zz", false},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string tree = dir.Path("walked" + std::to_string(++n));
+        ASSERT_TRUE(CreateDirectoryA(tree.c_str(), nullptr));
+        ASSERT_TRUE(CreateDirectoryA((tree + "\\sub").c_str(), nullptr));
+        std::vector<std::string> files;
+        for (const char* name : {"a.txt", "b.txt", "sub\\c.txt"})
+            files.push_back(dir.Write("walked" + std::to_string(n) + "\\" + name, name));
+        const std::string out = tree + "\\" + c.out;
+        const Outcome run = RunConsole(
+            dir, std::string(c.csv ? "/csv " : "/report ") + Quoted(tree) + " /out " + Quoted(out));
+        EXPECT_EQ(0u, run.code) << run.err;
+        EXPECT_EQ("", run.err);
+        std::vector<std::string> read;
+        if (c.csv) {
+            for (const std::string& row : SplitCrLf(testutil::ReadAll(out)))
+                read.push_back(CsvFields(row)[0]);
+            ASSERT_FALSE(read.empty());
+            read.erase(read.begin());  // the header
+        } else {
+            for (const std::string& report : FilesIn(out))
+                read.push_back(Value(SplitCrLf(testutil::ReadAll(out + "\\" + report)), 2));
+            std::sort(read.begin(), read.end());
+        }
+        EXPECT_EQ(files, read);
+    }
+}
+
 // /out never replaces a file the run reads, under any of its names, and the
 // inputs stay byte for byte as they were.
 class ConsoleOutInputs : public ConsoleMode {

@@ -6,18 +6,20 @@
 
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shobjidl.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/frmMain_layout.h"
 #include "app/shellregister.h"
+#include "base/handles.h"
 #include "driver.h"
 #include "testutil.h"
-#include "base/handles.h"
 
 using namespace frmMain;
 
@@ -230,6 +232,122 @@ TEST_F(Register, KeysThatWereThereBeforeStay) {
     EXPECT_EQ(0u, e2e::RunConsoleProgram(dir.path(), "/unregister").code);
     EXPECT_TRUE(before == UserClasses());
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes\\*\\shell\\VantrelTestOther");
+}
+
+// A shortcut at `link` that starts `target`.
+void MakeShortcut(const std::wstring& link, const std::wstring& target) {
+    base::ComApartment apartment;
+    base::ComPtr<IShellLinkW> shellLink;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                              shellLink.put_void()));
+    ASSERT_HRESULT_SUCCEEDED(shellLink->SetPath(target.c_str()));
+    base::ComPtr<IPersistFile> file;
+    ASSERT_HRESULT_SUCCEEDED(shellLink->QueryInterface(IID_IPersistFile, file.put_void()));
+    ASSERT_HRESULT_SUCCEEDED(file->Save(link.c_str(), TRUE));
+}
+
+// The bytes of a file; empty when there is none.
+std::string Contents(const std::wstring& path) {
+    std::string data;
+    base::UniqueFile f(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!f) return data;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(f.get(), buffer, sizeof buffer, &n, nullptr) && n > 0) data.append(buffer, n);
+    return data;
+}
+
+void SetCommand(const std::wstring& path, const std::wstring& command) {
+    base::UniqueKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE,
+                                             nullptr, key.put(), nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                             static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))));
+}
+
+// Deletes HKCU\`path` when it holds neither subkeys nor values.
+void DeleteIfEmpty(const std::wstring& path) {
+    base::UniqueKey key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) return;
+    DWORD subkeys = 1, values = 1;
+    RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                     nullptr, nullptr, nullptr);
+    key.reset();
+    if (subkeys == 0 && values == 0) RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+}
+
+// Removes the user's verb and the parents that making it created.
+void RemoveVerb() {
+    for (const std::wstring& path :
+         {std::wstring(kRegisterVerbKey) + L"\\command", std::wstring(kRegisterVerbKey)})
+        RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str());
+    DeleteIfEmpty(L"Software\\Classes\\*\\shell");
+    DeleteIfEmpty(L"Software\\Classes\\*");
+}
+
+// What the user made at Vantrel's places, before Vantrel was ever registered:
+// /register writes nothing and /unregister removes nothing; each says what
+// it left alone and ends with exit code 1.
+TEST_F(Register, TheUsersOwnVerbOrShortcutIsNeitherReplacedNorRemoved) {
+    const std::wstring verbCommand = std::wstring(kRegisterVerbKey) + L"\\command";
+    const std::wstring link = SendToFolder() + L"\\" + kSendToShortcutName;
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        std::function<void()> remove;
+        const char* reason;  // in the refusal
+    } cases[] = {
+        {"the user's verb that opens Notepad", [&] { SetCommand(verbCommand, L"notepad.exe \"%1\""); },
+         RemoveVerb, "starts notepad.exe \"%1\"; it is not Vantrel's and is left alone"},
+        {"the user's verb of the same form that starts another program",
+         [&] { SetCommand(verbCommand, L"\"C:\\windows\\notepad.exe\" \"%1\""); }, RemoveVerb,
+         "notepad.exe\" \"%1\"; it is not Vantrel's and is left alone"},
+        {"the user's verb without a command", [&] { SetCommand(kRegisterVerbKey, L"Mine"); }, RemoveVerb,
+         "is another program's menu entry; it is not Vantrel's and is left alone"},
+        {"a Send To shortcut named Vantrel that starts Notepad",
+         [&] { MakeShortcut(link, L"C:\\windows\\notepad.exe"); }, [&] { DeleteFileW(link.c_str()); },
+         "notepad.exe; it is not Vantrel's and is left alone"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.make();
+        const std::wstring before = UserClasses();
+        const std::vector<std::wstring> sendToBefore = SendToEntries();
+        const std::string linkBefore = Contents(link);
+
+        const e2e::ConsoleRun added = e2e::RunConsoleProgram(dir.path(), "/register");
+        EXPECT_EQ(1u, added.code) << added.out;
+        EXPECT_EQ(0u, added.err.find("vantrel: ")) << added.err;
+        EXPECT_NE(std::string::npos, added.err.find(c.reason)) << added.err;
+        EXPECT_TRUE(before == UserClasses()) << Difference(before, UserClasses());
+        EXPECT_EQ(sendToBefore, SendToEntries());
+        EXPECT_EQ(linkBefore, Contents(link));
+
+        const e2e::ConsoleRun removed = e2e::RunConsoleProgram(dir.path(), "/unregister");
+        EXPECT_EQ(1u, removed.code) << removed.out;
+        EXPECT_NE(std::string::npos, removed.err.find(c.reason)) << removed.err;
+        EXPECT_TRUE(before == UserClasses()) << Difference(before, UserClasses());
+        EXPECT_EQ(sendToBefore, SendToEntries());
+        EXPECT_EQ(linkBefore, Contents(link));
+        c.remove();
+    }
+}
+
+// The user's class keys that /register had to create (Software\Classes
+// itself on a fresh profile, "*", "shell") go again with /unregister; none
+// is left empty behind.
+TEST_F(Register, KeysTheRegistrationCreatedGoAgainUpToTheClassesKey) {
+    // The standard key made in SetUp is removed again while it is empty, as
+    // in a fresh Wine prefix; a prefix with classes of its own keeps it.
+    const LONG gone = RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Classes");
+    if (gone != ERROR_SUCCESS) GTEST_SKIP() << "the user's class key holds other keys in this prefix";
+    base::UniqueKey classes;
+    EXPECT_EQ(0u, e2e::RunConsoleProgram(dir.path(), "/register").code);
+    EXPECT_EQ(0u, e2e::RunConsoleProgram(dir.path(), "/unregister").code);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, KEY_READ, classes.put()));
 }
 
 TEST_F(Register, UsageErrorsAndARunWithoutTheOptionsWritesNothing) {
