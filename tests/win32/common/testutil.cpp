@@ -67,8 +67,17 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
     const std::string full = Path(name);
     base::UniqueFile f(CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
+    // A write that fails (the file held open by the program, say) must not
+    // leave a test judging the old bytes as if they were the new ones.
+    if (!f) {
+        ADD_FAILURE() << "cannot write " << full << ": error " << GetLastError();
+        return full;
+    }
     DWORD written = 0;
-    if (f && !bytes.empty()) WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    if (!bytes.empty() &&
+        (!WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+         written != bytes.size()))
+        ADD_FAILURE() << "cannot write " << full << ": error " << GetLastError();
     return full;
 }
 
