@@ -214,8 +214,13 @@ TEST_F(SignatureWindow, AFileReplacedBeforeItsCheckGetsNoVerdict) {
     ASSERT_FALSE(signed_.empty());
     const std::string file = dir.Write("tool.exe", unsigned_);
     const std::string other = dir.Write("other.exe", signed_);
+    // The load's own readers may still hold the file for a moment (the
+    // shell's icon, the version resource): the replacement waits for them.
     form->Signature().onCheckOpens = [&](const std::string& path) {
-        MoveFileExA(other.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+        for (int i = 0; i < 400; ++i) {
+            if (MoveFileExA(other.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+            Sleep(5);
+        }
     };
     LoadAndWait(file);
     form->Signature().onCheckOpens = nullptr;
