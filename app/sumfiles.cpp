@@ -111,11 +111,7 @@ std::vector<Listing> FindListings(const std::string& path, std::vector<ReadList>
 }
 
 bool ListsChanged(const std::vector<ReadList>& read) {
-    for (const ReadList& list : read) {
-        // No access to the contents, as the look at the loaded file.
-        base::UniqueFile file(fs::Open(list.path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
-        if (!file || !SameStamp(StampOf(file.get()), list.stamp)) return true;
-    }
+    for (const ReadList& list : read)
+        if (!StillTheVersion(list.path, list.stamp)) return true;
     return false;
 }

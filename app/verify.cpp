@@ -35,12 +35,7 @@ void LoadedVersion::Take(const std::string& path, const FileStamp& stamp) {
 
 LoadedVersion::Now LoadedVersion::Check() const {
     if (!stamp_.known) return Now::Unknown;
-    // No access to the contents: the look takes nothing from another
-    // program, whatever it shares.
-    base::UniqueFile file(fs::Open(path_, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
-    if (!file) return Now::Changed;
-    return SameStamp(StampOf(file.get()), stamp_) ? Now::Same : Now::Changed;
+    return StillTheVersion(path_, stamp_) ? Now::Same : Now::Changed;
 }
 
 bool LoadedVersion::Is(const std::string& path, const FileStamp& stamp) const {

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "base/fsnames.h"
@@ -131,6 +132,23 @@ HANDLE FindFirst(const std::string& name, WIN32_FIND_DATAW& data) {
 
 HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
     return CreateFileW(SystemPath(name).c_str(), access, share, nullptr, disposition, flags, nullptr);
+}
+
+std::function<bool(std::uint64_t offset, void* out, std::size_t size)> ReaderAt(HANDLE file) {
+    return [file](std::uint64_t offset, void* out, std::size_t size) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return false;
+        auto* p = static_cast<char*>(out);
+        while (size > 0) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 20));
+            DWORD got = 0;
+            if (!ReadFile(file, p, chunk, &got, nullptr) || got == 0) return false;
+            p += got;
+            size -= got;
+        }
+        return true;
+    };
 }
 
 DWORD VersionInfoSize(const std::string& name, DWORD* handle) {

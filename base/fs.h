@@ -15,6 +15,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -52,6 +54,11 @@ HANDLE FindFirst(const std::string& name, WIN32_FIND_DATAW& data);
 // CreateFileW; INVALID_HANDLE_VALUE on failure, with the last error set.
 HANDLE Open(const std::string& name, DWORD access, DWORD share, DWORD disposition,
             DWORD flags = FILE_ATTRIBUTE_NORMAL);
+
+// Reads `size` bytes at `offset` of the open `file` (ReadFile in chunks of at
+// most 1 MiB, moving the file pointer); false on any failure or a short file.
+// The handle must outlive the reader.
+std::function<bool(std::uint64_t offset, void* out, std::size_t size)> ReaderAt(HANDLE file);
 
 // GetFileVersionInfoSizeW. The last error is cleared first, so that a 0
 // result that sets none reads as 0.

@@ -41,25 +41,9 @@ bool VersionResourceFitsTheFile(const char* path, std::uint64_t& fileSize) {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.get(), &size)) return true;
     fileSize = static_cast<std::uint64_t>(size.QuadPart);
-    const versionresource::ReadAt read = [&file](std::uint64_t offset, void* out, std::size_t count) {
-        OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        auto* p = static_cast<char*>(out);
-        while (count > 0) {
-            const DWORD chunk = count < (1u << 20) ? static_cast<DWORD>(count) : (1u << 20);
-            DWORD got = 0;
-            if (!ReadFile(file.get(), p, chunk, &got, &at) || got == 0) return false;
-            p += got;
-            count -= got;
-            offset += got;
-            at.Offset = static_cast<DWORD>(offset);
-            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-        }
-        return true;
-    };
     std::string reason;
-    return versionresource::CheckVersionResource(read, fileSize, reason) != versionresource::Verdict::Damaged;
+    return versionresource::CheckVersionResource(fs::ReaderAt(file.get()), fileSize, reason) !=
+           versionresource::Verdict::Damaged;
 }
 
 class SystemApi final : public IVersionApi {

@@ -221,6 +221,12 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
            CompareFileTime(&a.lastWrite, &b.lastWrite) == 0;
 }
 
+bool StillTheVersion(const std::string& path, const FileStamp& stamp) {
+    base::UniqueFile file(fs::Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS));
+    return file && SameStamp(StampOf(file.get()), stamp);
+}
+
 PassResult RunFilePass(HANDLE file, const std::string& name, const PassFeeds& feeds, const CancelToken& cancel,
                        const PassTick& tick) {
     PassResult r;

@@ -58,6 +58,10 @@ struct FileStamp {
 FileStamp StampOf(HANDLE file);
 // True when both are known and the same version of the same file.
 bool SameStamp(const FileStamp& a, const FileStamp& b);
+// True when `path` still names the version `stamp` describes. The look opens
+// the name without access to the contents, so it takes nothing from another
+// program, whatever that program shares.
+bool StillTheVersion(const std::string& path, const FileStamp& stamp);
 
 struct PassResult {
     PassOutcome outcome = PassOutcome::Done;

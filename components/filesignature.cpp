@@ -57,24 +57,6 @@ using UniqueCert = base::Unique<CertTraits>;
 using UniqueEngine = base::Unique<EngineTraits>;
 using UniqueChain = base::Unique<ChainTraits>;
 
-// Reads at `offset` through the handle, whole or not at all.
-authenticode::ReadAt ReaderOf(HANDLE file) {
-    return [file](std::uint64_t offset, void* out, std::size_t size) {
-        LARGE_INTEGER at;
-        at.QuadPart = static_cast<LONGLONG>(offset);
-        if (!SetFilePointerEx(file, at, nullptr, FILE_BEGIN)) return false;
-        auto* p = static_cast<char*>(out);
-        while (size > 0) {
-            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 20));
-            DWORD got = 0;
-            if (!ReadFile(file, p, chunk, &got, nullptr) || got == 0) return false;
-            p += got;
-            size -= got;
-        }
-        return true;
-    };
-}
-
 // The PKCS#7 message and certificates of a signature (or a timestamp token)
 // held in memory.
 struct Message {
@@ -375,7 +357,7 @@ FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelT
         return r;
     }
     authenticode::OwnCheck own =
-        authenticode::CheckImage(ReaderOf(file), static_cast<std::uint64_t>(size.QuadPart), cancel);
+        authenticode::CheckImage(fs::ReaderAt(file), static_cast<std::uint64_t>(size.QuadPart), cancel);
     if (own.stopped) {
         r.stopped = true;
         return r;
