@@ -65,8 +65,17 @@ TempDir::~TempDir() { RemoveTree(path_); }
 
 std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
     const std::string full = Path(name);
-    base::UniqueFile f(CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
+    // The signature check after a load holds the file, sharing reading only,
+    // for a moment: a writer retries, as a user's editor would.
+    base::UniqueFile f;
+    for (int tries = 0; tries < 400; ++tries) {
+        const HANDLE h =
+            CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const DWORD error = GetLastError();
+        f.reset(h);
+        if (f || error != ERROR_SHARING_VIOLATION) break;
+        Sleep(5);
+    }
     // A write that fails (the file held open by the program, say) must not
     // leave a test judging the old bytes as if they were the new ones.
     if (!f) {
