@@ -20,8 +20,9 @@ bool LongExists(const std::string& fullPath) {
 }
 
 std::string ReadLong(const std::string& fullPath) {
-    base::UniqueFile f(CreateFileW(LongForm(fullPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, 0, nullptr));
+    base::UniqueFile f(CreateFileW(LongForm(fullPath).c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
     std::string bytes;
     char buffer[4096];
     DWORD n = 0;

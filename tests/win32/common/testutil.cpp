@@ -162,8 +162,9 @@ bool EndsEveryLineInCrLf(const std::string& text) {
 }
 
 std::string ReadAll(const std::string& path) {
-    base::UniqueFile f(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr));
+    base::UniqueFile f(CreateFileA(path.c_str(), GENERIC_READ,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, 0, nullptr));
     std::string data;
     if (!f) return data;
     char buf[65536];

@@ -32,6 +32,8 @@ private:
 // A file of `size` bytes that takes almost no disk space (sparse where the
 // file system allows, else a size set by seeking).
 bool MakeSparseFile(const std::string& path, std::uint64_t size);
+// Shares everything while it reads, so that a test polling for a file never
+// blocks the program that is about to replace it.
 std::string ReadAll(const std::string& path);
 // A copy of a module's bytes (one of the built fixtures) whose RT_VERSION data
 // entry states `size` instead of the resource's own size: the lie one flipped
