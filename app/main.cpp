@@ -5,9 +5,9 @@
 
 #include <commctrl.h>
 
-#include "app/About.h"
-#include "app/console.h"
-#include "app/frmMain.h"
+#include "app/window/About.h"
+#include "app/console/console.h"
+#include "app/window/frmMain.h"
 #include "ui/application.h"
 #include "base/handles.h"
 #include "base/product.h"
@@ -26,7 +26,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCmd) {
     try {
         TForm1 form1;
         TAboutBox aboutBox(form1.Handle());
-        AboutBox = &aboutBox;
+        form1.SetAboutBox(&aboutBox);
         return app.Run(showCmd);
     } catch (const std::exception& e) {
         app.ShowException(e.what());

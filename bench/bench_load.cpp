@@ -19,7 +19,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/frmMain.h"
+#include "app/window/frmMain.h"
 #include "ui/application.h"
 #include "base/handles.h"
 #include "base/messagebox.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/checktext.h"
+#include "app/verify/checktext.h"
 
 namespace {
 

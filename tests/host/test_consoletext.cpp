@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/consoletext.h"
-#include "app/detailtexts.h"
+#include "app/console/consoletext.h"
+#include "app/details/detailtexts.h"
 
 namespace {
 

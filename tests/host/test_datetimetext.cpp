@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/datetimetext.h"
+#include "app/details/datetimetext.h"
 
 namespace {
 

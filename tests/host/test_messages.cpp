@@ -4,7 +4,7 @@
 #include <set>
 #include <string>
 
-#include "app/browsename.h"
+#include "app/window/browsename.h"
 #include "base/messages.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/report.h"
+#include "app/details/report.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/savetarget.h"
+#include "app/save/savetarget.h"
 
 namespace {
 

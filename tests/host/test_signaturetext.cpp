@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/signaturetext.h"
+#include "app/signature/signaturetext.h"
 
 namespace {
 

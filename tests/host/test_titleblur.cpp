@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/titleblur.h"
+#include "app/window/titleblur.h"
 
 namespace {
 

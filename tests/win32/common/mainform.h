@@ -4,12 +4,11 @@
 
 #include <memory>
 
-#include "app/frmMain.h"
+#include "app/window/frmMain.h"
 
 namespace testutil {
 
 inline std::unique_ptr<TForm1> NewMainForm() {
-    SelectedFileName.clear();
     return std::make_unique<TForm1>("vantrel.exe");
 }
 

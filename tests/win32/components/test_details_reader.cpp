@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/datetimesettings.h"
-#include "app/detailrows.h"
-#include "app/detailsreader.h"
-#include "app/detailtexts.h"
-#include "app/readdetails.h"
+#include "app/details/datetimesettings.h"
+#include "app/details/detailrows.h"
+#include "app/details/detailsreader.h"
+#include "app/details/detailtexts.h"
+#include "app/details/readdetails.h"
 #include "components/dcUtils.h"
 #include "longpaths.h"
 #include "testutil.h"
@@ -102,7 +102,7 @@ TEST(DetailsReader, GivesExactlyThePlainReadingsTextsOnVariedFiles) {
             EXPECT_EQ(RowText(plain, row.id, format), RowText(fast, row.id, format)) << "row " << row.id;
             EXPECT_EQ(RowChecked(plain, row.id), RowChecked(fast, row.id)) << "row " << row.id;
         }
-        EXPECT_EQ(RowText(plain, frmMain::edt19, format), RowText(fast, frmMain::edt19, format));
+        EXPECT_EQ(RowText(plain, fields::edt19, format), RowText(fast, fields::edt19, format));
     }
     testutil::RemoveLongTree(deep.folder);
 }

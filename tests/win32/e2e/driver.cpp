@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frmMain_layout.h"
+#include "app/window/frmMain_layout.h"
 #include "testutil.h"
 
 namespace e2e {

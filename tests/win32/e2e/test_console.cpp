@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frmMain_layout.h"
+#include "app/window/frmMain_layout.h"
 #include "driver.h"
 #include "signedfiles.h"
 #include "testutil.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frmMain_layout.h"
+#include "app/window/frmMain_layout.h"
 #include "components/crc.h"
 #include "driver.h"
 #include "longpaths.h"

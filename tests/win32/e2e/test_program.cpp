@@ -7,10 +7,10 @@
 
 #include <cstdio>
 
-#include "app/About.h"
-#include "app/datetimetext.h"
-#include "app/frmMain_layout.h"
-#include "app/datetimesettings.h"
+#include "app/window/About.h"
+#include "app/details/datetimetext.h"
+#include "app/window/frmMain_layout.h"
+#include "app/details/datetimesettings.h"
 #include "components/crc.h"
 #include "driver.h"
 #include "longpaths.h"

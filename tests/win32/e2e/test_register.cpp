@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/frmMain_layout.h"
-#include "app/shellregister.h"
+#include "app/window/frmMain_layout.h"
+#include "app/console/shellregister.h"
 #include "base/handles.h"
 #include "driver.h"
 #include "testutil.h"

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/frmMain_ids.h"
+#include "app/window/frmMain_ids.h"
 #include "driver.h"
 #include "signedfiles.h"
 #include "testutil.h"

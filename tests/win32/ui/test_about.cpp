@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "app/About.h"
-#include "app/frmMain.h"
+#include "app/window/About.h"
+#include "app/window/frmMain.h"
 #include "testutil.h"
 
 using namespace About;
@@ -27,13 +27,12 @@ public:
         main = std::make_unique<TForm1>("vantrel.exe");
         main->Show(SW_SHOWNORMAL);
         about = std::make_unique<TAboutBox>(main->Handle());
-        AboutBox = about.get();
+        main->SetAboutBox(about.get());
         about->onOpenAddress = [this](HWND owner, const char* verb, const char* address) {
             opened.push_back({owner, std::string(verb) + " " + address});
         };
     }
     void TearDown() override {
-        AboutBox = nullptr;
         about.reset();
         main.reset();
     }

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frmMain.h"
+#include "app/window/frmMain.h"
 #include "components/crc.h"
 #include "components/filepass.h"
 #include "mainform.h"
@@ -168,7 +168,7 @@ protected:
         switch (outcome) {
         case Outcome::Loads:
             EXPECT_TRUE(blue);
-            EXPECT_EQ(name, SelectedFileName);
+            EXPECT_EQ(name, form->SelectedFileName);
             EXPECT_TRUE(boxes.boxes().empty());
             EXPECT_EQ(std::to_string(contents.size()), form->Text(edt4));
             EXPECT_EQ(CrcText(contents), form->Text(edt17));
@@ -176,19 +176,19 @@ protected:
             break;
         case Outcome::NamesNoFile:
             EXPECT_EQ(kRed, form->FontColor(edt1));
-            EXPECT_EQ("", SelectedFileName);
+            EXPECT_EQ("", form->SelectedFileName);
             EXPECT_TRUE(boxes.boxes().empty());
             EXPECT_EQ(std::to_string(sizeof kReference - 1), form->Text(edt4)) << "the rows keep the last file";
             EXPECT_EQ(testutil::CryptoApiMd5(kReference), form->Text(edt18));
             break;
         case Outcome::Empties:
-            EXPECT_EQ("", SelectedFileName);
+            EXPECT_EQ("", form->SelectedFileName);
             EXPECT_TRUE(boxes.boxes().empty());
             for (int id = edt2; id <= edt18; ++id) EXPECT_EQ("", form->Text(id)) << id;
             break;
         case Outcome::LoadFails:
             EXPECT_TRUE(blue);
-            EXPECT_EQ(name, SelectedFileName);
+            EXPECT_EQ(name, form->SelectedFileName);
             ASSERT_EQ(1u, boxes.boxes().size());
             EXPECT_EQ(kLoadFailure, boxes.boxes()[0].text);
             EXPECT_EQ("Error", boxes.boxes()[0].caption);

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "app/frmMain.h"
+#include "app/window/frmMain.h"
 #include "mainform.h"
 #include "testutil.h"
 

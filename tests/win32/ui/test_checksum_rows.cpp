@@ -11,10 +11,10 @@
 #include <string>
 #include <thread>
 
-#include "app/busyprogress.h"
-#include "app/frmMain.h"
-#include "app/signaturecheck.h"
-#include "app/verify.h"
+#include "app/window/busyprogress.h"
+#include "app/window/frmMain.h"
+#include "app/signature/signaturecheck.h"
+#include "app/verify/verify.h"
 #include "ui/application.h"
 #include "components/crc.h"
 #include "components/filepass.h"
@@ -47,7 +47,7 @@ std::string Bytes(std::size_t size, char seed) {
 
 class ChecksumRows : public testing::Test {
 protected:
-    void SetUp() override { SelectedFileName.clear(); }
+    
 
     // Loads `path` through the name box, also when the box shows it already.
     void Load(const std::string& path) {
@@ -152,7 +152,7 @@ TEST_F(ChecksumRows, ADigestThatCannotBeComputedLeavesNoOldDigest) {
     EXPECT_EQ("No Version Information for this File", boxes.boxes()[0].text);
     EXPECT_EQ("Error", boxes.boxes()[0].caption);
     EXPECT_EQ("", form.Text(edt18));
-    EXPECT_EQ(busy, SelectedFileName);
+    EXPECT_EQ(busy, form.SelectedFileName);
     EXPECT_EQ(form.Finfo1.DisplayName(), form.Text(edt2));
     EXPECT_EQ(std::to_string(data.size()), form.Text(edt4));
     EXPECT_EQ(CrcText(data), form.Text(edt17));

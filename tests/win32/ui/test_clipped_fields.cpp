@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/datetimesettings.h"
-#include "app/frmMain.h"
+#include "app/details/datetimesettings.h"
+#include "app/window/frmMain.h"
 #include "mainform.h"
 #include "testutil.h"
 

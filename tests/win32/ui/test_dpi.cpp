@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "app/About.h"
-#include "app/frmMain.h"
+#include "app/window/About.h"
+#include "app/window/frmMain.h"
 #include "mainform.h"
 #include "resources/resource.h"
 #include "testutil.h"

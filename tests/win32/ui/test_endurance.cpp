@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frmMain.h"
+#include "app/window/frmMain.h"
 #include "testutil.h"
 
 using namespace frmMain;
@@ -32,7 +32,6 @@ void Print(const char* when, const Usage& u) {
 TEST(Endurance, AThousandLoadsClearsAndDropsLeaveResourcesFlat) {
     testutil::TempDir dir;
     testutil::MessageBoxRecorder boxes;
-    SelectedFileName.clear();
     TForm1 form("vantrel.exe");
     // Small files keep each load short; a program with a version resource
     // keeps the version component busy; a file held by a writer makes the

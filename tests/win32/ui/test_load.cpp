@@ -9,9 +9,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/datetimetext.h"
-#include "app/frmMain.h"
-#include "app/datetimesettings.h"
+#include "app/details/datetimetext.h"
+#include "app/window/frmMain.h"
+#include "app/details/datetimesettings.h"
 #include "mainform.h"
 #include "testutil.h"
 
@@ -51,7 +51,7 @@ protected:
 TEST_F(Load, AnExistingFileFillsTheRowsAndTurnsTheBoxBlue) {
     form->SetText(edt1, a);
     EXPECT_EQ(kBlue, form->FontColor(edt1));
-    EXPECT_EQ(a, SelectedFileName);
+    EXPECT_EQ(a, form->SelectedFileName);
     EXPECT_EQ("alpha.txt", form->Text(edt2));
     EXPECT_FALSE(form->Text(edt3).empty());
     EXPECT_NE(nullptr, form->IconOf(image2));
@@ -98,13 +98,13 @@ TEST_F(Load, TypingLoadsAtTheFirstKeystrokeThatNamesAFile) {
     form->SetText(edt1, "");
     Type(prefix);
     EXPECT_EQ(kRed, form->FontColor(edt1));
-    EXPECT_EQ("", SelectedFileName);
+    EXPECT_EQ("", form->SelectedFileName);
     Type(a.substr(a.size() - 1));
     EXPECT_EQ(kBlue, form->FontColor(edt1));
     EXPECT_TRUE(ShowsFile("5"));
     Type(".bak");
     EXPECT_EQ(kRed, form->FontColor(edt1));
-    EXPECT_EQ("", SelectedFileName);
+    EXPECT_EQ("", form->SelectedFileName);
     EXPECT_TRUE(ShowsFile("5")) << "a further keystroke keeps the rows";
 }
 
@@ -127,7 +127,7 @@ TEST_F(Load, MissingPathsAndDirectoriesTurnTheBoxRedAndKeepTheRows) {
         SCOPED_TRACE(path);
         form->SetText(edt1, path);
         EXPECT_EQ(kRed, form->FontColor(edt1));
-        EXPECT_EQ("", SelectedFileName);
+        EXPECT_EQ("", form->SelectedFileName);
         EXPECT_TRUE(ShowsFile("5"));
     }
     EXPECT_TRUE(boxes.boxes().empty());
@@ -143,7 +143,7 @@ TEST_F(Load, EmptyingTheBoxClearsAllFieldsButProductVersion) {
     EXPECT_EQ(nullptr, form->IconOf(image2));
     EXPECT_EQ(nullptr, form->IconOf(image3));
     EXPECT_EQ(kRed, form->FontColor(edt1));
-    EXPECT_EQ("", SelectedFileName);
+    EXPECT_EQ("", form->SelectedFileName);
     EXPECT_EQ("", form->Finfo1.FILENAME());
     EXPECT_EQ("", form->fver1.FILENAME());
     EXPECT_EQ(a, form->dcflcrc1.FILENAME()) << "the checksum component is never emptied";
@@ -230,7 +230,7 @@ TEST_F(Load, DroppingSeveralFilesLoadsEachAndEndsWithTheLast) {
     EXPECT_EQ("Error", boxes.boxes()[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes.boxes()[0].flags);
     EXPECT_EQ(c, form->Text(edt1));
-    EXPECT_EQ(c, SelectedFileName);
+    EXPECT_EQ(c, form->SelectedFileName);
     EXPECT_TRUE(ShowsFile("6"));
 }
 
@@ -241,14 +241,14 @@ TEST_F(Load, DroppingTheShownFileLoadsNothingButEmptiesTwoComponents) {
     EXPECT_EQ("marker", form->Text(edt2));
     EXPECT_EQ("", form->Finfo1.FILENAME());
     EXPECT_EQ("", form->fver1.FILENAME());
-    EXPECT_EQ(a, SelectedFileName);
+    EXPECT_EQ(a, form->SelectedFileName);
 }
 
 TEST_F(Load, DroppingADirectoryKeepsItsPathInSelectedFileName) {
     form->SetText(edt1, a);
     Drop({dir.path()});
     EXPECT_EQ(kRed, form->FontColor(edt1));
-    EXPECT_EQ(dir.path(), SelectedFileName);
+    EXPECT_EQ(dir.path(), form->SelectedFileName);
     EXPECT_TRUE(ShowsFile("5"));
 }
 
@@ -261,7 +261,7 @@ TEST_F(Load, AFailedLoadEmptiesWhatItDidNotRewrite) {
     ASSERT_EQ(1u, boxes.boxes().size());
     EXPECT_EQ(kLoadFailure, boxes.boxes()[0].text);
     EXPECT_EQ(kBlue, form->FontColor(edt1));
-    EXPECT_EQ(a, SelectedFileName);
+    EXPECT_EQ(a, form->SelectedFileName);
     EXPECT_EQ("5", form->Text(edt4)) << "rows before the failing one show the new file";
     EXPECT_EQ("", form->Text(edt18)) << "never the previous file's digest";
 }

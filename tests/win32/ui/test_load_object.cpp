@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/frmMain.h"
+#include "app/window/frmMain.h"
 #include "components/crc.h"
 #include "components/filepass.h"
 #include "components/md5.h"
@@ -172,7 +172,7 @@ TEST_F(LoadObject, ANameSentFromAnotherThreadStopsTheLoadAndIsLoadedAfterIt) {
     sender.join();
     EXPECT_EQ(plain, form->Text(edt1));
     EXPECT_EQ(RGB(0, 0, 255), form->FontColor(edt1));
-    EXPECT_EQ(plain, SelectedFileName);
+    EXPECT_EQ(plain, form->SelectedFileName);
     EXPECT_EQ(RowsOf(plain), Rows(*form));
     EXPECT_TRUE(boxes.boxes().empty());
 }

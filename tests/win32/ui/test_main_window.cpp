@@ -8,7 +8,7 @@
 #include <memory>
 #include <set>
 
-#include "app/frmMain.h"
+#include "app/window/frmMain.h"
 #include "base/errors.h"
 #include "mainform.h"
 #include "testutil.h"
@@ -295,7 +295,7 @@ TEST_F(MainWindow, StartsEmpty) {
     EXPECT_EQ(nullptr, form->IconOf(image2));
     EXPECT_EQ(nullptr, form->IconOf(image3));
     EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), form->FontColor(edt1));
-    EXPECT_EQ("", SelectedFileName);
+    EXPECT_EQ("", form->SelectedFileName);
 }
 
 // The failure display: what a handler lets through is shown with the title as

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frmMain.h"
+#include "app/window/frmMain.h"
 #include "components/crc.h"
 #include "mainform.h"
 #include "tests/fixtures/fixture_values.h"
@@ -152,7 +152,7 @@ public:
                      const std::string& type) {
         EXPECT_EQ(asGiven, form->Text(edt1));
         EXPECT_EQ(kBlue, form->FontColor(edt1));
-        EXPECT_EQ(asGiven, SelectedFileName);
+        EXPECT_EQ(asGiven, form->SelectedFileName);
         EXPECT_TRUE(boxes.boxes().empty()) << (boxes.boxes().empty() ? "" : boxes.boxes()[0].text);
         EXPECT_EQ(NamePart(path), form->Text(edt2)) << "display name";
         EXPECT_FALSE(type.empty());

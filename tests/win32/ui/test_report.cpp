@@ -6,10 +6,10 @@
 
 #include <memory>
 
-#include "app/datetimetext.h"
-#include "app/frmMain.h"
-#include "app/datetimesettings.h"
-#include "app/report.h"
+#include "app/details/datetimetext.h"
+#include "app/window/frmMain.h"
+#include "app/details/datetimesettings.h"
+#include "app/details/report.h"
 #include "mainform.h"
 #include "testutil.h"
 

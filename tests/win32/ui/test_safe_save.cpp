@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "app/frmMain.h"
-#include "app/report.h"
-#include "app/safesave.h"
+#include "app/window/frmMain.h"
+#include "app/details/report.h"
+#include "app/save/safesave.h"
 #include "longpaths.h"
 #include "mainform.h"
 #include "testutil.h"

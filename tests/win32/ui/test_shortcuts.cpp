@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "app/About.h"
-#include "app/frmMain.h"
-#include "app/report.h"
-#include "app/shortcuts.h"
-#include "app/verify.h"
+#include "app/window/About.h"
+#include "app/window/frmMain.h"
+#include "app/details/report.h"
+#include "app/window/shortcuts.h"
+#include "app/verify/verify.h"
 #include "mainform.h"
 #include "testutil.h"
 
@@ -115,7 +115,7 @@ public:
     void SetUp() override {
         form = testutil::NewMainForm();
         about = std::make_unique<TAboutBox>(form->Handle());
-        AboutBox = about.get();
+        form->SetAboutBox(about.get());
         form->dlg1.onExecute = [this](ui::TSaveDialog& dlg, HWND) {
             ++saveDialogs;
             if (target.empty()) return false;
@@ -136,7 +136,6 @@ public:
         file = dir.Write("input.txt", "the bytes of the inspected file\r\n");
     }
     void TearDown() override {
-        AboutBox = nullptr;
         about.reset();
         form.reset();
     }

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/frmMain.h"
-#include "app/shortcuts.h"
-#include "app/signaturecheck.h"
+#include "app/window/frmMain.h"
+#include "app/window/shortcuts.h"
+#include "app/signature/signaturecheck.h"
 #include "components/hashtext.h"
 #include "mainform.h"
 #include "signedfiles.h"

@@ -16,10 +16,10 @@
 #include <memory>
 #include <string>
 
-#include "app/frmMain.h"
-#include "app/ondemand.h"
-#include "app/shortcuts.h"
-#include "app/verify.h"
+#include "app/window/frmMain.h"
+#include "app/verify/ondemand.h"
+#include "app/window/shortcuts.h"
+#include "app/verify/verify.h"
 #include "components/crc.h"
 #include "mainform.h"
 #include "testutil.h"
@@ -209,25 +209,25 @@ TEST_F(Verify, OnDemandDigestsAreOfTheLoadedVersionAndRefuseAHeldFile) {
     // Held open for writing elsewhere: the same refusal as the MD5 row's.
     HANDLE held = testutil::OpenForWriting(path);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
-    EXPECT_THROW(ComputeFileDigest(*form, DigestKind::SHA256, path), base::Exception);
+    EXPECT_THROW(ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA256, path), base::Exception);
     // The clipboard check claims nothing for a file it cannot read.
     PutOnClipboard(sha256);
     PumpAWhile();
     EXPECT_EQ(0, form->Verifier().MarkedRow());
     CloseHandle(held);
-    EXPECT_EQ(sha256, ComputeFileDigest(*form, DigestKind::SHA256, path));
-    EXPECT_EQ(sha1, ComputeFileDigest(*form, DigestKind::SHA1, path));
-    EXPECT_THROW(ComputeFileDigest(*form, DigestKind::SHA1, dir.Path("missing.bin")), base::Exception);
+    EXPECT_EQ(sha256, ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA256, path));
+    EXPECT_EQ(sha1, ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA1, path));
+    EXPECT_THROW(ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA1, dir.Path("missing.bin")), base::Exception);
     // A changed file is neither read again nor answered from the last result:
     // its digest would not be of the bytes the rows describe.
     dir.Write("download.bin", data + "x");
-    EXPECT_THROW(ComputeFileDigest(*form, DigestKind::SHA1, path), FileChangedSinceLoad);
-    EXPECT_THROW(ComputeFileDigest(*form, DigestKind::SHA256, path), FileChangedSinceLoad);
+    EXPECT_THROW(ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA1, path), FileChangedSinceLoad);
+    EXPECT_THROW(ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA256, path), FileChangedSinceLoad);
     // Loaded again, the new version is the one compared.
     form->image8Click();
     form->SetText(edt1, path);
     EXPECT_EQ(testutil::CryptoApiHash(CALG_SHA1, data + "x"),
-              ComputeFileDigest(*form, DigestKind::SHA1, path));
+              ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA1, path));
 }
 
 // The rows describe the version loaded: once the file is another one, no

@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/frmMain.h"
+#include "app/window/frmMain.h"
 #include "tests/fixtures/fixture_values.h"
 #include "mainform.h"
 #include "testutil.h"
@@ -118,7 +118,7 @@ TEST_F(VersionRowsFailure, ReportedFailureShowsTheOneMessageAndStopsTheLoad) {
     EXPECT_EQ("No Version Information for this File", boxes.boxes()[0].text);
     EXPECT_EQ("Error", boxes.boxes()[0].caption);
     EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), boxes.boxes()[0].flags);
-    EXPECT_EQ(failing, SelectedFileName);
+    EXPECT_EQ(failing, form->SelectedFileName);
     EXPECT_EQ(RGB(0, 0, 255), form->FontColor(edt1));
     EXPECT_EQ(Fixture("full_version.dll"), form->Finfo1.FILENAME());
     EXPECT_EQ(Fixture("full_version.dll"), form->dcflcrc1.FILENAME());

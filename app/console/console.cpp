@@ -1,0 +1,481 @@
+#include "app/console/console.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/verify/checkrun.h"
+#include "app/verify/checktext.h"
+#include "app/console/consoletext.h"
+#include "app/details/datetimesettings.h"
+#include "app/details/detailtexts.h"
+#include "app/console/filewalk.h"
+#include "app/console/parallelreads.h"
+#include "app/console/shellregister.h"
+#include "app/save/safesave.h"
+#include "components/dcUtils.h"
+#include "components/names.h"
+#include "base/errors.h"
+#include "base/fs.h"
+#include "base/handles.h"
+#include "base/messages.h"
+
+namespace {
+
+// A standard handle the process inherited is used as it is; a missing one
+// is replaced by the parent's console, when there is one.
+bool UsableHandle(HANDLE h) {
+    if (h == nullptr || h == INVALID_HANDLE_VALUE) return false;
+    SetLastError(NO_ERROR);
+    return GetFileType(h) != FILE_TYPE_UNKNOWN || GetLastError() == NO_ERROR;
+}
+
+class StandardStreams {
+public:
+    StandardStreams() {
+        out_ = GetStdHandle(STD_OUTPUT_HANDLE);
+        err_ = GetStdHandle(STD_ERROR_HANDLE);
+        if (UsableHandle(out_) && UsableHandle(err_)) return;
+        // Never a console of our own: only the parent's, if it has one.
+        if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED) return;
+        if (!UsableHandle(out_)) out_ = OpenConsoleOutput(ownedOut_);
+        if (!UsableHandle(err_)) err_ = OpenConsoleOutput(ownedErr_);
+    }
+    // False when the bytes could not all be written.
+    bool Out(const std::string& bytes) const { return WriteAll(out_, bytes); }
+    void Err(const std::string& bytes) const { WriteAll(err_, bytes); }
+    // True when standard error is a console window, not a file or a pipe.
+    bool ErrIsConsole() const {
+        DWORD mode = 0;
+        return UsableHandle(err_) && GetConsoleMode(err_, &mode) != FALSE;
+    }
+
+private:
+    static HANDLE OpenConsoleOutput(base::UniqueFile& owner) {
+        owner.reset(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+        return owner.get();
+    }
+    static bool WriteAll(HANDLE h, const std::string& bytes) {
+        if (!UsableHandle(h)) return false;
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+            DWORD written = 0;
+            if (!WriteFile(h, bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
+            done += written;
+        }
+        return true;
+    }
+
+    base::UniqueFile ownedOut_, ownedErr_;
+    HANDLE out_ = nullptr;
+    HANDLE err_ = nullptr;
+};
+
+// One line for standard error: the reason without line breaks (the system's
+// texts end in one) or a final full stop, and no other control character.
+std::string OneLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+    return EscapeControls(text);
+}
+
+// Standard output is gone (a closed pipe, a full disk): nothing more can
+// reach the reader, so the run ends.
+struct OutputClosed {};
+
+constexpr char kOutputClosed[] = "cannot write to standard output";
+
+// Why an existing target is not replaced, when an attribute is the reason;
+// empty otherwise.
+std::string KeptAttributeReason(const std::string& path) {
+    const DWORD attributes = fs::GetAttributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::string();
+    const char* what = (attributes & FILE_ATTRIBUTE_READONLY) ? "read-only"
+                       : (attributes & FILE_ATTRIBUTE_SYSTEM) ? "a system file"
+                       : (attributes & FILE_ATTRIBUTE_HIDDEN) ? "hidden"
+                                                               : nullptr;
+    if (!what) return std::string();
+    return IOErrorMessage(ERROR_ACCESS_DENIED) + " (the file is " + what +
+           ", and a read-only, hidden or system file is never replaced)";
+}
+
+struct Failure {
+    std::string name, reason;
+};
+
+// Files this run made (the CSV's temporary file, the reports it wrote), by
+// their full paths compared case-blind: a walk over their folder passes
+// them over, so that the run never reads its own output.
+class OwnFiles {
+public:
+    void Add(const std::wstring& path) { paths_.insert(Key(path)); }
+    bool Contains(const std::string& path) const {
+        return !paths_.empty() && paths_.count(Key(fs::Widen(path))) != 0;
+    }
+
+private:
+    static std::wstring Key(const std::wstring& path) {
+        std::wstring full;
+        if (!fs::TryFullPath(path, full)) full = path;
+        // The extended-length form names the same file as the plain one.
+        if (full.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+            full = L"\\" + full.substr(7);
+        else if (full.compare(0, 4, L"\\\\?\\") == 0)
+            full = full.substr(4);
+        if (!full.empty()) CharUpperBuffW(&full[0], static_cast<DWORD>(full.size()));
+        return full;
+    }
+    std::set<std::wstring> paths_;
+};
+
+// The reason a target is one of the inputs.
+constexpr char kInputTarget[] = "it is one of the files being read, which are never replaced";
+
+// The /out file of /csv could not take a line: the run ends, and the target
+// keeps what it had.
+struct OutFileFailed {
+    std::string reason;
+};
+
+// Output to standard output in pieces of a useful size: one write per file
+// would cost a call to the system each.
+class Output {
+public:
+    explicit Output(const StandardStreams& io) : io_(io) {}
+    void Add(const std::string& bytes) {
+        pending_ += bytes;
+        if (pending_.size() >= kFlushAt) Flush();
+    }
+    // Throws OutputClosed when the bytes cannot all be written.
+    void Flush() {
+        if (pending_.empty()) return;
+        const bool written = io_.Out(pending_);
+        pending_.clear();
+        if (!written) throw OutputClosed();
+    }
+
+private:
+    static constexpr std::size_t kFlushAt = 64 * 1024;
+    const StandardStreams& io_;
+    std::string pending_;
+};
+
+// The progress line of a long run, on a console only: a redirected standard
+// error gets nothing but the run's messages.
+class Progress {
+public:
+    explicit Progress(const StandardStreams& io) : io_(io), started_(GetTickCount()) {}
+    void Step(std::uint64_t files) {
+        if (!io_.ErrIsConsole()) return;
+        const DWORD now = GetTickCount();
+        if (now - started_ < kAfterMs || (shown_ && now - last_ < kEveryMs)) return;
+        const std::string line = ProgressLine(files, (now - started_) / 1000.0);
+        const std::size_t width = std::max(width_, line.size());
+        io_.Err("\r" + line + std::string(width - line.size(), ' '));
+        width_ = width;
+        shown_ = true;
+        last_ = now;
+    }
+    // Takes the line away before a message and at the end.
+    void Clear() {
+        if (!shown_) return;
+        io_.Err("\r" + std::string(width_, ' ') + "\r");
+        shown_ = false;
+        width_ = 0;
+    }
+
+private:
+    static constexpr DWORD kAfterMs = 1000, kEveryMs = 250;
+    const StandardStreams& io_;
+    bool shown_ = false;
+    DWORD started_, last_ = 0;
+    std::size_t width_ = 0;
+};
+
+// The reason of a failed save, for one line.
+std::string SaveFailure(const std::exception& e) {
+    if (const auto* notSaved = dynamic_cast<const EReportNotSaved*>(&e)) return IOErrorMessage(notSaved->code());
+    return OneLine(e.what());
+}
+
+// `reason` for a target that was not replaced, naming the attribute when one
+// is the cause.
+std::string WhyNotReplaced(const std::string& target, const std::string& reason) {
+    const std::string kept = KeptAttributeReason(target);
+    return reason == IOErrorMessage(ERROR_ACCESS_DENIED) && !kept.empty() ? kept : reason;
+}
+
+class Run {
+public:
+    Run(const ConsoleCommand& command, const StandardStreams& streams)
+        : cmd_(command), io_(streams), out_(streams), progress_(streams) {}
+
+    int Execute() {
+        bool anyFolder = false;
+        for (const std::string& arg : cmd_.files) anyFolder |= ProbeEntry(arg) == EntryKind::Directory;
+        try {
+            if (cmd_.form == ConsoleForm::Csv)
+                Csv();
+            else
+                Reports(anyFolder);
+            out_.Flush();
+        } catch (const OutputClosed&) {
+            progress_.Clear();
+            io_.Err(std::string("vantrel: ") + kOutputClosed + "\r\n");
+            return 1;
+        } catch (const OutFileFailed& failed) {
+            Fail(cmd_.out, "cannot write " + cmd_.out + ": " + failed.reason);
+        }
+        progress_.Clear();
+        return failures_.empty() ? 0 : 1;
+    }
+
+private:
+    void Fail(const std::string& name, const std::string& reason) {
+        failures_.push_back({name, reason});
+        progress_.Clear();
+        io_.Err("vantrel: " + EscapeControls(name) + ": " + OneLine(reason) + "\r\n");
+    }
+
+    // Reads every file the arguments stand for, several at once, and hands
+    // each readable one's details to `each` in walk order; the others, and
+    // folders that cannot be listed, are reported as failed at their place.
+    template <typename Fn>
+    void ForEachFile(Fn&& each) {
+        FileWalk walk(cmd_.files);
+        walk.SkipFound([this](const std::string& path) { return own_.Contains(path); });
+        // The signature is a column of the CSV only.
+        ParallelReads reads(ParallelReads::DefaultWorkers(), cmd_.form == ConsoleForm::Csv);
+        std::uint64_t done = 0;
+        reads.Run([&](std::string& file, std::string& failure) { return walk.Next(file, failure) != FileWalk::Step::End; },
+                  [&](ParallelReads::Outcome& o) {
+                      if (o.ok) each(o.file, o.details);
+                      else Fail(o.file, o.reason);
+                      progress_.Step(++done);
+                  });
+    }
+
+    // Every file the arguments stand for, in walk order, without reading any.
+    template <typename Fn>
+    void ForEachName(Fn&& each) {
+        FileWalk walk(cmd_.files);
+        walk.SkipFound([this](const std::string& path) { return own_.Contains(path); });
+        std::string file, reason;
+        for (FileWalk::Step step; (step = walk.Next(file, reason)) != FileWalk::Step::End;)
+            if (step == FileWalk::Step::File) each(file);
+    }
+
+    // Replaces `target` with `bytes`; the failure is reported for `file`.
+    void Write(const std::string& target, const std::string& bytes, const std::string& file,
+               const ProtectedFiles& inputs) {
+        std::string reason;
+        if (inputs.Contains(target)) {
+            reason = kInputTarget;
+        } else {
+            // The inputs were looked at just above: the writer need not
+            // look at them again.
+            if (ReplaceFileWithBytes(target, bytes, reason, ProtectedFiles())) {
+                // A folder not yet walked may hold it: it is not read as a file.
+                own_.Add(fs::Widen(target));
+                return;
+            }
+            reason = WhyNotReplaced(target, reason);
+        }
+        Fail(file, "cannot write " + target + ": " + reason);
+    }
+
+    void Reports(bool anyFolder) {
+        // /out names a folder for several files, for a folder among the
+        // FILEs and for an existing folder; otherwise the one report's file.
+        const bool toFolder = cmd_.hasOut && (cmd_.files.size() > 1 || anyFolder ||
+                                              ProbeEntry(cmd_.out) == EntryKind::Directory);
+        if (toFolder && ProbeEntry(cmd_.out) != EntryKind::Directory && !CreateFolderPath(cmd_.out)) {
+            const std::string reason = IOErrorMessage(GetLastError());
+            ForEachName([&](const std::string& file) {
+                Fail(file, "cannot create the folder " + cmd_.out + ": " + reason);
+            });
+            return;
+        }
+        // Every input is known before anything is written: no report ever
+        // replaces one, under any of its names, and a report name that is an
+        // input's steps aside to the next number.
+        ProtectedFiles inputs;
+        if (cmd_.hasOut) ForEachName([&](const std::string& file) { inputs.Add(file); });
+        std::set<std::string> used;
+        const auto isInput = [&](const std::string& name) { return inputs.Contains(JoinPath(cmd_.out, name)); };
+        bool first = true;
+        ForEachFile([&](const std::string& file, const FileDetails& details) {
+            // The bytes the Save button writes: UTF-8, ASCII unchanged.
+            const std::string text =
+                fs::ToUtf8(ReportText(ReportFor(file, details, CurrentDateTimeFormat(), CurrentDateTimeText())));
+            if (!cmd_.hasOut) {
+                out_.Add(first ? text : "\r\n" + text);
+                first = false;
+                return;
+            }
+            const std::string target =
+                toFolder ? JoinPath(cmd_.out, UniqueReportName(details.displayName, used, isInput)) : cmd_.out;
+            Write(target, text, file, inputs);
+        });
+    }
+
+    void Csv() {
+        std::unique_ptr<SafeFileWriter> file;
+        if (cmd_.hasOut) {
+            // Refused before any file is read: the target is one of them, or
+            // it cannot be replaced.
+            std::string reason = kInputTarget;
+            bool refused = false;
+            if (ProbeEntry(cmd_.out) != EntryKind::None) {
+                const ProtectedFiles target(cmd_.out);
+                ForEachName([&](const std::string& input) { refused = refused || target.Contains(input); });
+            }
+            if (!refused) {
+                try {
+                    file = std::make_unique<SafeFileWriter>(cmd_.out, ProtectedFiles());
+                    // The walk may pass through the target's folder: neither
+                    // the temporary file nor the target is a row.
+                    own_.Add(file->TemporaryPath());
+                    own_.Add(fs::Widen(cmd_.out));
+                } catch (const std::exception& e) {
+                    reason = WhyNotReplaced(cmd_.out, SaveFailure(e));
+                    refused = true;
+                }
+            }
+            if (refused) {
+                Fail(cmd_.out, "cannot write " + cmd_.out + ": " + reason);
+                return;
+            }
+        }
+        Put(file.get(), CsvHeader());
+        ForEachFile([&](const std::string& name, const FileDetails& details) {
+            Put(file.get(), fs::ToUtf8(CsvRecord(ReportFor(name, details, CurrentDateTimeFormat(), ""),
+                                                 details.signature, details.signer)));
+        });
+        if (!file) return;
+        try {
+            file->Commit();
+        } catch (const std::exception& e) {
+            throw OutFileFailed{SaveFailure(e)};
+        }
+    }
+
+    // A line of the CSV: to the /out file, or to standard output.
+    void Put(SafeFileWriter* file, const std::string& bytes) {
+        if (!file) {
+            out_.Add(bytes);
+            return;
+        }
+        try {
+            file->Write(bytes);
+        } catch (const std::exception& e) {
+            throw OutFileFailed{SaveFailure(e)};
+        }
+    }
+
+    const ConsoleCommand& cmd_;
+    const StandardStreams& io_;
+    Output out_;
+    Progress progress_;
+    std::vector<Failure> failures_;
+    OwnFiles own_;
+};
+
+std::vector<std::string> Arguments(const std::string& commandLine) {
+    std::vector<std::string> args;
+    for (int i = 1;; ++i) {
+        std::string arg = ParamStr(commandLine, i);
+        if (arg.empty()) return args;
+        args.push_back(std::move(arg));
+    }
+}
+
+int UsageError(const StandardStreams& io, const std::string& reason) {
+    io.Err("vantrel: " + reason + "\r\n" + ConsoleUsage());
+    return 2;
+}
+
+// The modes, each a reading of its arguments (the switch first) and a run.
+int ReportMode(const std::vector<std::string>& arguments, const StandardStreams& io) {
+    ConsoleCommand command;
+    std::string error;
+    if (!ParseConsoleCommand(arguments, command, error)) return UsageError(io, error);
+    if (command.form == ConsoleForm::Usage) {
+        io.Out(ConsoleUsage());
+        return 0;
+    }
+    try {
+        return Run(command, io).Execute();
+    } catch (const std::exception& e) {
+        io.Err("vantrel: " + OneLine(e.what()) + "\r\n");
+        return 1;
+    }
+}
+
+int CheckMode(const std::vector<std::string>& arguments, const StandardStreams& io) {
+    CheckCommand command;
+    std::string error;
+    if (!ParseCheckCommand(arguments, command, error)) return UsageError(io, error);
+    return RunCheck(command, [&](const std::string& s) { return io.Out(s); }, [&](const std::string& s) { io.Err(s); });
+}
+
+int RegisterMode(const std::vector<std::string>& arguments, const StandardStreams& io) {
+    bool add = false;
+    std::string error;
+    if (!ParseRegisterCommand(arguments, add, error)) return UsageError(io, error);
+    return RunRegister(add, [&](const std::string& s) { return io.Out(s); }, [&](const std::string& s) { io.Err(s); });
+}
+
+// A new console mode is one row: the switches that choose it and its run.
+struct Mode {
+    bool (*chosenBy)(const std::string& firstArgument);
+    int (*run)(const std::vector<std::string>& arguments, const StandardStreams& io);
+};
+constexpr Mode kModes[] = {
+    {IsConsoleSwitch, ReportMode},    // /report, /csv, /?
+    {IsCheckSwitch, CheckMode},       // /check (app/verify/checkrun.h)
+    {IsRegisterSwitch, RegisterMode}, // /register, /unregister (app/console/shellregister.h)
+};
+
+const Mode* ModeOf(const std::vector<std::string>& arguments) {
+    if (arguments.empty()) return nullptr;
+    for (const Mode& m : kModes)
+        if (m.chosenBy(arguments[0])) return &m;
+    return nullptr;
+}
+
+}  // namespace
+
+bool IsConsoleCommandLine(const std::string& commandLine) { return ModeOf(Arguments(commandLine)) != nullptr; }
+
+bool ReplaceFileWithBytes(const std::string& path, const std::string& bytes, std::string& error,
+                          const ProtectedFiles& protectedFiles) {
+    try {
+        SaveReportSafely(path, bytes, protectedFiles);
+        return true;
+    } catch (const EReportNotSaved& e) {
+        error = IOErrorMessage(e.code());
+    } catch (const std::exception& e) {
+        error = OneLine(e.what());
+    }
+    return false;
+}
+
+int RunConsole(const std::string& commandLine) {
+    // A drive without a medium answers with an error, not a system box.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    StandardStreams streams;
+    const std::vector<std::string> arguments = Arguments(commandLine);
+    const Mode* mode = ModeOf(arguments);
+    // Only chosen modes come here; the report mode's reading says what is wrong otherwise.
+    return mode ? mode->run(arguments, streams) : ReportMode(arguments, streams);
+}

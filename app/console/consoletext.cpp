@@ -1,0 +1,167 @@
+#include "app/console/consoletext.h"
+
+#include <cstddef>
+
+#include "base/asciitext.h"
+
+namespace {
+
+std::string JoinRecord(const std::vector<std::string>& fields) {
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i) line += ',';
+        line += CsvField(fields[i]);
+    }
+    return line + "\r\n";
+}
+
+}  // namespace
+
+bool IsConsoleSwitch(const std::string& firstArgument) {
+    return EqualCaseBlindAscii(firstArgument, "/report") || EqualCaseBlindAscii(firstArgument, "/csv") ||
+           firstArgument == "/?";
+}
+
+bool ParseConsoleCommand(const std::vector<std::string>& arguments, ConsoleCommand& command,
+                         std::string& error) {
+    command = ConsoleCommand();
+    if (arguments.empty() || !IsConsoleSwitch(arguments[0])) {
+        error = "the first argument must be /report, /csv or /?";
+        return false;
+    }
+    if (arguments[0] == "/?") {
+        command.form = ConsoleForm::Usage;
+        return true;
+    }
+    command.form = EqualCaseBlindAscii(arguments[0], "/csv") ? ConsoleForm::Csv : ConsoleForm::Report;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        if (EqualCaseBlindAscii(arg, "/out")) {
+            if (command.hasOut) {
+                error = "/out is given twice";
+                return false;
+            }
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                error = "/out needs a PATH";
+                return false;
+            }
+            command.hasOut = true;
+            command.out = arguments[++i];
+        } else if (!arg.empty() && arg[0] == '/' && arg.find_first_of("/\\", 1) == std::string::npos) {
+            // "/x" is an option here, never a path: paths use backslashes or
+            // carry a second separator.
+            error = "unknown option " + arg;
+            return false;
+        } else if (!arg.empty()) {
+            command.files.push_back(arg);
+        }
+    }
+    if (command.files.empty()) {
+        error = "no FILE given";
+        return false;
+    }
+    return true;
+}
+
+std::string ConsoleUsage() {
+    return "Usage:\r\n"
+           "  vantrel.exe [FILE]                         show FILE in the window\r\n"
+           "  vantrel.exe /report FILE [FILE...] [/out PATH]\r\n"
+           "      write each file's details report to standard output, separated by an\r\n"
+           "      empty line; with /out, to the file PATH, or with several files or a\r\n"
+           "      folder, to \"<display name>.txt\" in the folder PATH\r\n"
+           "  vantrel.exe /csv FILE [FILE...] [/out PATH]\r\n"
+           "      write one CSV line per file (UTF-8, CR LF) after a header line; with\r\n"
+           "      /out, to the file PATH\r\n"
+           "  vantrel.exe /check SUMFILE... [/quiet]\r\n"
+           "      verify the files that checksum files list (sha256sum, sha1sum or\r\n"
+           "      md5sum lines, plain or --tag, and .sfv), names relative to the\r\n"
+           "      checksum file's folder; \"name: OK\", \"name: FAILED\" or \"name: FAILED\r\n"
+           "      open or read\" per file, with /quiet only the failures\r\n"
+           "  vantrel.exe /register                      add \"File details with Vantrel\" to\r\n"
+           "      the right-click menu of every file and Vantrel to Send To, for this\r\n"
+           "      user only; /unregister removes exactly that\r\n"
+           "  vantrel.exe /?                             show this text\r\n"
+           "A folder among the FILEs stands for every file below it, in name order.\r\n"
+           "Exit code: 0 when every file was reported, 1 when some could not be (each\r\n"
+           "named on standard error), 2 for a usage error.\r\n"
+           "For /check: 0 when every listed file matched, 1 when any did not or could\r\n"
+           "not be read, or a checksum file held no valid line, 2 for a usage error.\r\n";
+}
+
+std::string CsvField(const std::string& value) {
+    if (value.find_first_of(",\"\r\n") == std::string::npos) return value;
+    std::string quoted = "\"";
+    for (char c : value) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string CsvHeader() {
+    std::vector<std::string> names;
+    for (const ReportField& f : ReportFields(ReportSource())) names.push_back(f.label);
+    names.push_back("Signature");
+    names.push_back("Signer");
+    return JoinRecord(names);
+}
+
+std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer) {
+    std::vector<std::string> values;
+    for (const ReportField& f : ReportFields(src)) values.push_back(f.value);
+    // The signer's name is the certificate's: one line, as the report's values.
+    values.push_back(SingleLine(signature));
+    values.push_back(SingleLine(signer));
+    return JoinRecord(values);
+}
+
+std::string UniqueReportName(const std::string& displayName, std::set<std::string>& used,
+                             const std::function<bool(const std::string& name)>& isInput) {
+    std::string name = displayName + ".txt";
+    for (int n = 2; used.count(UpperCaseAscii(name)) || (isInput && isInput(name)); ++n)
+        name = displayName + " (" + std::to_string(n) + ").txt";
+    used.insert(UpperCaseAscii(name));
+    return name;
+}
+
+std::string EscapeControls(const std::string& text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            escaped += c;
+        } else if (c == '\n') {
+            escaped += "\\n";
+        } else if (c == '\r') {
+            escaped += "\\r";
+        } else if (c == '\t') {
+            escaped += "\\t";
+        } else {
+            escaped += "\\x";
+            escaped += kHex[byte >> 4];
+            escaped += kHex[byte & 15];
+        }
+    }
+    return escaped;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/' || folder.back() == ':'))
+        return folder + name;
+    return folder + "\\" + name;
+}
+
+std::string ProgressLine(std::uint64_t files, double seconds) {
+    const double rate = seconds > 0 ? static_cast<double>(files) / seconds : 0;
+    return std::to_string(files) + (files == 1 ? " file, " : " files, ") +
+           std::to_string(static_cast<unsigned long long>(rate + 0.5)) + " files/s";
+}
+
+bool WalkOrderLess(const std::string& a, const std::string& b) {
+    const std::string ua = UpperCaseAscii(a), ub = UpperCaseAscii(b);
+    if (ua != ub) return ua < ub;
+    return a < b;
+}

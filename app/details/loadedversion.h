@@ -1,0 +1,36 @@
+// The version of the file that the window's rows describe: its volume, file
+// index, size and last-write time as the load's pass read them. Every verdict
+// (app/verify, app/signature) and every digest computed on demand is of it.
+#pragma once
+
+#include <string>
+
+#include "components/filepass.h"
+#include "components/hashtext.h"
+
+// The version of the file that the rows describe, and the digests of that
+// version computed so far beyond the rows.
+class LoadedVersion {
+public:
+    void Forget();
+    // The version a load's pass read from `path`; an unknown stamp forgets.
+    void Take(const std::string& path, const FileStamp& stamp);
+    bool Known() const { return stamp_.known; }
+    const std::string& Path() const { return path_; }
+
+    enum class Now { Unknown, Same, Changed };
+    // Whether the file `Path()` names now is still that version; Changed when
+    // no file can be opened by the name. Unknown when no version is known.
+    Now Check() const;
+    // Whether a file opened by `path` as `stamp` is that version.
+    bool Is(const std::string& path, const FileStamp& stamp) const;
+
+    // SHA-1 or SHA-256 of that version, empty when not computed yet.
+    std::string Digest(HashKind kind) const;
+    void Keep(HashKind kind, const std::string& hex);
+
+private:
+    std::string path_;
+    FileStamp stamp_;
+    std::string sha1_, sha256_;
+};

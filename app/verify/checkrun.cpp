@@ -1,0 +1,231 @@
+#include "app/verify/checkrun.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include "app/verify/checktext.h"
+#include "base/errors.h"
+#include "base/fs.h"
+#include "base/handles.h"
+#include "base/messages.h"
+#include "components/dcUtils.h"
+#include "components/digestsink.h"
+#include "components/filepass.h"
+#include "components/hashlist.h"
+#include "components/names.h"
+
+namespace {
+
+// The system's text for an error, on one line and without its full stop.
+std::string Reason(DWORD code) {
+    std::string text = base::SystemErrorText(code);
+    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+    return text.empty() ? IOErrorMessage(code) : text;
+}
+
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+    return text;
+}
+
+// One file for every spelling of it: the full path, upper-cased as the file
+// system compares names.
+std::wstring KeyOf(const std::string& path) {
+    std::wstring key = fs::Widen(fs::FullPath(path));
+    if (!key.empty()) CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+    return key;
+}
+
+unsigned Bit(HashKind kind) { return 1u << static_cast<unsigned>(kind); }
+
+struct Listed {
+    std::string name;  // as the checksum file lists it
+    std::string path;  // where it is looked for
+    std::wstring key;
+    HashKind kind = HashKind::None;
+    std::string digest;   // upper-case hex; a CRC-32 in its usual form
+    std::string problem;  // why it is not looked for at all
+};
+
+struct SumFile {
+    std::string arg;
+    std::wstring key;
+    std::vector<Listed> listed;
+    std::size_t malformed = 0;
+    std::string error;  // why it could not be read
+};
+
+void ReadSumFile(SumFile& f) {
+    if (IsDeviceName(f.arg)) {
+        f.error = "names a device, not a file";
+        return;
+    }
+    if (ProbeEntry(f.arg) == EntryKind::Directory) {
+        f.error = "Is a folder";
+        return;
+    }
+    base::UniqueFile file(fs::Open(f.arg, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN));
+    if (!file) {
+        f.error = Reason(GetLastError());
+        return;
+    }
+    f.key = KeyOf(f.arg);
+    const std::string folder = ExtractFilePath(fs::FullPath(f.arg));
+    HashListReader reader([&](std::size_t, LineKind kind, const HashLine& line) {
+        if (kind == LineKind::Malformed) ++f.malformed;
+        if (kind != LineKind::Entry) return;
+        Listed l;
+        l.name = line.name;
+        l.kind = line.kind;
+        l.digest = line.digest;
+        l.problem = ListedNameProblem(line.name);
+        if (l.problem.empty()) {
+            l.path = IsRootedName(line.name) ? line.name : folder + line.name;
+            if (IsDeviceName(line.name) || IsDeviceName(fs::FullPath(l.path)))
+                l.problem = "names a device, not a file";
+            else
+                l.key = KeyOf(l.path);
+        }
+        f.listed.push_back(std::move(l));
+    });
+    std::unique_ptr<char[]> buffer(new char[kReadChunk]);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), buffer.get(), static_cast<DWORD>(kReadChunk), &got, nullptr)) {
+            f.error = Reason(GetLastError());
+            f.listed.clear();
+            return;
+        }
+        if (got == 0) break;
+        reader.Feed(buffer.get(), got);
+    }
+    reader.Finish();
+}
+
+// What one read of a listed file gave: its hashes by kind, or why there are none.
+struct Hashes {
+    std::string error;
+    std::map<HashKind, std::string> hex;
+};
+
+Hashes ReadHashes(const std::string& path, unsigned kinds) {
+    Hashes h;
+    if (ProbeEntry(path) == EntryKind::Directory) {
+        h.error = "Is a folder";
+        return h;
+    }
+    base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
+    if (!file) {
+        h.error = Reason(GetLastError());
+        return h;
+    }
+    CrcSink crc(TdcFileCRCMethod::crc32);
+    Md5Sink md5;
+    Sha1Sink sha1;
+    Sha256Sink sha256;
+    PassFeeds feeds;
+    if (kinds & Bit(HashKind::CRC32)) feeds.reader.push_back(&crc);
+    // The first digest beside the reads, any further one on the reading
+    // thread, so that two digests run side by side.
+    for (DigestSink* sink : {static_cast<DigestSink*>(&sha256), static_cast<DigestSink*>(&sha1),
+                             static_cast<DigestSink*>(&md5)}) {
+        const HashKind kind = sink == &sha256 ? HashKind::SHA256
+                              : sink == &sha1 ? HashKind::SHA1
+                                              : HashKind::MD5;
+        if (!(kinds & Bit(kind))) continue;
+        (feeds.caller.empty() ? feeds.caller : feeds.reader).push_back(sink);
+    }
+    const CancelToken never;
+    const PassResult r = RunFilePass(file.get(), path, feeds, never);
+    switch (r.outcome) {
+        case PassOutcome::Done:
+            break;
+        case PassOutcome::Gone:
+            h.error = OneLine(FileDeletedWhileReadMessage(fs::FullPath(path)));
+            return h;
+        default:
+            h.error = OneLine(FileChangedWhileReadMessage(fs::FullPath(path)));
+            return h;
+    }
+    if (kinds & Bit(HashKind::CRC32)) {
+        // The component's value is the complement of the usual CRC-32.
+        h.hex[HashKind::CRC32] = UsualCrcHex(std::to_string(static_cast<unsigned long>(crc.Value())));
+    }
+    if (kinds & Bit(HashKind::MD5)) h.hex[HashKind::MD5] = md5.Hex();
+    if (kinds & Bit(HashKind::SHA1)) h.hex[HashKind::SHA1] = sha1.Hex();
+    if (kinds & Bit(HashKind::SHA256)) h.hex[HashKind::SHA256] = sha256.Hex();
+    return h;
+}
+
+}  // namespace
+
+int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string&)>& out,
+             const std::function<void(const std::string&)>& err) {
+
+    std::vector<SumFile> files(cmd.sumFiles.size());
+    // Every kind any line asks of a file, so that one read computes them all.
+    std::map<std::wstring, unsigned> wanted;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        files[i].arg = cmd.sumFiles[i];
+        ReadSumFile(files[i]);
+        for (const Listed& l : files[i].listed)
+            if (l.problem.empty()) wanted[l.key] |= Bit(l.kind);
+    }
+
+    std::map<std::wstring, Hashes> read;
+    bool failed = false;
+    for (const SumFile& f : files) {
+        if (!f.error.empty()) {
+            err("vantrel: " + DisplayName(f.arg) + ": " + f.error + "\r\n");
+            failed = true;
+            continue;
+        }
+        std::size_t unreadable = 0, mismatched = 0;
+        for (const Listed& l : f.listed) {
+            std::string reason = l.problem;
+            CheckStatus status = CheckStatus::Unreadable;
+            if (reason.empty()) {
+                if (l.key == f.key)
+                    err("vantrel: " + DisplayName(l.name) +
+                        ": the checksum file lists itself, so its hash "
+                        "cannot be in it\r\n");
+                auto it = read.find(l.key);
+                if (it == read.end()) it = read.emplace(l.key, ReadHashes(l.path, wanted[l.key])).first;
+                const Hashes& h = it->second;
+                reason = h.error;
+                if (reason.empty()) {
+                    const auto hex = h.hex.find(l.kind);
+                    status = hex != h.hex.end() && HexEquals(hex->second, l.digest) ? CheckStatus::Ok
+                                                                                    : CheckStatus::Failed;
+                }
+            }
+            if (status == CheckStatus::Unreadable) {
+                ++unreadable;
+                err("vantrel: " + DisplayName(l.name) + ": " + reason + "\r\n");
+            } else if (status == CheckStatus::Failed) {
+                ++mismatched;
+            }
+            if (status != CheckStatus::Ok) failed = true;
+            if ((status != CheckStatus::Ok || !cmd.quiet) && !out(CheckLine(l.name, status))) {
+                err("vantrel: cannot write to standard output\r\n");
+                return 1;
+            }
+        }
+        // As sha256sum: a file without a valid line gets that message alone.
+        if (f.listed.empty()) {
+            err("vantrel: " + DisplayName(f.arg) + ": no properly formatted checksum lines found\r\n");
+            failed = true;
+        } else {
+            err(CheckWarnings(f.malformed, unreadable, mismatched));
+        }
+    }
+    return failed ? 1 : 0;
+}

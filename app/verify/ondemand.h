@@ -1,0 +1,33 @@
+// Digests the window does not show, computed when asked for (the clipboard
+// holds one, or the user copies one) by reading the file again.
+#pragma once
+
+#include <string>
+
+#include "base/errors.h"
+
+class LoadedVersion;
+class WindowPasses;
+
+enum class DigestKind { SHA1, SHA256 };
+
+// An on-demand digest of a file that is no longer the version the window's
+// rows describe; the message is kFileChangedSinceLoad (components/hashtext.h).
+class FileChangedSinceLoad : public base::Exception {
+public:
+    FileChangedSinceLoad();
+};
+
+// The digest of the file at `path` as upper-case hex (40 or 64 digits), of
+// the version the window loaded (app/verify/verify.h, LoadedVersion): given at once
+// when the load's pass or an earlier call computed it, else read in a pass of
+// the window's load (TForm1::RunPass) with the same busy display, progress
+// text and stops (Esc, a drop, Clear, closing), read sharing only as for the
+// MD5 row, and no digest of a file that changed or vanished while it was
+// read. Empty when the pass was stopped or another pass is running.
+// Raises base::Exception "Cannot open file "<full path>". <reason>" when the
+// file cannot be opened, FileChangedSinceLoad when `path` is not the loaded
+// version (another file, size or last-write time), and the load's changed or
+// deleted message when the file did not stay as it was while read.
+std::string ComputeFileDigest(WindowPasses& passes, LoadedVersion& loaded, DigestKind kind,
+                              const std::string& path);
