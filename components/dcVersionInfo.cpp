@@ -76,7 +76,9 @@ public:
         return ::VerQueryValueA(block, subBlock, value, length) != FALSE;
     }
     void VerLanguageName(DWORD language, char* buffer, DWORD size) override {
-        ::VerLanguageNameA(language, buffer, size);
+        // Its result is not consulted: a failure writes nothing into the
+        // caller's buffer, which starts empty, so the name is then empty.
+        (void)::VerLanguageNameA(language, buffer, size);
     }
 };
 
