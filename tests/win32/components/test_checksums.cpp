@@ -15,14 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "app/readdetails.h"
+#include "base/errors.h"
+#include "base/handles.h"
 #include "components/crc.h"
 #include "components/dcCRC.h"
 #include "components/dcFileCRC.h"
 #include "components/digestsink.h"
 #include "components/filepass.h"
-#include "base/errors.h"
-#include "base/handles.h"
-#include "app/readdetails.h"
 #include "testutil.h"
 
 namespace {
@@ -240,7 +240,8 @@ TEST(LoadDigestSharing, AWriterElsewhereKeepsTheDigestOutAndReadersDoNot) {
     const std::string data = Pattern(2 * kReadChunk + 5, 9);
     const std::string path = dir.Write("shared.bin", data);
     {
-        base::UniqueFile reader(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        base::UniqueFile reader(
+            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(reader);
         EXPECT_EQ(CryptoApiMD5(data), FileDigest(path));
     }

@@ -131,7 +131,8 @@ TEST(DetailsReader, TheSignatureTextIsTheVerdictOnTheFile) {
         for (const std::string kind : {"pe32", "pe32plus"}) {
             cases.push_back({testutil::SignedFile(kind + "-trusted.exe"), "Valid", "Example Corp"});
             cases.push_back({testutil::SignedFile(kind + "-self.exe"), "Not trusted", "Self Signed Example"});
-            cases.push_back({testutil::SignedFile(kind + "-changed.exe"), "Changed after signing", "Example Corp"});
+            cases.push_back(
+                {testutil::SignedFile(kind + "-changed.exe"), "Changed after signing", "Example Corp"});
             cases.push_back({testutil::SignedFile(kind + "-expired.exe"), "Expired", "Expired Example"});
             // Expired since, but the timestamp shows it was valid when it signed.
             cases.push_back({testutil::SignedFile(kind + "-stamped.exe"), "Valid", "Expired Example"});

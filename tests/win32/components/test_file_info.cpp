@@ -241,7 +241,8 @@ TEST(FileInfo, WritesTimesWithinTheirRange) {
         TdcFileInfo fresh;
         fresh.SetFILENAME(path);
         for (const Time& other : times)
-            EXPECT_DOUBLE_EQ(&other == &t ? wanted : (before.*other.get)(), (fresh.*other.get)()) << other.name;
+            EXPECT_DOUBLE_EQ(&other == &t ? wanted : (before.*other.get)(), (fresh.*other.get)())
+                << other.name;
     }
 
     info.SetTimeCreated(Local(1975, 1, 1, 0, 0, 0));
