@@ -20,7 +20,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCmd) {
     }
     base::OleApartment ole;  // before any window: the shell queries rely on it
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&icc);
+    // A failure here shows where a control of those classes is made, which
+    // reports it.
+    (void)InitCommonControlsEx(&icc);
     ui::TApplication& app = ui::Application();
     app.SetTitle(kProductTitle);
     try {

@@ -32,7 +32,6 @@ struct TdcFileInfoAttributes {
 
     bool Contains(TdcFileInfoAttribute a) const { return (bits >> a) & 1u; }
     TdcFileInfoAttributes& Include(TdcFileInfoAttribute a) { bits |= static_cast<std::uint8_t>(1u << a); return *this; }
-    TdcFileInfoAttributes& Exclude(TdcFileInfoAttribute a) { bits &= static_cast<std::uint8_t>(~(1u << a)); return *this; }
     bool operator==(const TdcFileInfoAttributes& o) const { return bits == o.bits; }
     bool operator!=(const TdcFileInfoAttributes& o) const { return bits != o.bits; }
 

@@ -76,7 +76,9 @@ public:
         return ::VerQueryValueA(block, subBlock, value, length) != FALSE;
     }
     void VerLanguageName(DWORD language, char* buffer, DWORD size) override {
-        ::VerLanguageNameA(language, buffer, size);
+        // Its result is not consulted: a failure writes nothing into the
+        // caller's buffer, which starts empty, so the name is then empty.
+        (void)::VerLanguageNameA(language, buffer, size);
     }
 };
 
@@ -95,6 +97,10 @@ void TdcVersionInfo::SetFILENAME(const std::string& value) {
     Read();
 }
 
+double TdcVersionInfo::VersionFloat(const std::string& text) {
+    return text.empty() ? 0.0 : VersionTextToFloat(text, base::CurrentDecimalSeparator());
+}
+
 void TdcVersionInfo::Clear() {
     for (std::string* text :
          {&comments_, &companyName_, &fileDescription_, &fileVersion_, &internalName_, &languageName_,
@@ -103,7 +109,6 @@ void TdcVersionInfo::Clear() {
     fileFlags_ = fileFlagsMask_ = fileMajorVersion_ = fileMinorVersion_ = 0;
     languageCount_ = productMajorVersion_ = productMinorVersion_ = translationValue_ = 0;
     fileVerMajor_ = fileVerMinor_ = fileVerRelease_ = fileVerBuild_ = 0;
-    fileVersionFloat_ = productVersionFloat_ = 0.0;
 }
 
 void TdcVersionInfo::Report(const char* message) {
@@ -190,19 +195,18 @@ void TdcVersionInfo::Read() {
     struct StringValue {
         const char* name;
         std::string TdcVersionInfo::*text;
-        double TdcVersionInfo::*number;  // derived from the text, when there is one
     };
     static constexpr StringValue kStringValues[] = {
-        {"Comments", &TdcVersionInfo::comments_, nullptr},
-        {"CompanyName", &TdcVersionInfo::companyName_, nullptr},
-        {"FileDescription", &TdcVersionInfo::fileDescription_, nullptr},
-        {"FileVersion", &TdcVersionInfo::fileVersion_, &TdcVersionInfo::fileVersionFloat_},
-        {"InternalName", &TdcVersionInfo::internalName_, nullptr},
-        {"LegalCopyright", &TdcVersionInfo::legalCopyright_, nullptr},
-        {"LegalTrademarks", &TdcVersionInfo::legalTrademark_, nullptr},
-        {"OriginalFilename", &TdcVersionInfo::originalFilename_, nullptr},
-        {"ProductName", &TdcVersionInfo::productName_, nullptr},
-        {"ProductVersion", &TdcVersionInfo::productVersion_, &TdcVersionInfo::productVersionFloat_},
+        {"Comments", &TdcVersionInfo::comments_},
+        {"CompanyName", &TdcVersionInfo::companyName_},
+        {"FileDescription", &TdcVersionInfo::fileDescription_},
+        {"FileVersion", &TdcVersionInfo::fileVersion_},
+        {"InternalName", &TdcVersionInfo::internalName_},
+        {"LegalCopyright", &TdcVersionInfo::legalCopyright_},
+        {"LegalTrademarks", &TdcVersionInfo::legalTrademark_},
+        {"OriginalFilename", &TdcVersionInfo::originalFilename_},
+        {"ProductName", &TdcVersionInfo::productName_},
+        {"ProductVersion", &TdcVersionInfo::productVersion_},
     };
     for (const StringValue& entry : kStringValues) {
         std::string& text = this->*entry.text;
@@ -213,7 +217,5 @@ void TdcVersionInfo::Read() {
         if (CopyToBuffer(tablePath + entry.name, key) &&
             api_->VerQueryValue(block.data(), key, &value, &length) && value && length != 0)
             text = static_cast<const char*>(value);
-        if (entry.number)
-            this->*entry.number = text.empty() ? 0.0 : VersionTextToFloat(text, base::CurrentDecimalSeparator());
     }
 }

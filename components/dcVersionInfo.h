@@ -46,7 +46,10 @@ public:
     std::int32_t FileMajorVersion() const { return fileMajorVersion_; }
     std::int32_t FileMinorVersion() const { return fileMinorVersion_; }
     const std::string& FileVersion() const { return fileVersion_; }
-    double FileVersionFloat() const { return fileVersionFloat_; }
+    // The two version texts read as numbers (VersionTextToFloat with the
+    // user's decimal separator), 0.0 when empty; computed when asked, since
+    // nothing shows them.
+    double FileVersionFloat() const { return VersionFloat(fileVersion_); }
     std::uint16_t FileVerMajor() const { return fileVerMajor_; }
     std::uint16_t FileVerMinor() const { return fileVerMinor_; }
     std::uint16_t FileVerRelease() const { return fileVerRelease_; }
@@ -61,7 +64,7 @@ public:
     std::int32_t ProductMajorVersion() const { return productMajorVersion_; }
     std::int32_t ProductMinorVersion() const { return productMinorVersion_; }
     const std::string& ProductVersion() const { return productVersion_; }
-    double ProductVersionFloat() const { return productVersionFloat_; }
+    double ProductVersionFloat() const { return VersionFloat(productVersion_); }
     std::int32_t TranslationValue() const { return translationValue_; }
 
 private:
@@ -69,6 +72,7 @@ private:
     void Read();
     // Raises the failure, or shows it while Designing.
     void Report(const char* message);
+    static double VersionFloat(const std::string& text);
 
     IVersionApi* api_;
     std::string fileName_;
@@ -77,5 +81,4 @@ private:
     std::int32_t fileFlags_ = 0, fileFlagsMask_ = 0, fileMajorVersion_ = 0, fileMinorVersion_ = 0,
                  languageCount_ = 0, productMajorVersion_ = 0, productMinorVersion_ = 0, translationValue_ = 0;
     std::uint16_t fileVerMajor_ = 0, fileVerMinor_ = 0, fileVerRelease_ = 0, fileVerBuild_ = 0;
-    double fileVersionFloat_ = 0.0, productVersionFloat_ = 0.0;
 };

@@ -6,8 +6,8 @@
 // definite lengths in the fewest bytes (the long form only from 128 on, no
 // leading zero byte), at most four of them. An indefinite length, a longer
 // tag, a length spelt with more bytes than it needs, or one that runs past
-// the parent's end makes the element unreadable; nothing here recurses, allocates or reads outside the given
-// bytes, whatever they hold.
+// the parent's end makes the element unreadable. Nothing here recurses,
+// allocates or reads outside the given bytes, whatever they hold.
 #pragma once
 
 #include <cstddef>

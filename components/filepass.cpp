@@ -162,7 +162,8 @@ void ReadBeside(HANDLE file, const PassFeeds& feeds, const CancelToken& cancel, 
         HANDLE thread;
         ~Join() {
             ring.Stop();
-            WaitForSingleObject(thread, INFINITE);
+            // Fails only for a handle that is no thread's, which this one is.
+            (void)WaitForSingleObject(thread, INFINITE);
         }
     } join{ring, thread.get()};
 

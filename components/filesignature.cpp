@@ -147,7 +147,9 @@ SYSTEMTIME SystemTimeOf(const der::Time& t) {
 FILETIME FileTimeOf(const der::Time& t) {
     const SYSTEMTIME st = SystemTimeOf(t);
     FILETIME ft{};
-    SystemTimeToFileTime(&st, &ft);
+    // A time the system cannot convert stays at 1601, before any certificate
+    // was valid: a chain checked at it fails, so nothing is excused by it.
+    if (!SystemTimeToFileTime(&st, &ft)) return FILETIME{};
     return ft;
 }
 
@@ -328,7 +330,11 @@ SignatureStatus Worse(SignatureStatus a, SignatureStatus b) {
 LONG VerifyTrust(HANDLE file, const std::string& name) {
     const std::wstring path = fs::SystemPath(fs::FullPath(name));
     LARGE_INTEGER start{};
-    SetFilePointerEx(file, start, nullptr, FILE_BEGIN);  // the provider reads the handle from its start
+    // The provider reads the handle from where it stands: a verdict on the
+    // bytes after some other position is no verdict, so the seek's failure
+    // is the answer (never valid).
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+        return static_cast<LONG>(HRESULT_FROM_WIN32(GetLastError()));
     WINTRUST_FILE_INFO info{};
     info.cbStruct = sizeof info;
     info.pcwszFilePath = path.c_str();

@@ -60,7 +60,6 @@ public:
     BasicReadRing& operator=(const BasicReadRing&) = delete;
 
     std::size_t Capacity() const { return capacity_; }
-    std::size_t SlotCount() const { return slots_.size(); }
 
     Slot* BeginFill() {
         Guard g(sync_);

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds both Windows builds and runs every test: the native unit tests (with
-# sanitizers; the reader's ring once more under ThreadSanitizer), a short run
-# of the fuzz targets and the release archives' reproducibility (tests/dist),
-# then the tests of each build this machine can run under the Wine of its word
-# size, on a display and Wine prefix of their own, which are stopped again at
-# the end. Where no 32-bit program runs (scripts/arch.sh), or with
-# ARCH=x86_64, only the 64-bit build's tests run under Wine.
+# sanitizers; the reader's ring and the parallel reads once more under
+# ThreadSanitizer), a short run of the fuzz targets and the release archives'
+# reproducibility (tests/dist), then the tests of each build this machine can
+# run under the Wine of its word size, on a display and Wine prefix of their
+# own, which are stopped again at the end. Where no 32-bit program runs
+# (scripts/arch.sh), or with ARCH=x86_64, only the 64-bit build's tests run
+# under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 unset MAKELEVEL MAKEFLAGS MFLAGS   # no "Entering directory" lines from the builds under make
@@ -18,7 +19,7 @@ cmake --preset host >/dev/null
 cmake --build --preset host -j "$JOBS"
 ctest --preset host
 cmake --preset host-tsan >/dev/null
-cmake --build --preset host-tsan --target vantrel_ring_tests -j "$JOBS"
+cmake --build --preset host-tsan --target vantrel_ring_tests vantrel_parallel_reads_tests -j "$JOBS"
 ctest --preset host-tsan
 bash fuzz/run.sh 20
 

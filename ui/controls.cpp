@@ -235,8 +235,10 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
-// The name box's keys: Alt+Down browses, Enter inserts nothing; its browse
-// button follows its size.
+// The name box's keys: Alt+Down browses; its browse button follows its size.
+// Enter needs nothing here: the program's loop hands keys to the dialog
+// manager (IsDialogMessage), which takes Enter before the box sees it, and a
+// single-line edit inserts no line break for a carriage return it is sent.
 LRESULT CALLBACK NameBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR ref) {
     auto* s = reinterpret_cast<ControlState*>(ref);
     switch (msg) {
@@ -248,12 +250,6 @@ LRESULT CALLBACK NameBoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR
             s->form->Dispatch(s, Event::Browse);
             return 0;
         }
-        break;
-    case WM_KEYDOWN:
-        if (wp == VK_RETURN) return 0;
-        break;
-    case WM_CHAR:
-        if (wp == '\r' || wp == '\n') return 0;
         break;
     case WM_SIZE: {
         LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);

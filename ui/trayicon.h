@@ -40,7 +40,6 @@ public:
     std::function<void(int x, int y)> OnMouseMove;
 
     HWND Handle() const { return window_.get(); }
-    bool Visible() const { return visible_; }
     // The record as handed to the shell.
     const NOTIFYICONDATAA& Data() const { return data_; }
 

@@ -254,10 +254,10 @@ private:
         FileWalk walk(cmd_.files);
         walk.SkipFound([this](const std::string& path) { return own_.Contains(path); });
         // The signature is a column of the CSV only.
-        ParallelReads reads(ParallelReads::DefaultWorkers(), cmd_.form == ConsoleForm::Csv);
+        ParallelDetailsReads reads(DefaultReadWorkers(), cmd_.form == ConsoleForm::Csv);
         std::uint64_t done = 0;
         reads.Run([&](std::string& file, std::string& failure) { return walk.Next(file, failure) != FileWalk::Step::End; },
-                  [&](ParallelReads::Outcome& o) {
+                  [&](ParallelDetailsReads::Outcome& o) {
                       if (o.ok) each(o.file, o.details);
                       else Fail(o.file, o.reason);
                       progress_.Step(++done);

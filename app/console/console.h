@@ -1,6 +1,8 @@
-// The console mode: details reports and CSV lines for many files, written to
-// the standard handles or to files, with no window, no notification-area
-// icon and no message box. Chosen by the first command-line argument.
+// The console mode, with no window, no notification-area icon and no message
+// box, chosen by the first command-line argument: details reports and CSV
+// lines for many files, written to the standard handles or to files; the
+// checksum-file check (/check, app/verify/checkrun.h); and the registration of the
+// right-click menu entry (/register, /unregister, app/console/shellregister.h).
 #pragma once
 
 #include <string>

@@ -1,6 +1,8 @@
 // One file's details as the main window shows them, read once from the
-// inspection components: the rows, the report and the console's forms are
-// all written from this value (app/details/detailtexts.h). Needs no operating system.
+// inspection components: the window's rows and the console's reports and CSV
+// are written from this value (app/details/detailtexts.h). The report the Save button
+// writes is not: it reads the window's controls, which the user can change.
+// Needs no operating system.
 #pragma once
 
 #include <array>

@@ -1,7 +1,8 @@
 // Reading one file's details on the Win32 side: the value the inspection
 // components' results make (app/details/filedetails.h), and the one pass over the
-// file's contents that gives its checksums. The window's load, the console
-// and the digests computed on demand all read through here.
+// file's contents that gives its checksums. The window's load and the
+// console read through here; the digests computed on demand run a pass of
+// their own (app/verify/ondemand.h).
 #pragma once
 
 #include <windows.h>

@@ -45,7 +45,10 @@ class TemporaryFile {
 public:
     TemporaryFile() = default;
     ~TemporaryFile() {
-        if (!path_.empty()) DeleteFileW(path_.c_str());
+        // A temporary file that cannot be deleted (another program opened
+        // it) stays beside the target under its temporary name; the target
+        // itself is untouched either way.
+        if (!path_.empty()) (void)DeleteFileW(path_.c_str());
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;

@@ -68,7 +68,10 @@ void SignatureCheck::Start(const LoadedVersion& version) {
             job->result = FileSignature{};
         }
         job->ended.store(true);
-        PostMessageA(window, base::kSignatureChecked, number, 0);
+        // A post that fails (the window is gone, or its queue is full) loses
+        // only the news: the result is not shown, as for a stopped check, and
+        // the next Start or Clear joins this thread, which has ended.
+        (void)PostMessageA(window, base::kSignatureChecked, number, 0);
     });
 }
 

@@ -52,9 +52,8 @@ public:
     // base::kSignatureChecked. True when answered, with the answer in `result`.
     bool HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
-    // The latest check's result, when one ended unstopped on the version loaded.
+    // Whether a check ended unstopped on the version loaded.
     bool HasResult() const { return hasResult_; }
-    const authenticode::SignatureFacts& Result() const { return result_; }
     // Whether the "Digital Signature…" item has something to show: a result
     // for a file that can carry a signature.
     bool CanShow() const { return hasResult_ && result_.status != authenticode::SignatureStatus::None; }

@@ -25,6 +25,8 @@ int Slot(int row) { return row == edt17 ? 0 : 1; }
 }  // namespace
 
 ClipboardVerifier::ClipboardVerifier(ui::Form& form, WindowPasses& passes) : form_(form), passes_(passes) {
+    // Without the listener (the system refused it) the rows are compared
+    // with the clipboard only when the window is activated.
     listening_ = AddClipboardFormatListener(form_.Handle()) != FALSE;
     tooltip_.reset(ui::CreateTooltip(form_.Handle(), kTooltipWidth));
     marks_[0].row = edt17;
@@ -35,7 +37,8 @@ ClipboardVerifier::ClipboardVerifier(ui::Form& form, WindowPasses& passes) : for
 
 ClipboardVerifier::~ClipboardVerifier() {
     Watch(false);
-    if (listening_ && form_.Handle()) RemoveClipboardFormatListener(form_.Handle());
+    // Fails only for a window that is gone, which takes its listener with it.
+    if (listening_ && form_.Handle()) (void)RemoveClipboardFormatListener(form_.Handle());
     // The tooltip goes with the window when the window went first.
     if (!IsWindow(tooltip_.get())) tooltip_.release();
 }
@@ -176,17 +179,21 @@ void ClipboardVerifier::Show(Mark& mark, COLORREF color, const std::wstring& tip
     if (tooltip_ && !mark.tip.empty()) {
         TOOLINFOW ti = ui::WindowTool<TOOLINFOW>(form_.Handle(), rowWindow);
         ti.lpszText = &mark.tip[0];
-        SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        // A tool the tooltip refuses (no memory) only goes without its tip:
+        // the row's colour still tells.
+        (void)SendMessageW(tooltip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
-    InvalidateRect(rowWindow, nullptr, TRUE);
+    (void)InvalidateRect(rowWindow, nullptr, TRUE);  // a row that is gone needs no paint
 }
 
 void ClipboardVerifier::Watch(bool on) {
     if (on == watching_ || !form_.Handle()) return;
     if (on) {
+        // No timer to be had: the file is not looked at while the rows are
+        // coloured, and the next colouring asks again.
         watching_ = SetTimer(form_.Handle(), kLookTimer, kLookEveryMs, nullptr) != 0;
     } else {
-        KillTimer(form_.Handle(), kLookTimer);
+        (void)KillTimer(form_.Handle(), kLookTimer);  // fails only when there is no such timer
         watching_ = false;
     }
 }

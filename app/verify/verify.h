@@ -63,8 +63,6 @@ public:
     void LoadBegins(const std::string& name, PassFeeds& feeds);
     void LoadRead(const std::string& name, const PassResult& result);
     LoadedVersion& Loaded() { return loaded_; }
-    // What the checksum files of the last load say of it.
-    const std::vector<Listing>& Listings() const { return listings_; }
 
     // The window's messages that concern verifying (clipboard changes,
     // activation, the rows' colours, the look at the file). True when the

@@ -73,14 +73,16 @@ void TAboutBox::DpiChanged() { CreateTitleFont(); }
 
 void TAboutBox::Execute() {
     if (!placed_) {
-        RECT rc;
-        GetWindowRect(Handle(), &rc);
+        // Placing is a courtesy: should the window's own rectangle not be had,
+        // it is taken as empty and the window placed by its corner.
+        RECT rc{};
+        (void)GetWindowRect(Handle(), &rc);
         const int w = rc.right - rc.left, h = rc.bottom - rc.top;
         int left = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
         int top = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
         if (left < GetSystemMetrics(SM_XVIRTUALSCREEN)) left = GetSystemMetrics(SM_XVIRTUALSCREEN);
         if (top < GetSystemMetrics(SM_YVIRTUALSCREEN)) top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        (void)SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         placed_ = true;
     }
     ShowModal();
@@ -137,6 +139,7 @@ bool TAboutBox::PaintControl(int id, HDC dc, const RECT& rc) {
     if (id == Panel1) {
         RECT inner = rc;
         base::UniqueBrush brush(CreateSolidBrush(kBackground));
+        // As for the title: a failed drawing call spoils one paint only.
         FillRect(dc, &inner, brush.get());
         DrawBevels(dc, rc, Scale(kBevelWidth));
         return true;
@@ -149,6 +152,8 @@ bool TAboutBox::PaintControl(int id, HDC dc, const RECT& rc) {
 }
 
 // The title in white over a soft black shadow, on the panel's background.
+// The drawing calls' results are not checked: one that fails leaves this
+// paint of the label incomplete, and the next paint draws it again.
 void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     if (w <= 0 || h <= 0) return;

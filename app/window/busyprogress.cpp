@@ -17,7 +17,8 @@ void BusyProgress::Step(std::uint64_t done, std::uint64_t total) {
     const unsigned permille = total ? static_cast<unsigned>(done * 1000 / total) : 1000;
     if (permille == lastPermille_) return;
     lastPermille_ = permille;
-    if (taskbar_) taskbar_->SetProgressValue(window_, permille, 1000);
+    // The taskbar's progress is a courtesy: a refusal leaves the cursor to show it.
+    if (taskbar_) (void)taskbar_->SetProgressValue(window_, permille, 1000);
 }
 
 void BusyProgress::End() { Hide(); }
@@ -33,12 +34,12 @@ void BusyProgress::Show() {
             FAILED(taskbar_->HrInit()))
             taskbar_.reset();
     }
-    if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NORMAL);
+    if (taskbar_) (void)taskbar_->SetProgressState(window_, TBPF_NORMAL);  // a courtesy, as above
 }
 
 void BusyProgress::Hide() {
     if (!showing_) return;
     showing_ = false;
-    if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
+    if (taskbar_) (void)taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);  // a courtesy, as above
     SetCursor(previousCursor_);
 }

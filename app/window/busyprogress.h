@@ -24,8 +24,6 @@ public:
     void Step(std::uint64_t done, std::uint64_t total);
     void End();
 
-    // True while the busy cursor and the taskbar progress are shown.
-    bool Showing() const { return showing_; }
     // Milliseconds since Begin.
     DWORD Elapsed() const { return GetTickCount() - started_; }
     DWORD Delay() const { return delay_; }

@@ -8,7 +8,9 @@ void FileLoad::Run(const std::function<void()>& change) {
         explicit Running(FileLoad& l) : load(l) { load.running_ = true; }
         ~Running() {
             load.running_ = false;
-            for (const MSG& m : load.held_) PostMessageA(load.window_, m.message, m.wParam, m.lParam);
+            // A held click whose post fails (a full queue) is dropped, as the
+            // system drops input then.
+            for (const MSG& m : load.held_) (void)PostMessageA(load.window_, m.message, m.wParam, m.lParam);
             load.held_.clear();
         }
     } running(*this);

@@ -46,14 +46,15 @@ TForm1::TForm1(const std::string& commandLine) {
     dlg1.FilterPattern = "*.txt";
     dlg1.DefaultExt = "txt";
     CreateForm(kMainFormSpec, kMainLayout, kMainLayoutCount, nullptr);
-    // Centred on the rectangle that encloses all monitors.
-    RECT rc;
-    GetWindowRect(Handle(), &rc);
+    // Centred on the rectangle that encloses all monitors. Placing is a
+    // courtesy: a call that fails leaves the window where it was made.
+    RECT rc{};
+    (void)GetWindowRect(Handle(), &rc);
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     const int vx = GetSystemMetrics(SM_XVIRTUALSCREEN), vy = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int vw = GetSystemMetrics(SM_CXVIRTUALSCREEN), vh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    SetWindowPos(Handle(), nullptr, vx + (vw - w) / 2, vy + (vh - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    (void)SetWindowPos(Handle(), nullptr, vx + (vw - w) / 2, vy + (vh - h) / 2, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     trycn1.OnClick = [this] { trycn1Click(); };
     trycn1.OnMouseMove = [this](int x, int y) { trycn1MouseMove(x, y); };
     // The notification area shows icons at the small-icon size of the
@@ -66,7 +67,8 @@ TForm1::TForm1(const std::string& commandLine) {
     pass.showProgress = [this](const std::wstring& text) {
         if (md5Color_ == CLR_INVALID) md5Color_ = FontColor(edt18);
         SetFontColor(edt18, text.empty() ? md5Color_ : kGrey);
-        SetWindowTextW(Control(edt18), text.c_str());
+        // The progress text is a courtesy: the row's final text comes after.
+        (void)SetWindowTextW(Control(edt18), text.c_str());
     };
     pass.onLongPass = [this] {
         // Started with a large file: the window shows at once and the load runs in it.
@@ -84,7 +86,7 @@ TForm1::TForm1(const std::string& commandLine) {
 TForm1::~TForm1() = default;
 
 void TForm1::FormCreate(const std::string& commandLine) {
-    DragAcceptFiles(Handle(), TRUE);
+    DragAcceptFiles(Handle(), TRUE);  // returns nothing: it sets a window style
     const std::string arg = ParamStr(commandLine, 1);
     if (!arg.empty()) {
         SelectedFileName = arg;
@@ -347,7 +349,9 @@ void TForm1::WMDROPFILES(HDROP drop) {
         // call counts in the units it copies; the single-byte one may count
         // UTF-16 units and then cut a name whose bytes are more.
         std::vector<wchar_t> buffer(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
-        DragQueryFileW(drop, i, buffer.data(), static_cast<UINT>(buffer.size()));
+        // A name the shell does not give is no name: it is skipped rather
+        // than loaded as the empty text.
+        if (DragQueryFileW(drop, i, buffer.data(), static_cast<UINT>(buffer.size())) == 0) continue;
         buffer.back() = L'\0';
         SetText(edt1, fs::Narrow(buffer.data()));
         SelectedFileName = Text(edt1);
@@ -356,7 +360,9 @@ void TForm1::WMDROPFILES(HDROP drop) {
 
 void TForm1::image7Click() { ShowWindow(Handle(), SW_HIDE); }
 
-void TForm1::image5Click() { PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+// A post that fails (a full queue) leaves the window open; the user can
+// click again.
+void TForm1::image5Click() { (void)PostMessageA(Handle(), WM_CLOSE, 0, 0); }
 
 void TForm1::image6Click() {
     if (aboutBox_) aboutBox_->Execute();
@@ -366,7 +372,8 @@ void TForm1::trycn1Click() {
     // Visible again with its taskbar button, on top and active; a minimised
     // window stays minimised.
     if (!IsWindowVisible(Handle())) ShowWindow(Handle(), IsIconic(Handle()) ? SW_SHOWMINNOACTIVE : SW_SHOW);
-    SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    // The system may refuse to bring it forward; it is visible either way.
+    (void)SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void TForm1::trycn1MouseMove(int, int) { trycn1Click(); }

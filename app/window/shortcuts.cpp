@@ -41,16 +41,20 @@ bool IsChecksumRow(int id) { return id == edt17 || id == edt18; }
 
 Shortcuts::Shortcuts(ui::Form& form, WindowCommands& commands, SignatureCheck& signature)
     : form_(form), commands_(commands), signature_(signature) {
+    // Without the table (no memory for it) the keys do nothing, and a field
+    // whose subclass the system refuses keeps the edit control's own menu;
+    // the buttons still do all of it.
     accel_.reset(
         CreateAcceleratorTableA(const_cast<ACCEL*>(kKeys), static_cast<int>(sizeof kKeys / sizeof kKeys[0])));
     ui::Application().SetAccelerators(form_.Handle(), accel_.get());
     for (int id = edt2; id <= edt19; ++id)
         if (HWND field = form_.Control(id))
-            SetWindowSubclass(field, FieldProc, kFieldSubclassId, reinterpret_cast<DWORD_PTR>(this));
+            (void)SetWindowSubclass(field, FieldProc, kFieldSubclassId, reinterpret_cast<DWORD_PTR>(this));
     // The pictures draw no text, so their window text is free to carry the
     // name that accessibility clients read.
     for (const ButtonName& b : kButtonNames)
-        if (HWND button = form_.Control(b.id)) SetWindowTextA(button, b.name);
+        if (HWND button = form_.Control(b.id))
+            (void)SetWindowTextA(button, b.name);  // a name unread is no loss
 }
 
 Shortcuts::~Shortcuts() {
@@ -150,8 +154,10 @@ void Shortcuts::ShowMenu(HWND field, LPARAM at) {
     POINT pt{GET_X_LPARAM(at), GET_Y_LPARAM(at)};
     if (at == -1) {
         // From the keyboard (Shift+F10, the menu key): below the field's start.
-        RECT rc;
-        GetWindowRect(field, &rc);
+        // The field is alive (it asked for the menu); should the call still
+        // fail, the menu opens at the screen's corner, never at stray values.
+        RECT rc{};
+        (void)GetWindowRect(field, &rc);
         pt = POINT{rc.left, rc.bottom};
     }
     if (GetFocus() != field) SetFocus(field);

@@ -723,17 +723,4 @@ TEST(Authenticode, ImpossibleSectionsAndHeadersAreDamage) {
     }
 }
 
-TEST(Authenticode, StatusTexts) {
-    const std::pair<SignatureStatus, const char*> cases[] = {
-        {SignatureStatus::Valid, "Valid"},
-        {SignatureStatus::NotTrusted, "Not trusted"},
-        {SignatureStatus::Changed, "Changed after signing"},
-        {SignatureStatus::Expired, "Expired"},
-        {SignatureStatus::Revoked, "Revoked"},
-        {SignatureStatus::NotSigned, "Not signed"},
-        {SignatureStatus::None, ""},
-    };
-    for (const auto& c : cases) EXPECT_STREQ(c.second, SignatureStatusText(c.first));
-}
-
 }  // namespace

@@ -1,8 +1,9 @@
 // The whole-file checksum and digest on real files: FileCRC, TdcFileCRC,
-// FileMD5 and the pass over a file under them. Expected values come from paths
-// that share nothing with the code under test: the byte-at-a-time CRC
-// definitions, Windows' own MD5 (CryptoAPI), and, for the file above 4 GiB,
-// values computed once with md5sum and zlib's crc32 on Linux.
+// the MD5 of the details' one pass (ReadChecksums) and the pass under them.
+// Expected values come from paths that share nothing with the code under
+// test: the byte-at-a-time CRC definitions, Windows' own MD5 (CryptoAPI),
+// and, for the file above 4 GiB, values computed once with md5sum and zlib's
+// crc32 on Linux.
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -14,14 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "app/details/readdetails.h"
+#include "base/errors.h"
+#include "base/handles.h"
 #include "components/crc.h"
 #include "components/dcCRC.h"
 #include "components/dcFileCRC.h"
-#include "components/filemd5.h"
 #include "components/digestsink.h"
 #include "components/filepass.h"
-#include "base/errors.h"
-#include "base/handles.h"
 #include "testutil.h"
 
 namespace {
@@ -72,23 +73,6 @@ std::string CryptoApiMD5(const std::string& data) {
     return hex;
 }
 
-std::string FullPathOf(const std::string& name) {
-    char buf[MAX_PATH];
-    const DWORD n = GetFullPathNameA(name.c_str(), MAX_PATH, buf, nullptr);
-    return std::string(buf, n < MAX_PATH ? n : 0);
-}
-
-// The system's text for an error code without the line end and the full stop.
-std::string TrimmedSystemText(DWORD code) {
-    char buf[256] = "";
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf,
-                                   sizeof buf, nullptr);
-    std::string text(buf, n);
-    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
-        text.pop_back();
-    return text;
-}
-
 std::string ReplaceContents(const std::string& path, const std::string& bytes) {
     base::UniqueFile f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
@@ -100,6 +84,14 @@ std::string ReplaceContents(const std::string& path, const std::string& bytes) {
 base::UniqueFile OpenForWriting(const std::string& path, DWORD share) {
     return base::UniqueFile(CreateFileA(path.c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// The MD5 row's digest of the file, as the details' pass gives it; empty
+// when it gave none.
+std::string FileDigest(const std::string& path) {
+    ChecksumWants wants;
+    const ChecksumPass pass = ReadChecksums(path, wants);
+    return pass.md5 ? *pass.md5 : std::string();
 }
 
 // Records what it is fed and lets a test act after each chunk; the pass
@@ -133,7 +125,7 @@ TEST_P(ChecksumFiles, EveryMethodMatchesTheReferenceOverTheWholeFile) {
         SCOPED_TRACE(static_cast<int>(method));
         EXPECT_EQ(ReferenceCRC(method, data), FileCRC(path, method));
     }
-    EXPECT_EQ(CryptoApiMD5(data), FileMD5(path));
+    EXPECT_EQ(CryptoApiMD5(data), FileDigest(path));
 }
 
 TEST_P(ChecksumFiles, TheComponentHoldsTheFilesChecksum) {
@@ -155,7 +147,7 @@ TEST(ChecksumLargeFile, AFileAbove4GiBIsReadWhole) {
     ASSERT_TRUE(testutil::MakeSparseFile(path, size));
     // 4 GiB + 3 zero bytes: md5sum, and zlib's crc32 complemented (JAMCRC).
     EXPECT_EQ(3736805603u, FileCRC(path, TdcFileCRCMethod::crc32));
-    EXPECT_EQ("4CA27E0AA2E7592739CA3DE160D1C3A6", FileMD5(path));
+    EXPECT_EQ("4CA27E0AA2E7592739CA3DE160D1C3A6", FileDigest(path));
 }
 
 TEST(ChecksumKnownValues, TheCheckStringGivesThePublishedValues) {
@@ -164,7 +156,7 @@ TEST(ChecksumKnownValues, TheCheckStringGivesThePublishedValues) {
     EXPECT_EQ(873187033u, FileCRC(path, TdcFileCRCMethod::crc32));
     EXPECT_EQ(48879u, FileCRC(path, TdcFileCRCMethod::crc16));
     EXPECT_EQ(47933u, FileCRC(path, TdcFileCRCMethod::crcArc));
-    EXPECT_EQ("25F9E794323B453885F5181F1B624D0B", FileMD5(path));
+    EXPECT_EQ("25F9E794323B453885F5181F1B624D0B", FileDigest(path));
 }
 
 TEST(FileCRCFailures, NothingReadableGivesZero) {
@@ -242,47 +234,22 @@ TEST_F(FileCRCComponent, NoFileGivesZero) {
     EXPECT_EQ(0u, crc.CRC());
 }
 
-class FileMD5Failures : public testing::Test {
-protected:
-    // The failure of FileMD5(name), or an empty text when it did not fail.
-    static std::string FailureOf(const std::string& name) {
-        try {
-            FileMD5(name);
-        } catch (const base::Exception& e) {
-            return e.what();
-        }
-        return std::string();
-    }
+// The MD5 needs the file to itself for writing; other readers are welcome.
+TEST(LoadDigestSharing, AWriterElsewhereKeepsTheDigestOutAndReadersDoNot) {
     testutil::TempDir dir;
-};
-
-TEST_F(FileMD5Failures, AMissingFileNamesItsFullPathAndTheReason) {
-    char previous[MAX_PATH];
-    GetCurrentDirectoryA(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
-    const std::string message = FailureOf("missing.bin");
-    SetCurrentDirectoryA(previous);
-    EXPECT_EQ("Cannot open file \"" + dir.Path("missing.bin") + "\". " + TrimmedSystemText(ERROR_FILE_NOT_FOUND),
-              message);
-    EXPECT_NE('.', message.back());
-}
-
-TEST_F(FileMD5Failures, AFileOpenForWritingElsewhereCannotBeDigested) {
-    const std::string path = dir.Write("busy.bin", "contents");
-    base::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    ASSERT_TRUE(writer);
-    const std::string message = FailureOf(path);
-    EXPECT_EQ("Cannot open file \"" + FullPathOf(path) + "\". " + TrimmedSystemText(ERROR_SHARING_VIOLATION),
-              message);
-}
-
-// Writers refused during the read: Load.NobodyWritesWhileTheLoadReads.
-TEST_F(FileMD5Failures, OtherReadersAreWelcome) {
     const std::string data = Pattern(2 * kReadChunk + 5, 9);
     const std::string path = dir.Write("shared.bin", data);
-    base::UniqueFile reader(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(reader);
-    EXPECT_EQ(CryptoApiMD5(data), FileMD5(path));
+    {
+        base::UniqueFile reader(
+            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(reader);
+        EXPECT_EQ(CryptoApiMD5(data), FileDigest(path));
+    }
+    base::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_TRUE(writer);
+    const ChecksumPass pass = ReadChecksums(path, ChecksumWants());
+    EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), pass.openError);
+    EXPECT_FALSE(pass.md5);
 }
 
 // The pass under both: what it hands on, on which side, and when a file

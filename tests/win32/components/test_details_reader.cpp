@@ -17,6 +17,7 @@
 #include "app/details/readdetails.h"
 #include "components/dcUtils.h"
 #include "longpaths.h"
+#include "signedfiles.h"
 #include "testutil.h"
 
 namespace {
@@ -105,6 +106,56 @@ TEST(DetailsReader, GivesExactlyThePlainReadingsTextsOnVariedFiles) {
         EXPECT_EQ(RowText(plain, fields::edt19, format), RowText(fast, fields::edt19, format));
     }
     testutil::RemoveLongTree(deep.folder);
+}
+
+// The signature column's text comes from the verdict on the real file: each
+// status the signed fixtures reach, for both image kinds, and the empty text
+// for a file that cannot carry a signature.
+TEST(DetailsReader, TheSignatureTextIsTheVerdictOnTheFile) {
+    TempDir dir;
+    const std::string notes = dir.Write("notes.txt", "not a program\r\n");
+    struct Case {
+        std::string file;
+        const char* signature;
+        const char* signer;
+    };
+    const auto read = [](const std::string& path, FileDetails& details) {
+        DetailsReader reader(true);
+        std::string reason;
+        return reader.Read(path, details, reason);
+    };
+    {
+        testutil::TrustedTestRoot root;
+        if (!root.Added()) GTEST_SKIP() << "the test root is trusted only in a Wine prefix";
+        std::vector<Case> cases;
+        for (const std::string kind : {"pe32", "pe32plus"}) {
+            cases.push_back({testutil::SignedFile(kind + "-trusted.exe"), "Valid", "Example Corp"});
+            cases.push_back({testutil::SignedFile(kind + "-self.exe"), "Not trusted", "Self Signed Example"});
+            cases.push_back(
+                {testutil::SignedFile(kind + "-changed.exe"), "Changed after signing", "Example Corp"});
+            cases.push_back({testutil::SignedFile(kind + "-expired.exe"), "Expired", "Expired Example"});
+            // Expired since, but the timestamp shows it was valid when it signed.
+            cases.push_back({testutil::SignedFile(kind + "-stamped.exe"), "Valid", "Expired Example"});
+            cases.push_back({testutil::SignedFile(kind + "-unsigned.exe"), "Not signed", ""});
+        }
+        cases.push_back({notes, "", ""});
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.file);
+            FileDetails details;
+            ASSERT_TRUE(read(c.file, details));
+            EXPECT_EQ(c.signature, details.signature);
+            EXPECT_EQ(c.signer, details.signer);
+        }
+    }
+    // Without the root, the same signature is no longer trusted.
+    FileDetails details;
+    ASSERT_TRUE(read(testutil::SignedFile("pe32plus-trusted.exe"), details));
+    EXPECT_EQ("Not trusted", details.signature);
+    // Without the signature wanted, nothing is said of it.
+    DetailsReader plain;
+    std::string reason;
+    ASSERT_TRUE(plain.Read(testutil::SignedFile("pe32plus-trusted.exe"), details, reason));
+    EXPECT_EQ("", details.signature);
 }
 
 }  // namespace

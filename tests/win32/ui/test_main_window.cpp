@@ -235,7 +235,8 @@ TEST_F(MainWindow, NameBoxLimitsTypingButNotAssignment) {
 
 TEST_F(MainWindow, EnterInTheNameBoxDoesNothing) {
     // Through the program's own loop, where the dialog manager sees the key
-    // first: typed on the keyboard, and posted to the box by another program.
+    // first: typed on the keyboard, posted to the box by another program, and
+    // sent to it directly. The box itself does nothing for Enter.
     testutil::TempDir dir;
     const std::string file = dir.Write("x.txt", "x");
     testutil::MessageBoxRecorder boxes;
@@ -265,6 +266,11 @@ TEST_F(MainWindow, EnterInTheNameBoxDoesNothing) {
     PostMessageA(Ctl(edt1), WM_KEYDOWN, VK_RETURN, 1);
     PostMessageA(Ctl(edt1), WM_CHAR, '\r', 1);
     PostMessageA(Ctl(edt1), WM_CHAR, '\n', 1);
+    pump();
+    // And sent straight to the box, past the loop.
+    SendMessageA(Ctl(edt1), WM_KEYDOWN, VK_RETURN, 1);
+    SendMessageA(Ctl(edt1), WM_CHAR, '\r', 1);
+    SendMessageA(Ctl(edt1), WM_KEYUP, VK_RETURN, 1);
     pump();
     EXPECT_EQ(file, form->Text(edt1));
     DWORD start = 0, end = 0;
