@@ -3,7 +3,7 @@
 // A load whose pass over the file ended whole starts the check; it runs on a
 // worker thread of its own (components/filesignature.h opens the file once,
 // reading shared as the load does), so the window's thread never waits for
-// it. The check is of the version the load read (app/verify/verify.h, LoadedVersion):
+// it. The check is of the version the load read (app/details/loadedversion.h):
 // a file that is another one by the time the check opens it gets no verdict,
 // and the tooltip says kFileChangedSinceLoad (components/hashtext.h). The
 // result comes back as base::kSignatureChecked; only the result of the latest

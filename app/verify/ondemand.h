@@ -19,12 +19,12 @@ public:
 };
 
 // The digest of the file at `path` as upper-case hex (40 or 64 digits), of
-// the version the window loaded (app/verify/verify.h, LoadedVersion): given at once
-// when the load's pass or an earlier call computed it, else read in a pass of
-// the window's load (TForm1::RunPass) with the same busy display, progress
-// text and stops (Esc, a drop, Clear, closing), read sharing only as for the
-// MD5 row, and no digest of a file that changed or vanished while it was
-// read. Empty when the pass was stopped or another pass is running.
+// the version `loaded` describes (app/details/loadedversion.h): given at once
+// when the load's pass or an earlier call computed it, else read in a pass
+// of `passes` (app/verify/windowpasses.h), with the load's busy display,
+// progress text and stops (Esc, a drop, Clear, closing), read sharing only as
+// for the MD5 row, and no digest of a file that changed or vanished while it
+// was read. Empty when the pass was stopped or another pass is running.
 // Raises base::Exception "Cannot open file "<full path>". <reason>" when the
 // file cannot be opened, FileChangedSinceLoad when `path` is not the loaded
 // version (another file, size or last-write time), and the load's changed or

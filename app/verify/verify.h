@@ -3,7 +3,7 @@
 //
 // The rows describe one version of the file, the one the load read: its
 // volume, file index, size and last-write time are remembered at the load's
-// pass (LoadedVersion). Every comparison, and every digest computed on demand
+// pass (LoadedVersion, app/details/loadedversion.h). Every comparison, and every digest computed on demand
 // (app/verify/ondemand.h), is of that version.
 //
 // Whenever the clipboard changes, a load ends or the window is activated, the
@@ -56,7 +56,7 @@ public:
     // Reads the clipboard and colours the rows anew.
     void Check();
 
-    // The load's two points (TForm1::Load). Before its pass: the last
+    // The load's two points. Before its pass: the last
     // version is forgotten, the checksum files beside `name` are read, and
     // the SHA digests they ask for join `feeds`. After its pass: the version
     // it read is remembered with those digests when it is Done.
