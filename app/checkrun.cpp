@@ -11,6 +11,7 @@
 #include "base/errors.h"
 #include "base/fs.h"
 #include "base/handles.h"
+#include "base/linetext.h"
 #include "base/messages.h"
 #include "components/dcUtils.h"
 #include "components/digestsink.h"
@@ -22,18 +23,8 @@ namespace {
 
 // The system's text for an error, on one line and without its full stop.
 std::string Reason(DWORD code) {
-    std::string text = base::SystemErrorText(code);
-    std::replace(text.begin(), text.end(), '\r', ' ');
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+    const std::string text = OneLineWithoutFullStop(base::SystemErrorText(code));
     return text.empty() ? IOErrorMessage(code) : text;
-}
-
-std::string OneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\r' || c == '\n') c = ' ';
-    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
-    return text;
 }
 
 // One file for every spelling of it: the full path, upper-cased as the file
@@ -150,10 +141,10 @@ Hashes ReadHashes(const std::string& path, unsigned kinds) {
         case PassOutcome::Done:
             break;
         case PassOutcome::Gone:
-            h.error = OneLine(FileDeletedWhileReadMessage(fs::FullPath(path)));
+            h.error = OneLineWithoutFullStop(FileDeletedWhileReadMessage(fs::FullPath(path)));
             return h;
         default:
-            h.error = OneLine(FileChangedWhileReadMessage(fs::FullPath(path)));
+            h.error = OneLineWithoutFullStop(FileChangedWhileReadMessage(fs::FullPath(path)));
             return h;
     }
     if (kinds & Bit(HashKind::CRC32)) {
@@ -191,7 +182,7 @@ int RunCheck(const std::vector<std::string>& arguments, const std::function<bool
     bool failed = false;
     for (const SumFile& f : files) {
         if (!f.error.empty()) {
-            err("vantrel: " + DisplayName(f.arg) + ": " + f.error + "\r\n");
+            err("vantrel: " + OnOneLine(f.arg, LineRule::ConsoleMessage) + ": " + f.error + "\r\n");
             failed = true;
             continue;
         }
@@ -201,7 +192,7 @@ int RunCheck(const std::vector<std::string>& arguments, const std::function<bool
             CheckStatus status = CheckStatus::Unreadable;
             if (reason.empty()) {
                 if (l.key == f.key)
-                    err("vantrel: " + DisplayName(l.name) +
+                    err("vantrel: " + OnOneLine(l.name, LineRule::ConsoleMessage) +
                         ": the checksum file lists itself, so its hash "
                         "cannot be in it\r\n");
                 auto it = read.find(l.key);
@@ -216,7 +207,7 @@ int RunCheck(const std::vector<std::string>& arguments, const std::function<bool
             }
             if (status == CheckStatus::Unreadable) {
                 ++unreadable;
-                err("vantrel: " + DisplayName(l.name) + ": " + reason + "\r\n");
+                err("vantrel: " + OnOneLine(l.name, LineRule::ConsoleMessage) + ": " + reason + "\r\n");
             } else if (status == CheckStatus::Failed) {
                 ++mismatched;
             }
@@ -228,7 +219,8 @@ int RunCheck(const std::vector<std::string>& arguments, const std::function<bool
         }
         // As sha256sum: a file without a valid line gets that message alone.
         if (f.listed.empty()) {
-            err("vantrel: " + DisplayName(f.arg) + ": no properly formatted checksum lines found\r\n");
+            err("vantrel: " + OnOneLine(f.arg, LineRule::ConsoleMessage) +
+                ": no properly formatted checksum lines found\r\n");
             failed = true;
         } else {
             err(CheckWarnings(f.malformed, unreadable, mismatched));

@@ -1,5 +1,7 @@
 #include "components/hashtext.h"
 
+#include "base/linetext.h"
+
 const char kClipboardSource[] = "the clipboard";
 const char kFileChangedSinceLoad[] = "The file changed since it was loaded; load it again to compare";
 
@@ -188,23 +190,6 @@ bool Unescape(std::string_view in, std::string& out) {
         }
     }
     return true;
-}
-
-bool NeedsEscape(const std::string& name) { return name.find_first_of("\\\n\r") != std::string::npos; }
-
-std::string Escape(const std::string& name) {
-    std::string out;
-    for (char c : name) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else
-            out += c;
-    }
-    return out;
 }
 
 enum class Form { No, Yes, Bad };
@@ -433,8 +418,12 @@ std::string FormatHashLine(const HashLine& line) {
     std::string hex = line.digest;
     for (char& c : hex)
         if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
-    const bool escape = line.form != HashLineForm::Sfv && NeedsEscape(line.name);
-    const std::string name = escape ? Escape(line.name) : line.name;
+    // SFV knows no escapes. Otherwise the backslash in front of an escaped
+    // name starts the line.
+    std::string name =
+        line.form == HashLineForm::Sfv ? line.name : OnOneLine(line.name, LineRule::ChecksumFileName);
+    const bool escape = name.size() != line.name.size();
+    if (escape) name.erase(0, 1);
     switch (line.form) {
         case HashLineForm::Bsd:
             return std::string(escape ? "\\" : "") + TagOf(line.kind) + " (" + name + ") = " + hex;

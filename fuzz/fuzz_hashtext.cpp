@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/linetext.h"
 #include "components/hashlist.h"
 #include "components/hashtext.h"
 #include "fuzz/check.h"
@@ -59,7 +60,8 @@ void CheckLine(std::string_view text) {
     FUZZ_CHECK(ParseHashLine(written, back) == LineKind::Entry);
     FUZZ_CHECK(back.kind == line.kind && back.digest == line.digest && back.name == line.name &&
                back.form == line.form && back.binary == line.binary);
-    FUZZ_CHECK(DisplayName(line.name).find_first_of("\r\n") == std::string::npos);
+    for (LineRule rule : {LineRule::WindowRow, LineRule::ReportLine, LineRule::ConsoleMessage})
+        FUZZ_CHECK(OnOneLine(line.name, rule).find_first_of("\r\n") == std::string::npos);
 }
 
 struct Seen {
