@@ -35,13 +35,13 @@ std::wstring KeyOf(const std::string& path) {
     return key;
 }
 
-unsigned Bit(HashKind kind) { return 1u << static_cast<unsigned>(kind); }
+unsigned Bit(DigestKind kind) { return 1u << static_cast<unsigned>(kind); }
 
 struct Listed {
     std::string name;  // as the checksum file lists it
     std::string path;  // where it is looked for
     std::wstring key;
-    HashKind kind = HashKind::None;
+    DigestKind kind = DigestKind::None;
     std::string digest;   // upper-case hex; a CRC-32 in its usual form
     std::string problem;  // why it is not looked for at all
 };
@@ -105,7 +105,7 @@ void ReadSumFile(SumFile& f) {
 // What one read of a listed file gave: its hashes by kind, or why there are none.
 struct Hashes {
     std::string error;
-    std::map<HashKind, std::string> hex;
+    std::map<DigestKind, std::string> hex;
 };
 
 Hashes ReadHashes(const std::string& path, unsigned kinds) {
@@ -124,14 +124,14 @@ Hashes ReadHashes(const std::string& path, unsigned kinds) {
     Sha1Sink sha1;
     Sha256Sink sha256;
     PassFeeds feeds;
-    if (kinds & Bit(HashKind::CRC32)) feeds.reader.push_back(&crc);
+    if (kinds & Bit(DigestKind::CRC32)) feeds.reader.push_back(&crc);
     // The first digest beside the reads, any further one on the reading
     // thread, so that two digests run side by side.
     for (DigestSink* sink : {static_cast<DigestSink*>(&sha256), static_cast<DigestSink*>(&sha1),
                              static_cast<DigestSink*>(&md5)}) {
-        const HashKind kind = sink == &sha256 ? HashKind::SHA256
-                              : sink == &sha1 ? HashKind::SHA1
-                                              : HashKind::MD5;
+        const DigestKind kind = sink == &sha256 ? DigestKind::SHA256
+                                : sink == &sha1 ? DigestKind::SHA1
+                                                : DigestKind::MD5;
         if (!(kinds & Bit(kind))) continue;
         (feeds.caller.empty() ? feeds.caller : feeds.reader).push_back(sink);
     }
@@ -147,13 +147,13 @@ Hashes ReadHashes(const std::string& path, unsigned kinds) {
             h.error = OneLineWithoutFullStop(FileChangedWhileReadMessage(fs::FullPath(path)));
             return h;
     }
-    if (kinds & Bit(HashKind::CRC32)) {
+    if (kinds & Bit(DigestKind::CRC32)) {
         // The component's value is the complement of the usual CRC-32.
-        h.hex[HashKind::CRC32] = UsualCrcHex(std::to_string(static_cast<unsigned long>(crc.Value())));
+        h.hex[DigestKind::CRC32] = UsualCrcHex(std::to_string(static_cast<unsigned long>(crc.Value())));
     }
-    if (kinds & Bit(HashKind::MD5)) h.hex[HashKind::MD5] = md5.Hex();
-    if (kinds & Bit(HashKind::SHA1)) h.hex[HashKind::SHA1] = sha1.Hex();
-    if (kinds & Bit(HashKind::SHA256)) h.hex[HashKind::SHA256] = sha256.Hex();
+    if (kinds & Bit(DigestKind::MD5)) h.hex[DigestKind::MD5] = md5.Hex();
+    if (kinds & Bit(DigestKind::SHA1)) h.hex[DigestKind::SHA1] = sha1.Hex();
+    if (kinds & Bit(DigestKind::SHA256)) h.hex[DigestKind::SHA256] = sha256.Hex();
     return h;
 }
 

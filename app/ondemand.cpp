@@ -32,7 +32,8 @@ FileChangedSinceLoad::FileChangedSinceLoad() : base::Exception(kFileChangedSince
 
 std::string ComputeFileDigest(TForm1& form, DigestKind kind, const std::string& path) {
     // Never a pass inside a pass: the load's end checks the clipboard again.
-    if (form.LoadPass().Running()) return std::string();
+    if (form.LoadPass().Running() || (kind != DigestKind::SHA1 && kind != DigestKind::SHA256))
+        return std::string();
     base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
     if (!file) {
         const DWORD error = GetLastError();
@@ -40,13 +41,12 @@ std::string ComputeFileDigest(TForm1& form, DigestKind kind, const std::string& 
     }
     LoadedVersion& loaded = form.Verifier().Loaded();
     if (!loaded.Is(path, StampOf(file.get()))) throw FileChangedSinceLoad();
-    const HashKind hashKind = kind == DigestKind::SHA1 ? HashKind::SHA1 : HashKind::SHA256;
-    std::string hex = loaded.Digest(hashKind);
+    std::string hex = loaded.Digest(kind);
     if (!hex.empty()) return hex;
     hex = kind == DigestKind::SHA1 ? Digest<Sha1Sink>(form, file.get(), path, loaded)
                                    : Digest<Sha256Sink>(form, file.get(), path, loaded);
     // The load may have changed while the pass let messages through: keep
     // the digest only for the version it is of.
-    if (!hex.empty() && loaded.Is(path, StampOf(file.get()))) loaded.Keep(hashKind, hex);
+    if (!hex.empty() && loaded.Is(path, StampOf(file.get()))) loaded.Keep(kind, hex);
     return hex;
 }

@@ -5,10 +5,9 @@
 #include <string>
 
 #include "base/errors.h"
+#include "components/digestkind.h"
 
 class TForm1;
-
-enum class DigestKind { SHA1, SHA256 };
 
 // An on-demand digest of a file that is no longer the version the window's
 // rows describe; the message is kFileChangedSinceLoad (components/hashtext.h).
@@ -17,7 +16,8 @@ public:
     FileChangedSinceLoad();
 };
 
-// The digest of the file at `path` as upper-case hex (40 or 64 digits), of
+// The digest of kind SHA1 or SHA256 (empty for any other kind) of the file
+// at `path` as upper-case hex (40 or 64 digits), of
 // the version the window loaded (app/verify.h, LoadedVersion): given at once
 // when the load's pass or an earlier call computed it, else read in a pass of
 // the window's load (TForm1::RunPass) with the same busy display, progress

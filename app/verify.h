@@ -58,8 +58,8 @@ public:
     bool Is(const std::string& path, const FileStamp& stamp) const;
 
     // SHA-1 or SHA-256 of that version, empty when not computed yet.
-    std::string Digest(HashKind kind) const;
-    void Keep(HashKind kind, const std::string& hex);
+    std::string Digest(DigestKind kind) const;
+    void Keep(DigestKind kind, const std::string& hex);
 
 private:
     std::string path_;

@@ -25,13 +25,13 @@ bool IsUpperHex(const std::string& s) {
 
 void CheckFound(std::string_view text) {
     const FoundHash h = FindHash(text);
-    if (h.kind == HashKind::None) {
+    if (h.kind == DigestKind::None) {
         FUZZ_CHECK(h.text.empty());
         return;
     }
     FUZZ_CHECK(IsUpperHex(h.text));
     FUZZ_CHECK(h.isHex || h.isDecimal);
-    if (h.kind != HashKind::CRC32) {
+    if (h.kind != DigestKind::CRC32) {
         FUZZ_CHECK(h.isHex && !h.isDecimal);
         FUZZ_CHECK(h.text.size() == HexDigitsOf(h.kind));
     } else {
@@ -48,13 +48,13 @@ void CheckLine(std::string_view text) {
     HashLine line;
     const LineKind kind = ParseHashLine(text, line);
     if (kind != LineKind::Entry) {
-        FUZZ_CHECK(line.kind == HashKind::None && line.name.empty());
+        FUZZ_CHECK(line.kind == DigestKind::None && line.name.empty());
         return;
     }
-    FUZZ_CHECK(line.kind != HashKind::None);
+    FUZZ_CHECK(line.kind != DigestKind::None);
     FUZZ_CHECK(line.digest.size() == HexDigitsOf(line.kind) && IsUpperHex(line.digest));
     FUZZ_CHECK(!line.name.empty());
-    if (line.form == HashLineForm::Sfv) FUZZ_CHECK(line.kind == HashKind::CRC32);
+    if (line.form == HashLineForm::Sfv) FUZZ_CHECK(line.kind == DigestKind::CRC32);
     const std::string written = FormatHashLine(line);
     HashLine back;
     FUZZ_CHECK(ParseHashLine(written, back) == LineKind::Entry);
@@ -66,7 +66,7 @@ void CheckLine(std::string_view text) {
 
 struct Seen {
     LineKind kind;
-    HashKind hash;
+    DigestKind hash;
     std::string digest, name;
     bool operator==(const Seen& o) const {
         return kind == o.kind && hash == o.hash && digest == o.digest && name == o.name;
