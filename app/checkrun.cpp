@@ -114,11 +114,6 @@ Hashes ReadHashes(const std::string& path, unsigned kinds) {
         h.error = "Is a folder";
         return h;
     }
-    base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
-    if (!file) {
-        h.error = Reason(GetLastError());
-        return h;
-    }
     CrcSink crc(TdcFileCRCMethod::crc32);
     Md5Sink md5;
     Sha1Sink sha1;
@@ -135,17 +130,15 @@ Hashes ReadHashes(const std::string& path, unsigned kinds) {
         if (!(kinds & Bit(kind))) continue;
         (feeds.caller.empty() ? feeds.caller : feeds.reader).push_back(sink);
     }
-    const CancelToken never;
-    const PassResult r = RunFilePass(file.get(), path, feeds, never);
-    switch (r.outcome) {
-        case PassOutcome::Done:
-            break;
-        case PassOutcome::Gone:
-            h.error = OneLineWithoutFullStop(FileDeletedWhileReadMessage(fs::FullPath(path)));
-            return h;
-        default:
-            h.error = OneLineWithoutFullStop(FileChangedWhileReadMessage(fs::FullPath(path)));
-            return h;
+    const FileRead read = ReadFileOnce(path, feeds);
+    if (read.openError != ERROR_SUCCESS) {
+        h.error = Reason(read.openError);
+        return h;
+    }
+    // Never stopped: a pass that is not Done found the file changed or gone.
+    if (!read.Done()) {
+        h.error = OneLineWithoutFullStop(ChangedWhileReadMessage(read.result, path));
+        return h;
     }
     if (kinds & Bit(DigestKind::CRC32)) {
         // The component's value is the complement of the usual CRC-32.

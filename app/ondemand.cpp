@@ -4,26 +4,42 @@
 
 #include "app/frmMain.h"
 #include "app/verify.h"
-#include "base/handles.h"
 #include "components/digestsink.h"
 #include "components/filepass.h"
 #include "components/hashtext.h"
 
 namespace {
 
-// The digest of the version `loaded` describes, or empty when the pass did
-// not read it whole.
+// The digest of the version `loaded` describes, by a Sink; empty when the
+// pass was stopped.
 template <typename Sink>
-std::string Digest(TForm1& form, HANDLE file, const std::string& path, const LoadedVersion& loaded) {
+std::string Digest(TForm1& form, DigestKind kind, const std::string& path, LoadedVersion& loaded) {
     Sink sha;
     PassFeeds feeds;
     feeds.caller.push_back(&sha);
     feeds.stamp = true;
-    const PassResult r = form.RunPass(file, path, feeds);
-    RaiseIfChangedWhileRead(r, path);
-    if (r.outcome != PassOutcome::Done) return std::string();
-    if (!loaded.Is(path, r.stamp)) throw FileChangedSinceLoad();
-    return sha.Hex();
+    std::string known;
+    bool stillLoaded = false;
+    ReadSteps steps;
+    steps.run = [&form](HANDLE file, const std::string& name, const PassFeeds& f) {
+        return form.RunPass(file, name, f);
+    };
+    steps.opened = [&](HANDLE file) {
+        if (!loaded.Is(path, StampOf(file))) throw FileChangedSinceLoad();
+        // The load's pass or an earlier call may have computed it.
+        known = loaded.Digest(kind);
+        return known.empty();
+    };
+    // The load may have changed while the pass let messages through: the
+    // digest is kept only for the version it is of.
+    steps.done = [&](HANDLE file) { stillLoaded = loaded.Is(path, StampOf(file)); };
+    const FileRead read = ReadFileOnce(path, feeds, steps);
+    if (!known.empty()) return known;
+    if (!RaiseUnlessReadWhole(read, path)) return std::string();
+    if (!loaded.Is(path, read.result.stamp)) throw FileChangedSinceLoad();
+    const std::string hex = sha.Hex();
+    if (stillLoaded) loaded.Keep(kind, hex);
+    return hex;
 }
 
 }  // namespace
@@ -32,21 +48,9 @@ FileChangedSinceLoad::FileChangedSinceLoad() : base::Exception(kFileChangedSince
 
 std::string ComputeFileDigest(TForm1& form, DigestKind kind, const std::string& path) {
     // Never a pass inside a pass: the load's end checks the clipboard again.
-    if (form.LoadPass().Running() || (kind != DigestKind::SHA1 && kind != DigestKind::SHA256))
-        return std::string();
-    base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
-    if (!file) {
-        const DWORD error = GetLastError();
-        throw CannotOpenFile(path, error);
-    }
+    if (form.LoadPass().Running()) return std::string();
     LoadedVersion& loaded = form.Verifier().Loaded();
-    if (!loaded.Is(path, StampOf(file.get()))) throw FileChangedSinceLoad();
-    std::string hex = loaded.Digest(kind);
-    if (!hex.empty()) return hex;
-    hex = kind == DigestKind::SHA1 ? Digest<Sha1Sink>(form, file.get(), path, loaded)
-                                   : Digest<Sha256Sink>(form, file.get(), path, loaded);
-    // The load may have changed while the pass let messages through: keep
-    // the digest only for the version it is of.
-    if (!hex.empty() && loaded.Is(path, StampOf(file.get()))) loaded.Keep(kind, hex);
-    return hex;
+    if (kind == DigestKind::SHA1) return Digest<Sha1Sink>(form, kind, path, loaded);
+    if (kind == DigestKind::SHA256) return Digest<Sha256Sink>(form, kind, path, loaded);
+    return std::string();
 }

@@ -5,20 +5,15 @@
 #include "components/digestsink.h"
 #include "components/filepass.h"
 #include "base/errors.h"
-#include "base/handles.h"
 
 std::string FileMD5(const std::string& fileName) {
-    base::UniqueFile file(OpenFileForReading(fileName, FILE_SHARE_READ));
-    if (!file) {
-        const DWORD error = GetLastError();
-        throw CannotOpenFile(fileName, error);
-    }
     Md5Sink md5;
     PassFeeds feeds;
     feeds.caller.push_back(&md5);
-    const CancelToken never;
-    const PassResult r = RunFilePass(file.get(), fileName, feeds, never);
+    const FileRead read = ReadFileOnce(fileName, feeds);
+    if (read.openError != ERROR_SUCCESS) throw CannotOpenFile(fileName, read.openError);
     // Never a digest of data that were not read, or of another version of the file.
-    if (r.outcome != PassOutcome::Done) throw base::EInOutError(r.error != ERROR_SUCCESS ? r.error : ERROR_READ_FAULT);
+    const DWORD error = read.result.error;
+    if (!read.Done()) throw base::EInOutError(error != ERROR_SUCCESS ? error : ERROR_READ_FAULT);
     return md5.Hex();
 }
