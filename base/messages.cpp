@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "base/linetext.h"
+
 std::string WithFullStop(const std::string& message) {
     // Codes are compared as bytes of the code page, so a message ending in a
     // letter beyond ASCII gets its full stop as well.
@@ -9,6 +11,12 @@ std::string WithFullStop(const std::string& message) {
         return message + ".";
     }
     return message;
+}
+
+std::string OneLineWithoutFullStop(const std::string& text) {
+    std::string line = OnOneLine(text, LineRule::WindowRow);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '.')) line.pop_back();
+    return line;
 }
 
 std::string IOErrorMessage(unsigned long code) {
@@ -28,14 +36,7 @@ std::string IOErrorMessage(unsigned long code) {
 }
 
 std::string CannotOpenFileMessage(const std::string& fullPath, const std::string& systemText) {
-    // System texts end in a full stop and a line break; the message supplies
-    // its own punctuation.
-    std::string reason = systemText;
-    while (!reason.empty() &&
-           (static_cast<unsigned char>(reason.back()) <= ' ' || reason.back() == '.')) {
-        reason.pop_back();
-    }
-    return "Cannot open file \"" + fullPath + "\". " + reason;
+    return "Cannot open file \"" + fullPath + "\". " + OneLineWithoutFullStop(systemText);
 }
 
 std::string FileChangedWhileReadMessage(const std::string& fullPath) {

@@ -8,11 +8,17 @@
 // when the message is not empty and its last character's code is above 46.
 std::string WithFullStop(const std::string& message);
 
+// A system text (FormatMessage's, or any message) for one line of another
+// message: every control character a blank, as in a window row, so that its
+// line break goes, and the trailing blanks and full stops dropped, so that
+// the message around it supplies its own punctuation.
+std::string OneLineWithoutFullStop(const std::string& text);
+
 // The I/O error text for a Windows error code of a failed report write.
 std::string IOErrorMessage(unsigned long code);
 
-// "Cannot open file "<path>". <reason>" with the system text trimmed: trailing
-// characters up to and including the last space run and trailing periods go.
+// "Cannot open file "<path>". <reason>", the system text as
+// OneLineWithoutFullStop gives it.
 std::string CannotOpenFileMessage(const std::string& fullPath, const std::string& systemText);
 
 // The messages for a file that did not stay as it was while its contents

@@ -182,36 +182,17 @@ Outcome ReadSignatureBlob(const ReadAt& read, const PeLayout& layout, std::vecto
     return Outcome::Signed;
 }
 
-DigestAlgorithm AlgorithmOfOid(const std::string& oid) {
-    if (oid == "1.2.840.113549.2.5") return DigestAlgorithm::MD5;
-    if (oid == "1.3.14.3.2.26") return DigestAlgorithm::SHA1;
-    if (oid == "2.16.840.1.101.3.4.2.1") return DigestAlgorithm::SHA256;
-    if (oid == "2.16.840.1.101.3.4.2.2") return DigestAlgorithm::SHA384;
-    if (oid == "2.16.840.1.101.3.4.2.3") return DigestAlgorithm::SHA512;
-    return DigestAlgorithm::Unknown;
+DigestKind AlgorithmOfOid(const std::string& oid) {
+    if (oid == "1.2.840.113549.2.5") return DigestKind::MD5;
+    if (oid == "1.3.14.3.2.26") return DigestKind::SHA1;
+    if (oid == "2.16.840.1.101.3.4.2.1") return DigestKind::SHA256;
+    if (oid == "2.16.840.1.101.3.4.2.2") return DigestKind::SHA384;
+    if (oid == "2.16.840.1.101.3.4.2.3") return DigestKind::SHA512;
+    return DigestKind::None;
 }
 
-const char* AlgorithmName(DigestAlgorithm algorithm) {
-    switch (algorithm) {
-        case DigestAlgorithm::MD5:
-            return "MD5";
-        case DigestAlgorithm::SHA1:
-            return "SHA-1";
-        case DigestAlgorithm::SHA256:
-            return "SHA-256";
-        case DigestAlgorithm::SHA384:
-            return "SHA-384";
-        case DigestAlgorithm::SHA512:
-            return "SHA-512";
-        case DigestAlgorithm::Unknown:
-            break;
-    }
-    return "";
-}
-
-bool CanCompute(DigestAlgorithm algorithm) {
-    return algorithm == DigestAlgorithm::MD5 || algorithm == DigestAlgorithm::SHA1 ||
-           algorithm == DigestAlgorithm::SHA256;
+bool CanCompute(DigestKind algorithm) {
+    return algorithm == DigestKind::MD5 || algorithm == DigestKind::SHA1 || algorithm == DigestKind::SHA256;
 }
 
 namespace {
@@ -219,16 +200,16 @@ namespace {
 // One streaming digest of a computable algorithm.
 class AnyDigest {
 public:
-    explicit AnyDigest(DigestAlgorithm algorithm) : algorithm_(algorithm) {}
+    explicit AnyDigest(DigestKind algorithm) : algorithm_(algorithm) {}
     void Update(const void* data, std::size_t size) {
         switch (algorithm_) {
-            case DigestAlgorithm::MD5:
+            case DigestKind::MD5:
                 md5_.Update(data, size);
                 break;
-            case DigestAlgorithm::SHA1:
+            case DigestKind::SHA1:
                 sha1_.Update(data, size);
                 break;
-            case DigestAlgorithm::SHA256:
+            case DigestKind::SHA256:
                 sha256_.Update(data, size);
                 break;
             default:
@@ -237,11 +218,11 @@ public:
     }
     std::vector<std::uint8_t> Final() {
         switch (algorithm_) {
-            case DigestAlgorithm::MD5:
+            case DigestKind::MD5:
                 return Bytes(md5_.Final());
-            case DigestAlgorithm::SHA1:
+            case DigestKind::SHA1:
                 return Bytes(sha1_.Final());
-            case DigestAlgorithm::SHA256:
+            case DigestKind::SHA256:
                 return Bytes(sha256_.Final());
             default:
                 return {};
@@ -254,7 +235,7 @@ private:
         return std::vector<std::uint8_t>(a.begin(), a.end());
     }
 
-    DigestAlgorithm algorithm_;
+    DigestKind algorithm_;
     Md5 md5_;
     Sha1 sha1_;
     Sha256 sha256_;
@@ -262,7 +243,7 @@ private:
 
 }  // namespace
 
-std::vector<std::uint8_t> Digest(DigestAlgorithm algorithm, Span data) {
+std::vector<std::uint8_t> Digest(DigestKind algorithm, Span data) {
     if (!CanCompute(algorithm)) return {};
     AnyDigest d(algorithm);
     d.Update(data.data, data.size);
@@ -410,26 +391,26 @@ std::string KeyAlgorithmOf(const Element& certificates, Span issuer, Span serial
 // digest: for RSA, rsaEncryption or the digest's ...WithRSAEncryption (with
 // NULL or no parameters); for an EC key, the digest's ecdsa-with-... (no
 // parameters).
-bool SignatureAlgorithmFits(const Element& encryption, const std::string& keyOid, DigestAlgorithm digest) {
+bool SignatureAlgorithmFits(const Element& encryption, const std::string& keyOid, DigestKind digest) {
     Reader r(encryption);
     Element oid;
     if (!r.Next(der::kOid, oid)) return false;
     const std::string name = der::OidText(oid.value);
     if (keyOid == "1.2.840.113549.1.1.1") {
-        const char* withDigest = digest == DigestAlgorithm::MD5      ? "1.2.840.113549.1.1.4"
-                                 : digest == DigestAlgorithm::SHA1   ? "1.2.840.113549.1.1.5"
-                                 : digest == DigestAlgorithm::SHA256 ? "1.2.840.113549.1.1.11"
-                                 : digest == DigestAlgorithm::SHA384 ? "1.2.840.113549.1.1.12"
-                                 : digest == DigestAlgorithm::SHA512 ? "1.2.840.113549.1.1.13"
-                                                                     : "";
+        const char* withDigest = digest == DigestKind::MD5      ? "1.2.840.113549.1.1.4"
+                                 : digest == DigestKind::SHA1   ? "1.2.840.113549.1.1.5"
+                                 : digest == DigestKind::SHA256 ? "1.2.840.113549.1.1.11"
+                                 : digest == DigestKind::SHA384 ? "1.2.840.113549.1.1.12"
+                                 : digest == DigestKind::SHA512 ? "1.2.840.113549.1.1.13"
+                                                                : "";
         return (name == "1.2.840.113549.1.1.1" || name == withDigest) && NoneOrNull(r);
     }
     if (keyOid == "1.2.840.10045.2.1") {
-        const char* withDigest = digest == DigestAlgorithm::SHA1     ? "1.2.840.10045.4.1"
-                                 : digest == DigestAlgorithm::SHA256 ? "1.2.840.10045.4.3.2"
-                                 : digest == DigestAlgorithm::SHA384 ? "1.2.840.10045.4.3.3"
-                                 : digest == DigestAlgorithm::SHA512 ? "1.2.840.10045.4.3.4"
-                                                                     : "";
+        const char* withDigest = digest == DigestKind::SHA1     ? "1.2.840.10045.4.1"
+                                 : digest == DigestKind::SHA256 ? "1.2.840.10045.4.3.2"
+                                 : digest == DigestKind::SHA384 ? "1.2.840.10045.4.3.3"
+                                 : digest == DigestKind::SHA512 ? "1.2.840.10045.4.3.4"
+                                                                : "";
         return name == withDigest && r.AtEnd();
     }
     return false;
@@ -569,7 +550,7 @@ bool TimestampMatches(const SignedData& data) {
     return Digest(data.timestampDigestAlgorithm, data.signatureValue) == data.timestampDigest;
 }
 
-bool DigestRanges(const ReadAt& read, const std::vector<Range>& ranges, DigestAlgorithm algorithm,
+bool DigestRanges(const ReadAt& read, const std::vector<Range>& ranges, DigestKind algorithm,
                   const CancelToken& cancel, std::vector<std::uint8_t>& digest) {
     digest.clear();
     if (!CanCompute(algorithm)) return false;

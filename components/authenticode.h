@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "components/der.h"
+#include "components/digestkind.h"
 #include "components/readring.h"
 
 namespace authenticode {
@@ -80,16 +81,13 @@ Outcome ReadLayout(const ReadAt& read, std::uint64_t fileSize, PeLayout& layout,
 Outcome ReadSignatureBlob(const ReadAt& read, const PeLayout& layout, std::vector<std::uint8_t>& pkcs7,
                           std::string& reason);
 
-enum class DigestAlgorithm { Unknown, MD5, SHA1, SHA256, SHA384, SHA512 };
-
-// The algorithm of a digest's object identifier.
-DigestAlgorithm AlgorithmOfOid(const std::string& oid);
-// "MD5", "SHA-1", "SHA-256", "SHA-384", "SHA-512"; empty for Unknown.
-const char* AlgorithmName(DigestAlgorithm algorithm);
+// The algorithm of a digest's object identifier: MD5, SHA1, SHA256, SHA384,
+// SHA512, or None for any other.
+DigestKind AlgorithmOfOid(const std::string& oid);
 // True for the algorithms the program computes itself (MD5, SHA-1, SHA-256).
-bool CanCompute(DigestAlgorithm algorithm);
+bool CanCompute(DigestKind algorithm);
 // The digest of `data` with a computable algorithm; empty otherwise.
-std::vector<std::uint8_t> Digest(DigestAlgorithm algorithm, der::Span data);
+std::vector<std::uint8_t> Digest(DigestKind algorithm, der::Span data);
 
 enum class TimestampKind { None, CounterSignature, Rfc3161 };
 
@@ -97,7 +95,7 @@ enum class TimestampKind { None, CounterSignature, Rfc3161 };
 struct SignedData {
     // From the SpcIndirectDataContent: the digest of the image, and its algorithm.
     std::string imageDigestOid;
-    DigestAlgorithm imageDigestAlgorithm = DigestAlgorithm::Unknown;
+    DigestKind imageDigestAlgorithm = DigestKind::None;
     std::vector<std::uint8_t> imageDigest;
     // The SpcIndirectDataContent's value bytes (without its tag and length):
     // what the signer's message digest covers.
@@ -105,7 +103,7 @@ struct SignedData {
     // The first signer: its digest algorithm, its message digest attribute
     // and its signature value (which a timestamp's digest covers).
     std::string signerDigestOid;
-    DigestAlgorithm signerDigestAlgorithm = DigestAlgorithm::Unknown;
+    DigestKind signerDigestAlgorithm = DigestKind::None;
     std::vector<std::uint8_t> messageDigest;
     der::Span signatureValue;
     // The first countersignature or RFC 3161 timestamp among the signer's
@@ -114,7 +112,7 @@ struct SignedData {
     // a countersignature, a ContentInfo for an RFC 3161 token).
     TimestampKind timestamp = TimestampKind::None;
     der::Time timestampTime;
-    DigestAlgorithm timestampDigestAlgorithm = DigestAlgorithm::Unknown;
+    DigestKind timestampDigestAlgorithm = DigestKind::None;
     std::vector<std::uint8_t> timestampDigest;
     der::Span timestampToken;
 };
@@ -137,7 +135,7 @@ bool TimestampMatches(const SignedData& data);
 // Computes the digest of the file's bytes in `ranges`, reading in bounded
 // chunks. False when a read fails, the token is stopped or the algorithm is
 // not computable.
-bool DigestRanges(const ReadAt& read, const std::vector<Range>& ranges, DigestAlgorithm algorithm,
+bool DigestRanges(const ReadAt& read, const std::vector<Range>& ranges, DigestKind algorithm,
                   const CancelToken& cancel, std::vector<std::uint8_t>& digest);
 
 // The result of the program's own checks of a PE file's signature.

@@ -198,11 +198,15 @@ base::Exception CannotOpenFile(const std::string& name, DWORD error) {
     return base::Exception(CannotOpenFileMessage(fs::FullPath(name), base::SystemErrorText(error)));
 }
 
+std::string ChangedWhileReadMessage(const PassResult& result, const std::string& name) {
+    if (result.outcome == PassOutcome::Changed) return FileChangedWhileReadMessage(fs::FullPath(name));
+    if (result.outcome == PassOutcome::Gone) return FileDeletedWhileReadMessage(fs::FullPath(name));
+    return std::string();
+}
+
 void RaiseIfChangedWhileRead(const PassResult& result, const std::string& name) {
-    if (result.outcome == PassOutcome::Changed)
-        throw FileChangedWhileRead(FileChangedWhileReadMessage(fs::FullPath(name)));
-    if (result.outcome == PassOutcome::Gone)
-        throw FileChangedWhileRead(FileDeletedWhileReadMessage(fs::FullPath(name)));
+    const std::string message = ChangedWhileReadMessage(result, name);
+    if (!message.empty()) throw FileChangedWhileRead(message);
 }
 
 FileStamp StampOf(HANDLE file) {
@@ -270,4 +274,31 @@ PassResult RunFilePass(HANDLE file, const std::string& name, const PassFeeds& fe
         if (!Same(before, byName)) r.outcome = PassOutcome::Changed;
     }
     return r;
+}
+
+FileRead ReadFileOnce(const std::string& name, const PassFeeds& feeds, const ReadSteps& steps) {
+    FileRead read;
+    base::UniqueFile file(OpenFileForReading(name, steps.share));
+    if (!file) {
+        read.openError = GetLastError();
+        return read;
+    }
+    if (steps.opened && !steps.opened(file.get())) {
+        read.result.outcome = PassOutcome::Stopped;
+        return read;
+    }
+    if (steps.run) {
+        read.result = steps.run(file.get(), name, feeds);
+    } else {
+        const CancelToken never;
+        read.result = RunFilePass(file.get(), name, feeds, never);
+    }
+    if (read.result.outcome == PassOutcome::Done && steps.done) steps.done(file.get());
+    return read;
+}
+
+bool RaiseUnlessReadWhole(const FileRead& read, const std::string& name) {
+    if (read.openError != ERROR_SUCCESS) throw CannotOpenFile(name, read.openError);
+    RaiseIfChangedWhileRead(read.result, name);
+    return read.result.outcome == PassOutcome::Done;
 }

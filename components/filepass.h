@@ -78,8 +78,12 @@ public:
     using base::Exception::Exception;
 };
 
-// Raises FileChangedWhileRead with the changed or the deleted message for a
-// pass over `name` that ended Changed or Gone; nothing for Done or Stopped.
+// The changed or the deleted message, naming `name` by its full path, for a
+// pass over it that ended Changed or Gone; empty for Done or Stopped.
+std::string ChangedWhileReadMessage(const PassResult& result, const std::string& name);
+
+// Raises FileChangedWhileRead with that message for a pass over `name` that
+// ended Changed or Gone; nothing for Done or Stopped.
 void RaiseIfChangedWhileRead(const PassResult& result, const std::string& name);
 
 struct PassFeeds {
@@ -100,3 +104,36 @@ using PassTick = std::function<void(std::uint64_t done, std::uint64_t total)>;
 // consumer or the tick pass through after the reader thread has ended.
 PassResult RunFilePass(HANDLE file, const std::string& name, const PassFeeds& feeds, const CancelToken& cancel,
                        const PassTick& tick = {});
+
+// Runs one pass over an open file: RunFilePass itself, or a pass with a pump
+// and progress such as the window's.
+using PassRunner = std::function<PassResult(HANDLE file, const std::string& name, const PassFeeds& feeds)>;
+
+// How ReadFileOnce opens and reads a file.
+struct ReadSteps {
+    DWORD share = FILE_SHARE_READ;  // the share mode of the open
+    PassRunner run;                 // empty: RunFilePass, never stopped
+    // With the file just opened: false when it is not to be read (the result
+    // is then Stopped). An exception from it leaves with nothing read.
+    std::function<bool(HANDLE file)> opened;
+    // With the file still open, after a pass that read it whole.
+    std::function<void(HANDLE file)> done;
+};
+
+// What one read of a named file came to.
+struct FileRead {
+    DWORD openError = ERROR_SUCCESS;  // the open failed with this error: nothing was read
+    PassResult result;                // the pass, when the file was opened
+    bool Done() const { return openError == ERROR_SUCCESS && result.outcome == PassOutcome::Done; }
+};
+
+// Opens `name` for its contents (OpenFileForReading, with `steps.share`),
+// reads it in one pass that feeds `feeds` (`steps.run`), and lets it go. The
+// consumers' values are meaningful only when the read is Done.
+FileRead ReadFileOnce(const std::string& name, const PassFeeds& feeds, const ReadSteps& steps = {});
+
+// The outcome of a read for a caller that reports its failure: true when the
+// file was read whole, false when the pass was stopped; raises CannotOpenFile
+// for an open that failed and FileChangedWhileRead for a file that changed or
+// went while it was read.
+bool RaiseUnlessReadWhole(const FileRead& read, const std::string& name);

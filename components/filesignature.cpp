@@ -386,7 +386,7 @@ FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelT
     }
 
     const authenticode::SignedData& data = own.data;
-    r.digestAlgorithm = authenticode::AlgorithmName(data.signerDigestAlgorithm);
+    r.digestAlgorithm = DigestKindName(data.signerDigestAlgorithm);
     if (r.digestAlgorithm.empty()) r.digestAlgorithm = data.signerDigestOid;
     if (data.timestamp != authenticode::TimestampKind::None) {
         r.hasTimestamp = true;
@@ -444,8 +444,7 @@ FileSignature CheckSignature(HANDLE file, const std::string& name, const CancelT
     }
     // Windows no longer accepts MD5 for code signing: a digest anyone can
     // collide proves nothing about the bytes.
-    if (data.signerDigestAlgorithm == authenticode::DigestAlgorithm::MD5 ||
-        data.imageDigestAlgorithm == authenticode::DigestAlgorithm::MD5) {
+    if (data.signerDigestAlgorithm == DigestKind::MD5 || data.imageDigestAlgorithm == DigestKind::MD5) {
         status = Worse(status, SignatureStatus::NotTrusted);
         reasons.push_back("The signature uses MD5, a weak digest that is not accepted for code signing.");
     }

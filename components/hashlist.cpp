@@ -83,31 +83,6 @@ std::string LastNamePart(const std::string& name) {
     return slash == std::string::npos ? name : name.substr(slash + 1);
 }
 
-std::string DisplayName(const std::string& name) {
-    bool control = false;
-    for (char c : name)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) control = true;
-    if (!control) return name;
-    std::string out = "\\";
-    for (char c : name) {
-        const unsigned char u = static_cast<unsigned char>(c);
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (u < 0x20 || u == 0x7F) {
-            out += "\\x";
-            out += "0123456789ABCDEF"[u >> 4];
-            out += "0123456789ABCDEF"[u & 15];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::vector<std::string> ChecksumFileNamesFor(const std::string& fileName) {
     std::vector<std::string> names = {"SHA256SUMS", "SHA256SUMS.txt", "SHA1SUMS",  "SHA1SUMS.txt",
                                       "MD5SUMS",    "MD5SUMS.txt",    "CHECKSUMS", "checksums.txt"};

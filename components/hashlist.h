@@ -52,12 +52,6 @@ bool IsRootedName(const std::string& name);
 // The part of a listed name after its last slash or backslash.
 std::string LastNamePart(const std::string& name);
 
-// A name fit for a line of output: as it is when it holds no control
-// character; otherwise with a backslash in front and backslashes, line
-// feeds, carriage returns and other control characters escaped as "\\",
-// "\n", "\r" and "\xHH".
-std::string DisplayName(const std::string& name);
-
 // The checksum files that may list the file `fileName` in its folder, in the
 // order they are looked at: SHA256SUMS, SHA1SUMS, MD5SUMS (each also with
 // ".txt"), CHECKSUMS, checksums.txt, then `fileName` with ".sha256", ".sha1",

@@ -1,5 +1,7 @@
 #include "components/hashtext.h"
 
+#include "base/linetext.h"
+
 const char kClipboardSource[] = "the clipboard";
 const char kFileChangedSinceLoad[] = "The file changed since it was loaded; load it again to compare";
 
@@ -39,18 +41,18 @@ std::size_t HexRun(std::string_view s) {
     return n;
 }
 
-HashKind KindOfLength(std::size_t digits) {
+DigestKind KindOfLength(std::size_t digits) {
     switch (digits) {
         case 8:
-            return HashKind::CRC32;
+            return DigestKind::CRC32;
         case 32:
-            return HashKind::MD5;
+            return DigestKind::MD5;
         case 40:
-            return HashKind::SHA1;
+            return DigestKind::SHA1;
         case 64:
-            return HashKind::SHA256;
+            return DigestKind::SHA256;
         default:
-            return HashKind::None;
+            return DigestKind::None;
     }
 }
 
@@ -65,7 +67,7 @@ enum class Says {
 
 struct Meaning {
     Says says = Says::Nothing;
-    HashKind kind = HashKind::None;
+    DigestKind kind = DigestKind::None;
 };
 
 // Words that name a kind computed here, compared after '-' is dropped and
@@ -73,13 +75,13 @@ struct Meaning {
 struct OwnName {
     const char* word;
     Says says;
-    HashKind kind;
+    DigestKind kind;
 };
 constexpr OwnName kOwnNames[] = {
-    {"SHA256", Says::Kind, HashKind::SHA256}, {"SHA2", Says::Kind, HashKind::SHA256},
-    {"SHA1", Says::Kind, HashKind::SHA1},     {"SHA", Says::ShaFamily, HashKind::None},
-    {"MD5", Says::Kind, HashKind::MD5},       {"CRC32", Says::Kind, HashKind::CRC32},
-    {"CRC", Says::Kind, HashKind::CRC32},
+    {"SHA256", Says::Kind, DigestKind::SHA256}, {"SHA2", Says::Kind, DigestKind::SHA256},
+    {"SHA1", Says::Kind, DigestKind::SHA1},     {"SHA", Says::ShaFamily, DigestKind::None},
+    {"MD5", Says::Kind, DigestKind::MD5},       {"CRC32", Says::Kind, DigestKind::CRC32},
+    {"CRC", Says::Kind, DigestKind::CRC32},
 };
 constexpr const char* kSuffixes[] = {"", "SUM", "SUMS", "HASH", "CHECKSUM", "DIGEST"};
 // Beginnings of words that name algorithms not computed here.
@@ -125,13 +127,14 @@ Meaning LabelMeaning(std::string_view label) {
             all = m;
         } else if (all.says == Says::ShaFamily) {
             // "SHA" beside a named kind: the named one, when it is a SHA.
-            all = m.says == Says::ShaFamily || m.kind == HashKind::SHA1 || m.kind == HashKind::SHA256
+            all = m.says == Says::ShaFamily || m.kind == DigestKind::SHA1 || m.kind == DigestKind::SHA256
                       ? m
-                      : Meaning{Says::OtherKind, HashKind::None};
+                      : Meaning{Says::OtherKind, DigestKind::None};
         } else if (m.says == Says::Kind && m.kind != all.kind) {
-            all = Meaning{Says::OtherKind, HashKind::None};
-        } else if (m.says == Says::ShaFamily && all.kind != HashKind::SHA1 && all.kind != HashKind::SHA256) {
-            all = Meaning{Says::OtherKind, HashKind::None};
+            all = Meaning{Says::OtherKind, DigestKind::None};
+        } else if (m.says == Says::ShaFamily && all.kind != DigestKind::SHA1 &&
+                   all.kind != DigestKind::SHA256) {
+            all = Meaning{Says::OtherKind, DigestKind::None};
         }
     };
     for (char c : label) {
@@ -146,19 +149,20 @@ Meaning LabelMeaning(std::string_view label) {
 
 // The kind of `digits` hex digits under what a label says; None when they
 // disagree.
-HashKind KindUnder(const Meaning& m, std::size_t digits) {
-    const HashKind byLength = KindOfLength(digits);
+DigestKind KindUnder(const Meaning& m, std::size_t digits) {
+    const DigestKind byLength = KindOfLength(digits);
     switch (m.says) {
         case Says::Nothing:
             return byLength;
         case Says::Kind:
-            return byLength == m.kind ? byLength : HashKind::None;
+            return byLength == m.kind ? byLength : DigestKind::None;
         case Says::ShaFamily:
-            return byLength == HashKind::SHA1 || byLength == HashKind::SHA256 ? byLength : HashKind::None;
+            return byLength == DigestKind::SHA1 || byLength == DigestKind::SHA256 ? byLength
+                                                                                  : DigestKind::None;
         case Says::OtherKind:
-            return HashKind::None;
+            return DigestKind::None;
     }
-    return HashKind::None;
+    return DigestKind::None;
 }
 
 // --- Line forms ---
@@ -190,23 +194,6 @@ bool Unescape(std::string_view in, std::string& out) {
     return true;
 }
 
-bool NeedsEscape(const std::string& name) { return name.find_first_of("\\\n\r") != std::string::npos; }
-
-std::string Escape(const std::string& name) {
-    std::string out;
-    for (char c : name) {
-        if (c == '\\')
-            out += "\\\\";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\r')
-            out += "\\r";
-        else
-            out += c;
-    }
-    return out;
-}
-
 enum class Form { No, Yes, Bad };
 
 // A BSD tag line, `TAG (name) = hex`. `s` starts at the tag. Bad when the
@@ -225,9 +212,9 @@ Form ReadBsd(std::string_view s, bool escaped, HashLine& line) {
     while (!hex.empty() && IsBlank(hex.front())) hex.remove_prefix(1);
     while (!hex.empty() && IsBlank(hex.back())) hex.remove_suffix(1);
     if (hex.empty() || HexRun(hex) != hex.size()) return Form::No;
-    const HashKind kind = KindUnder(LabelMeaning(s.substr(0, t)), hex.size());
+    const DigestKind kind = KindUnder(LabelMeaning(s.substr(0, t)), hex.size());
     // Only a tag that names a kind: an unknown word is no tag.
-    if (kind == HashKind::None || LabelMeaning(s.substr(0, t)).says != Says::Kind) return Form::Bad;
+    if (kind == DigestKind::None || LabelMeaning(s.substr(0, t)).says != Says::Kind) return Form::Bad;
     const std::string_view name = s.substr(t + 2, close - t - 2);
     if (name.empty()) return Form::Bad;
     if (escaped) {
@@ -246,8 +233,8 @@ Form ReadGnu(std::string_view s, bool escaped, HashLine& line) {
     const std::size_t n = HexRun(s);
     if (n == 0 || n + 2 > s.size() || !IsBlank(s[n]) || (s[n + 1] != ' ' && s[n + 1] != '*')) return Form::No;
     const std::string_view name = s.substr(n + 2);
-    const HashKind kind = KindOfLength(n);
-    if (kind == HashKind::None || name.empty()) return Form::Bad;
+    const DigestKind kind = KindOfLength(n);
+    if (kind == DigestKind::None || name.empty()) return Form::Bad;
     if (escaped) {
         if (!Unescape(name, line.name)) return Form::Bad;
     } else {
@@ -270,22 +257,22 @@ Form ReadSfv(std::string_view s, HashLine& line) {
     std::string_view name = s.substr(0, blank);
     while (!name.empty() && IsBlank(name.back())) name.remove_suffix(1);
     if (name.empty()) return Form::No;
-    line.kind = HashKind::CRC32;
+    line.kind = DigestKind::CRC32;
     line.digest = UpperHex(crc);
     line.name = std::string(name);
     line.form = HashLineForm::Sfv;
     return Form::Yes;
 }
 
-const char* TagOf(HashKind kind) {
+const char* TagOf(DigestKind kind) {
     switch (kind) {
-        case HashKind::CRC32:
+        case DigestKind::CRC32:
             return "CRC32";
-        case HashKind::MD5:
+        case DigestKind::MD5:
             return "MD5";
-        case HashKind::SHA1:
+        case DigestKind::SHA1:
             return "SHA1";
-        case HashKind::SHA256:
+        case DigestKind::SHA256:
             return "SHA256";
         default:
             return "";
@@ -337,17 +324,17 @@ FoundHash ReadBareHash(std::string_view s, const Meaning& label) {
     if (value > 0xFFFFFFFFull) decimal = false;
 
     // "0x" with up to 8 digits is a CRC-32 written without its leading zeros.
-    HashKind kind = KindUnder(label, prefixed && n < 8 ? 8 : n);
-    bool hex = kind != HashKind::None;
-    if (kind == HashKind::None && decimal) {
-        const HashKind crc = KindUnder(label, 8);
-        if (crc == HashKind::CRC32) kind = crc;
+    DigestKind kind = KindUnder(label, prefixed && n < 8 ? 8 : n);
+    bool hex = kind != DigestKind::None;
+    if (kind == DigestKind::None && decimal) {
+        const DigestKind crc = KindUnder(label, 8);
+        if (crc == DigestKind::CRC32) kind = crc;
     }
-    if (kind == HashKind::None) return found;
+    if (kind == DigestKind::None) return found;
     found.kind = kind;
     found.isHex = hex;
     found.text = UpperHex(digits);
-    if (kind == HashKind::CRC32) {
+    if (kind == DigestKind::CRC32) {
         if (hex) found.hexValue = HexValue(digits);
         if (decimal) {
             found.isDecimal = true;
@@ -370,36 +357,6 @@ bool ReadRowNumber(const std::string& text, std::uint32_t& value) {
 }
 
 }  // namespace
-
-std::size_t HexDigitsOf(HashKind kind) {
-    switch (kind) {
-        case HashKind::CRC32:
-            return 8;
-        case HashKind::MD5:
-            return 32;
-        case HashKind::SHA1:
-            return 40;
-        case HashKind::SHA256:
-            return 64;
-        default:
-            return 0;
-    }
-}
-
-const char* HashKindName(HashKind kind) {
-    switch (kind) {
-        case HashKind::CRC32:
-            return "CRC-32";
-        case HashKind::MD5:
-            return "MD5";
-        case HashKind::SHA1:
-            return "SHA-1";
-        case HashKind::SHA256:
-            return "SHA-256";
-        default:
-            return "";
-    }
-}
 
 LineKind ParseHashLine(std::string_view text, HashLine& line) {
     line = HashLine();
@@ -433,8 +390,12 @@ std::string FormatHashLine(const HashLine& line) {
     std::string hex = line.digest;
     for (char& c : hex)
         if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
-    const bool escape = line.form != HashLineForm::Sfv && NeedsEscape(line.name);
-    const std::string name = escape ? Escape(line.name) : line.name;
+    // SFV knows no escapes. Otherwise the backslash in front of an escaped
+    // name starts the line.
+    std::string name =
+        line.form == HashLineForm::Sfv ? line.name : OnOneLine(line.name, LineRule::ChecksumFileName);
+    const bool escape = name.size() != line.name.size();
+    if (escape) name.erase(0, 1);
     switch (line.form) {
         case HashLineForm::Bsd:
             return std::string(escape ? "\\" : "") + TagOf(line.kind) + " (" + name + ") = " + hex;
@@ -462,7 +423,7 @@ FoundHash FindHash(std::string_view text) {
         found.kind = line.kind;
         found.text = line.digest;
         found.isHex = true;
-        if (line.kind == HashKind::CRC32) found.hexValue = HexValue(line.digest);
+        if (line.kind == DigestKind::CRC32) found.hexValue = HexValue(line.digest);
         return found;
     }
     std::string_view label;
@@ -472,7 +433,7 @@ FoundHash FindHash(std::string_view text) {
 
 bool CrcMatches(const FoundHash& hash, const std::string& crcRowText) {
     std::uint32_t shown = 0;
-    if (hash.kind != HashKind::CRC32 || !ReadRowNumber(crcRowText, shown)) return false;
+    if (hash.kind != DigestKind::CRC32 || !ReadRowNumber(crcRowText, shown)) return false;
     const std::uint32_t usual = ~shown;
     return (hash.isHex && (hash.hexValue == usual || hash.hexValue == shown)) ||
            (hash.isDecimal && (hash.decimalValue == usual || hash.decimalValue == shown));
@@ -499,8 +460,8 @@ bool DigestMatches(const FoundHash& hash, const std::string& digestHex) {
     return hash.isHex && HexEquals(hash.text, digestHex);
 }
 
-std::string VerifyTooltip(HashKind kind, bool matches, const std::string& source, const std::string& hash) {
-    std::string tip = HashKindName(kind);
+std::string VerifyTooltip(DigestKind kind, bool matches, const std::string& source, const std::string& hash) {
+    std::string tip = DigestKindName(kind);
     if (matches) return tip + " matches " + source;
     tip += " differs from " + source + ": ";
     if (hash.size() <= 4) return tip + hash;

@@ -36,20 +36,17 @@
 #include <string>
 #include <string_view>
 
-enum class HashKind { None, CRC32, MD5, SHA1, SHA256 };
+#include "components/digestkind.h"
 
-// Hex digits of a kind: 8, 32, 40, 64; 0 for None.
-std::size_t HexDigitsOf(HashKind kind);
-
-// The name of a kind as the window says it: "CRC-32", "MD5", "SHA-1", "SHA-256".
-const char* HashKindName(HashKind kind);
+// The kinds read here are those the program computes: CRC32, MD5, SHA1,
+// SHA256 (components/digestkind.h).
 
 // --- Checksum files ---
 
 enum class HashLineForm { Gnu, Bsd, Sfv };
 
 struct HashLine {
-    HashKind kind = HashKind::None;
+    DigestKind kind = DigestKind::None;
     std::string digest;  // hex digits, upper-cased; a CRC-32 in its usual form
     std::string name;    // the file's name as listed, unescaped
     HashLineForm form = HashLineForm::Gnu;
@@ -73,7 +70,7 @@ std::string FormatHashLine(const HashLine& line);
 // --- The clipboard ---
 
 struct FoundHash {
-    HashKind kind = HashKind::None;
+    DigestKind kind = DigestKind::None;
     std::string text;            // the hash as found, hex digits upper-cased, no "0x"
     bool isHex = false;          // `text` read as hexadecimal is meant
     bool isDecimal = false;      // `text` read as a decimal number is meant (CRC-32)
@@ -103,7 +100,7 @@ bool DigestMatches(const FoundHash& hash, const std::string& digestHex);
 // The tooltip of a coloured row, in UTF-8: "SHA-256 matches the clipboard",
 // "MD5 differs from SHA256SUMS: 0123…" (the first digits of what the source
 // holds). `source` is "the clipboard" or a checksum file's name.
-std::string VerifyTooltip(HashKind kind, bool matches, const std::string& source, const std::string& hash);
+std::string VerifyTooltip(DigestKind kind, bool matches, const std::string& source, const std::string& hash);
 
 // The source name of the clipboard in the tooltips.
 extern const char kClipboardSource[];

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/linetext.h"
 #include "components/hashlist.h"
 #include "components/hashtext.h"
 #include "fuzz/check.h"
@@ -24,13 +25,13 @@ bool IsUpperHex(const std::string& s) {
 
 void CheckFound(std::string_view text) {
     const FoundHash h = FindHash(text);
-    if (h.kind == HashKind::None) {
+    if (h.kind == DigestKind::None) {
         FUZZ_CHECK(h.text.empty());
         return;
     }
     FUZZ_CHECK(IsUpperHex(h.text));
     FUZZ_CHECK(h.isHex || h.isDecimal);
-    if (h.kind != HashKind::CRC32) {
+    if (h.kind != DigestKind::CRC32) {
         FUZZ_CHECK(h.isHex && !h.isDecimal);
         FUZZ_CHECK(h.text.size() == HexDigitsOf(h.kind));
     } else {
@@ -47,24 +48,25 @@ void CheckLine(std::string_view text) {
     HashLine line;
     const LineKind kind = ParseHashLine(text, line);
     if (kind != LineKind::Entry) {
-        FUZZ_CHECK(line.kind == HashKind::None && line.name.empty());
+        FUZZ_CHECK(line.kind == DigestKind::None && line.name.empty());
         return;
     }
-    FUZZ_CHECK(line.kind != HashKind::None);
+    FUZZ_CHECK(line.kind != DigestKind::None);
     FUZZ_CHECK(line.digest.size() == HexDigitsOf(line.kind) && IsUpperHex(line.digest));
     FUZZ_CHECK(!line.name.empty());
-    if (line.form == HashLineForm::Sfv) FUZZ_CHECK(line.kind == HashKind::CRC32);
+    if (line.form == HashLineForm::Sfv) FUZZ_CHECK(line.kind == DigestKind::CRC32);
     const std::string written = FormatHashLine(line);
     HashLine back;
     FUZZ_CHECK(ParseHashLine(written, back) == LineKind::Entry);
     FUZZ_CHECK(back.kind == line.kind && back.digest == line.digest && back.name == line.name &&
                back.form == line.form && back.binary == line.binary);
-    FUZZ_CHECK(DisplayName(line.name).find_first_of("\r\n") == std::string::npos);
+    for (LineRule rule : {LineRule::WindowRow, LineRule::ReportLine, LineRule::ConsoleMessage})
+        FUZZ_CHECK(OnOneLine(line.name, rule).find_first_of("\r\n") == std::string::npos);
 }
 
 struct Seen {
     LineKind kind;
-    HashKind hash;
+    DigestKind hash;
     std::string digest, name;
     bool operator==(const Seen& o) const {
         return kind == o.kind && hash == o.hash && digest == o.digest && name == o.name;

@@ -24,6 +24,7 @@
 #include "base/errors.h"
 #include "base/fs.h"
 #include "base/handles.h"
+#include "base/linetext.h"
 #include "base/messages.h"
 
 namespace {
@@ -78,15 +79,6 @@ private:
     HANDLE out_ = nullptr;
     HANDLE err_ = nullptr;
 };
-
-// One line for standard error: the reason without line breaks (the system's
-// texts end in one) or a final full stop, and no other control character.
-std::string OneLine(std::string text) {
-    std::replace(text.begin(), text.end(), '\r', ' ');
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
-    return EscapeControls(text);
-}
 
 // Standard output is gone (a closed pipe, a full disk): nothing more can
 // reach the reader, so the run ends.
@@ -204,7 +196,7 @@ private:
 // The reason of a failed save, for one line.
 std::string SaveFailure(const std::exception& e) {
     if (const auto* notSaved = dynamic_cast<const EReportNotSaved*>(&e)) return IOErrorMessage(notSaved->code());
-    return OneLine(e.what());
+    return OneLineWithoutFullStop(e.what());
 }
 
 // `reason` for a target that was not replaced, naming the attribute when one
@@ -243,7 +235,8 @@ private:
     void Fail(const std::string& name, const std::string& reason) {
         failures_.push_back({name, reason});
         progress_.Clear();
-        io_.Err("vantrel: " + EscapeControls(name) + ": " + OneLine(reason) + "\r\n");
+        io_.Err("vantrel: " + OnOneLine(name, LineRule::ConsoleMessage) + ": " +
+                OneLineWithoutFullStop(reason) + "\r\n");
     }
 
     // Reads every file the arguments stand for, several at once, and hands
@@ -416,7 +409,7 @@ int ReportMode(const std::vector<std::string>& arguments, const StandardStreams&
     try {
         return Run(command, io).Execute();
     } catch (const std::exception& e) {
-        io.Err("vantrel: " + OneLine(e.what()) + "\r\n");
+        io.Err("vantrel: " + OneLineWithoutFullStop(e.what()) + "\r\n");
         return 1;
     }
 }
@@ -465,7 +458,7 @@ bool ReplaceFileWithBytes(const std::string& path, const std::string& bytes, std
     } catch (const EReportNotSaved& e) {
         error = IOErrorMessage(e.code());
     } catch (const std::exception& e) {
-        error = OneLine(e.what());
+        error = OneLineWithoutFullStop(e.what());
     }
     return false;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "base/asciitext.h"
+#include "base/linetext.h"
 
 namespace {
 
@@ -111,8 +112,8 @@ std::string CsvRecord(const ReportSource& src, const std::string& signature, con
     std::vector<std::string> values;
     for (const ReportField& f : ReportFields(src)) values.push_back(f.value);
     // The signer's name is the certificate's: one line, as the report's values.
-    values.push_back(SingleLine(signature));
-    values.push_back(SingleLine(signer));
+    values.push_back(OnOneLine(signature, LineRule::ReportLine));
+    values.push_back(OnOneLine(signer, LineRule::ReportLine));
     return JoinRecord(values);
 }
 
@@ -123,29 +124,6 @@ std::string UniqueReportName(const std::string& displayName, std::set<std::strin
         name = displayName + " (" + std::to_string(n) + ").txt";
     used.insert(UpperCaseAscii(name));
     return name;
-}
-
-std::string EscapeControls(const std::string& text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
-            escaped += c;
-        } else if (c == '\n') {
-            escaped += "\\n";
-        } else if (c == '\r') {
-            escaped += "\\r";
-        } else if (c == '\t') {
-            escaped += "\\t";
-        } else {
-            escaped += "\\x";
-            escaped += kHex[byte >> 4];
-            escaped += kHex[byte & 15];
-        }
-    }
-    return escaped;
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

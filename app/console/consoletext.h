@@ -42,7 +42,7 @@ std::string CsvHeader();
 
 // One record: the report's values in report order (ReportFields), exactly as
 // the report writes them, then the signature's status text and signer, by
-// the same rule (SingleLine); ends in CR LF.
+// the same rule (LineRule::ReportLine); ends in CR LF.
 std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer);
 
 // The report name for `displayName` in an output folder: "<name>.txt", or
@@ -56,11 +56,6 @@ std::string UniqueReportName(const std::string& displayName, std::set<std::strin
 // The progress line of a long run on a console: "<n> files, <r> files/s"
 // (the rate rounded), where `seconds` have passed.
 std::string ProgressLine(std::uint64_t files, double seconds);
-
-// `text` for one line of a console message: every control character (C0 and
-// DEL) written as an escape, "\n", "\r", "\t" or "\xNN", so that a name that
-// holds a line break cannot split the line.
-std::string EscapeControls(const std::string& text);
 
 // `name` in `folder`: joined by a backslash unless the folder ends in a
 // separator or a drive's colon.

@@ -9,6 +9,7 @@
 #include "base/errors.h"
 #include "base/fs.h"
 #include "base/handles.h"
+#include "base/messages.h"
 
 const wchar_t kRegisterVerbKey[] = L"Software\\Classes\\*\\shell\\Vantrel";
 const char kRegisterMenuText[] = "File details with Vantrel";
@@ -26,10 +27,7 @@ constexpr DWORD kCreatedStar = 1, kCreatedShell = 2, kCreatedClasses = 4;
 
 // The system's text for an error, on one line and without its full stop.
 std::string Reason(LONG code) {
-    std::string text = base::SystemErrorText(static_cast<unsigned long>(code));
-    for (char& c : text)
-        if (c == '\r' || c == '\n') c = ' ';
-    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+    const std::string text = OneLineWithoutFullStop(base::SystemErrorText(static_cast<unsigned long>(code)));
     return text.empty() ? "error " + std::to_string(code) : text;
 }
 

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "app/details/detailrows.h"
+#include "base/linetext.h"
 
 using namespace fields;
 
@@ -33,7 +34,7 @@ std::string RowText(const FileDetails& d, int id, const DateTimeFormat& format) 
         break;
     default: break;
     }
-    return SingleLine(std::move(text));
+    return OnOneLine(text, LineRule::WindowRow);
 }
 
 bool RowChecked(const FileDetails& d, int id) {

@@ -11,7 +11,7 @@
 #include "app/details/report.h"
 
 // The text of the row `id` (an edit of the rows table, Product Version
-// included) for `details`, as one line (SingleLine). Empty for the CRC and
+// included) for `details`, as one line (LineRule::WindowRow, base/linetext.h). Empty for the CRC and
 // MD5 rows while their value is absent, and for rows that hold no text.
 std::string RowText(const FileDetails& details, int id, const DateTimeFormat& format);
 // The state of the check box row `id` for `details`.

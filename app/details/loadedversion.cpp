@@ -18,11 +18,11 @@ bool LoadedVersion::Is(const std::string& path, const FileStamp& stamp) const {
     return path == path_ && SameStamp(stamp, stamp_);
 }
 
-std::string LoadedVersion::Digest(HashKind kind) const {
-    return kind == HashKind::SHA1 ? sha1_ : kind == HashKind::SHA256 ? sha256_ : std::string();
+std::string LoadedVersion::Digest(DigestKind kind) const {
+    return kind == DigestKind::SHA1 ? sha1_ : kind == DigestKind::SHA256 ? sha256_ : std::string();
 }
 
-void LoadedVersion::Keep(HashKind kind, const std::string& hex) {
-    if (kind == HashKind::SHA1) sha1_ = hex;
-    if (kind == HashKind::SHA256) sha256_ = hex;
+void LoadedVersion::Keep(DigestKind kind, const std::string& hex) {
+    if (kind == DigestKind::SHA1) sha1_ = hex;
+    if (kind == DigestKind::SHA256) sha256_ = hex;
 }

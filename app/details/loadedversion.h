@@ -6,6 +6,7 @@
 #include <string>
 
 #include "components/filepass.h"
+#include "components/digestkind.h"
 #include "components/hashtext.h"
 
 // The version of the file that the rows describe, and the digests of that
@@ -26,8 +27,8 @@ public:
     bool Is(const std::string& path, const FileStamp& stamp) const;
 
     // SHA-1 or SHA-256 of that version, empty when not computed yet.
-    std::string Digest(HashKind kind) const;
-    void Keep(HashKind kind, const std::string& hex);
+    std::string Digest(DigestKind kind) const;
+    void Keep(DigestKind kind, const std::string& hex);
 
 private:
     std::string path_;

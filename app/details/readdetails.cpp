@@ -1,6 +1,5 @@
 #include "app/details/readdetails.h"
 
-#include "base/handles.h"
 #include "components/dcUtils.h"
 
 bool NamesAFile(const std::string& path, std::string& reason) {
@@ -44,20 +43,20 @@ ChecksumPass ReadChecksums(const std::string& name, const ChecksumWants& wants, 
     for (DigestSink* digest : wants.besideCrc) feeds.reader.push_back(digest);
     feeds.stamp = wants.stamp;
 
-    base::UniqueFile file(OpenFileForReading(name, FILE_SHARE_READ));
-    if (!file) {
-        pass.openError = GetLastError();
+    ReadSteps steps;
+    steps.run = run;
+    steps.done = wants.afterPass;
+    FileRead read = ReadFileOnce(name, feeds, steps);
+    pass.openError = read.openError;
+    if (read.openError != ERROR_SUCCESS && crc && wants.crcOfHeldFile) {
         // The digests cannot have the file (another program writes to it);
         // the checksum shares writing and is still computed.
         feeds.caller.clear();
-        if (crc && wants.crcOfHeldFile) file.reset(OpenFileForReading(name, FILE_SHARE_READ | FILE_SHARE_WRITE));
+        steps.share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        read = ReadFileOnce(name, feeds, steps);
     }
-    const bool opened = file.valid();
-    if (opened) {
-        pass.result = run(file.get(), name, feeds);
-        if (pass.result.outcome == PassOutcome::Done && wants.afterPass) wants.afterPass(file.get());
-        file.reset();
-    }
+    const bool opened = read.openError == ERROR_SUCCESS;
+    if (opened) pass.result = read.result;
     if (pass.result.outcome != PassOutcome::Done) return pass;
     if (crc) pass.crc = opened ? crc->Value() : 0u;
     if (wants.md5 && pass.openError == ERROR_SUCCESS) pass.md5 = md5.Hex();
@@ -65,8 +64,5 @@ ChecksumPass ReadChecksums(const std::string& name, const ChecksumWants& wants, 
 }
 
 ChecksumPass ReadChecksums(const std::string& name, const ChecksumWants& wants) {
-    return ReadChecksums(name, wants, [](HANDLE file, const std::string& path, const PassFeeds& feeds) {
-        const CancelToken never;
-        return RunFilePass(file, path, feeds, never);
-    });
+    return ReadChecksums(name, wants, PassRunner());
 }

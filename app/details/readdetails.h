@@ -52,11 +52,8 @@ struct ChecksumPass {
     std::optional<std::string> md5;      // when asked for and the pass is Done
 };
 
-// Runs one pass over an open file: RunFilePass itself, or the window's pass
-// with its pump and progress.
-using PassRunner = std::function<PassResult(HANDLE file, const std::string& name, const PassFeeds& feeds)>;
-
-// Opens `name` and reads it once for everything `wants` asks for. The
+// Opens `name` and reads it once (ReadFileOnce; `run` empty: RunFilePass,
+// never stopped) for everything `wants` asks for. The
 // consumers' values are set only when the pass is Done; a CRC that cannot be
 // read at all is 0, as the checksum component has it.
 ChecksumPass ReadChecksums(const std::string& name, const ChecksumWants& wants, const PassRunner& run);

@@ -1,6 +1,7 @@
 #include "app/details/report.h"
 
 #include "app/details/detailrows.h"
+#include "base/linetext.h"
 
 #include <algorithm>
 
@@ -10,14 +11,6 @@ constexpr std::size_t kLineCount = 28;
 constexpr std::size_t kAttributesLine = 21;
 
 }  // namespace
-
-std::string SingleLine(std::string value) {
-    for (char& c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) c = ' ';
-    }
-    return value;
-}
 
 std::vector<ReportField> ReportFields(const ReportSource& src) {
     std::vector<const DetailRow*> rows{&kFileRow};
@@ -32,7 +25,9 @@ std::vector<ReportField> ReportFields(const ReportSource& src) {
             fields.push_back({row->reportLine, row->label, checked ? "True" : "False", true});
         } else {
             fields.push_back({row->reportLine, row->label,
-                              SingleLine(src.edt[static_cast<std::size_t>(row->id - fields::edt1 + 1)]), false});
+                              OnOneLine(src.edt[static_cast<std::size_t>(row->id - fields::edt1 + 1)],
+                                        LineRule::ReportLine),
+                              false});
         }
     }
     return fields;

@@ -13,15 +13,9 @@ struct ReportSource {
     std::array<bool, 8> chk{};          // chk[1] .. chk[7]; chk[0] unused
 };
 
-// `value` as one line of text: every control character (CR, LF, tab and the
-// rest of C0, and DEL) becomes a blank, so that no value, whatever a file
-// carries in its name or version resource, can start a line of its own.
-// Other bytes are kept.
-std::string SingleLine(std::string value);
-
 // One labelled value of the report: lines 3 to 20 ("Label: value") and the
 // attribute lines 22 to 28 ("Label = True"), in report order. The value is
-// as the report writes it (SingleLine; "True" or "False" for an attribute).
+// as the report writes it (LineRule::ReportLine, base/linetext.h; "True" or "False" for an attribute).
 struct ReportField {
     int line;  // 1-based
     std::string label;
@@ -30,8 +24,9 @@ struct ReportField {
 };
 std::vector<ReportField> ReportFields(const ReportSource& src);
 
-// The 28 lines without their line ends. Each value is taken as SingleLine
-// gives it.
+// The 28 lines without their line ends. Each value is written by
+// LineRule::ReportLine: no value, whatever a file carries in its name or
+// version resource, can start a line of its own.
 std::vector<std::string> ReportLines(const ReportSource& src);
 // The whole file: every line followed by CR LF.
 std::string ReportText(const ReportSource& src);

@@ -6,12 +6,11 @@ namespace {
 
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
-// The system's text as a clause: trailing blanks, line ends and full stops
-// dropped, the first letter lower-cased when the second is lower case (so
-// that an abbreviation keeps its capitals).
-std::string AsClause(std::string text) {
-    while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.'))
-        text.pop_back();
+// The system's text as a clause: on one line without its full stop and
+// leading blanks, the first letter lower-cased when the second is lower case
+// (so that an abbreviation keeps its capitals).
+std::string AsClause(const std::string& systemText) {
+    std::string text = OneLineWithoutFullStop(systemText);
     size_t start = 0;
     while (start < text.size() && static_cast<unsigned char>(text[start]) <= ' ') ++start;
     text.erase(0, start);
@@ -19,7 +18,6 @@ std::string AsClause(std::string text) {
         text[0] = static_cast<char>(text[0] - 'A' + 'a');
     return text;
 }
-
 
 }  // namespace
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/details/report.h"
+#include "base/linetext.h"
 
 using authenticode::SignatureFacts;
 using authenticode::SignatureStatus;
@@ -28,7 +28,8 @@ std::string SignatureTooltip(const SignatureFacts& facts) {
     if (facts.status == SignatureStatus::None || facts.status == SignatureStatus::NotSigned) return status;
     // The names are the certificate's, whatever it holds: one line each, by
     // the rule of every value the window shows.
-    std::string tip = facts.signer.empty() ? "Signed" : "Signed by " + SingleLine(facts.signer);
+    std::string tip =
+        facts.signer.empty() ? "Signed" : "Signed by " + OnOneLine(facts.signer, LineRule::WindowRow);
     tip += " \xE2\x80\x94 " + status;  // an em dash
     if (facts.hasTimestamp) tip += " (timestamp " + DateText(facts.timestamp) + ")";
     return tip;
@@ -36,8 +37,8 @@ std::string SignatureTooltip(const SignatureFacts& facts) {
 
 std::string SignatureBoxText(const SignatureFacts& facts) {
     std::string text = "Status: " + std::string(authenticode::SignatureStatusText(facts.status)) + "\n";
-    text += "Signer: " + SingleLine(facts.signer) + "\n";
-    text += "Issuer: " + SingleLine(facts.issuer) + "\n";
+    text += "Signer: " + OnOneLine(facts.signer, LineRule::WindowRow) + "\n";
+    text += "Issuer: " + OnOneLine(facts.issuer, LineRule::WindowRow) + "\n";
     text += "Signing time: " + (facts.hasTimestamp ? DateTimeText(facts.timestamp) : std::string()) + "\n";
     text += "Digest algorithm: " + facts.digestAlgorithm;
     if (!facts.note.empty()) text += "\n\n" + facts.note;

@@ -8,8 +8,8 @@
 
 // "Signed by Example Corp — Valid (timestamp 2026-05-01)"; "Not signed" for
 // a program without a signature; empty for a file that cannot carry one.
-// The names are written by SingleLine (app/details/report.h): a control character
-// in a certificate's name is a blank and cannot start a line.
+// The names are written by LineRule::WindowRow (base/linetext.h): a control
+// character in a certificate's name is a blank and cannot start a line.
 std::string SignatureTooltip(const authenticode::SignatureFacts& facts);
 
 // Every field, one a line: status, signer, issuer, signing time (the

@@ -10,6 +10,7 @@
 #include "base/errors.h"
 #include "base/fs.h"
 #include "base/handles.h"
+#include "base/linetext.h"
 #include "base/messages.h"
 #include "components/dcUtils.h"
 #include "components/digestsink.h"
@@ -21,18 +22,8 @@ namespace {
 
 // The system's text for an error, on one line and without its full stop.
 std::string Reason(DWORD code) {
-    std::string text = base::SystemErrorText(code);
-    std::replace(text.begin(), text.end(), '\r', ' ');
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
+    const std::string text = OneLineWithoutFullStop(base::SystemErrorText(code));
     return text.empty() ? IOErrorMessage(code) : text;
-}
-
-std::string OneLine(std::string text) {
-    for (char& c : text)
-        if (c == '\r' || c == '\n') c = ' ';
-    while (!text.empty() && (text.back() == ' ' || text.back() == '.')) text.pop_back();
-    return text;
 }
 
 // One file for every spelling of it: the full path, upper-cased as the file
@@ -43,13 +34,13 @@ std::wstring KeyOf(const std::string& path) {
     return key;
 }
 
-unsigned Bit(HashKind kind) { return 1u << static_cast<unsigned>(kind); }
+unsigned Bit(DigestKind kind) { return 1u << static_cast<unsigned>(kind); }
 
 struct Listed {
     std::string name;  // as the checksum file lists it
     std::string path;  // where it is looked for
     std::wstring key;
-    HashKind kind = HashKind::None;
+    DigestKind kind = DigestKind::None;
     std::string digest;   // upper-case hex; a CRC-32 in its usual form
     std::string problem;  // why it is not looked for at all
 };
@@ -113,7 +104,7 @@ void ReadSumFile(SumFile& f) {
 // What one read of a listed file gave: its hashes by kind, or why there are none.
 struct Hashes {
     std::string error;
-    std::map<HashKind, std::string> hex;
+    std::map<DigestKind, std::string> hex;
 };
 
 Hashes ReadHashes(const std::string& path, unsigned kinds) {
@@ -122,46 +113,39 @@ Hashes ReadHashes(const std::string& path, unsigned kinds) {
         h.error = "Is a folder";
         return h;
     }
-    base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
-    if (!file) {
-        h.error = Reason(GetLastError());
-        return h;
-    }
     CrcSink crc(TdcFileCRCMethod::crc32);
     Md5Sink md5;
     Sha1Sink sha1;
     Sha256Sink sha256;
     PassFeeds feeds;
-    if (kinds & Bit(HashKind::CRC32)) feeds.reader.push_back(&crc);
+    if (kinds & Bit(DigestKind::CRC32)) feeds.reader.push_back(&crc);
     // The first digest beside the reads, any further one on the reading
     // thread, so that two digests run side by side.
     for (DigestSink* sink : {static_cast<DigestSink*>(&sha256), static_cast<DigestSink*>(&sha1),
                              static_cast<DigestSink*>(&md5)}) {
-        const HashKind kind = sink == &sha256 ? HashKind::SHA256
-                              : sink == &sha1 ? HashKind::SHA1
-                                              : HashKind::MD5;
+        const DigestKind kind = sink == &sha256 ? DigestKind::SHA256
+                                : sink == &sha1 ? DigestKind::SHA1
+                                                : DigestKind::MD5;
         if (!(kinds & Bit(kind))) continue;
         (feeds.caller.empty() ? feeds.caller : feeds.reader).push_back(sink);
     }
-    const CancelToken never;
-    const PassResult r = RunFilePass(file.get(), path, feeds, never);
-    switch (r.outcome) {
-        case PassOutcome::Done:
-            break;
-        case PassOutcome::Gone:
-            h.error = OneLine(FileDeletedWhileReadMessage(fs::FullPath(path)));
-            return h;
-        default:
-            h.error = OneLine(FileChangedWhileReadMessage(fs::FullPath(path)));
-            return h;
+    const FileRead read = ReadFileOnce(path, feeds);
+    if (read.openError != ERROR_SUCCESS) {
+        h.error = Reason(read.openError);
+        return h;
     }
-    if (kinds & Bit(HashKind::CRC32)) {
+    // Never stopped: a pass that is not Done found the file changed or gone.
+    if (!read.Done()) {
+        h.error = OneLineWithoutFullStop(ChangedWhileReadMessage(read.result, path));
+        return h;
+    }
+    if (kinds & Bit(DigestKind::CRC32)) {
         // The component's value is the complement of the usual CRC-32.
-        h.hex[HashKind::CRC32] = UsualCrcHex(std::to_string(static_cast<unsigned long>(crc.Value())));
+        h.hex[DigestKind::CRC32] = UsualCrcHex(std::to_string(static_cast<unsigned long>(crc.Value())));
     }
-    if (kinds & Bit(HashKind::MD5)) h.hex[HashKind::MD5] = md5.Hex();
-    if (kinds & Bit(HashKind::SHA1)) h.hex[HashKind::SHA1] = sha1.Hex();
-    if (kinds & Bit(HashKind::SHA256)) h.hex[HashKind::SHA256] = sha256.Hex();
+    if (kinds & Bit(DigestKind::MD5)) h.hex[DigestKind::MD5] = md5.Hex();
+    if (kinds & Bit(DigestKind::SHA1)) h.hex[DigestKind::SHA1] = sha1.Hex();
+    if (kinds & Bit(DigestKind::SHA256)) h.hex[DigestKind::SHA256] = sha256.Hex();
     return h;
 }
 
@@ -184,7 +168,7 @@ int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string
     bool failed = false;
     for (const SumFile& f : files) {
         if (!f.error.empty()) {
-            err("vantrel: " + DisplayName(f.arg) + ": " + f.error + "\r\n");
+            err("vantrel: " + OnOneLine(f.arg, LineRule::ConsoleMessage) + ": " + f.error + "\r\n");
             failed = true;
             continue;
         }
@@ -194,7 +178,7 @@ int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string
             CheckStatus status = CheckStatus::Unreadable;
             if (reason.empty()) {
                 if (l.key == f.key)
-                    err("vantrel: " + DisplayName(l.name) +
+                    err("vantrel: " + OnOneLine(l.name, LineRule::ConsoleMessage) +
                         ": the checksum file lists itself, so its hash "
                         "cannot be in it\r\n");
                 auto it = read.find(l.key);
@@ -209,7 +193,7 @@ int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string
             }
             if (status == CheckStatus::Unreadable) {
                 ++unreadable;
-                err("vantrel: " + DisplayName(l.name) + ": " + reason + "\r\n");
+                err("vantrel: " + OnOneLine(l.name, LineRule::ConsoleMessage) + ": " + reason + "\r\n");
             } else if (status == CheckStatus::Failed) {
                 ++mismatched;
             }
@@ -221,7 +205,8 @@ int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string
         }
         // As sha256sum: a file without a valid line gets that message alone.
         if (f.listed.empty()) {
-            err("vantrel: " + DisplayName(f.arg) + ": no properly formatted checksum lines found\r\n");
+            err("vantrel: " + OnOneLine(f.arg, LineRule::ConsoleMessage) +
+                ": no properly formatted checksum lines found\r\n");
             failed = true;
         } else {
             err(CheckWarnings(f.malformed, unreadable, mismatched));

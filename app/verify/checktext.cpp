@@ -1,7 +1,7 @@
 #include "app/verify/checktext.h"
 
 #include "base/asciitext.h"
-#include "components/hashlist.h"
+#include "base/linetext.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ std::string CheckLine(const std::string& name, CheckStatus status) {
     const char* word = status == CheckStatus::Ok       ? "OK"
                        : status == CheckStatus::Failed ? "FAILED"
                                                        : "FAILED open or read";
-    return DisplayName(name) + ": " + word + "\r\n";
+    return OnOneLine(name, LineRule::ConsoleMessage) + ": " + word + "\r\n";
 }
 
 std::string CheckWarnings(std::size_t malformed, std::size_t unreadable, std::size_t mismatched) {

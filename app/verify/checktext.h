@@ -22,7 +22,7 @@ bool ParseCheckCommand(const std::vector<std::string>& arguments, CheckCommand& 
 enum class CheckStatus { Ok, Failed, Unreadable };
 
 // "<name>: OK", "<name>: FAILED" or "<name>: FAILED open or read", the name
-// as DisplayName (components/hashlist.h) shows it; ends in CR LF.
+// as a console line shows it (LineRule::ConsoleMessage, base/linetext.h); ends in CR LF.
 std::string CheckLine(const std::string& name, CheckStatus status);
 
 // The warnings after a checksum file's lines, one per count that is not

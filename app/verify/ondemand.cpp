@@ -4,26 +4,42 @@
 
 #include "app/details/loadedversion.h"
 #include "app/verify/windowpasses.h"
-#include "base/handles.h"
 #include "components/digestsink.h"
 #include "components/filepass.h"
 #include "components/hashtext.h"
 
 namespace {
 
-// The digest of the version `loaded` describes, or empty when the pass did
-// not read it whole.
+// The digest of the version `loaded` describes, by a Sink; empty when the
+// pass was stopped.
 template <typename Sink>
-std::string Digest(WindowPasses& passes, HANDLE file, const std::string& path, const LoadedVersion& loaded) {
+std::string Digest(WindowPasses& passes, DigestKind kind, const std::string& path, LoadedVersion& loaded) {
     Sink sha;
     PassFeeds feeds;
     feeds.caller.push_back(&sha);
     feeds.stamp = true;
-    const PassResult r = passes.RunPass(file, path, feeds);
-    RaiseIfChangedWhileRead(r, path);
-    if (r.outcome != PassOutcome::Done) return std::string();
-    if (!loaded.Is(path, r.stamp)) throw FileChangedSinceLoad();
-    return sha.Hex();
+    std::string known;
+    bool stillLoaded = false;
+    ReadSteps steps;
+    steps.run = [&passes](HANDLE file, const std::string& name, const PassFeeds& f) {
+        return passes.RunPass(file, name, f);
+    };
+    steps.opened = [&](HANDLE file) {
+        if (!loaded.Is(path, StampOf(file))) throw FileChangedSinceLoad();
+        // The load's pass or an earlier call may have computed it.
+        known = loaded.Digest(kind);
+        return known.empty();
+    };
+    // The load may have changed while the pass let messages through: the
+    // digest is kept only for the version it is of.
+    steps.done = [&](HANDLE file) { stillLoaded = loaded.Is(path, StampOf(file)); };
+    const FileRead read = ReadFileOnce(path, feeds, steps);
+    if (!known.empty()) return known;
+    if (!RaiseUnlessReadWhole(read, path)) return std::string();
+    if (!loaded.Is(path, read.result.stamp)) throw FileChangedSinceLoad();
+    const std::string hex = sha.Hex();
+    if (stillLoaded) loaded.Keep(kind, hex);
+    return hex;
 }
 
 }  // namespace
@@ -34,19 +50,7 @@ std::string ComputeFileDigest(WindowPasses& passes, LoadedVersion& loaded, Diges
                               const std::string& path) {
     // Never a pass inside a pass: the load's end checks the clipboard again.
     if (passes.PassRunning()) return std::string();
-    base::UniqueFile file(OpenFileForReading(path, FILE_SHARE_READ));
-    if (!file) {
-        const DWORD error = GetLastError();
-        throw CannotOpenFile(path, error);
-    }
-    if (!loaded.Is(path, StampOf(file.get()))) throw FileChangedSinceLoad();
-    const HashKind hashKind = kind == DigestKind::SHA1 ? HashKind::SHA1 : HashKind::SHA256;
-    std::string hex = loaded.Digest(hashKind);
-    if (!hex.empty()) return hex;
-    hex = kind == DigestKind::SHA1 ? Digest<Sha1Sink>(passes, file.get(), path, loaded)
-                                   : Digest<Sha256Sink>(passes, file.get(), path, loaded);
-    // The load may have changed while the pass let messages through: keep
-    // the digest only for the version it is of.
-    if (!hex.empty() && loaded.Is(path, StampOf(file.get()))) loaded.Keep(hashKind, hex);
-    return hex;
+    if (kind == DigestKind::SHA1) return Digest<Sha1Sink>(passes, kind, path, loaded);
+    if (kind == DigestKind::SHA256) return Digest<Sha256Sink>(passes, kind, path, loaded);
+    return std::string();
 }

@@ -5,11 +5,10 @@
 #include <string>
 
 #include "base/errors.h"
+#include "components/digestkind.h"
 
 class LoadedVersion;
 class WindowPasses;
-
-enum class DigestKind { SHA1, SHA256 };
 
 // An on-demand digest of a file that is no longer the version the window's
 // rows describe; the message is kFileChangedSinceLoad (components/hashtext.h).
@@ -18,8 +17,8 @@ public:
     FileChangedSinceLoad();
 };
 
-// The digest of the file at `path` as upper-case hex (40 or 64 digits), of
-// the version `loaded` describes (app/details/loadedversion.h): given at once
+// The digest of kind SHA1 or SHA256 (empty for any other kind) of the file
+// at `path` as upper-case hex (40 or 64 digits), of the version `loaded` describes (app/details/loadedversion.h): given at once
 // when the load's pass or an earlier call computed it, else read in a pass
 // of `passes` (app/verify/windowpasses.h), with the load's busy display,
 // progress text and stops (Esc, a drop, Clear, closing), read sharing only as

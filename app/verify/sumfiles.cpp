@@ -79,7 +79,7 @@ std::vector<Listing> FindListings(const std::string& path, std::vector<ReadList>
             }
     }
 
-    auto add = [&](const std::string& source, HashKind kind, const std::string& digest) {
+    auto add = [&](const std::string& source, DigestKind kind, const std::string& digest) {
         for (const Listing& l : found)
             if (l.source == source && l.kind == kind && l.digest == digest) return;
         found.push_back(Listing{source, kind, digest});
@@ -104,7 +104,7 @@ std::vector<Listing> FindListings(const std::string& path, std::vector<ReadList>
         // "<file name>.sha256" and its kin may hold the hash alone.
         if (!anyEntry && IsChecksumFileOf(source, fileName)) {
             const FoundHash bare = FindHash(bytes);
-            if (bare.isHex && bare.kind != HashKind::CRC32) add(source, bare.kind, bare.text);
+            if (bare.isHex && bare.kind != DigestKind::CRC32) add(source, bare.kind, bare.text);
         }
     }
     return found;

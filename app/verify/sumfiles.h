@@ -16,7 +16,7 @@
 // One hash a checksum file gives for the file.
 struct Listing {
     std::string source;  // the checksum file's name as the folder holds it
-    HashKind kind = HashKind::None;
+    DigestKind kind = DigestKind::None;
     std::string digest;  // upper-case hex; a CRC-32 in its usual form
 };
 

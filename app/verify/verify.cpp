@@ -51,11 +51,11 @@ void ClipboardVerifier::LoadBegins(const std::string& name, PassFeeds& feeds) {
     listings_ = FindListings(name, &lists_);
     for (const Listing& l : listings_) {
         // Beside the MD5 on the reading thread, so that both run at once.
-        if (l.kind == HashKind::SHA1 && !loadSha1_) {
+        if (l.kind == DigestKind::SHA1 && !loadSha1_) {
             loadSha1_ = std::make_unique<Sha1Sink>();
             feeds.reader.push_back(loadSha1_.get());
         }
-        if (l.kind == HashKind::SHA256 && !loadSha256_) {
+        if (l.kind == DigestKind::SHA256 && !loadSha256_) {
             loadSha256_ = std::make_unique<Sha256Sink>();
             feeds.reader.push_back(loadSha256_.get());
         }
@@ -65,8 +65,8 @@ void ClipboardVerifier::LoadBegins(const std::string& name, PassFeeds& feeds) {
 void ClipboardVerifier::LoadRead(const std::string& name, const PassResult& result) {
     if (result.outcome == PassOutcome::Done) {
         loaded_.Take(name, result.stamp);
-        if (loaded_.Known() && loadSha1_) loaded_.Keep(HashKind::SHA1, loadSha1_->Hex());
-        if (loaded_.Known() && loadSha256_) loaded_.Keep(HashKind::SHA256, loadSha256_->Hex());
+        if (loaded_.Known() && loadSha1_) loaded_.Keep(DigestKind::SHA1, loadSha1_->Hex());
+        if (loaded_.Known() && loadSha256_) loaded_.Keep(DigestKind::SHA256, loadSha256_->Hex());
     } else {
         loaded_.Forget();
     }
@@ -87,7 +87,7 @@ void ClipboardVerifier::Check() {
 
     // Every hash that speaks for a row: the clipboard's, then the checksum files'.
     struct Claim {
-        HashKind kind;
+        DigestKind kind;
         std::string source;
         std::string digest;
         const FoundHash* clip;  // the clipboard's hash, with its notations
@@ -95,7 +95,7 @@ void ClipboardVerifier::Check() {
     std::vector<Claim> claims;
     if (!listsOf_.empty() && ListsChanged(lists_)) listings_ = FindListings(listsOf_, &lists_);
     const FoundHash hash = FindHash(ReadClipboardText(form_.Handle()));
-    if (hash.kind != HashKind::None) claims.push_back({hash.kind, kClipboardSource, hash.text, &hash});
+    if (hash.kind != DigestKind::None) claims.push_back({hash.kind, kClipboardSource, hash.text, &hash});
     for (const Listing& l : listings_) claims.push_back({l.kind, l.source, l.digest, nullptr});
 
     struct Verdicts {
@@ -106,8 +106,8 @@ void ClipboardVerifier::Check() {
     const std::string md5Row = form_.Text(edt18);
     const LoadedVersion::Now now = claims.empty() ? LoadedVersion::Now::Unknown : loaded_.Check();
     for (const Claim& c : claims) {
-        Verdicts& v = verdicts[c.kind == HashKind::CRC32 ? 0 : 1];
-        const std::string& row = c.kind == HashKind::CRC32 ? crcRow : md5Row;
+        Verdicts& v = verdicts[c.kind == DigestKind::CRC32 ? 0 : 1];
+        const std::string& row = c.kind == DigestKind::CRC32 ? crcRow : md5Row;
         // An empty row, or rows of no version read whole, claim nothing.
         if (row.empty() || now == LoadedVersion::Now::Unknown) continue;
         if (now == LoadedVersion::Now::Changed) {
@@ -116,20 +116,18 @@ void ClipboardVerifier::Check() {
         }
         bool matches = false;
         switch (c.kind) {
-            case HashKind::CRC32:
+            case DigestKind::CRC32:
                 matches = c.clip ? CrcMatches(*c.clip, crcRow) : HexEquals(c.digest, UsualCrcHex(crcRow));
                 break;
-            case HashKind::MD5:
+            case DigestKind::MD5:
                 matches = HexEquals(c.digest, md5Row);
                 break;
-            case HashKind::SHA1:
-            case HashKind::SHA256: {
+            case DigestKind::SHA1:
+            case DigestKind::SHA256: {
                 std::string digest = loaded_.Digest(c.kind);
                 if (digest.empty()) {
                     try {
-                        digest = ComputeFileDigest(
-                            passes_, loaded_, c.kind == HashKind::SHA1 ? DigestKind::SHA1 : DigestKind::SHA256,
-                            loaded_.Path());
+                        digest = ComputeFileDigest(passes_, loaded_, c.kind, loaded_.Path());
                     } catch (const FileChangedSinceLoad&) {
                         v.stale = true;
                         continue;
@@ -143,7 +141,9 @@ void ClipboardVerifier::Check() {
                 matches = HexEquals(c.digest, digest);
                 break;
             }
-            case HashKind::None:
+            case DigestKind::None:
+            case DigestKind::SHA384:
+            case DigestKind::SHA512:
                 continue;
         }
         v.any = true;

@@ -182,20 +182,20 @@ TEST(Der, Times) {
 TEST(Authenticode, ImagesSignedByOsslsigncodeMatchTheirSignedDigests) {
     struct Case {
         const char* name;
-        DigestAlgorithm algorithm;
+        DigestKind algorithm;
         TimestampKind timestamp;
     };
     const Case cases[] = {
-        {"self", DigestAlgorithm::SHA256, TimestampKind::None},
-        {"trusted", DigestAlgorithm::SHA256, TimestampKind::Rfc3161},
-        {"sha1", DigestAlgorithm::SHA1, TimestampKind::None},
-        {"md5", DigestAlgorithm::MD5, TimestampKind::None},
-        {"org", DigestAlgorithm::SHA256, TimestampKind::None},
-        {"expired", DigestAlgorithm::SHA256, TimestampKind::None},
-        {"stamped", DigestAlgorithm::SHA256, TimestampKind::Rfc3161},
-        {"selfstamped", DigestAlgorithm::SHA256, TimestampKind::Rfc3161},
-        {"overlay", DigestAlgorithm::SHA256, TimestampKind::None},    // bytes after the last section
-        {"nested", DigestAlgorithm::SHA256, TimestampKind::Rfc3161},  // the first signature counts
+        {"self", DigestKind::SHA256, TimestampKind::None},
+        {"trusted", DigestKind::SHA256, TimestampKind::Rfc3161},
+        {"sha1", DigestKind::SHA1, TimestampKind::None},
+        {"md5", DigestKind::MD5, TimestampKind::None},
+        {"org", DigestKind::SHA256, TimestampKind::None},
+        {"expired", DigestKind::SHA256, TimestampKind::None},
+        {"stamped", DigestKind::SHA256, TimestampKind::Rfc3161},
+        {"selfstamped", DigestKind::SHA256, TimestampKind::Rfc3161},
+        {"overlay", DigestKind::SHA256, TimestampKind::None},    // bytes after the last section
+        {"nested", DigestKind::SHA256, TimestampKind::Rfc3161},  // the first signature counts
     };
     for (const char* kind : kKinds) {
         for (const Case& c : cases) {
@@ -223,7 +223,7 @@ TEST(Authenticode, ADigestTheProgramDoesNotComputeIsReadButNotMatched) {
     for (const char* kind : kKinds) {
         const OwnCheck check = Check(Signed(std::string(kind) + "-sha384.exe"));
         ASSERT_TRUE(check.parsed) << check.reason;
-        EXPECT_EQ(DigestAlgorithm::SHA384, check.data.imageDigestAlgorithm);
+        EXPECT_EQ(DigestKind::SHA384, check.data.imageDigestAlgorithm);
         EXPECT_EQ(48u, check.data.imageDigest.size());
         EXPECT_FALSE(check.computable);
         EXPECT_FALSE(check.imageMatches);
@@ -272,7 +272,7 @@ TEST(Authenticode, AChangedByteIsFoundAndAForgedDigestToo) {
         const PeLayout layout = Layout(forged);
         std::vector<std::uint8_t> digest;
         const CancelToken never;
-        ASSERT_TRUE(DigestRanges(ReaderOf(forged), layout.hashed, DigestAlgorithm::SHA256, never, digest));
+        ASSERT_TRUE(DigestRanges(ReaderOf(forged), layout.hashed, DigestKind::SHA256, never, digest));
         const std::string oldDigest(original.data.imageDigest.begin(), original.data.imageDigest.end());
         const std::size_t at = forged.find(oldDigest, layout.certTableAt);
         ASSERT_NE(std::string::npos, at);

@@ -159,21 +159,6 @@ TEST(ReportNames, ANameThatIsAnInputStepsToTheNextNumber) {
     EXPECT_EQ("a.txt (4).txt", UniqueReportName("a.txt", used, isInput));
 }
 
-TEST(ConsoleMessages, ControlCharactersAreEscapedOthersKept) {
-    const struct {
-        std::string in, out;
-    } cases[] = {
-        {"C:\\plain\\name.txt", "C:\\plain\\name.txt"},
-        {"a\nb", "a\\nb"},
-        {"a\r\n", "a\\r\\n"},
-        {"tab\there", "tab\\there"},
-        {std::string("nul\0x", 5), "nul\\x00x"},
-        {"\x1B[31m\x7F", "\\x1B[31m\\x7F"},
-        {"\xD0\x98\xC3\xA9", "\xD0\x98\xC3\xA9"},  // UTF-8 letters stay as they are
-    };
-    for (const auto& c : cases) EXPECT_EQ(c.out, EscapeControls(c.in)) << c.in;
-}
-
 TEST(WalkOrder, ByNameCaseBlindThenByBytes) {
     std::vector<std::string> names = {"b", "B.txt", "a", "A", "_x", "10", "9", "a.txt"};
     std::sort(names.begin(), names.end(), WalkOrderLess);

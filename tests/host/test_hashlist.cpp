@@ -123,14 +123,6 @@ TEST(ListedNames, RootedNamesAndTheirLastPart) {
     EXPECT_EQ("", LastNamePart("sub/"));
 }
 
-TEST(ListedNames, DisplayNamesEscapeOnlyWhatWouldBreakALine) {
-    EXPECT_EQ("sub\\a b.txt", DisplayName("sub\\a b.txt"));
-    EXPECT_EQ("na\xC3\xAFve", DisplayName("na\xC3\xAFve"));
-    EXPECT_EQ("\\new\\nline", DisplayName("new\nline"));
-    EXPECT_EQ("\\sub\\\\cr\\r", DisplayName("sub\\cr\r"));
-    EXPECT_EQ("\\bell\\x07", DisplayName("bell\x07"));
-}
-
 TEST(ChecksumFileNames, TheUsualNamesInTheirOrder) {
     const std::vector<std::string> expected = {"SHA256SUMS",   "SHA256SUMS.txt", "SHA1SUMS",  "SHA1SUMS.txt",
                                                "MD5SUMS",      "MD5SUMS.txt",    "CHECKSUMS", "checksums.txt",

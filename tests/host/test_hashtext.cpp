@@ -20,88 +20,88 @@ std::string Upper(std::string s) {
 TEST(FindHash, KindsAndForms) {
     struct Case {
         std::string text;
-        HashKind kind;
+        DigestKind kind;
         std::string found;
     };
     const std::string md5 = kMd5, sha1 = kSha1, sha256 = kSha256;
     const std::string bom = "\xEF\xBB\xBF";
     const Case cases[] = {
-        {md5, HashKind::MD5, Upper(md5)},
-        {Upper(md5), HashKind::MD5, Upper(md5)},
-        {"  \t" + md5 + "\r\n", HashKind::MD5, Upper(md5)},
-        {md5 + "  setup.exe", HashKind::MD5, Upper(md5)},
-        {md5 + " *setup.exe\n", HashKind::MD5, Upper(md5)},
-        {md5 + "\tfile name with blanks.zip", HashKind::MD5, Upper(md5)},
-        {"MD5: " + md5, HashKind::MD5, Upper(md5)},
-        {"md5:" + md5, HashKind::MD5, Upper(md5)},
-        {"SHA-1: " + sha1, HashKind::SHA1, Upper(sha1)},
-        {sha1 + "  a.iso", HashKind::SHA1, Upper(sha1)},
-        {"SHA256 : " + Upper(sha256), HashKind::SHA256, Upper(sha256)},
-        {sha256 + "  vantrel.zip\n", HashKind::SHA256, Upper(sha256)},
-        {"cbf43926", HashKind::CRC32, "CBF43926"},
-        {"CRC32: CBF43926  test.bin", HashKind::CRC32, "CBF43926"},
-        {"4294967295", HashKind::CRC32, "4294967295"},
-        {"12345678", HashKind::CRC32, "12345678"},  // both hex and decimal
-        {"0", HashKind::CRC32, "0"},
+        {md5, DigestKind::MD5, Upper(md5)},
+        {Upper(md5), DigestKind::MD5, Upper(md5)},
+        {"  \t" + md5 + "\r\n", DigestKind::MD5, Upper(md5)},
+        {md5 + "  setup.exe", DigestKind::MD5, Upper(md5)},
+        {md5 + " *setup.exe\n", DigestKind::MD5, Upper(md5)},
+        {md5 + "\tfile name with blanks.zip", DigestKind::MD5, Upper(md5)},
+        {"MD5: " + md5, DigestKind::MD5, Upper(md5)},
+        {"md5:" + md5, DigestKind::MD5, Upper(md5)},
+        {"SHA-1: " + sha1, DigestKind::SHA1, Upper(sha1)},
+        {sha1 + "  a.iso", DigestKind::SHA1, Upper(sha1)},
+        {"SHA256 : " + Upper(sha256), DigestKind::SHA256, Upper(sha256)},
+        {sha256 + "  vantrel.zip\n", DigestKind::SHA256, Upper(sha256)},
+        {"cbf43926", DigestKind::CRC32, "CBF43926"},
+        {"CRC32: CBF43926  test.bin", DigestKind::CRC32, "CBF43926"},
+        {"4294967295", DigestKind::CRC32, "4294967295"},
+        {"12345678", DigestKind::CRC32, "12345678"},  // both hex and decimal
+        {"0", DigestKind::CRC32, "0"},
         // A byte-order mark in front, as some editors copy it.
-        {bom + md5, HashKind::MD5, Upper(md5)},
-        {bom + "  SHA-256: " + sha256 + "\r\n", HashKind::SHA256, Upper(sha256)},
+        {bom + md5, DigestKind::MD5, Upper(md5)},
+        {bom + "  SHA-256: " + sha256 + "\r\n", DigestKind::SHA256, Upper(sha256)},
         // "0x" in front of the digits.
-        {"0x" + md5, HashKind::MD5, Upper(md5)},
-        {"0X" + Upper(sha256), HashKind::SHA256, Upper(sha256)},
-        {"0x" + md5.substr(0, 8), HashKind::CRC32, Upper(md5.substr(0, 8))},
-        {"0x1a2b", HashKind::CRC32, "1A2B"},  // a CRC-32 without its leading zeros
-        {"CRC32: 0xCBF43926", HashKind::CRC32, "CBF43926"},
+        {"0x" + md5, DigestKind::MD5, Upper(md5)},
+        {"0X" + Upper(sha256), DigestKind::SHA256, Upper(sha256)},
+        {"0x" + md5.substr(0, 8), DigestKind::CRC32, Upper(md5.substr(0, 8))},
+        {"0x1a2b", DigestKind::CRC32, "1A2B"},  // a CRC-32 without its leading zeros
+        {"CRC32: 0xCBF43926", DigestKind::CRC32, "CBF43926"},
         // The BSD tag form, as md5 and sha256sum --tag print it.
-        {"MD5 (file) = " + md5, HashKind::MD5, Upper(md5)},
-        {"SHA256 (my file (1).iso) = " + sha256, HashKind::SHA256, Upper(sha256)},
-        {"SHA1 (a) = " + sha1 + "\n", HashKind::SHA1, Upper(sha1)},
+        {"MD5 (file) = " + md5, DigestKind::MD5, Upper(md5)},
+        {"SHA256 (my file (1).iso) = " + sha256, DigestKind::SHA256, Upper(sha256)},
+        {"SHA1 (a) = " + sha1 + "\n", DigestKind::SHA1, Upper(sha1)},
         // A checksum file's escaped line.
-        {"\\" + md5 + "  a\\nb", HashKind::MD5, Upper(md5)},
+        {"\\" + md5 + "  a\\nb", DigestKind::MD5, Upper(md5)},
         // Labels that name the kind of the digits, or none.
-        {"SHA-256 hash: " + sha256, HashKind::SHA256, Upper(sha256)},
-        {"sha256sum: " + sha256, HashKind::SHA256, Upper(sha256)},
-        {"MD5 checksum: " + md5, HashKind::MD5, Upper(md5)},
-        {"Checksum: " + sha1, HashKind::SHA1, Upper(sha1)},
-        {"SHA: " + sha1, HashKind::SHA1, Upper(sha1)},
-        {"SHA: " + sha256, HashKind::SHA256, Upper(sha256)},
-        {"CRC-32: 2936552237", HashKind::CRC32, "2936552237"},
+        {"SHA-256 hash: " + sha256, DigestKind::SHA256, Upper(sha256)},
+        {"sha256sum: " + sha256, DigestKind::SHA256, Upper(sha256)},
+        {"MD5 checksum: " + md5, DigestKind::MD5, Upper(md5)},
+        {"Checksum: " + sha1, DigestKind::SHA1, Upper(sha1)},
+        {"SHA: " + sha1, DigestKind::SHA1, Upper(sha1)},
+        {"SHA: " + sha256, DigestKind::SHA256, Upper(sha256)},
+        {"CRC-32: 2936552237", DigestKind::CRC32, "2936552237"},
         // Not one hash.
-        {"", HashKind::None, ""},
-        {"   \r\n", HashKind::None, ""},
-        {bom, HashKind::None, ""},
-        {"hello world", HashKind::None, ""},
-        {"4294967296", HashKind::None, ""},   // decimal beyond 32 bits, 10 digits
-        {"12345678901", HashKind::None, ""},  // 11 digits
-        {md5.substr(0, 31), HashKind::None, ""},
-        {md5 + "0", HashKind::None, ""},
-        {md5 + "g", HashKind::None, ""},
-        {"0x" + md5.substr(0, 9), HashKind::None, ""},
-        {"0x", HashKind::None, ""},
-        {"0x 1234", HashKind::None, ""},
-        {md5 + "\n" + md5, HashKind::None, ""},  // two lines
-        {md5 + "  a.txt\n" + sha1 + "  b.txt", HashKind::None, ""},
-        {"see " + md5, HashKind::None, ""},
-        {"http://x/" + md5, HashKind::None, ""},
-        {": " + md5, HashKind::None, ""},
-        {"12:34", HashKind::None, ""},
-        {"-" + md5, HashKind::None, ""},
+        {"", DigestKind::None, ""},
+        {"   \r\n", DigestKind::None, ""},
+        {bom, DigestKind::None, ""},
+        {"hello world", DigestKind::None, ""},
+        {"4294967296", DigestKind::None, ""},   // decimal beyond 32 bits, 10 digits
+        {"12345678901", DigestKind::None, ""},  // 11 digits
+        {md5.substr(0, 31), DigestKind::None, ""},
+        {md5 + "0", DigestKind::None, ""},
+        {md5 + "g", DigestKind::None, ""},
+        {"0x" + md5.substr(0, 9), DigestKind::None, ""},
+        {"0x", DigestKind::None, ""},
+        {"0x 1234", DigestKind::None, ""},
+        {md5 + "\n" + md5, DigestKind::None, ""},  // two lines
+        {md5 + "  a.txt\n" + sha1 + "  b.txt", DigestKind::None, ""},
+        {"see " + md5, DigestKind::None, ""},
+        {"http://x/" + md5, DigestKind::None, ""},
+        {": " + md5, DigestKind::None, ""},
+        {"12:34", DigestKind::None, ""},
+        {"-" + md5, DigestKind::None, ""},
         // A label that contradicts the length, or names a kind not computed here.
-        {"SHA-256: " + md5, HashKind::None, ""},
-        {"MD5: " + sha1, HashKind::None, ""},
-        {"SHA-1: " + sha256, HashKind::None, ""},
-        {"CRC32: " + md5, HashKind::None, ""},
-        {"SHA: " + md5, HashKind::None, ""},
-        {"MD5: 12345", HashKind::None, ""},
-        {"SHA-512: " + sha256, HashKind::None, ""},
-        {"SHA3-256: " + sha256, HashKind::None, ""},
-        {"BLAKE2s: " + sha256, HashKind::None, ""},
-        {"xxHash64: " + md5.substr(0, 16), HashKind::None, ""},
-        {"CRC32C: cbf43926", HashKind::None, ""},
-        {"MD5 SHA-1: " + md5, HashKind::None, ""},
-        {"SHA512 (file) = " + sha256, HashKind::None, ""},
-        {"MD5 (file) = " + sha1, HashKind::None, ""},
-        {"SHA256 (file) = ", HashKind::None, ""},
+        {"SHA-256: " + md5, DigestKind::None, ""},
+        {"MD5: " + sha1, DigestKind::None, ""},
+        {"SHA-1: " + sha256, DigestKind::None, ""},
+        {"CRC32: " + md5, DigestKind::None, ""},
+        {"SHA: " + md5, DigestKind::None, ""},
+        {"MD5: 12345", DigestKind::None, ""},
+        {"SHA-512: " + sha256, DigestKind::None, ""},
+        {"SHA3-256: " + sha256, DigestKind::None, ""},
+        {"BLAKE2s: " + sha256, DigestKind::None, ""},
+        {"xxHash64: " + md5.substr(0, 16), DigestKind::None, ""},
+        {"CRC32C: cbf43926", DigestKind::None, ""},
+        {"MD5 SHA-1: " + md5, DigestKind::None, ""},
+        {"SHA512 (file) = " + sha256, DigestKind::None, ""},
+        {"MD5 (file) = " + sha1, DigestKind::None, ""},
+        {"SHA256 (file) = ", DigestKind::None, ""},
     };
     for (const auto& c : cases) {
         const FoundHash h = FindHash(c.text);
@@ -144,7 +144,7 @@ TEST(FindHash, CrcAgainstTheRow) {
     };
     for (const auto& c : cases) {
         const FoundHash h = FindHash(c.clip);
-        ASSERT_EQ(h.kind, HashKind::CRC32) << c.clip;
+        ASSERT_EQ(h.kind, DigestKind::CRC32) << c.clip;
         EXPECT_EQ(CrcMatches(h, c.row), c.matches) << c.clip << " against " << c.row;
     }
     EXPECT_EQ("AF083B2D", UsualCrcHex("1358415058"));
@@ -163,15 +163,15 @@ TEST(FindHash, DigestsCompareWithoutCase) {
 }
 
 TEST(FindHash, Tooltips) {
-    EXPECT_EQ(VerifyTooltip(HashKind::SHA256, true, kClipboardSource, "BA78"),
+    EXPECT_EQ(VerifyTooltip(DigestKind::SHA256, true, kClipboardSource, "BA78"),
               "SHA-256 matches the clipboard");
-    EXPECT_EQ(VerifyTooltip(HashKind::MD5, false, kClipboardSource, "0123456789ABCDEF0123456789ABCDEF"),
+    EXPECT_EQ(VerifyTooltip(DigestKind::MD5, false, kClipboardSource, "0123456789ABCDEF0123456789ABCDEF"),
               "MD5 differs from the clipboard: 0123\xE2\x80\xA6");
-    EXPECT_EQ(VerifyTooltip(HashKind::CRC32, false, kClipboardSource, "42"),
+    EXPECT_EQ(VerifyTooltip(DigestKind::CRC32, false, kClipboardSource, "42"),
               "CRC-32 differs from the clipboard: 42");
-    EXPECT_EQ(VerifyTooltip(HashKind::SHA1, true, kClipboardSource, ""), "SHA-1 matches the clipboard");
-    EXPECT_EQ(VerifyTooltip(HashKind::SHA256, true, "SHA256SUMS", "BA78"), "SHA-256 matches SHA256SUMS");
-    EXPECT_EQ(VerifyTooltip(HashKind::SHA256, false, "SHA256SUMS", Upper(kSha256)),
+    EXPECT_EQ(VerifyTooltip(DigestKind::SHA1, true, kClipboardSource, ""), "SHA-1 matches the clipboard");
+    EXPECT_EQ(VerifyTooltip(DigestKind::SHA256, true, "SHA256SUMS", "BA78"), "SHA-256 matches SHA256SUMS");
+    EXPECT_EQ(VerifyTooltip(DigestKind::SHA256, false, "SHA256SUMS", Upper(kSha256)),
               "SHA-256 differs from SHA256SUMS: BA78\xE2\x80\xA6");
 }
 
@@ -179,7 +179,7 @@ TEST(ParseHashLine, EveryForm) {
     struct Case {
         std::string text;
         LineKind result;
-        HashKind kind;
+        DigestKind kind;
         std::string digest, name;
         HashLineForm form;
         bool binary;
@@ -193,56 +193,56 @@ TEST(ParseHashLine, EveryForm) {
         10);  // the start of a program file
     const Case cases[] = {
         // GNU, text and binary mode, as sha256sum, sha1sum and md5sum write them.
-        {sha256 + "  a.txt", E, HashKind::SHA256, Upper(sha256), "a.txt", G, false},
-        {sha1 + " *setup.exe", E, HashKind::SHA1, Upper(sha1), "setup.exe", G, true},
-        {md5 + "  name with  blanks ", E, HashKind::MD5, Upper(md5), "name with  blanks ", G, false},
-        {md5 + "   leading blank", E, HashKind::MD5, Upper(md5), " leading blank", G, false},
-        {md5 + "  sub/dir\\x.bin\r", E, HashKind::MD5, Upper(md5), "sub/dir\\x.bin", G, false},
-        {md5 + "\t*tab.bin", E, HashKind::MD5, Upper(md5), "tab.bin", G, true},
-        {"  " + md5 + "  indented", E, HashKind::MD5, Upper(md5), "indented", G, false},
-        {"cbf43926  check.txt", E, HashKind::CRC32, "CBF43926", "check.txt", G, false},
-        {md5 + "  na\xC3\xAFve caf\xC3\xA9.txt", E, HashKind::MD5, Upper(md5), "na\xC3\xAFve caf\xC3\xA9.txt",
-         G, false},
+        {sha256 + "  a.txt", E, DigestKind::SHA256, Upper(sha256), "a.txt", G, false},
+        {sha1 + " *setup.exe", E, DigestKind::SHA1, Upper(sha1), "setup.exe", G, true},
+        {md5 + "  name with  blanks ", E, DigestKind::MD5, Upper(md5), "name with  blanks ", G, false},
+        {md5 + "   leading blank", E, DigestKind::MD5, Upper(md5), " leading blank", G, false},
+        {md5 + "  sub/dir\\x.bin\r", E, DigestKind::MD5, Upper(md5), "sub/dir\\x.bin", G, false},
+        {md5 + "\t*tab.bin", E, DigestKind::MD5, Upper(md5), "tab.bin", G, true},
+        {"  " + md5 + "  indented", E, DigestKind::MD5, Upper(md5), "indented", G, false},
+        {"cbf43926  check.txt", E, DigestKind::CRC32, "CBF43926", "check.txt", G, false},
+        {md5 + "  na\xC3\xAFve caf\xC3\xA9.txt", E, DigestKind::MD5, Upper(md5),
+         "na\xC3\xAFve caf\xC3\xA9.txt", G, false},
         // Escaped: a backslash in front, "\\" and "\n" (and "\r") in the name.
-        {"\\" + md5 + "  a\\nb", E, HashKind::MD5, Upper(md5), "a\nb", G, false},
-        {"\\" + md5 + "  back\\\\slash", E, HashKind::MD5, Upper(md5), "back\\slash", G, false},
-        {"\\" + sha1 + " *cr\\r", E, HashKind::SHA1, Upper(sha1), "cr\r", G, true},
-        {" \\" + md5 + "  after\\nblank", E, HashKind::MD5, Upper(md5), "after\nblank", G, false},
-        {"\\" + md5 + "  bad\\tescape", LineKind::Malformed, HashKind::None, "", "", G, false},
-        {"\\" + md5 + "  trailing\\", LineKind::Malformed, HashKind::None, "", "", G, false},
+        {"\\" + md5 + "  a\\nb", E, DigestKind::MD5, Upper(md5), "a\nb", G, false},
+        {"\\" + md5 + "  back\\\\slash", E, DigestKind::MD5, Upper(md5), "back\\slash", G, false},
+        {"\\" + sha1 + " *cr\\r", E, DigestKind::SHA1, Upper(sha1), "cr\r", G, true},
+        {" \\" + md5 + "  after\\nblank", E, DigestKind::MD5, Upper(md5), "after\nblank", G, false},
+        {"\\" + md5 + "  bad\\tescape", LineKind::Malformed, DigestKind::None, "", "", G, false},
+        {"\\" + md5 + "  trailing\\", LineKind::Malformed, DigestKind::None, "", "", G, false},
         // BSD tags, as --tag writes them.
-        {"SHA256 (a.txt) = " + sha256, E, HashKind::SHA256, Upper(sha256), "a.txt", B, false},
-        {"MD5 (a) = b) = " + md5, E, HashKind::MD5, Upper(md5), "a) = b", B, false},
-        {"SHA1 (x y) = " + Upper(sha1) + "\r", E, HashKind::SHA1, Upper(sha1), "x y", B, false},
-        {"CRC32 (c) = cbf43926", E, HashKind::CRC32, "CBF43926", "c", B, false},
-        {"\\SHA256 (new\\nline) = " + sha256, E, HashKind::SHA256, Upper(sha256), "new\nline", B, false},
-        {"SHA512 (a.txt) = " + sha256 + sha256, LineKind::Malformed, HashKind::None, "", "", G, false},
-        {"BLAKE2b (a.txt) = cbf43926", LineKind::Malformed, HashKind::None, "", "", G, false},
-        {"SHA256 (a.txt) = " + md5, LineKind::Malformed, HashKind::None, "", "", G, false},
-        {"SHA256 () = " + sha256, LineKind::Malformed, HashKind::None, "", "", G, false},
+        {"SHA256 (a.txt) = " + sha256, E, DigestKind::SHA256, Upper(sha256), "a.txt", B, false},
+        {"MD5 (a) = b) = " + md5, E, DigestKind::MD5, Upper(md5), "a) = b", B, false},
+        {"SHA1 (x y) = " + Upper(sha1) + "\r", E, DigestKind::SHA1, Upper(sha1), "x y", B, false},
+        {"CRC32 (c) = cbf43926", E, DigestKind::CRC32, "CBF43926", "c", B, false},
+        {"\\SHA256 (new\\nline) = " + sha256, E, DigestKind::SHA256, Upper(sha256), "new\nline", B, false},
+        {"SHA512 (a.txt) = " + sha256 + sha256, LineKind::Malformed, DigestKind::None, "", "", G, false},
+        {"BLAKE2b (a.txt) = cbf43926", LineKind::Malformed, DigestKind::None, "", "", G, false},
+        {"SHA256 (a.txt) = " + md5, LineKind::Malformed, DigestKind::None, "", "", G, false},
+        {"SHA256 () = " + sha256, LineKind::Malformed, DigestKind::None, "", "", G, false},
         // SFV.
-        {"file.bin CBF43926", E, HashKind::CRC32, "CBF43926", "file.bin", S, false},
-        {"name with blanks.iso\tcbf43926  \r", E, HashKind::CRC32, "CBF43926", "name with blanks.iso", S,
+        {"file.bin CBF43926", E, DigestKind::CRC32, "CBF43926", "file.bin", S, false},
+        {"name with blanks.iso\tcbf43926  \r", E, DigestKind::CRC32, "CBF43926", "name with blanks.iso", S,
          false},
-        {"\\root\\x.r00 cbf43926", E, HashKind::CRC32, "CBF43926", "\\root\\x.r00", S, false},
-        {"sub\\x.r00 00000000", E, HashKind::CRC32, "00000000", "sub\\x.r00", S, false},
+        {"\\root\\x.r00 cbf43926", E, DigestKind::CRC32, "CBF43926", "\\root\\x.r00", S, false},
+        {"sub\\x.r00 00000000", E, DigestKind::CRC32, "00000000", "sub\\x.r00", S, false},
         // No entries.
-        {"", LineKind::NoEntry, HashKind::None, "", "", G, false},
-        {"\r", LineKind::NoEntry, HashKind::None, "", "", G, false},
-        {"   \t", LineKind::NoEntry, HashKind::None, "", "", G, false},
-        {"; Generated by a tool on 2026-01-01", LineKind::NoEntry, HashKind::None, "", "", G, false},
-        {"# comment " + md5 + "  x", LineKind::NoEntry, HashKind::None, "", "", G, false},
+        {"", LineKind::NoEntry, DigestKind::None, "", "", G, false},
+        {"\r", LineKind::NoEntry, DigestKind::None, "", "", G, false},
+        {"   \t", LineKind::NoEntry, DigestKind::None, "", "", G, false},
+        {"; Generated by a tool on 2026-01-01", LineKind::NoEntry, DigestKind::None, "", "", G, false},
+        {"# comment " + md5 + "  x", LineKind::NoEntry, DigestKind::None, "", "", G, false},
         // Malformed.
-        {md5, LineKind::Malformed, HashKind::None, "", "", G, false},                      // no name
-        {md5 + "  ", LineKind::Malformed, HashKind::None, "", "", G, false},               // empty name
-        {md5 + " x.txt", LineKind::Malformed, HashKind::None, "", "", G, false},           // one blank
-        {md5 + "0  x.txt", LineKind::Malformed, HashKind::None, "", "", G, false},         // 33 digits
-        {sha256 + sha256 + "  x", LineKind::Malformed, HashKind::None, "", "", G, false},  // SHA-512
-        {"garbage", LineKind::Malformed, HashKind::None, "", "", G, false},
-        {"file.bin CBF4392", LineKind::Malformed, HashKind::None, "", "", G, false},
-        {"CBF43926", LineKind::Malformed, HashKind::None, "", "", G, false},
-        {md5 + std::string("  a\0b", 5), LineKind::Malformed, HashKind::None, "", "", G, false},
-        {elf, LineKind::Malformed, HashKind::None, "", "", G, false},
+        {md5, LineKind::Malformed, DigestKind::None, "", "", G, false},                      // no name
+        {md5 + "  ", LineKind::Malformed, DigestKind::None, "", "", G, false},               // empty name
+        {md5 + " x.txt", LineKind::Malformed, DigestKind::None, "", "", G, false},           // one blank
+        {md5 + "0  x.txt", LineKind::Malformed, DigestKind::None, "", "", G, false},         // 33 digits
+        {sha256 + sha256 + "  x", LineKind::Malformed, DigestKind::None, "", "", G, false},  // SHA-512
+        {"garbage", LineKind::Malformed, DigestKind::None, "", "", G, false},
+        {"file.bin CBF4392", LineKind::Malformed, DigestKind::None, "", "", G, false},
+        {"CBF43926", LineKind::Malformed, DigestKind::None, "", "", G, false},
+        {md5 + std::string("  a\0b", 5), LineKind::Malformed, DigestKind::None, "", "", G, false},
+        {elf, LineKind::Malformed, DigestKind::None, "", "", G, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -260,7 +260,7 @@ TEST(ParseHashLine, EveryForm) {
 TEST(ParseHashLine, WhatFormatHashLineWritesReadsBack) {
     const char* names[] = {"a.txt", "with blanks", "new\nline", "back\\slash", "cr\r", " lead", "x) = y"};
     for (HashLineForm form : {HashLineForm::Gnu, HashLineForm::Bsd}) {
-        for (HashKind kind : {HashKind::CRC32, HashKind::MD5, HashKind::SHA1, HashKind::SHA256}) {
+        for (DigestKind kind : {DigestKind::CRC32, DigestKind::MD5, DigestKind::SHA1, DigestKind::SHA256}) {
             for (const char* name : names) {
                 HashLine line;
                 line.kind = kind;
@@ -281,7 +281,7 @@ TEST(ParseHashLine, WhatFormatHashLineWritesReadsBack) {
         }
     }
     HashLine sfv;
-    sfv.kind = HashKind::CRC32;
+    sfv.kind = DigestKind::CRC32;
     sfv.digest = "CBF43926";
     sfv.name = "file.bin";
     sfv.form = HashLineForm::Sfv;

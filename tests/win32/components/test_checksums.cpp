@@ -73,6 +73,12 @@ std::string CryptoApiMD5(const std::string& data) {
     return hex;
 }
 
+std::string FullPathOf(const std::string& name) {
+    char buf[MAX_PATH];
+    const DWORD n = GetFullPathNameA(name.c_str(), MAX_PATH, buf, nullptr);
+    return std::string(buf, n < MAX_PATH ? n : 0);
+}
+
 std::string ReplaceContents(const std::string& path, const std::string& bytes) {
     base::UniqueFile f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
@@ -408,6 +414,76 @@ TEST_F(FilePass, AFailingConsumerEndsThePassAndItsReader) {
     // The reader has ended: the file can be read again from here.
     caller.onChunk = nullptr;
     EXPECT_EQ(PassOutcome::Done, Run(file.get(), path).outcome);
+}
+
+// The one open, pass and judgement of a named file that the digests, the
+// checksum component, the load and /check read through.
+TEST_F(FilePass, ReadFileOnceOpensReadsAndJudgesAFile) {
+    const std::string data = Pattern(3 * kReadChunk + 11, 3);
+    const std::string path = dir.Write("once.bin", data);
+    PassFeeds feeds;
+    feeds.reader.push_back(&reader);
+    feeds.caller.push_back(&caller);
+    // Read whole: both sides fed, the file still open for `done`.
+    std::uint64_t sizeWhenDone = 0;
+    ReadSteps steps;
+    steps.done = [&](HANDLE file) {
+        LARGE_INTEGER size{};
+        if (GetFileSizeEx(file, &size)) sizeWhenDone = static_cast<std::uint64_t>(size.QuadPart);
+    };
+    FileRead read = ReadFileOnce(path, feeds, steps);
+    EXPECT_TRUE(read.Done());
+    EXPECT_TRUE(data == reader.got && data == caller.got);
+    EXPECT_EQ(data.size(), sizeWhenDone);
+    EXPECT_TRUE(RaiseUnlessReadWhole(read, path));
+
+    // Not to be read: nothing fed, no `done`, not read whole but no failure.
+    reader = RecordingSink();
+    caller = RecordingSink();
+    sizeWhenDone = 0;
+    steps.opened = [](HANDLE) { return false; };
+    read = ReadFileOnce(path, feeds, steps);
+    EXPECT_EQ(PassOutcome::Stopped, read.result.outcome);
+    EXPECT_TRUE(reader.got.empty() && caller.got.empty());
+    EXPECT_EQ(0u, sizeWhenDone);
+    EXPECT_FALSE(RaiseUnlessReadWhole(read, path));
+    steps.opened = nullptr;
+
+    // Held open for writing elsewhere: refused with read sharing only, read
+    // when the steps share writing too.
+    {
+        base::UniqueFile writer = OpenForWriting(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        ASSERT_TRUE(writer);
+        read = ReadFileOnce(path, feeds, steps);
+        EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), read.openError);
+        EXPECT_FALSE(read.Done());
+        try {
+            RaiseUnlessReadWhole(read, path);
+            ADD_FAILURE() << "no failure for a file that could not be opened";
+        } catch (const base::Exception& e) {
+            EXPECT_EQ(0u, std::string(e.what()).find("Cannot open file \"" + FullPathOf(path) + "\". "));
+        }
+        steps.share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        EXPECT_TRUE(ReadFileOnce(path, feeds, steps).Done());
+        steps.share = FILE_SHARE_READ;
+    }
+
+    // Deleted while read: gone, and the failure says so.
+    reader = RecordingSink();
+    reader.onChunk = [&] {
+        if (reader.chunks.size() == 1) testutil::RunUnixShell("rm -f '" + testutil::UnixPath(path) + "'");
+    };
+    read = ReadFileOnce(path, feeds, steps);
+    EXPECT_EQ(PassOutcome::Gone, read.result.outcome);
+    EXPECT_THROW(RaiseUnlessReadWhole(read, path), FileChangedWhileRead);
+
+    // Missing: the open's error, nothing else asked.
+    bool asked = false;
+    steps.opened = [&](HANDLE) { return asked = true; };
+    read = ReadFileOnce(path, feeds, steps);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), read.openError);
+    EXPECT_FALSE(asked);
+    EXPECT_THROW(RaiseUnlessReadWhole(read, path), base::Exception);
 }
 
 }  // namespace

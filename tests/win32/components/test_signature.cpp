@@ -69,8 +69,7 @@ std::string Forged(const char* kind) {
         authenticode::CheckImage(ReaderOf(original), original.size(), never);
     const authenticode::PeLayout layout = Layout(forged);
     std::vector<std::uint8_t> digest;
-    authenticode::DigestRanges(ReaderOf(forged), layout.hashed, authenticode::DigestAlgorithm::SHA256, never,
-                               digest);
+    authenticode::DigestRanges(ReaderOf(forged), layout.hashed, DigestKind::SHA256, never, digest);
     const std::string oldDigest(signedOne.data.imageDigest.begin(), signedOne.data.imageDigest.end());
     const std::size_t at = forged.find(oldDigest, layout.certTableAt);
     if (at != std::string::npos) forged.replace(at, digest.size(), std::string(digest.begin(), digest.end()));

@@ -601,7 +601,23 @@ TEST_F(ConsoleMode, AVersionTextShapedLikeReportLinesCannotForgeTheReport) {
 TEST_F(ConsoleMode, AControlCharacterInANameCannotSplitAMessageLine) {
     const Outcome run = RunConsole(dir, "/report \"missing\nname\x01.txt\"");
     EXPECT_EQ(1u, run.code);
-    EXPECT_EQ("vantrel: missing\\nname\\x01.txt: File not found\r\n", run.err);
+    EXPECT_EQ("vantrel: \\missing\\nname\\x01.txt: File not found\r\n", run.err);
+}
+
+// A console line names a file the same way whichever command wrote it: the
+// name a /report cannot read and the name a checksum file lists for /check.
+TEST_F(ConsoleMode, ReportAndCheckNameAControlCharacterNameAlike) {
+    const std::string name = "sub\\tab\there\nbell\x07.txt";
+    const std::string shown = "\\sub\\\\tab\\there\\nbell\\x07.txt";
+    const Outcome report = RunConsole(dir, "/report " + Quoted(name));
+    EXPECT_EQ(1u, report.code);
+    EXPECT_EQ("vantrel: " + shown + ": File not found\r\n", report.err);
+    // The checksum line escapes the backslash and the line feed as sha256sum does.
+    dir.Write("SHA256SUMS", "\\" + std::string(64, '0') + "  sub\\\\tab\there\\nbell\x07.txt\n");
+    const Outcome check = RunConsole(dir, "/check SHA256SUMS");
+    EXPECT_EQ(1u, check.code);
+    EXPECT_EQ(shown + ": FAILED open or read\r\n", check.out);
+    EXPECT_EQ(0u, check.err.find("vantrel: " + shown + ": ")) << check.err;
 }
 
 TEST_F(ConsoleMode, CsvEndsWithEachFilesSignatureAndSignerAndTheReportStaysAsItWas) {

@@ -279,7 +279,7 @@ TEST_F(Verify, AVerdictNeverOutlivesTheBytesItJudged) {
         EXPECT_EQ(kFileChangedSinceLoad, verifier.RowTooltip(c.row));
     }
     // No digest of the new bytes was made for the old rows.
-    EXPECT_EQ("", form->Verifier().Loaded().Digest(HashKind::SHA256));
+    EXPECT_EQ("", form->Verifier().Loaded().Digest(DigestKind::SHA256));
 
     // Loaded again: the new version's hashes are green.
     form->image8Click();
@@ -464,8 +464,8 @@ TEST_F(Verify, TheShaAChecksumFileNeedsIsComputedInTheLoadsPass) {
         "' && sha256sum download.bin > SHA256SUMS && sha1sum download.bin > SHA1SUMS"));
     form->image8Click();
     form->SetText(edt1, path);
-    EXPECT_EQ(sha256, form->Verifier().Loaded().Digest(HashKind::SHA256));
-    EXPECT_EQ(sha1, form->Verifier().Loaded().Digest(HashKind::SHA1));
+    EXPECT_EQ(sha256, form->Verifier().Loaded().Digest(DigestKind::SHA256));
+    EXPECT_EQ(sha1, form->Verifier().Loaded().Digest(DigestKind::SHA1));
     EXPECT_EQ("SHA-256 matches SHA256SUMS\r\nSHA-1 matches SHA1SUMS", form->Verifier().RowTooltip(edt18))
         << "the files in the order they are looked at: SHA256SUMS first";
 }
