@@ -8,7 +8,7 @@ void FileLoad::Run(const std::function<void()>& change) {
         explicit Running(FileLoad& l) : load(l) { load.running_ = true; }
         ~Running() {
             load.running_ = false;
-            for (const MSG& m : load.held_) PostMessageA(load.window_, m.message, m.wParam, m.lParam);
+            for (const MSG& m : load.held_) PostMessageW(load.window_, m.message, m.wParam, m.lParam);
             load.held_.clear();
         }
     } running(*this);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/fs.h"
 #include "app/fileload.h"
 #include "app/filedetails.h"
 #include "app/frmMain_layout.h"
@@ -34,9 +35,9 @@ extern TAboutBox* AboutBox;
 
 class TForm1 : public ui::Form {
 public:
-    // `commandLine` is the process's command line; its first argument is
-    // loaded at creation.
-    explicit TForm1(const std::string& commandLine = GetCommandLineA());
+    // `commandLine` is the process's command line (UTF-8); its first argument
+    // is loaded at creation.
+    explicit TForm1(const std::string& commandLine = fs::Narrow(GetCommandLineW()));
     ~TForm1() override;
 
     TdcVersionInfo fver1;
@@ -93,8 +94,8 @@ public:
     SignatureCheck& Signature() { return *signature_; }
 
     // The system dialogs, replaceable so that tests can answer them.
-    std::function<bool(OPENFILENAMEA&)> onOpenDialog = [](OPENFILENAMEA& ofn) {
-        return GetOpenFileNameA(&ofn) != FALSE;
+    std::function<bool(OPENFILENAMEW&)> onOpenDialog = [](OPENFILENAMEW& ofn) {
+        return GetOpenFileNameW(&ofn) != FALSE;
     };
 
 protected:

@@ -10,6 +10,7 @@
 #include "app/ondemand.h"
 #include "app/report.h"
 #include "app/signaturecheck.h"
+#include "base/fs.h"
 #include "components/dcUtils.h"
 
 using namespace frmMain;
@@ -42,7 +43,7 @@ bool IsChecksumRow(int id) { return id == edt17 || id == edt18; }
 
 Shortcuts::Shortcuts(TForm1& form) : form_(form) {
     accel_.reset(
-        CreateAcceleratorTableA(const_cast<ACCEL*>(kKeys), static_cast<int>(sizeof kKeys / sizeof kKeys[0])));
+        CreateAcceleratorTableW(const_cast<ACCEL*>(kKeys), static_cast<int>(sizeof kKeys / sizeof kKeys[0])));
     ui::Application().SetAccelerators(form_.Handle(), accel_.get());
     for (int id = edt2; id <= edt19; ++id)
         if (HWND field = form_.Control(id))
@@ -50,7 +51,7 @@ Shortcuts::Shortcuts(TForm1& form) : form_(form) {
     // The pictures draw no text, so their window text is free to carry the
     // name that accessibility clients read.
     for (const ButtonName& b : kButtonNames)
-        if (HWND button = form_.Control(b.id)) SetWindowTextA(button, b.name);
+        if (HWND button = form_.Control(b.id)) SetWindowTextW(button, fs::Widen(b.name).c_str());
 }
 
 Shortcuts::~Shortcuts() {
@@ -91,10 +92,10 @@ void Shortcuts::Run(WORD command, HWND field) {
         form_.Signature().Stop();
         break;
     case kCopy:
-        if (field) SendMessageA(field, WM_COPY, 0, 0);
+        if (field) SendMessageW(field, WM_COPY, 0, 0);
         break;
     case kSelectAll:
-        if (field) SendMessageA(field, EM_SETSEL, 0, -1);
+        if (field) SendMessageW(field, EM_SETSEL, 0, -1);
         break;
     case kCopySha256:
     case kCopySha1: {
@@ -117,20 +118,20 @@ HMENU Shortcuts::BuildMenu(int field) const {
     if (!menu) return nullptr;
     HWND edit = form_.Control(field);
     DWORD start = 0, end = 0;
-    if (edit) SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    const bool hasText = edit && GetWindowTextLengthA(edit) > 0;
-    AppendMenuA(menu, MF_STRING | (end > start ? 0u : MF_GRAYED), kCopy, "&Copy");
-    AppendMenuA(menu, MF_STRING | (hasText ? 0u : MF_GRAYED), kSelectAll, "Select &All");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, kCopyAllDetails, "Copy All &Details");
+    if (edit) SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const bool hasText = edit && GetWindowTextLengthW(edit) > 0;
+    AppendMenuW(menu, MF_STRING | (end > start ? 0u : MF_GRAYED), kCopy, L"&Copy");
+    AppendMenuW(menu, MF_STRING | (hasText ? 0u : MF_GRAYED), kSelectAll, L"Select &All");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kCopyAllDetails, L"Copy All &Details");
     if (IsChecksumRow(field)) {
         // Only for a shown file that can still be read.
         const UINT state = hasText && FileExists(SelectedFileName) ? 0u : MF_GRAYED;
-        AppendMenuA(menu, MF_STRING | state, kCopySha256, "Copy SHA-&256");
-        AppendMenuA(menu, MF_STRING | state, kCopySha1, "Copy SHA-&1");
+        AppendMenuW(menu, MF_STRING | state, kCopySha256, L"Copy SHA-&256");
+        AppendMenuW(menu, MF_STRING | state, kCopySha1, L"Copy SHA-&1");
     }
     // Greyed until a check has ended for a file that can carry a signature.
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING | (form_.Signature().CanShow() ? 0u : MF_GRAYED), kDigitalSignature,
                 L"Digital Si&gnature\u2026");
     return menu;

@@ -67,7 +67,7 @@ void SignatureCheck::Start(const LoadedVersion& version) {
             job->result = FileSignature{};
         }
         job->ended.store(true);
-        PostMessageA(window, base::kSignatureChecked, number, 0);
+        PostMessageW(window, base::kSignatureChecked, number, 0);
     });
 }
 
@@ -126,7 +126,7 @@ bool SignatureCheck::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
 void SignatureCheck::ShowTooltip() {
     if (!tooltip_) return;
     HWND picture = form_.Control(image2);
-    const std::wstring tip = changed_     ? fs::WidenUtf8(kFileChangedSinceLoad)
+    const std::wstring tip = changed_     ? fs::Widen(kFileChangedSinceLoad)
                              : hasResult_ ? fs::Widen(SignatureTooltip(result_))
                                           : std::wstring();
     if (tip == tip_ && toolAdded_ == !tip.empty()) return;

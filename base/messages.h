@@ -11,6 +11,11 @@ std::string WithFullStop(const std::string& message);
 // The I/O error text for a Windows error code of a failed report write.
 std::string IOErrorMessage(unsigned long code);
 
+// "<what> (system error <code>: <reason>)" for a platform call that failed,
+// the system text trimmed of its full stop and line break; without the
+// reason when there is none, and "(no system error code)" for code 0.
+std::string WithSystemError(const std::string& what, unsigned long code, const std::string& systemText);
+
 // "Cannot open file "<path>". <reason>" with the system text trimmed: trailing
 // characters up to and including the last space run and trailing periods go.
 std::string CannotOpenFileMessage(const std::string& fullPath, const std::string& systemText);
