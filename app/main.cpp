@@ -9,14 +9,18 @@
 #include "app/console/console.h"
 #include "app/window/frmMain.h"
 #include "ui/application.h"
+#include "base/fs.h"
 #include "base/handles.h"
 #include "base/product.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCmd) {
-    if (IsConsoleCommandLine(GetCommandLineA())) {
+    // The wide command line, so that names outside the system's code page
+    // arrive whole.
+    const std::string commandLine = fs::Narrow(GetCommandLineW());
+    if (IsConsoleCommandLine(commandLine)) {
         // No window of its own: OLE's would only cost the start-up time.
         base::ComApartment com;
-        return RunConsole(GetCommandLineA());
+        return RunConsole(commandLine);
     }
     base::OleApartment ole;  // before any window: the shell queries rely on it
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
@@ -26,7 +30,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCmd) {
     ui::TApplication& app = ui::Application();
     app.SetTitle(kProductTitle);
     try {
-        TForm1 form1;
+        TForm1 form1(commandLine);
         TAboutBox aboutBox(form1.Handle());
         form1.SetAboutBox(&aboutBox);
         return app.Run(showCmd);

@@ -12,12 +12,6 @@ namespace fs {
 
 namespace {
 
-bool IsAscii(const std::string& text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
-}
-
 std::wstring ToWide(UINT codePage, const std::string& text) {
     if (text.empty()) return std::wstring();
     const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -89,18 +83,9 @@ bool TryFullPath(const std::wstring& name, std::wstring& full) {
     return false;
 }
 
-std::wstring Widen(const std::string& text) { return ToWide(CP_ACP, text); }
+std::wstring Widen(const std::string& text) { return ToWide(CP_UTF8, text); }
 
-std::string Narrow(const std::wstring& text) { return FromWide(CP_ACP, text); }
-
-std::wstring WidenUtf8(const std::string& text) { return ToWide(CP_UTF8, text); }
-
-std::string NarrowUtf8(const std::wstring& text) { return FromWide(CP_UTF8, text); }
-
-std::string ToUtf8(const std::string& text) {
-    if (GetACP() == CP_UTF8 || IsAscii(text)) return text;
-    return FromWide(CP_UTF8, Widen(text));
-}
+std::string Narrow(const std::wstring& text) { return FromWide(CP_UTF8, text); }
 
 std::wstring SystemPath(const std::string& name) {
     const std::wstring wide = Widen(name);

@@ -1,8 +1,7 @@
 // The file-system layer: every file-system call of the inspection components
-// and the report goes through here. The program keeps its names as
-// std::string in the system code page (UTF-8 where the manifest's active code
-// page is honoured); this layer converts them to UTF-16 with CP_ACP and calls
-// the platform's wide functions, so that names of any script and paths beyond
+// and the report goes through here. The program keeps its names as UTF-8
+// std::string, whatever the system's code page; this layer converts them to
+// UTF-16 and calls the platform's wide functions, so that names of any script and paths beyond
 // the classic 260-unit limit reach the file. Absolute paths of 260 UTF-16
 // units or more are passed in their "\\?\" form. Where the platform has no
 // answer for a long or prefixed name (the shell's file information), the
@@ -24,17 +23,10 @@
 
 namespace fs {
 
-// CP_ACP <-> UTF-16. Bytes the code page cannot map become the platform's
-// replacement characters.
+// UTF-8 <-> UTF-16, whatever the system's code page. Bytes that are no
+// UTF-8 become the replacement character; a lone surrogate becomes one too.
 std::wstring Widen(const std::string& text);
 std::string Narrow(const std::wstring& text);
-// `text` (CP_ACP) as UTF-8; unchanged when the code page is UTF-8 or the text
-// is ASCII.
-std::string ToUtf8(const std::string& text);
-// UTF-8 <-> UTF-16, whatever the code page (texts the program writes itself
-// in UTF-8, such as tooltips with an ellipsis).
-std::wstring WidenUtf8(const std::string& text);
-std::string NarrowUtf8(const std::wstring& text);
 
 // The UTF-16 name the wide functions get: "\\?\" put in front of an absolute
 // path of 260 units or more.

@@ -1,5 +1,7 @@
 #include "base/locale.h"
 
+#include "base/fs.h"
+
 namespace base {
 
 namespace {
@@ -12,10 +14,10 @@ std::string& Current() {
 }  // namespace
 
 bool LocaleInfo(LCID locale, LCTYPE type, std::string& out) {
-    char buffer[128];
-    const int n = GetLocaleInfoA(locale, type, buffer, sizeof buffer);
+    wchar_t buffer[128];
+    const int n = GetLocaleInfoW(locale, type, buffer, static_cast<int>(sizeof buffer / sizeof buffer[0]));
     if (n <= 1) return false;
-    out.assign(buffer, static_cast<size_t>(n - 1));
+    out = fs::Narrow(std::wstring(buffer, static_cast<size_t>(n - 1)));
     return true;
 }
 

@@ -5,8 +5,8 @@
 #include "base/linetext.h"
 
 std::string WithFullStop(const std::string& message) {
-    // Codes are compared as bytes of the code page, so a message ending in a
-    // letter beyond ASCII gets its full stop as well.
+    // Codes are compared as UTF-8 bytes, so a message ending in a letter
+    // beyond ASCII gets its full stop as well.
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
         return message + ".";
     }
@@ -33,6 +33,13 @@ std::string IOErrorMessage(unsigned long code) {
             return "I/O error " +
                    std::to_string(static_cast<std::int32_t>(static_cast<std::uint32_t>(code)));
     }
+}
+
+std::string WithSystemError(const std::string& what, unsigned long code, const std::string& systemText) {
+    if (code == 0) return what + " (no system error code)";
+    const std::string reason = OneLineWithoutFullStop(systemText);
+    const std::string number = std::to_string(code);
+    return what + " (system error " + number + (reason.empty() ? ")" : ": " + reason + ")");
 }
 
 std::string CannotOpenFileMessage(const std::string& fullPath, const std::string& systemText) {

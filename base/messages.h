@@ -17,6 +17,11 @@ std::string OneLineWithoutFullStop(const std::string& text);
 // The I/O error text for a Windows error code of a failed report write.
 std::string IOErrorMessage(unsigned long code);
 
+// "<what> (system error <code>: <reason>)" for a platform call that failed,
+// the system text trimmed of its full stop and line break; without the
+// reason when there is none, and "(no system error code)" for code 0.
+std::string WithSystemError(const std::string& what, unsigned long code, const std::string& systemText);
+
 // "Cannot open file "<path>". <reason>", the system text as
 // OneLineWithoutFullStop gives it.
 std::string CannotOpenFileMessage(const std::string& fullPath, const std::string& systemText);

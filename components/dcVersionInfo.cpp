@@ -1,6 +1,8 @@
 #include "components/dcVersionInfo.h"
 
+#include <cctype>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "base/locale.h"
@@ -46,6 +48,14 @@ bool VersionResourceFitsTheFile(const char* path, std::uint64_t& fileSize) {
            versionresource::Verdict::Damaged;
 }
 
+// "StringFileInfo\..." in any case: a value of the string table.
+bool IsStringTableKey(const char* key) {
+    static const char kStrings[] = "stringfileinfo\\";
+    for (std::size_t i = 0; i + 1 < sizeof kStrings; ++i)
+        if (std::tolower(static_cast<unsigned char>(key[i])) != kStrings[i]) return false;
+    return true;
+}
+
 class SystemApi final : public IVersionApi {
 public:
     DWORD GetFileVersionInfoSize(const char* path, DWORD* handle, DWORD* lastError) override {
@@ -72,13 +82,34 @@ public:
     bool GetFileVersionInfo(const char* path, DWORD handle, DWORD size, void* block) override {
         return fs::VersionInfo(path, handle, size, block);
     }
+    // The wide calls, whose strings are handed on as UTF-8: the single-byte
+    // ones lose what the system's code page cannot hold.
     bool VerQueryValue(const void* block, const char* subBlock, void** value, UINT* length) override {
-        return ::VerQueryValueA(block, subBlock, value, length) != FALSE;
+        if (!::VerQueryValueW(block, fs::Widen(subBlock).c_str(), value, length)) return false;
+        // The root and the translation table are numbers; only the string
+        // table's values are texts.
+        const char* key = *subBlock == '\\' ? subBlock + 1 : subBlock;
+        if (!IsStringTableKey(key) || !*value) return true;
+        // Valid until the next call on this thread, which is all the reader needs.
+        thread_local std::string text;
+        const auto* wide = static_cast<const wchar_t*>(*value);
+        text = fs::Narrow(std::wstring(wide, wcsnlen(wide, *length)));
+        *value = &text[0];
+        *length = static_cast<UINT>(text.size() + 1);
+        return true;
     }
     void VerLanguageName(DWORD language, char* buffer, DWORD size) override {
-        // Its result is not consulted: a failure writes nothing into the
-        // caller's buffer, which starts empty, so the name is then empty.
-        (void)::VerLanguageNameA(language, buffer, size);
+        if (size == 0) return;
+        wchar_t name[256] = {};
+        // Its result is not consulted: a failure writes nothing into `name`,
+        // which starts empty, so the name is then empty.
+        (void)::VerLanguageNameW(language, name, static_cast<DWORD>(sizeof name / sizeof name[0]));
+        const std::string text = fs::Narrow(name);
+        // Cut to the buffer like the platform call, never within a character.
+        std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
+        while (n > 0 && n < text.size() && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) --n;
+        std::memcpy(buffer, text.data(), n);
+        buffer[n] = '\0';
     }
 };
 

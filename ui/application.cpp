@@ -1,5 +1,6 @@
 #include "ui/application.h"
 
+#include "base/fs.h"
 #include "base/messagebox.h"
 #include "base/messages.h"
 #include "ui/form.h"
@@ -15,29 +16,28 @@ TApplication& Application() {
 HWND TApplication::Handle() {
     if (!handle_) {
         const char kClassName[] = "VantrelApplication";
-        RegisterClassOnce(kClassName, DefWindowProcA, nullptr, nullptr, 0);
+        RegisterClassOnce(kClassName, DefWindowProcW, nullptr, nullptr, 0);
         // Never shown: the main form carries the taskbar button itself.
-        handle_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClassName, title_.c_str(), WS_POPUP, 0, 0, 0, 0, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+        handle_ = CreateWindowExW(WS_EX_TOOLWINDOW, fs::Widen(kClassName).c_str(), fs::Widen(title_).c_str(),
+                                  WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (!handle_) ThrowWindowFailure("Error creating the application window");
     }
     return handle_;
 }
 
 bool TApplication::ProcessMessage(MSG& msg) {
-    // The wide calls carry a typed character whole to the controls, which
-    // keep their text in UTF-16; through the single-byte calls a character
-    // of more than two UTF-8 bytes is lost on the way. The program's own
-    // windows still get their messages in single bytes.
+    // The wide calls carry a typed character whole to the windows, which are
+    // all wide.
     if (!GetMessageW(&msg, nullptr, 0, 0)) {
         exitCode_ = static_cast<int>(msg.wParam);
         return false;
     }
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (accelTable_ && root && root == accelTarget_ && IsWindowEnabled(root) &&
-        TranslateAcceleratorA(root, accelTable_, &msg))
+        TranslateAcceleratorW(root, accelTable_, &msg))
         return true;
     // Keyboard navigation (Tab, Shift+Tab) within our own windows.
-    if (root && GetWindowLongPtrA(root, GWLP_WNDPROC) != 0 && mainForm_ &&
+    if (root && GetWindowLongPtrW(root, GWLP_WNDPROC) != 0 && mainForm_ &&
         (root == mainForm_->Handle() || GetWindow(root, GW_OWNER) == mainForm_->Handle())) {
         if (IsDialogMessageW(root, &msg)) return true;
     }
@@ -48,7 +48,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
 
 void TApplication::ProcessMessages() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
         if (msg.message == WM_QUIT) return;
         ProcessMessage(msg);
     }

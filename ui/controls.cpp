@@ -36,8 +36,8 @@ void MouseLeft(ControlState* s) {
 // Fills with the colour of whatever the control stands on.
 void PaintParentBackground(HWND hwnd, HDC dc, const RECT& rc) {
     HWND parent = GetParent(hwnd);
-    HBRUSH brush = reinterpret_cast<HBRUSH>(
-        SendMessageA(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
+    HBRUSH brush = reinterpret_cast<HBRUSH>(SendMessageW(
+        parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
     FillRect(dc, &rc, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
 }
 
@@ -68,7 +68,7 @@ void PaintPicture(ControlState* s, HDC dc, const RECT& rc) {
 // box's browse event when clicked.
 LRESULT CALLBACK BrowseButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* s = BindThis<ControlState>(hwnd, msg, lp);
-    if (!s) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (!s) return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
     case WM_PAINT: {
         base::PaintDC pdc(hwnd);
@@ -118,7 +118,7 @@ LRESULT CALLBACK BrowseButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 
@@ -126,7 +126,7 @@ LRESULT CALLBACK BrowseButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // form.
 LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* s = BindThis<ControlState>(hwnd, msg, lp);
-    if (!s) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (!s) return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
     case WM_COMMAND:
     case WM_NOTIFY:
@@ -134,7 +134,7 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN:
     case WM_DRAWITEM:
-        return SendMessageA(s->form->Handle(), msg, wp, lp);
+        return SendMessageW(s->form->Handle(), msg, wp, lp);
     case WM_ERASEBKGND: {
         RECT rc;
         GetClientRect(hwnd, &rc);
@@ -150,13 +150,13 @@ LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     }
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 // Lowered outline around other controls: drawn only, the mouse goes through.
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* s = BindThis<ControlState>(hwnd, msg, lp);
-    if (!s) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (!s) return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
     case WM_ERASEBKGND:
         return 1;
@@ -170,7 +170,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCHITTEST:
         return HTTRANSPARENT;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 // Icons, pictures, picture buttons, decorations and the title the form paints:
@@ -178,7 +178,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 // them.
 LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* s = BindThis<ControlState>(hwnd, msg, lp);
-    if (!s) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (!s) return DefWindowProcW(hwnd, msg, wp, lp);
     const Kind kind = s->spec->kind;
     const bool clickable = kind == Kind::PictureButton || kind == Kind::Picture;
     switch (msg) {
@@ -232,7 +232,7 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         s->pressed = false;
         return 0;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 // The name box's keys: Alt+Down browses; its browse button follows its size.

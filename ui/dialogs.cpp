@@ -61,24 +61,25 @@ bool TSaveDialog::ExecuteNewStyle(HWND owner, bool& shown) {
 
 bool TSaveDialog::ExecuteClassic(HWND owner) {
     // Room for the longest path the system takes, so that no name is cut.
-    std::vector<char> buffer(kLongestPath, '\0');
-    FileName.copy(buffer.data(), buffer.size() - 1);
-    std::string filter = FilterName;
-    filter += '\0';
-    filter += FilterPattern;
-    filter += '\0';
-    OPENFILENAMEA ofn{};
+    std::vector<wchar_t> buffer(kLongestPath, L'\0');
+    const std::wstring file = fs::Widen(FileName), title = fs::Widen(Title), ext = fs::Widen(DefaultExt);
+    file.copy(buffer.data(), buffer.size() - 1);
+    std::wstring filter = fs::Widen(FilterName);
+    filter += L'\0';
+    filter += fs::Widen(FilterPattern);
+    filter += L'\0';
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-    ofn.lpstrTitle = Title.c_str();
-    ofn.lpstrDefExt = DefaultExt.c_str();
+    ofn.lpstrTitle = title.c_str();
+    ofn.lpstrDefExt = ext.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_OVERWRITEPROMPT;
-    if (!GetSaveFileNameA(&ofn)) return false;
-    FileName = buffer.data();
+    if (!GetSaveFileNameW(&ofn)) return false;
+    FileName = fs::Narrow(buffer.data());
     return true;
 }
 

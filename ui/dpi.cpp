@@ -53,8 +53,9 @@ void DrawEdges(HDC dc, RECT rc, UINT edge, int width) {
 }
 
 HICON LoadIconForDpi(int resourceId, int metricX, int metricY, int dpi) {
-    return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
-                                         SystemMetricForDpi(metricX, dpi), SystemMetricForDpi(metricY, dpi), 0));
+    return static_cast<HICON>(LoadImageA(GetModuleHandleW(nullptr), MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
+                                         SystemMetricForDpi(metricX, dpi), SystemMetricForDpi(metricY, dpi),
+                                         0));
 }
 
 }  // namespace ui

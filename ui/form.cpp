@@ -82,6 +82,14 @@ const KindSpec& SpecOfKind(Kind kind) {
 
 bool IsEdit(Kind k) { return k == Kind::NameBox || k == Kind::DetailField; }
 
+// The whole text of a window, as the wide functions give it.
+std::wstring WindowTextW(HWND hwnd) {
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(std::max(0, GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size())))));
+    return text;
+}
+
 }  // namespace
 
 Form::Form() = default;
@@ -93,7 +101,7 @@ Form::~Form() {
 
 void Form::CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t count, HWND owner) {
     spec_ = &spec;
-    HINSTANCE inst = GetModuleHandleA(nullptr);
+    HINSTANCE inst = GetModuleHandleW(nullptr);
     if (spec.background != CLR_INVALID) background_.reset(CreateSolidBrush(spec.background));
     silver_.reset(CreateSolidBrush(kSilver));
 
@@ -108,17 +116,18 @@ void Form::CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t coun
     RECT rc{0, 0, Scale(spec.clientWidth), Scale(spec.clientHeight)};
     AdjustWindowRectForDpi(&rc, spec.style, spec.exStyle, dpi_);
     building_ = true;
-    CreateWindowExA(spec.exStyle, spec.className, spec.caption, spec.style, CW_USEDEFAULT, CW_USEDEFAULT,
-                    rc.right - rc.left, rc.bottom - rc.top, owner, nullptr, inst, this);
+    CreateWindowExW(spec.exStyle, fs::Widen(spec.className).c_str(),
+                    fs::Widen(spec.caption ? spec.caption : "").c_str(), spec.style, CW_USEDEFAULT,
+                    CW_USEDEFAULT, rc.right - rc.left, rc.bottom - rc.top, owner, nullptr, inst, this);
     if (!hwnd_) {
         building_ = false;
-        throw base::Exception("Error creating window");
+        ThrowWindowFailure("Error creating window");
     }
     dpi_ = WindowDpi(hwnd_);
     FitClientArea();
     LoadIcons();
     CreateFonts();
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     tooltip_ = CreateTooltip(hwnd_, 0);
     clipTip_ = CreateTooltip(hwnd_, Scale(kClipTipWidth));
@@ -164,7 +173,7 @@ void Form::CreateControl(const ControlSpec& row) {
     s->spec = &row;
     controls_.push_back(std::move(state));
 
-    HINSTANCE inst = GetModuleHandleA(nullptr);
+    HINSTANCE inst = GetModuleHandleW(nullptr);
     HWND parent = row.parent ? Control(row.parent) : hwnd_;
     const KindSpec& kind = SpecOfKind(row.kind);
     const DWORD child = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
@@ -173,12 +182,12 @@ void Form::CreateControl(const ControlSpec& row) {
     const char* text = kind.captionIsText && row.caption ? row.caption : "";
     // The runtime's own classes take the control's state with them.
     void* param = IsRuntimeClass(kind.className) ? s : nullptr;
-    s->hwnd = CreateWindowExA(kind.exStyle, kind.className, text, style, Scale(row.left), Scale(row.top),
-                              Scale(row.width), Scale(row.height), parent,
+    s->hwnd = CreateWindowExW(kind.exStyle, fs::Widen(kind.className).c_str(), fs::Widen(text).c_str(), style,
+                              Scale(row.left), Scale(row.top), Scale(row.width), Scale(row.height), parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), inst, param);
-    if (!s->hwnd) throw base::Exception(std::string("Error creating control ") + row.name);
+    if (!s->hwnd) ThrowWindowFailure(std::string("Error creating control ") + row.name);
 
-    SendMessageA(s->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(s)), FALSE);
+    SendMessageW(s->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(s)), FALSE);
     if (dpi_ != kBaseDpi) PlaceControl(s);
     s->cursor = LoadCursor(nullptr, IDC_ARROW);
     s->color = GetSysColor(COLOR_WINDOWTEXT);
@@ -188,22 +197,27 @@ void Form::CreateControl(const ControlSpec& row) {
         SetWindowSubclass(s->hwnd, proc, 0, reinterpret_cast<DWORD_PTR>(s));
 
     if (row.kind == Kind::PictureButton && row.caption && *row.caption && tooltip_) {
-        TOOLINFOA ti = WindowTool<TOOLINFOA>(hwnd_, s->hwnd);
-        ti.lpszText = const_cast<char*>(row.caption);
-        SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+        // The tooltip keeps its own copy of the text.
+        std::wstring hint = fs::Widen(row.caption);
+        TOOLINFOW ti = WindowTool<TOOLINFOW>(hwnd_, s->hwnd);
+        ti.lpszText = &hint[0];
+        SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
     if (row.kind == Kind::NameBox) {
         // Typing and pasting stop at 255 characters; assigned text is not cut.
-        SendMessageA(s->hwnd, EM_LIMITTEXT, 255, 0);
-        s->browse = CreateWindowExA(0, kBrowseClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, s->hwnd, nullptr,
-                                    inst, s);
+        SendMessageW(s->hwnd, EM_LIMITTEXT, 255, 0);
+        s->browse = CreateWindowExW(0, fs::Widen(kBrowseClass).c_str(), L"", WS_CHILD | WS_VISIBLE, 0, 0, 0,
+                                    0, s->hwnd, nullptr, inst, s);
+        if (!s->browse) ThrowWindowFailure(std::string("Error creating control ") + row.name);
         PlaceBrowseButton(s);
     }
     if (IsEdit(row.kind)) {
         // Caption labels of edits (placed by PlaceLabel).
         if (row.caption && *row.caption) {
-            s->label = CreateWindowExA(0, "STATIC", row.caption, child | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
-                                       parent, nullptr, inst, nullptr);
+            s->label =
+                CreateWindowExW(0, L"STATIC", fs::Widen(row.caption).c_str(), child | SS_LEFT | SS_NOPREFIX,
+                                0, 0, 0, 0, parent, nullptr, inst, nullptr);
+            if (!s->label) ThrowWindowFailure(std::string("Error creating control ") + row.name);
             PlaceLabel(s);
         }
         AddClipTool(s->hwnd);
@@ -239,26 +253,22 @@ void Form::ArrangeZOrder(HWND parent) {
 std::string Form::Text(int id) const {
     HWND h = Control(id);
     if (!h) return std::string();
-    const int n = GetWindowTextLengthA(h);
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    const int got = GetWindowTextA(h, &text[0], n + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
+    return fs::Narrow(WindowTextW(h));
 }
 
 void Form::SetText(int id, const std::string& text) {
     HWND h = Control(id);
     if (!h || Text(id) == text) return;
-    SetWindowTextA(h, text.c_str());
+    SetWindowTextW(h, fs::Widen(text).c_str());
 }
 
 bool Form::Checked(int id) const {
     HWND h = Control(id);
-    return h && SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return h && SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Form::SetChecked(int id, bool checked) {
-    if (HWND h = Control(id)) SendMessageA(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (HWND h = Control(id)) SendMessageW(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void Form::SetIcon(int id, HICON icon) {
@@ -321,18 +331,12 @@ void Form::AddClipTool(HWND edit) {
     if (!clipTip_) return;
     // The text is asked for each time the tip is about to show, so it is
     // always the edit's text of the moment, and none when it fits.
-    TOOLINFOA ti = WindowTool<TOOLINFOA>(hwnd_, edit);
-    ti.lpszText = LPSTR_TEXTCALLBACKA;
-    SendMessageA(clipTip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    TOOLINFOW ti = WindowTool<TOOLINFOW>(hwnd_, edit);
+    ti.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(clipTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 namespace {
-
-std::wstring WindowTextW(HWND hwnd) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<size_t>(std::max(0, GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size())))));
-    return text;
-}
 
 // The whole text of an edit when it is wider than the room the edit shows it
 // in; empty when it fits.
@@ -356,12 +360,12 @@ bool Form::Clipped(int id) const {
 }
 
 bool Form::OnClipTipNeedsText(NMHDR* hdr) {
-    // The form is an ANSI window, so its tooltips ask in the ANSI form.
-    if (hdr->hwndFrom != clipTip_ || hdr->code != TTN_GETDISPINFOA) return false;
+    // The form is a wide window, so its tooltips ask in the wide form.
+    if (hdr->hwndFrom != clipTip_ || hdr->code != TTN_GETDISPINFOW) return false;
     // An empty text shows no tip.
-    clipText_ = fs::NarrowUtf8(ClippedText(reinterpret_cast<HWND>(hdr->idFrom)));
-    auto* info = reinterpret_cast<NMTTDISPINFOA*>(hdr);
-    info->szText[0] = '\0';
+    clipText_ = ClippedText(reinterpret_cast<HWND>(hdr->idFrom));
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(hdr);
+    info->szText[0] = L'\0';
     info->lpszText = &clipText_[0];
     return true;
 }
@@ -372,10 +376,10 @@ namespace {
 // dialog manager does.
 HWND FirstTabStopIn(HWND parent) {
     for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
-        const LONG style = GetWindowLongA(h, GWL_STYLE);
+        const LONG style = GetWindowLongW(h, GWL_STYLE);
         if (!(style & WS_VISIBLE) || (style & WS_DISABLED)) continue;
         if (style & WS_TABSTOP) return h;
-        if (GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)
+        if (GetWindowLongW(h, GWL_EXSTYLE) & WS_EX_CONTROLPARENT)
             if (HWND inner = FirstTabStopIn(h)) return inner;
     }
     return nullptr;
@@ -394,7 +398,7 @@ void Form::Dispatch(ControlState* state, Event event) {
     Guarded([&] { OnEvent(state->spec->id, event); });
 }
 
-LRESULT Form::Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(hwnd_, msg, wp, lp); }
+LRESULT Form::Default(UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd_, msg, wp, lp); }
 
 LRESULT Form::OnCtlColor(UINT msg, HDC dc, HWND child) {
     ControlState* s = StateOf(child);
@@ -436,11 +440,11 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         // A shown tip of an edit whose text changed goes; the next one has
         // the new text.
         if (s && HIWORD(wp) == EN_CHANGE && clipTip_ && IsWindowVisible(clipTip_)) {
-            TOOLINFOA ti{};
+            TOOLINFOW ti{};
             ti.cbSize = sizeof ti;
-            if (SendMessageA(clipTip_, TTM_GETCURRENTTOOLA, 0, reinterpret_cast<LPARAM>(&ti)) &&
+            if (SendMessageW(clipTip_, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&ti)) &&
                 ti.uId == reinterpret_cast<UINT_PTR>(s->hwnd))
-                SendMessageA(clipTip_, TTM_POP, 0, 0);
+                SendMessageW(clipTip_, TTM_POP, 0, 0);
         }
         if (s && HIWORD(wp) == EN_CHANGE && s->spec->kind == Kind::NameBox) Dispatch(s, Event::Change);
         else if (s && HIWORD(wp) == BN_CLICKED) Dispatch(s, Event::Click);
@@ -533,14 +537,14 @@ void Form::CloseModal() { modal_ = false; }
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Form* form = BindThis<Form>(hwnd, msg, lp);
-    if (!form) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (!form) return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCCREATE) {
         form->hwnd_ = hwnd;
         Application().SetMainForm(form);
     }
     if (msg == WM_NCDESTROY) {
         form->hwnd_ = nullptr;
-        return DefWindowProcA(hwnd, msg, wp, lp);
+        return DefWindowProcW(hwnd, msg, wp, lp);
     }
     LRESULT result = 0;
     Guarded([&] { result = form->HandleMessage(msg, wp, lp); });

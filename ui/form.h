@@ -198,7 +198,7 @@ private:
     base::UniqueIcon smallIcon_;
     HWND tooltip_ = nullptr;   // hints of the picture buttons
     HWND clipTip_ = nullptr;   // whole texts of clipped edits
-    std::string clipText_;     // the text clipTip_ shows
+    std::wstring clipText_;    // the text clipTip_ shows
     HWND lastFocus_ = nullptr;
     int dpi_ = kBaseDpi;
     bool building_ = false;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base/fs.h"
 #include "ui/controls.h"
 #include "ui/dpi.h"
 #include "ui/form.h"
@@ -25,7 +26,8 @@ SIZE TextExtent(HWND hwnd, HFONT font, const char* text) {
     base::WindowDC dc(hwnd);
     base::SelectObj sel(dc.get(), font);
     SIZE size{};
-    GetTextExtentPoint32A(dc.get(), text, static_cast<int>(strlen(text)), &size);
+    const std::wstring wide = fs::Widen(text);
+    GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
     return size;
 }
 
@@ -61,8 +63,9 @@ base::UniqueRegion VisibleRegion(const Picture& picture, int w, int h) {
 }
 
 HFONT NewFont(const FormSpec& spec, int height, int weight) {
-    return CreateFontA(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, spec.fontName);
+    return CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       fs::Widen(spec.fontName ? spec.fontName : "").c_str());
 }
 
 }  // namespace
@@ -76,8 +79,8 @@ void Form::LoadIcons() {
     if (!spec_->iconResource) return;
     icon_.reset(LoadIconForDpi(spec_->iconResource, SM_CXICON, SM_CYICON, dpi_));
     smallIcon_.reset(LoadIconForDpi(spec_->iconResource, SM_CXSMICON, SM_CYSMICON, dpi_));
-    if (icon_) SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
-    if (smallIcon_) SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    if (icon_) SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
+    if (smallIcon_) SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
 }
 
 void Form::FitClientArea() {
@@ -136,7 +139,7 @@ SIZE Form::CaptionSize(const ControlState* s) const {
         // The box, the gap and the text, as the control itself measures them
         // where it can.
         SIZE ideal{0, 0};
-        if (SendMessageA(s->hwnd, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) && ideal.cx > 0)
+        if (SendMessageW(s->hwnd, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) && ideal.cx > 0)
             need.cx = ideal.cx;
         else
             need.cx += SystemMetricForDpi(SM_CXMENUCHECK, dpi_) + Scale(kCheckGap);
@@ -179,7 +182,7 @@ void Form::ShapeControl(ControlState* s) {
 void Form::PlaceBrowseButton(ControlState* s) {
     if (!s->browse) return;
     const int width = Scale(kBrowseButtonWidth);
-    SendMessageA(s->hwnd, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, width));
+    SendMessageW(s->hwnd, EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, width));
     RECT rc;
     GetClientRect(s->hwnd, &rc);
     MoveWindow(s->browse, rc.right - width, 0, width, rc.bottom, TRUE);
@@ -191,7 +194,7 @@ void Form::PlaceBrowseButton(ControlState* s) {
 void Form::PlaceLabel(ControlState* s) {
     if (!s->label) return;
     const ControlSpec& row = *s->spec;
-    SendMessageA(s->label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SendMessageW(s->label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     const SIZE sz = TextExtent(GetParent(s->label), font_.get(), row.caption);
     const int left = Scale(row.left), top = Scale(row.top), height = Scale(row.height);
     int x = left, y = top - sz.cy;
@@ -212,11 +215,11 @@ void Form::OnDpiChanged(int dpi, const RECT& suggested) {
     // The controls take the new fonts before the old ones go.
     base::UniqueFont oldFont = std::move(font_), oldBold = std::move(boldFont_);
     CreateFonts();
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    if (clipTip_) SendMessageA(clipTip_, TTM_SETMAXTIPWIDTH, 0, Scale(kClipTipWidth));
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    if (clipTip_) SendMessageW(clipTip_, TTM_SETMAXTIPWIDTH, 0, Scale(kClipTipWidth));
     for (auto& c : controls_) {
         ControlState* s = c.get();
-        SendMessageA(s->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(s)), FALSE);
+        SendMessageW(s->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(s)), FALSE);
         PlaceControl(s);
         LoadPictures(s);
         ShapeControl(s);

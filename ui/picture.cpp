@@ -71,7 +71,7 @@ Picture Picture::FromMemory(const void* data, size_t size) {
 }
 
 Picture Picture::FromResource(int resourceId) {
-    HMODULE module = GetModuleHandleA(nullptr);
+    HMODULE module = GetModuleHandleW(nullptr);
     HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(10) /*RT_RCDATA*/);
     if (!res) return Picture();
     HGLOBAL loaded = LoadResource(module, res);  // resource memory needs no release
@@ -82,7 +82,7 @@ Picture Picture::FromResource(int resourceId) {
 
 Picture Picture::FromBitmapResource(int resourceId) {
     Picture pic;
-    pic.bitmap_.reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+    pic.bitmap_.reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleW(nullptr), MAKEINTRESOURCEA(resourceId),
                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BITMAP bm{};
     if (pic.bitmap_ && GetObjectA(pic.bitmap_.get(), sizeof bm, &bm)) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/errors.h"
+#include "base/fs.h"
 #include "ui/form.h"
 #include "ui/window.h"
 
@@ -12,10 +13,14 @@ namespace {
 
 const char kClassName[] = "VantrelTrayIconWindow";
 
-void CopyCut(char* dest, size_t size, const std::string& text) {
-    const size_t n = text.size() < size - 1 ? text.size() : size - 1;
-    std::memcpy(dest, text.data(), n);
-    dest[n] = '\0';
+// `text` in a fixed field of `size` units, cut to fit; a cut never splits a
+// surrogate pair.
+void CopyCut(wchar_t* dest, size_t size, const std::string& text) {
+    const std::wstring wide = fs::Widen(text);
+    size_t n = wide.size() < size - 1 ? wide.size() : size - 1;
+    if (n < wide.size() && n > 0 && wide[n - 1] >= 0xD800 && wide[n - 1] <= 0xDBFF) --n;
+    std::memcpy(dest, wide.data(), n * sizeof(wchar_t));
+    dest[n] = L'\0';
 }
 
 }  // namespace
@@ -29,14 +34,16 @@ void TTrayIcon::Remove() {
 
 void TTrayIcon::Create(HICON icon, const std::string& tip, const std::string& balloonText,
                        const std::string& balloonTitle, UINT balloonTimeout) {
-    HINSTANCE inst = GetModuleHandleA(nullptr);
+    HINSTANCE inst = GetModuleHandleW(nullptr);
     RegisterClassOnce(kClassName, WindowProc, nullptr, nullptr, 0);
-    window_.reset(CreateWindowExA(0, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, inst, this));
-    if (!window_) throw base::Exception("Cannot create shell notification icon");
-    taskbarCreated_ = RegisterWindowMessageA("TaskbarCreated");
+    window_.reset(CreateWindowExW(0, fs::Widen(kClassName).c_str(), L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                  nullptr, inst, this));
+    if (!window_) ThrowWindowFailure("Cannot create shell notification icon");
+    // Zero when it fails: the icon just does not come back after a restart of the shell.
+    taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
     icon_.reset(icon);
 
-    static_assert(sizeof(NOTIFYICONDATAA) >= kRecordSize, "the record carries the balloon fields");
+    static_assert(sizeof(NOTIFYICONDATAW) >= kRecordSize, "the record carries the balloon fields");
     std::memset(&data_, 0, sizeof data_);
     data_.cbSize = kRecordSize;
     data_.hWnd = window_.get();
@@ -53,11 +60,11 @@ void TTrayIcon::Create(HICON icon, const std::string& tip, const std::string& ba
     visible_ = true;
 }
 
-bool TTrayIcon::Notify(DWORD message) { return Shell_NotifyIconA(message, &data_) != FALSE; }
+bool TTrayIcon::Notify(DWORD message) { return Shell_NotifyIconW(message, &data_) != FALSE; }
 
 LRESULT CALLBACK TTrayIcon::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     auto* self = BindThis<TTrayIcon>(hwnd, msg, lp);
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
     LRESULT result = 0;
     Guarded([&] { result = self->HandleMessage(hwnd, msg, wp, lp); });
     return result;
@@ -97,7 +104,7 @@ LRESULT TTrayIcon::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (visible_) Notify(NIM_ADD);
         return 0;
     }
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 }  // namespace ui

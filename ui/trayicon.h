@@ -20,7 +20,7 @@ public:
     // The callback message the shell sends to the hidden window.
     static constexpr UINT kCallbackMessage = base::kTrayIconMessage;
     // The record as Windows 2000 defined it: the balloon fields, no GUID.
-    static constexpr DWORD kRecordSize = NOTIFYICONDATAA_V2_SIZE;
+    static constexpr DWORD kRecordSize = NOTIFYICONDATAW_V2_SIZE;
 
     TTrayIcon() = default;
     ~TTrayIcon();
@@ -41,7 +41,7 @@ public:
 
     HWND Handle() const { return window_.get(); }
     // The record as handed to the shell.
-    const NOTIFYICONDATAA& Data() const { return data_; }
+    const NOTIFYICONDATAW& Data() const { return data_; }
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -50,7 +50,7 @@ private:
 
     base::UniqueWindow window_;
     base::UniqueIcon icon_;
-    NOTIFYICONDATAA data_{};
+    NOTIFYICONDATAW data_{};
     bool visible_ = false;
     bool pressed_ = false;
     UINT taskbarCreated_ = 0;

@@ -4,11 +4,18 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace ui {
 
-// Registers a window class of this module unless it exists already.
+// Registers a (wide) window class of this module unless it exists already;
+// throws the system's reason when it cannot.
 void RegisterClassOnce(const char* name, WNDPROC proc, HCURSOR cursor = LoadCursor(nullptr, IDC_ARROW),
                        HBRUSH background = nullptr, UINT style = CS_DBLCLKS);
+
+// Throws base::Exception: `what`, then the last error's code and the
+// system's text for it. Called at once after the platform call that failed.
+[[noreturn]] void ThrowWindowFailure(const std::string& what);
 
 // The object behind `hwnd`: taken from CreateWindowEx's creation parameter at
 // WM_NCCREATE and kept with the window until WM_NCDESTROY, whose call still
@@ -16,12 +23,12 @@ void RegisterClassOnce(const char* name, WNDPROC proc, HCURSOR cursor = LoadCurs
 template <typename T>
 T* BindThis(HWND hwnd, UINT msg, LPARAM lp) {
     if (msg == WM_NCCREATE) {
-        auto* self = static_cast<T*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        auto* self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         return self;
     }
-    auto* self = reinterpret_cast<T*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (msg == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+    auto* self = reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCDESTROY) SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     return self;
 }
 

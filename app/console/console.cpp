@@ -59,7 +59,7 @@ public:
 
 private:
     static HANDLE OpenConsoleOutput(base::UniqueFile& owner) {
-        owner.reset(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        owner.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
         return owner.get();
     }
@@ -309,7 +309,7 @@ private:
         ForEachFile([&](const std::string& file, const FileDetails& details) {
             // The bytes the Save button writes: UTF-8, ASCII unchanged.
             const std::string text =
-                fs::ToUtf8(ReportText(ReportFor(file, details, CurrentDateTimeFormat(), CurrentDateTimeText())));
+                ReportText(ReportFor(file, details, CurrentDateTimeFormat(), CurrentDateTimeText()));
             if (!cmd_.hasOut) {
                 out_.Add(first ? text : "\r\n" + text);
                 first = false;
@@ -351,8 +351,8 @@ private:
         }
         Put(file.get(), CsvHeader());
         ForEachFile([&](const std::string& name, const FileDetails& details) {
-            Put(file.get(), fs::ToUtf8(CsvRecord(ReportFor(name, details, CurrentDateTimeFormat(), ""),
-                                                 details.signature, details.signer)));
+            Put(file.get(), CsvRecord(ReportFor(name, details, CurrentDateTimeFormat(), ""),
+                                      details.signature, details.signer));
         });
         if (!file) return;
         try {

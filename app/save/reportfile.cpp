@@ -7,6 +7,6 @@ void WriteReportFile(const std::string& path, const std::vector<std::string>& li
                      const std::string& inspectedFile) {
     std::string bytes;
     // UTF-8 without a byte-order mark: ASCII text keeps its bytes.
-    for (const std::string& line : lines) bytes += fs::ToUtf8(line) + "\r\n";
+    for (const std::string& line : lines) bytes += line + "\r\n";
     SaveReportSafely(path, bytes, ProtectedFiles(inspectedFile));
 }

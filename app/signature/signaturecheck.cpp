@@ -71,7 +71,7 @@ void SignatureCheck::Start(const LoadedVersion& version) {
         // A post that fails (the window is gone, or its queue is full) loses
         // only the news: the result is not shown, as for a stopped check, and
         // the next Start or Clear joins this thread, which has ended.
-        (void)PostMessageA(window, base::kSignatureChecked, number, 0);
+        (void)PostMessageW(window, base::kSignatureChecked, number, 0);
     });
 }
 
@@ -130,7 +130,7 @@ bool SignatureCheck::HandleMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
 void SignatureCheck::ShowTooltip() {
     if (!tooltip_) return;
     HWND picture = form_.Control(image2);
-    const std::wstring tip = changed_     ? fs::WidenUtf8(kFileChangedSinceLoad)
+    const std::wstring tip = changed_     ? fs::Widen(kFileChangedSinceLoad)
                              : hasResult_ ? fs::Widen(SignatureTooltip(result_))
                                           : std::wstring();
     if (tip == tip_ && toolAdded_ == !tip.empty()) return;

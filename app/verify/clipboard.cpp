@@ -1,8 +1,10 @@
 #include "app/verify/clipboard.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "base/errors.h"
+#include "base/fs.h"
 #include "base/handles.h"
 
 namespace {
@@ -47,30 +49,31 @@ private:
 }  // namespace
 
 std::string ReadClipboardText(HWND owner) {
-    if (!IsClipboardFormatAvailable(CF_TEXT)) return std::string();
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) return std::string();
     OpenClipboardScope clipboard(owner);
     if (!clipboard.open()) return std::string();
-    HGLOBAL data = GetClipboardData(CF_TEXT);  // owned by the clipboard
+    HGLOBAL data = GetClipboardData(CF_UNICODETEXT);  // owned by the clipboard
     GlobalLockScope lock(data);
     if (!lock.get()) return std::string();
     // The block may be larger than the text; it ends at the first NUL.
-    const SIZE_T size = GlobalSize(data);
-    const char* text = static_cast<const char*>(lock.get());
-    const void* end = std::memchr(text, '\0', size);
-    return std::string(text, end ? static_cast<const char*>(end) - text : size);
+    const SIZE_T units = GlobalSize(data) / sizeof(wchar_t);
+    const wchar_t* text = static_cast<const wchar_t*>(lock.get());
+    return fs::Narrow(std::wstring(text, wcsnlen(text, units)));
 }
 
 void WriteClipboardText(HWND owner, const std::string& text) {
-    base::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+    const std::wstring wide = fs::Widen(text);
+    const SIZE_T bytes = (wide.size() + 1) * sizeof(wchar_t);
+    base::UniqueGlobal memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!memory) throw base::EInOutError(GetLastError());
     {
         GlobalLockScope lock(memory.get());
         if (!lock.get()) throw base::EInOutError(GetLastError());
-        std::memcpy(lock.get(), text.c_str(), text.size() + 1);
+        std::memcpy(lock.get(), wide.c_str(), bytes);
     }
     OpenClipboardScope clipboard(owner);
     if (!clipboard.open()) throw base::EInOutError(GetLastError());
     if (!EmptyClipboard()) throw base::EInOutError(GetLastError());
-    if (!SetClipboardData(CF_TEXT, memory.get())) throw base::EInOutError(GetLastError());
+    if (!SetClipboardData(CF_UNICODETEXT, memory.get())) throw base::EInOutError(GetLastError());
     memory.release();  // the clipboard owns it now
 }

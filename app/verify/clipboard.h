@@ -1,5 +1,6 @@
-// The clipboard's text, read and written in the system code page (CF_TEXT;
-// the system converts from and to the Unicode form).
+// The clipboard's text, read and written in its Unicode form
+// (CF_UNICODETEXT; the system makes the other text formats from it), as
+// UTF-8.
 #pragma once
 
 #include <windows.h>

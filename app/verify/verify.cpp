@@ -149,16 +149,16 @@ void ClipboardVerifier::Check() {
         v.any = true;
         v.differs = v.differs || !matches;
         if (!v.tip.empty()) v.tip += "\r\n";
-        v.tip += VerifyTooltip(c.kind, matches, c.clip ? c.source : fs::ToUtf8(c.source), c.digest);
+        v.tip += VerifyTooltip(c.kind, matches, c.source, c.digest);
     }
 
     bool coloured = false;
     for (int i = 0; i < 2; ++i) {
         const Verdicts& v = verdicts[i];
         if (v.stale) {
-            Show(marks_[i], CLR_INVALID, fs::WidenUtf8(kFileChangedSinceLoad));
+            Show(marks_[i], CLR_INVALID, fs::Widen(kFileChangedSinceLoad));
         } else if (v.any) {
-            Show(marks_[i], v.differs ? kDiffer : kMatch, fs::WidenUtf8(v.tip));
+            Show(marks_[i], v.differs ? kDiffer : kMatch, fs::Widen(v.tip));
             coloured = true;
         } else {
             Show(marks_[i], CLR_INVALID, std::wstring());
@@ -210,7 +210,7 @@ std::string ClipboardVerifier::RowTooltip(int row) const {
     ti.lpszText = &buffer[0];
     SendMessageW(tooltip_.get(), TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&ti));
     buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
-    return fs::NarrowUtf8(buffer);
+    return fs::Narrow(buffer);
 }
 
 int ClipboardVerifier::MarkedRow() const {

@@ -63,10 +63,10 @@ TAboutBox::TAboutBox(HWND owner) {
 }
 
 void TAboutBox::CreateTitleFont() {
-    titleFont_.reset(CreateFontA(-Scale(kTitleFontHeight), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                 "MS Sans Serif"));
-    SendMessageA(Control(sLabelFX1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    titleFont_.reset(CreateFontW(-Scale(kTitleFontHeight), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                                 DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+    SendMessageW(Control(sLabelFX1), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
 }
 
 void TAboutBox::DpiChanged() { CreateTitleFont(); }
@@ -158,7 +158,7 @@ void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     if (w <= 0 || h <= 0) return;
     const UINT flags = DT_CENTER | DT_NOPREFIX | DT_WORDBREAK;
-    const char* caption = kProductTitle;
+    const std::wstring caption = fs::Widen(kProductTitle);
 
     void* bits = nullptr;
     base::UniqueBitmap work = ui::CreateDib32(w, h, &bits);
@@ -174,7 +174,7 @@ void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
     PatBlt(mem.get(), 0, 0, w, h, BLACKNESS);
     SetBkMode(mem.get(), TRANSPARENT);
     ::SetTextColor(mem.get(), RGB(255, 255, 255));
-    DrawTextA(mem.get(), caption, -1, &shadow, flags);
+    DrawTextW(mem.get(), caption.c_str(), -1, &shadow, flags);
     GdiFlush();
     // 2-3. The blurred mask.
     std::vector<std::uint8_t> covered(static_cast<size_t>(w) * h);
@@ -194,5 +194,5 @@ void TAboutBox::PaintTitle(HDC dc, const RECT& rc) {
     ::SetTextColor(dc, RGB(255, 255, 255));
     base::SelectObj selTitle(dc, titleFont_.get());
     RECT text = rc;
-    DrawTextA(dc, caption, -1, &text, flags);
+    DrawTextW(dc, caption.c_str(), -1, &text, flags);
 }

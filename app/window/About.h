@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "base/fs.h"
 #include "ui/form.h"
 
 namespace About {
@@ -45,7 +46,8 @@ public:
     // Hands a web address to the shell; replaceable so that tests can watch.
     std::function<void(HWND owner, const char* verb, const char* address)> onOpenAddress =
         [](HWND owner, const char* verb, const char* address) {
-            ShellExecuteA(owner, verb, address, nullptr, nullptr, SW_SHOWNORMAL);
+            ShellExecuteW(owner, fs::Widen(verb).c_str(), fs::Widen(address).c_str(), nullptr, nullptr,
+                          SW_SHOWNORMAL);
         };
 
     static const char* const kAddress;

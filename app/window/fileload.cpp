@@ -10,7 +10,7 @@ void FileLoad::Run(const std::function<void()>& change) {
             load.running_ = false;
             // A held click whose post fails (a full queue) is dropped, as the
             // system drops input then.
-            for (const MSG& m : load.held_) (void)PostMessageA(load.window_, m.message, m.wParam, m.lParam);
+            for (const MSG& m : load.held_) (void)PostMessageW(load.window_, m.message, m.wParam, m.lParam);
             load.held_.clear();
         }
     } running(*this);

@@ -362,7 +362,7 @@ void TForm1::image7Click() { ShowWindow(Handle(), SW_HIDE); }
 
 // A post that fails (a full queue) leaves the window open; the user can
 // click again.
-void TForm1::image5Click() { (void)PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+void TForm1::image5Click() { (void)PostMessageW(Handle(), WM_CLOSE, 0, 0); }
 
 void TForm1::image6Click() {
     if (aboutBox_) aboutBox_->Execute();
@@ -389,22 +389,23 @@ void TForm1::Browse() {
         if (!preset.initialDir.empty()) browseDir_ = preset.initialDir;
         browseName_ = preset.fileName;
     }
-    std::vector<char> file(32768, '\0');
-    browseName_.copy(file.data(), file.size() - 1);
-    OPENFILENAMEA ofn{};
+    std::vector<wchar_t> file(32768, L'\0');
+    fs::Widen(browseName_).copy(file.data(), file.size() - 1);
+    const std::wstring initialDir = fs::Widen(browseDir_);
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = Handle();
-    ofn.lpstrFilter = "All files (*.*)\0*.*\0";
+    ofn.lpstrFilter = L"All files (*.*)\0*.*\0";
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrInitialDir = browseDir_.empty() ? nullptr : browseDir_.c_str();
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
     ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
     const bool confirmed = onOpenDialog(ofn);
     HWND box = Control(edt1);
     if (IsWindowVisible(box) && IsWindowEnabled(box)) SetFocus(box);
     if (!confirmed) return;
-    const std::string chosen(file.data());
+    const std::string chosen = fs::Narrow(file.data());
     SetText(edt1, chosen);
     browseName_ = chosen;
     browseDir_ = ExtractFilePath(chosen);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/verify/windowpasses.h"
+#include "base/fs.h"
 #include "app/window/fileload.h"
 #include "app/window/shortcuts.h"
 #include "app/details/filedetails.h"
@@ -30,9 +31,9 @@ class SignatureCheck;
 
 class TForm1 : public ui::Form, public WindowPasses, public WindowCommands {
 public:
-    // `commandLine` is the process's command line; its first argument is
-    // loaded at creation.
-    explicit TForm1(const std::string& commandLine = GetCommandLineA());
+    // `commandLine` is the process's command line (UTF-8); its first argument
+    // is loaded at creation.
+    explicit TForm1(const std::string& commandLine = fs::Narrow(GetCommandLineW()));
     ~TForm1() override;
 
     // The path of the file that the window was last asked to show.
@@ -95,8 +96,8 @@ public:
     SignatureCheck& Signature() { return *signature_; }
 
     // The system dialogs, replaceable so that tests can answer them.
-    std::function<bool(OPENFILENAMEA&)> onOpenDialog = [](OPENFILENAMEA& ofn) {
-        return GetOpenFileNameA(&ofn) != FALSE;
+    std::function<bool(OPENFILENAMEW&)> onOpenDialog = [](OPENFILENAMEW& ofn) {
+        return GetOpenFileNameW(&ofn) != FALSE;
     };
 
     // The commands of the shortcuts and the menu.

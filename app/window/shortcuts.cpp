@@ -8,6 +8,7 @@
 #include "app/verify/clipboard.h"
 #include "app/window/frmMain_ids.h"
 #include "app/signature/signaturecheck.h"
+#include "base/fs.h"
 #include "ui/form.h"
 #include "components/dcUtils.h"
 
@@ -45,7 +46,7 @@ Shortcuts::Shortcuts(ui::Form& form, WindowCommands& commands, SignatureCheck& s
     // whose subclass the system refuses keeps the edit control's own menu;
     // the buttons still do all of it.
     accel_.reset(
-        CreateAcceleratorTableA(const_cast<ACCEL*>(kKeys), static_cast<int>(sizeof kKeys / sizeof kKeys[0])));
+        CreateAcceleratorTableW(const_cast<ACCEL*>(kKeys), static_cast<int>(sizeof kKeys / sizeof kKeys[0])));
     ui::Application().SetAccelerators(form_.Handle(), accel_.get());
     for (int id = edt2; id <= edt19; ++id)
         if (HWND field = form_.Control(id))
@@ -54,7 +55,7 @@ Shortcuts::Shortcuts(ui::Form& form, WindowCommands& commands, SignatureCheck& s
     // name that accessibility clients read.
     for (const ButtonName& b : kButtonNames)
         if (HWND button = form_.Control(b.id))
-            (void)SetWindowTextA(button, b.name);  // a name unread is no loss
+            (void)SetWindowTextW(button, fs::Widen(b.name).c_str());  // a name unread is no loss
 }
 
 Shortcuts::~Shortcuts() {
@@ -95,10 +96,10 @@ void Shortcuts::Run(WORD command, HWND field) {
         signature_.Stop();
         break;
     case kCopy:
-        if (field) SendMessageA(field, WM_COPY, 0, 0);
+        if (field) SendMessageW(field, WM_COPY, 0, 0);
         break;
     case kSelectAll:
-        if (field) SendMessageA(field, EM_SETSEL, 0, -1);
+        if (field) SendMessageW(field, EM_SETSEL, 0, -1);
         break;
     case kCopySha256:
     case kCopySha1: {
@@ -121,20 +122,20 @@ HMENU Shortcuts::BuildMenu(int field) const {
     if (!menu) return nullptr;
     HWND edit = form_.Control(field);
     DWORD start = 0, end = 0;
-    if (edit) SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    const bool hasText = edit && GetWindowTextLengthA(edit) > 0;
-    AppendMenuA(menu, MF_STRING | (end > start ? 0u : MF_GRAYED), kCopy, "&Copy");
-    AppendMenuA(menu, MF_STRING | (hasText ? 0u : MF_GRAYED), kSelectAll, "Select &All");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, kCopyAllDetails, "Copy All &Details");
+    if (edit) SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    const bool hasText = edit && GetWindowTextLengthW(edit) > 0;
+    AppendMenuW(menu, MF_STRING | (end > start ? 0u : MF_GRAYED), kCopy, L"&Copy");
+    AppendMenuW(menu, MF_STRING | (hasText ? 0u : MF_GRAYED), kSelectAll, L"Select &All");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, kCopyAllDetails, L"Copy All &Details");
     if (IsChecksumRow(field)) {
         // Only for a shown file that can still be read.
         const UINT state = hasText && FileExists(commands_.ShownFile()) ? 0u : MF_GRAYED;
-        AppendMenuA(menu, MF_STRING | state, kCopySha256, "Copy SHA-&256");
-        AppendMenuA(menu, MF_STRING | state, kCopySha1, "Copy SHA-&1");
+        AppendMenuW(menu, MF_STRING | state, kCopySha256, L"Copy SHA-&256");
+        AppendMenuW(menu, MF_STRING | state, kCopySha1, L"Copy SHA-&1");
     }
     // Greyed until a check has ended for a file that can carry a signature.
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING | (signature_.CanShow() ? 0u : MF_GRAYED), kDigitalSignature,
                 L"Digital Si&gnature\u2026");
     return menu;

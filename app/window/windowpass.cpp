@@ -71,20 +71,21 @@ void WindowPass::Pump() {
     MSG msg;
     // Paint and messages sent from other threads (answered inside PeekMessage).
     for (int i = 0; i < kMaxMessagesPerPump; ++i) {
-        if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) break;
-        DispatchMessageA(&msg);
+        if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) break;
+        DispatchMessageW(&msg);
     }
     for (const Range& r : kWatched) {
         for (int i = 0; i < kMaxMessagesPerPump; ++i) {
-            if (!PeekMessageA(&msg, nullptr, r.first, r.last, PM_NOREMOVE | PM_NOYIELD)) break;
+            if (!PeekMessageW(&msg, nullptr, r.first, r.last, PM_NOREMOVE | PM_NOYIELD)) break;
             const Stopping stopping = stopsPass ? stopsPass(msg) : Stopping::No;
             if (stopping != Stopping::No) {
-                if (stopping == Stopping::AndTake) PeekMessageA(&msg, nullptr, r.first, r.last, PM_REMOVE | PM_NOYIELD);
+                if (stopping == Stopping::AndTake)
+                    PeekMessageW(&msg, nullptr, r.first, r.last, PM_REMOVE | PM_NOYIELD);
                 Stop();
                 return;
             }
             if (!r.input) break;
-            PeekMessageA(&msg, nullptr, r.first, r.last, PM_REMOVE | PM_NOYIELD);
+            PeekMessageW(&msg, nullptr, r.first, r.last, PM_REMOVE | PM_NOYIELD);
         }
     }
 }

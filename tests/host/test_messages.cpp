@@ -129,3 +129,23 @@ TEST(MessagesCannotOpenFile, SystemTextLosesItsTrailingPunctuation) {
 }
 
 }  // namespace
+
+TEST(MessagesWithSystemError, NamesTheCodeAndTheTrimmedReason) {
+    const struct {
+        const char* what;
+        unsigned long code;
+        const char* systemText;
+        const char* expected;
+    } cases[] = {
+        {"Error creating window", 1400, "Invalid window handle.\r\n",
+         "Error creating window (system error 1400: Invalid window handle)"},
+        {"Cannot register the window class X", 87, "",
+         "Cannot register the window class X (system error 87)"},
+        {"Error creating control edt1", 0, "", "Error creating control edt1 (no system error code)"},
+        {"Error creating window", 8, "Not enough memory resources are available to process this command.  ",
+         "Error creating window (system error 8: Not enough memory resources are available to process this "
+         "command)"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, WithSystemError(c.what, c.code, c.systemText)) << c.code;
+}

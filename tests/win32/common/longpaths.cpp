@@ -11,7 +11,7 @@ namespace testutil {
 std::wstring LongForm(const std::string& fullPath) {
     std::wstring w(fullPath.size() + 1, L'\0');
     w.resize(static_cast<size_t>(MultiByteToWideChar(
-        CP_ACP, 0, fullPath.c_str(), static_cast<int>(fullPath.size()), &w[0], static_cast<int>(w.size()))));
+        CP_UTF8, 0, fullPath.c_str(), static_cast<int>(fullPath.size()), &w[0], static_cast<int>(w.size()))));
     return L"\\\\?\\" + w;
 }
 
@@ -47,7 +47,7 @@ std::vector<std::string> Listing(const std::string& folder) {
         const std::wstring name = fd.cFileName;
         if (name == L"." || name == L"..") continue;
         char narrow[MAX_PATH * 2] = {};
-        WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, name.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
         names.push_back(narrow);
     } while (FindNextFileW(find.get(), &fd));
     std::sort(names.begin(), names.end());

@@ -29,20 +29,21 @@ int RecordBox(HWND, const std::string& text, const std::string& caption, UINT fl
 }
 
 void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA fd;
-    base::UniqueFind find(FindFirstFileA((dir + "\\*").c_str(), &fd));
+    WIN32_FIND_DATAW fd;
+    base::UniqueFind find(FindFirstFileW(Utf16(dir + "\\*").c_str(), &fd));
     if (find) {
         do {
-            const std::string name = fd.cFileName;
+            const std::string name = Utf8(fd.cFileName);
             if (name == "." || name == "..") continue;
             const std::string full = dir + "\\" + name;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesW(Utf16(full).c_str(), FILE_ATTRIBUTE_NORMAL);
             if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-            else DeleteFileA(full.c_str());
-        } while (FindNextFileA(find.get(), &fd));
+            else
+                DeleteFileW(Utf16(full).c_str());
+        } while (FindNextFileW(find.get(), &fd));
     }
     find.reset();
-    RemoveDirectoryA(dir.c_str());
+    RemoveDirectoryW(Utf16(dir).c_str());
 }
 
 }  // namespace
@@ -69,8 +70,8 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
     // for a moment: a writer retries, as a user's editor would.
     base::UniqueFile f;
     for (int tries = 0; tries < 400; ++tries) {
-        const HANDLE h =
-            CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE h = CreateFileW(Utf16(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         const DWORD error = GetLastError();
         f.reset(h);
         if (f || error != ERROR_SHARING_VIOLATION) break;
@@ -91,8 +92,8 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
 }
 
 bool MakeSparseFile(const std::string& path, std::uint64_t size) {
-    base::UniqueFile f(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
+    base::UniqueFile f(CreateFileW(Utf16(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!f) return false;
     DWORD ret = 0;
     DeviceIoControl(f.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ret, nullptr);
@@ -162,9 +163,9 @@ bool EndsEveryLineInCrLf(const std::string& text) {
 }
 
 std::string ReadAll(const std::string& path) {
-    base::UniqueFile f(CreateFileA(path.c_str(), GENERIC_READ,
-                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                             OPEN_EXISTING, 0, nullptr));
+    base::UniqueFile f(CreateFileW(Utf16(path).c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
     std::string data;
     if (!f) return data;
     char buf[65536];
@@ -175,9 +176,9 @@ std::string ReadAll(const std::string& path) {
 
 void Pump() {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
@@ -190,8 +191,8 @@ const std::vector<ShownBox>& MessageBoxRecorder::boxes() const { return Boxes();
 void MessageBoxRecorder::clear() { Boxes().clear(); }
 
 HANDLE OpenForWriting(const std::string& path) {
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                       nullptr);
+    return CreateFileW(Utf16(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, 0, nullptr);
 }
 
 std::string WindowsPath(const std::string& path) {
@@ -203,9 +204,9 @@ std::string WindowsPath(const std::string& path) {
 }
 
 std::string WindowText(HWND hwnd) {
-    char buf[4096];
-    const int n = GetWindowTextA(hwnd, buf, sizeof buf);
-    return std::string(buf, n > 0 ? n : 0);
+    wchar_t buf[4096];
+    const int n = GetWindowTextW(hwnd, buf, static_cast<int>(sizeof buf / sizeof buf[0]));
+    return Utf8(std::wstring(buf, n > 0 ? n : 0));
 }
 
 ResourceCounts CurrentResources() {
@@ -392,7 +393,7 @@ std::string UnixPath(const std::string& path) {
         reinterpret_cast<ToUnix>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!toUnix) return std::string();
     wchar_t wide[MAX_PATH * 2];
-    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2)) return std::string();
+    if (!MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide, MAX_PATH * 2)) return std::string();
     char* unix = toUnix(wide);
     if (!unix) return std::string();
     std::string result(unix);
@@ -427,8 +428,8 @@ bool RunUnixShell(const std::string& command) {
 std::string ClipboardText() {
     std::string text;
     if (!OpenClipboard(nullptr)) return "(clipboard not opened)";
-    if (HANDLE h = GetClipboardData(CF_TEXT)) {
-        if (const char* p = static_cast<const char*>(GlobalLock(h))) text = p;
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        if (const wchar_t* p = static_cast<const wchar_t*>(GlobalLock(h))) text = Utf8(p);
         GlobalUnlock(h);
     }
     CloseClipboard();
@@ -436,13 +437,14 @@ std::string ClipboardText() {
 }
 
 void PutOnClipboard(const std::string& text) {
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    const std::wstring wide = Utf16(text);
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
     ASSERT_NE(nullptr, mem);
-    memcpy(GlobalLock(mem), text.c_str(), text.size() + 1);
+    memcpy(GlobalLock(mem), wide.c_str(), (wide.size() + 1) * sizeof(wchar_t));
     GlobalUnlock(mem);
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
-    SetClipboardData(CF_TEXT, mem);
+    SetClipboardData(CF_UNICODETEXT, mem);
     CloseClipboard();
 }
 

@@ -115,7 +115,7 @@ std::string UnixPath(const std::string& path);
 // another program on the host makes it. False when it could not be run.
 bool RunUnixShell(const std::string& command);
 
-// Another program copying text: puts `text` on the clipboard as CF_TEXT.
+// Another program copying text: puts `text` (UTF-8) on the clipboard as CF_UNICODETEXT.
 void PutOnClipboard(const std::string& text);
 // The clipboard's text, or a note that it could not be opened.
 std::string ClipboardText();

@@ -1,5 +1,6 @@
 #include "driver.h"
 
+#include <cstdlib>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -91,7 +92,7 @@ namespace {
 // could not be started.
 bool RunWithHandles(const std::string& folder, const std::string& arguments, HANDLE out, HANDLE err,
                     const std::function<void()>& whileRunning, DWORD& code) {
-    const std::string exe = testutil::WindowsPath(VANTREL_EXE);
+    const std::string exe = ProgramPath();
     std::string commandLine = "\"" + exe + "\" " + arguments;
     commandLine.push_back('\0');
     STARTUPINFOA si{};
@@ -168,8 +169,33 @@ ConsoleRun RunConsoleIntoClosingPipe(const std::string& folder, const std::strin
     return result;
 }
 
+std::string ProgramPath() {
+    char path[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableA("VANTREL_TEST_PROGRAM", path, sizeof path);
+    return testutil::WindowsPath(n > 0 && n < sizeof path ? std::string(path, n) : std::string(VANTREL_EXE));
+}
+
+UINT ExpectedProgramCodePage() {
+    char wanted[16] = {};
+    if (!GetEnvironmentVariableA("VANTREL_PROGRAM_CODE_PAGE", wanted, sizeof wanted)) return CP_UTF8;
+    return static_cast<UINT>(std::strtoul(wanted, nullptr, 10));
+}
+
+UINT CodePageOf(HANDLE process) {
+    // GetACP sits at the same address in every process of the session, so a
+    // thread started there returns the other process's answer as its code.
+    auto* getAcp = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetACP")));
+    base::UniqueFile thread(CreateRemoteThread(process, nullptr, 0, getAcp, nullptr, 0, nullptr));
+    DWORD code = 0;
+    if (!thread || WaitForSingleObject(thread.get(), kTimeoutMs) != WAIT_OBJECT_0 ||
+        !GetExitCodeThread(thread.get(), &code))
+        return 0;
+    return code;
+}
+
 Program::Program(const std::string& arguments) {
-    const std::string exe = testutil::WindowsPath(VANTREL_EXE);
+    const std::string exe = ProgramPath();
     std::string commandLine = "\"" + exe + "\"";
     if (!arguments.empty()) commandLine += " " + arguments;
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
@@ -195,6 +221,10 @@ Program::~Program() {
 
 HWND Program::WaitForMainWindow() {
     main_ = WaitForWindow("TForm1");
+    // A run under another code page proves nothing about that one.
+    if (main_) {
+        EXPECT_EQ(ExpectedProgramCodePage(), CodePageOf(process_.get())) << "the program's code page";
+    }
     return main_;
 }
 

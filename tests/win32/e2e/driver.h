@@ -60,6 +60,15 @@ ConsoleRun RunConsoleProgram(const std::string& folder, const std::string& argum
 // it took.
 ConsoleRun RunConsoleIntoClosingPipe(const std::string& folder, const std::string& arguments, std::size_t taken);
 
+// The program the tests start: the built vantrel.exe, or the one that the
+// environment variable VANTREL_TEST_PROGRAM names (a Unix or Windows path).
+std::string ProgramPath();
+// The code page the program must run in: the one VANTREL_PROGRAM_CODE_PAGE
+// names, else UTF-8, which the program's manifest asks for.
+UINT ExpectedProgramCodePage();
+// GetACP() of the running `process`; 0 when it cannot be asked.
+UINT CodePageOf(HANDLE process);
+
 // One run of the program. The constructor starts it; the destructor ends a
 // process that is still running with TerminateProcess and fails the test,
 // since a test is expected to end the program through its Exit button.
@@ -72,6 +81,7 @@ public:
     Program& operator=(const Program&) = delete;
 
     bool Started() const { return process_.valid(); }
+    HANDLE Process() const { return process_.get(); }
     DWORD Pid() const { return pid_; }
 
     // Waits for the visible main window "TForm1"; null after the time-out.

@@ -1,6 +1,6 @@
 // The built program with names in other scripts and a path of 400
 // characters, driven from outside: the name on the real command line (which
-// reaches the program through its manifest's UTF-8 code page), assigned with
+// the program reads in its wide form, whatever its code page), assigned with
 // WM_SETTEXT and typed as characters.
 #include <windows.h>
 

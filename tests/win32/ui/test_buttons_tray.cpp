@@ -28,8 +28,8 @@ protected:
     // The icon is in the notification area when the shell accepts a change
     // to it.
     bool IconPresent() {
-        NOTIFYICONDATAA d = form->trycn1.Data();
-        return Shell_NotifyIconA(NIM_MODIFY, &d) != FALSE;
+        NOTIFYICONDATAW d = form->trycn1.Data();
+        return Shell_NotifyIconW(NIM_MODIFY, &d) != FALSE;
     }
     void TrayCallback(UINT mouseMessage) {
         SendMessageA(form->trycn1.Handle(), ui::TTrayIcon::kCallbackMessage, 0, mouseMessage);
@@ -108,18 +108,18 @@ TEST_F(ButtonRow, ClearButtonClearsAllFields) {
 
 TEST_F(ButtonRow, TheTrayIconIsThereFromTheStartWithItsRecord) {
     EXPECT_TRUE(IconPresent());
-    const NOTIFYICONDATAA& d = form->trycn1.Data();
+    const NOTIFYICONDATAW& d = form->trycn1.Data();
     // The version-2 record (balloon fields, no GUID) of each build.
-    constexpr UINT kV2RecordSize = sizeof(void*) == 8 ? 504u : 488u;
+    constexpr UINT kV2RecordSize = sizeof(void*) == 8 ? 952u : 936u;
     EXPECT_EQ(kV2RecordSize, d.cbSize);
     EXPECT_EQ(form->trycn1.Handle(), d.hWnd);
     EXPECT_EQ(static_cast<UINT>(reinterpret_cast<UINT_PTR>(d.hWnd)), d.uID);
     EXPECT_EQ(static_cast<UINT>(WM_APP + 1), d.uCallbackMessage);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), d.uFlags);
     EXPECT_NE(nullptr, d.hIcon);
-    EXPECT_STREQ("Click To Open Vantrel", d.szTip);
-    EXPECT_STREQ("Click To Open Vantrel", d.szInfo);
-    EXPECT_STREQ("Vantrel", d.szInfoTitle);
+    EXPECT_STREQ(L"Click To Open Vantrel", d.szTip);
+    EXPECT_STREQ(L"Click To Open Vantrel", d.szInfo);
+    EXPECT_STREQ(L"Vantrel", d.szInfoTitle);
     EXPECT_EQ(3000u, d.uTimeout);
     EXPECT_FALSE(IsWindowVisible(d.hWnd));
 }
@@ -160,8 +160,8 @@ TEST_F(ButtonRow, AMinimisedWindowStaysMinimised) {
 }
 
 TEST_F(ButtonRow, TheIconSurvivesAShellRestartAndLeavesWithTheSession) {
-    NOTIFYICONDATAA d = form->trycn1.Data();
-    Shell_NotifyIconA(NIM_DELETE, &d);  // as if the shell had restarted
+    NOTIFYICONDATAW d = form->trycn1.Data();
+    Shell_NotifyIconW(NIM_DELETE, &d);  // as if the shell had restarted
     ASSERT_FALSE(IconPresent());
     SendMessageA(form->trycn1.Handle(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     EXPECT_TRUE(IconPresent());
@@ -172,7 +172,7 @@ TEST_F(ButtonRow, TheIconSurvivesAShellRestartAndLeavesWithTheSession) {
 
 TEST_F(ButtonRow, ExitClosesTheWindowAndTheIconGoesWithIt) {
     HWND main = form->Handle();
-    NOTIFYICONDATAA d = form->trycn1.Data();
+    NOTIFYICONDATAW d = form->trycn1.Data();
     HWND pic = form->Control(image5);
     SendMessageA(pic, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageA(pic, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
@@ -183,7 +183,7 @@ TEST_F(ButtonRow, ExitClosesTheWindowAndTheIconGoesWithIt) {
         DispatchMessageA(&msg);
     }
     EXPECT_FALSE(IsWindow(main));
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &d));
+    EXPECT_FALSE(Shell_NotifyIconW(NIM_MODIFY, &d));
     EXPECT_TRUE(quit) << "the program ends";
 }
 

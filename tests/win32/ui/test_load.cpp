@@ -171,23 +171,25 @@ TEST_F(Load, TheCommandLinesFirstArgumentIsLoadedAtCreation) {
 }
 
 TEST_F(Load, BrowsingLoadsTheChosenFileAndPresetsTheDialog) {
-    OPENFILENAMEA seen{};
-    std::string seenName, seenDir, seenFilter;
+    OPENFILENAMEW seen{};
+    std::string seenName, seenDir;
+    std::wstring seenFilter;
     std::string answer = a;
     bool confirm = true;
-    form->onOpenDialog = [&](OPENFILENAMEA& ofn) {
+    form->onOpenDialog = [&](OPENFILENAMEW& ofn) {
         seen = ofn;
-        seenName = ofn.lpstrFile;
-        seenDir = ofn.lpstrInitialDir ? ofn.lpstrInitialDir : "";
+        seenName = testutil::Utf8(ofn.lpstrFile);
+        seenDir = ofn.lpstrInitialDir ? testutil::Utf8(ofn.lpstrInitialDir) : "";
         seenFilter.assign(ofn.lpstrFilter, 26);
-        if (confirm) lstrcpynA(ofn.lpstrFile, answer.c_str(), static_cast<int>(ofn.nMaxFile));
+        if (confirm)
+            lstrcpynW(ofn.lpstrFile, testutil::Utf16(answer).c_str(), static_cast<int>(ofn.nMaxFile));
         return confirm;
     };
     form->SetText(edt1, dir.path() + "\\");
     form->Browse();
     EXPECT_EQ(dir.path() + "\\", seenDir);
     EXPECT_EQ("", seenName);
-    EXPECT_EQ(std::string("All files (*.*)\0*.*\0", 21), seenFilter.substr(0, 21));
+    EXPECT_EQ(std::wstring(L"All files (*.*)\0*.*\0", 21), seenFilter.substr(0, 21));
     EXPECT_EQ(1u, seen.nFilterIndex);
     EXPECT_EQ(static_cast<DWORD>(OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER), seen.Flags);
     EXPECT_EQ(nullptr, seen.lpstrDefExt);
@@ -212,8 +214,8 @@ TEST_F(Load, BrowsingLoadsTheChosenFileAndPresetsTheDialog) {
 
 TEST_F(Load, ConfirmingTheShownPathLoadsNothingAgain) {
     form->SetText(edt1, a);
-    form->onOpenDialog = [&](OPENFILENAMEA& ofn) {
-        lstrcpynA(ofn.lpstrFile, a.c_str(), static_cast<int>(ofn.nMaxFile));
+    form->onOpenDialog = [&](OPENFILENAMEW& ofn) {
+        lstrcpynW(ofn.lpstrFile, testutil::Utf16(a).c_str(), static_cast<int>(ofn.nMaxFile));
         return true;
     };
     form->SetText(edt2, "marker");

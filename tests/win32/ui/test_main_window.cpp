@@ -241,7 +241,7 @@ TEST_F(MainWindow, EnterInTheNameBoxDoesNothing) {
     const std::string file = dir.Write("x.txt", "x");
     testutil::MessageBoxRecorder boxes;
     int browses = 0;
-    form->onOpenDialog = [&](OPENFILENAMEA&) {
+    form->onOpenDialog = [&](OPENFILENAMEW&) {
         ++browses;
         return false;
     };

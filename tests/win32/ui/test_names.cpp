@@ -121,7 +121,7 @@ public:
     }
     void ByWmSetText(const std::string& path) {
         form->image8Click();
-        SendMessageA(form->Control(edt1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        SendMessageW(form->Control(edt1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Utf16(path).c_str()));
     }
     void ByTyping(const std::string& path) {
         form->image8Click();

@@ -76,11 +76,12 @@ WORD AnswerMenu(HMENU menu) {
     g_items.clear();
     g_enabled.clear();
     for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        char text[128] = {};
-        GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+        wchar_t text[128] = {};
+        GetMenuStringW(menu, static_cast<UINT>(i), text, static_cast<int>(sizeof text / sizeof text[0]),
+                       MF_BYPOSITION);
         std::string name;
-        for (const char* p = text; *p; ++p)
-            if (*p != '&') name += *p;
+        for (char c : testutil::Utf8(text))
+            if (c != '&') name += c;
         if (name.empty()) continue;  // separator
         g_items.push_back(name);
         g_enabled.push_back(
@@ -122,7 +123,7 @@ public:
             dlg.FileName = target;
             return true;
         };
-        form->onOpenDialog = [this](OPENFILENAMEA&) {
+        form->onOpenDialog = [this](OPENFILENAMEW&) {
             ++openDialogs;
             return false;
         };
