@@ -6,6 +6,7 @@
 #include "components/blake2b.h"
 
 #include <cstring>
+#include <utility>
 
 #include "components/blockstream.h"
 
@@ -18,7 +19,7 @@ const std::uint64_t kIv[8] = {0x6a09e667f3bcc908ull, 0xbb67ae8584caa73bull, 0x3c
 
 // Section 2.7: the message word order of each of the ten rounds (rounds 10
 // and 11 repeat rounds 0 and 1).
-const std::uint8_t kSigma[10][16] = {
+constexpr std::uint8_t kSigma[10][16] = {
     {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
     {14, 10, 4, 8, 9, 15, 13, 6, 1, 12, 0, 2, 11, 7, 5, 3},
     {11, 8, 12, 0, 5, 2, 15, 13, 10, 14, 3, 6, 7, 1, 9, 4},
@@ -33,10 +34,12 @@ const std::uint8_t kSigma[10][16] = {
 
 inline std::uint64_t Rotr(std::uint64_t v, int s) { return (v >> s) | (v << (64 - s)); }
 
+// Written out so that compilers see one 64-bit load.
 inline std::uint64_t LoadLE64(const unsigned char* p) {
-    std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-    return v;
+    return static_cast<std::uint64_t>(p[0]) | (static_cast<std::uint64_t>(p[1]) << 8) |
+           (static_cast<std::uint64_t>(p[2]) << 16) | (static_cast<std::uint64_t>(p[3]) << 24) |
+           (static_cast<std::uint64_t>(p[4]) << 32) | (static_cast<std::uint64_t>(p[5]) << 40) |
+           (static_cast<std::uint64_t>(p[6]) << 48) | (static_cast<std::uint64_t>(p[7]) << 56);
 }
 
 // Section 3.1: the mixing function G.
@@ -49,6 +52,26 @@ inline void G(std::uint64_t* v, int a, int b, int c, int d, std::uint64_t x, std
     v[d] = Rotr(v[d] ^ v[a], 16);
     v[c] = v[c] + v[d];
     v[b] = Rotr(v[b] ^ v[c], 63);
+}
+
+// One round with its message order known at compile time, so that the
+// message words are picked without a table lookup.
+template <int R>
+inline void Round(std::uint64_t* v, const std::uint64_t* m) {
+    constexpr const std::uint8_t* s = kSigma[R % 10];
+    G(v, 0, 4, 8, 12, m[s[0]], m[s[1]]);
+    G(v, 1, 5, 9, 13, m[s[2]], m[s[3]]);
+    G(v, 2, 6, 10, 14, m[s[4]], m[s[5]]);
+    G(v, 3, 7, 11, 15, m[s[6]], m[s[7]]);
+    G(v, 0, 5, 10, 15, m[s[8]], m[s[9]]);
+    G(v, 1, 6, 11, 12, m[s[10]], m[s[11]]);
+    G(v, 2, 7, 8, 13, m[s[12]], m[s[13]]);
+    G(v, 3, 4, 9, 14, m[s[14]], m[s[15]]);
+}
+
+template <int... R>
+inline void Rounds(std::uint64_t* v, const std::uint64_t* m, std::integer_sequence<int, R...>) {
+    (Round<R>(v, m), ...);
 }
 
 }  // namespace
@@ -64,17 +87,7 @@ void Compress(std::uint64_t* h, const unsigned char* block, std::uint64_t t, boo
     }
     v[12] ^= t;  // the high half of the 128-bit counter stays zero
     if (last) v[14] = ~v[14];
-    for (int r = 0; r < 12; ++r) {
-        const std::uint8_t* s = kSigma[r % 10];
-        G(v, 0, 4, 8, 12, m[s[0]], m[s[1]]);
-        G(v, 1, 5, 9, 13, m[s[2]], m[s[3]]);
-        G(v, 2, 6, 10, 14, m[s[4]], m[s[5]]);
-        G(v, 3, 7, 11, 15, m[s[6]], m[s[7]]);
-        G(v, 0, 5, 10, 15, m[s[8]], m[s[9]]);
-        G(v, 1, 6, 11, 12, m[s[10]], m[s[11]]);
-        G(v, 2, 7, 8, 13, m[s[12]], m[s[13]]);
-        G(v, 3, 4, 9, 14, m[s[14]], m[s[15]]);
-    }
+    Rounds(v, m, std::make_integer_sequence<int, 12>());
     for (int i = 0; i < 8; ++i) h[i] ^= v[i] ^ v[i + 8];
 }
 

@@ -46,10 +46,12 @@ const std::uint64_t kIv384[8] = {0xcbbb9d5dc1059ed8ull, 0x629a292a367cd507ull, 0
 
 inline std::uint64_t Rotr(std::uint64_t v, int s) { return (v >> s) | (v << (64 - s)); }
 
+// Written out so that compilers see one 64-bit load and a byte swap.
 inline std::uint64_t LoadBE64(const unsigned char* p) {
-    std::uint64_t v = 0;
-    for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
-    return v;
+    return (static_cast<std::uint64_t>(p[0]) << 56) | (static_cast<std::uint64_t>(p[1]) << 48) |
+           (static_cast<std::uint64_t>(p[2]) << 40) | (static_cast<std::uint64_t>(p[3]) << 32) |
+           (static_cast<std::uint64_t>(p[4]) << 24) | (static_cast<std::uint64_t>(p[5]) << 16) |
+           (static_cast<std::uint64_t>(p[6]) << 8) | static_cast<std::uint64_t>(p[7]);
 }
 
 inline std::uint64_t Extend(std::uint64_t* w, int i) {
