@@ -3,12 +3,21 @@
 // SHA-256, ours and, where it is linked in, OpenSSL's. CRC and MD5 figures are
 // the best of several runs, SHA figures their median; MB/s counts 10^6 bytes.
 // Every path's result is checked against a reference (the byte-at-a-time CRC,
-// OpenSSL's digests), so a fast wrong kernel cannot pass unnoticed.
+// OpenSSL's digests), so a fast wrong kernel cannot pass unnoticed. Then the
+// wide digests (SHA-512, BLAKE2b-512, BLAKE3 on each of its paths), medians in
+// GB/s (10^9 bytes), against OpenSSL's SHA-512 and BLAKE2b-512 where linked
+// in and BLAKE3's portable path.
 //
 // Usage: vantrel_bench_kernels [MiB]
+//        vantrel_bench_kernels --digest sha512|blake2b|blake3 FILE
+//          prints FILE's digest, read in 1 MiB pieces (for timing against
+//          the command-line tools on the same file)
+#include "components/blake2b.h"
+#include "components/blake3.h"
 #include "components/crc.h"
 #include "components/md5.h"
 #include "components/sha.h"
+#include "components/sha512.h"
 
 #include <algorithm>
 
@@ -16,7 +25,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #if defined(VANTREL_BENCH_OPENSSL)
@@ -137,9 +149,92 @@ void ShaRows(const char* name, const unsigned char* data, std::size_t size, cons
     if (sslMBps > 0) std::printf("%s ours / OpenSSL (medians): %.1f%%\n", name, 100.0 * ours / sslMBps);
 }
 
+// One wide digest's rows: each way of computing it timed in turn within each
+// run, medians in GB/s; every result compared with the first way's.
+struct Way {
+    const char* name;
+    std::function<std::string(const unsigned char*, std::size_t)> hex;
+};
+
+void WideRows(const char* kernel, const std::vector<Way>& ways, const unsigned char* data, std::size_t size) {
+    std::vector<std::vector<double>> times(ways.size());
+    std::vector<std::string> got(ways.size());
+    for (int run = 0; run < kRuns; ++run)
+        for (std::size_t w = 0; w < ways.size(); ++w) {
+            const auto t0 = std::chrono::steady_clock::now();
+            got[w] = ways[w].hex(data, size);
+            times[w].push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        }
+    for (std::size_t w = 0; w < ways.size(); ++w) {
+        std::sort(times[w].begin(), times[w].end());
+        const double gbps = static_cast<double>(size) / times[w][times[w].size() / 2] / 1e9;
+        char label[64];
+        std::snprintf(label, sizeof label, "%s %s", kernel, ways[w].name);
+        std::printf("%-26s %10.2f GB/s   %-22s %s\n", label, gbps, w == 0 ? "(reference)" : "",
+                    got[w] == got[0] ? "" : "WRONG RESULT");
+    }
+}
+
+void WideKernels(const unsigned char* data, std::size_t size) {
+    std::printf("\nwide digests, medians of %d runs over the whole buffer:\n", kRuns);
+    std::vector<Way> sha512, blake2b, blake3;
+#if defined(VANTREL_BENCH_OPENSSL)
+    sha512.push_back(
+        {"OpenSSL", [](const unsigned char* p, std::size_t n) { return OpenSslHex(EVP_sha512(), p, n); }});
+    blake2b.push_back({"OpenSSL", [](const unsigned char* p, std::size_t n) {
+                           return OpenSslHex(EVP_blake2b512(), p, n);
+                       }});
+#endif
+    sha512.push_back({"ours", [](const unsigned char* p, std::size_t n) { return SHA512Hex(p, n); }});
+    blake2b.push_back({"ours", [](const unsigned char* p, std::size_t n) { return Blake2bHex(p, n); }});
+    const std::pair<Blake3Path, const char*> paths[] = {{Blake3Path::Portable, "portable"},
+                                                        {Blake3Path::Sse41, "SSE4.1"},
+                                                        {Blake3Path::Avx2, "AVX2"},
+                                                        {Blake3Path::Avx512, "AVX-512"},
+                                                        {Blake3Path::Best, "ours (best)"}};
+    for (const auto& [path, name] : paths) {
+        if (!blake3_detail::PathAvailable(path)) continue;
+        const Blake3Path chosen = path;
+        blake3.push_back({name, [chosen](const unsigned char* p, std::size_t n) {
+                              Blake3 b(chosen);
+                              b.Update(p, n);
+                              return Blake3::Hex(b.Final());
+                          }});
+    }
+    WideRows("SHA-512", sha512, data, size);
+    WideRows("BLAKE2b-512", blake2b, data, size);
+    WideRows("BLAKE3", blake3, data, size);
+}
+
+// The --digest mode: one file through one kernel, in 1 MiB pieces.
+int DigestFile(const char* kind, const char* path) {
+    FILE* f = std::fopen(path, "rb");
+    if (!f) {
+        std::fprintf(stderr, "cannot open %s\n", path);
+        return 2;
+    }
+    std::vector<unsigned char> piece(1 << 20);
+    Sha512 sha512;
+    Blake2b blake2b;
+    Blake3 blake3;
+    const int which = std::strcmp(kind, "sha512") == 0 ? 0 : std::strcmp(kind, "blake2b") == 0 ? 1 : 2;
+    for (std::size_t n; (n = std::fread(piece.data(), 1, piece.size(), f)) > 0;) {
+        if (which == 0) sha512.Update(piece.data(), n);
+        if (which == 1) blake2b.Update(piece.data(), n);
+        if (which == 2) blake3.Update(piece.data(), n);
+    }
+    std::fclose(f);
+    std::string hex = which == 0   ? Sha512::Hex(sha512.Final())
+                      : which == 1 ? Blake2b::Hex(blake2b.Final())
+                                   : Blake3::Hex(blake3.Final());
+    std::printf("%s  %s\n", hex.c_str(), path);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--digest") == 0) return DigestFile(argv[2], argv[3]);
     std::size_t mib = 256;
     if (argc > 1) mib = static_cast<std::size_t>(std::strtoul(argv[1], nullptr, 10));
     const std::size_t size = mib << 20;
@@ -206,6 +301,7 @@ int main(int argc, char** argv) {
     std::printf("16 KiB messages from the cache, as openssl speed -bytes 16384:\n");
     ShaRows<Sha1>("SHA-1 16 KiB", data, size / 4, evpSha1, 16384);
     ShaRows<Sha256>("SHA-256 16 KiB", data, size / 4, evpSha256, 16384);
+    WideKernels(data, size);
     (void)sink;
     return 0;
 }

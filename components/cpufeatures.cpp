@@ -10,6 +10,19 @@
 
 namespace {
 
+// XCR0, the register states the operating system saves; needs OSXSAVE.
+unsigned long long ReadXcr0() {
+#if defined(VANTREL_CPUID_MSVC)
+    return _xgetbv(0);
+#elif defined(VANTREL_CPUID_GNU)
+    unsigned lo = 0, hi = 0;
+    __asm__ volatile("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+    return (static_cast<unsigned long long>(hi) << 32) | lo;
+#else
+    return 0;
+#endif
+}
+
 CpuFeatures Read() {
     CpuFeatures f;
     unsigned maxLeaf = 0, ecx1 = 0, ebx7 = 0;
@@ -38,6 +51,12 @@ CpuFeatures Read() {
     f.ssse3 = (ecx1 & (1u << 9)) != 0;
     f.sse41 = (ecx1 & (1u << 19)) != 0;
     f.sha = (ebx7 & (1u << 29)) != 0;
+    const bool osxsave = (ecx1 & (1u << 27)) != 0, avx = (ecx1 & (1u << 28)) != 0;
+    const unsigned long long xcr0 = osxsave ? ReadXcr0() : 0;
+    const bool ymm = avx && (xcr0 & 0x6) == 0x6;    // SSE and AVX state
+    const bool zmm = ymm && (xcr0 & 0xE0) == 0xE0;  // opmask, ZMM0-15 upper halves, ZMM16-31
+    f.avx2 = ymm && (ebx7 & (1u << 5)) != 0;
+    f.avx512f = zmm && (ebx7 & (1u << 16)) != 0;
     return f;
 }
 

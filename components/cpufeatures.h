@@ -7,6 +7,10 @@ struct CpuFeatures {
     bool ssse3 = false;   // leaf 1 ECX bit 9
     bool sse41 = false;   // leaf 1 ECX bit 19
     bool sha = false;     // leaf 7 EBX bit 29: the SHA extensions
+    // The wide registers count only when the operating system saves them
+    // (XGETBV): AVX2 needs the YMM state, AVX-512 also the opmask and ZMM state.
+    bool avx2 = false;     // leaf 7 EBX bit 5
+    bool avx512f = false;  // leaf 7 EBX bit 16
 };
 
 const CpuFeatures& Cpu();

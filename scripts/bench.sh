@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the benchmark presets and runs them: the checksum kernels natively,
-# then for each Windows build this machine can run (scripts/arch.sh; ARCH
+# Builds the benchmark presets and runs them: the checksum kernels natively
+# (and the wide digests of a 1 GiB file beside sha512sum, openssl, b2sum and
+# b3sum: bench/run-wide-bench.sh), then for each Windows build this machine can run (scripts/arch.sh; ARCH
 # picks one) the kernels under Wine, the whole load in the main window against
 # md5sum (bench/run-load-bench.sh) and the console mode against md5sum on many
 # small files and one large one (bench/run-console-bench.sh). Wine runs on a
@@ -27,6 +28,8 @@ echo "== openssl speed -evp sha1 / sha256, 16 KiB blocks (k = 1000 bytes per sec
 for md in sha1 sha256; do
   openssl speed -evp "$md" -bytes 16384 -seconds 3 2>/dev/null | tail -n 1
 done
+echo "== wide digests of one 1 GiB file, ours beside the command-line tools"
+bash bench/run-wide-bench.sh build/bench/bench/vantrel_bench_kernels
 
 state=
 cleanup() { [ -z "$state" ] || bash scripts/wine-session.sh stop "$state"; }

@@ -13,6 +13,7 @@ pkgs=(cmake make g++ ninja-build googletest
       wine wine64 fonts-wine fonts-wqy-microhei xvfb xauth x11-utils clang libclang-rt-dev
       python3 time         # the benchmarks time and weigh runs with /usr/bin/time
       openssl libssl-dev   # the benchmarks compare with OpenSSL; the signature tests make keys
+      b3sum                # the BLAKE3 tests and benchmarks compare with it (b2sum is in coreutils)
       osslsigncode)        # the signature tests sign their files
 need_i386=0
 if vantrel_runs_32bit; then

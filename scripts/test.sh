@@ -21,7 +21,11 @@ ctest --preset host
 cmake --preset host-tsan >/dev/null
 cmake --build --preset host-tsan --target vantrel_ring_tests vantrel_parallel_reads_tests -j "$JOBS"
 ctest --preset host-tsan
-bash fuzz/run.sh 20
+bash fuzz/run.sh 20 fuzz_names fuzz_versiontext fuzz_checksums fuzz_sha fuzz_hashtext fuzz_signature \
+  fuzz_versionresource
+# The wide digests' targets briefly: their unit tests already walk the block,
+# chunk and tree edges on every path.
+bash fuzz/run.sh 5 fuzz_sha512 fuzz_blake2b fuzz_blake3
 
 for arch in $arches; do
   preset=$(vantrel_preset_for "$arch")

@@ -1,0 +1,70 @@
+// SHA-512 and SHA-384 message digests (FIPS 180-4), one 64-bit core.
+//
+// Streaming contract, as for Sha256: construct, Update with the message in
+// chunks of any size, then Final once. The digest does not depend on how the
+// message was split. The length is counted in bytes in 64 bits, which covers
+// any file; the 128-bit length field is written with its high half zero.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace sha512_detail {
+
+// Transforms `blocks` 128-byte blocks at `p` into `state`.
+void Sha512Portable(std::uint64_t* state, const unsigned char* p, std::size_t blocks);
+
+// The streaming shared by SHA-512 and SHA-384: they differ only in the
+// initial state and in how much of the final state is output.
+class Sha512Stream {
+public:
+    explicit Sha512Stream(const std::uint64_t (&iv)[8]);
+    void Update(const void* data, std::size_t len);
+    // Pads and transforms the last block(s), then writes the first `n` bytes of
+    // the state big-endian; once, after the last Update.
+    void Finish(std::uint8_t* out, std::size_t n);
+
+private:
+    std::uint64_t state_[8];
+    std::uint64_t length_ = 0;  // bytes fed so far
+    unsigned char block_[128] = {};
+    std::size_t used_ = 0;  // bytes waiting in block_
+};
+
+}  // namespace sha512_detail
+
+class Sha512 {
+public:
+    using Digest = std::array<std::uint8_t, 64>;
+
+    Sha512();
+    void Update(const void* data, std::size_t len) { stream_.Update(data, len); }
+    Digest Final();
+
+    // 128 upper-case hexadecimal digits.
+    static std::string Hex(const Digest& digest);
+
+private:
+    sha512_detail::Sha512Stream stream_;
+};
+
+class Sha384 {
+public:
+    using Digest = std::array<std::uint8_t, 48>;
+
+    Sha384();
+    void Update(const void* data, std::size_t len) { stream_.Update(data, len); }
+    Digest Final();
+
+    // 96 upper-case hexadecimal digits.
+    static std::string Hex(const Digest& digest);
+
+private:
+    sha512_detail::Sha512Stream stream_;
+};
+
+// Digests of one buffer, as upper-case hex.
+std::string SHA512Hex(const void* data, std::size_t len);
+std::string SHA384Hex(const void* data, std::size_t len);
