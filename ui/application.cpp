@@ -3,7 +3,6 @@
 #include "base/fs.h"
 #include "base/messagebox.h"
 #include "base/messages.h"
-#include "ui/form.h"
 #include "ui/window.h"
 
 namespace ui {
@@ -37,8 +36,8 @@ bool TApplication::ProcessMessage(MSG& msg) {
         TranslateAcceleratorW(root, accelTable_, &msg))
         return true;
     // Keyboard navigation (Tab, Shift+Tab) within our own windows.
-    if (root && GetWindowLongPtrW(root, GWLP_WNDPROC) != 0 && mainForm_ &&
-        (root == mainForm_->Handle() || GetWindow(root, GW_OWNER) == mainForm_->Handle())) {
+    if (root && GetWindowLongPtrW(root, GWLP_WNDPROC) != 0 && mainWindow_ &&
+        (root == mainWindow_ || GetWindow(root, GW_OWNER) == mainWindow_)) {
         if (IsDialogMessageW(root, &msg)) return true;
     }
     TranslateMessage(&msg);
@@ -55,9 +54,9 @@ void TApplication::ProcessMessages() {
 }
 
 int TApplication::Run(int showCmd) {
-    if (mainForm_ && mainForm_->Handle()) {
-        ShowWindow(mainForm_->Handle(), showCmd);
-        UpdateWindow(mainForm_->Handle());
+    if (mainWindow_) {
+        ShowWindow(mainWindow_, showCmd);
+        UpdateWindow(mainWindow_);
     }
     MSG msg;
     while (ProcessMessage(msg)) {
@@ -66,7 +65,7 @@ int TApplication::Run(int showCmd) {
 }
 
 void TApplication::ShowException(const std::string& message) {
-    HWND owner = mainForm_ ? mainForm_->Handle() : nullptr;
+    HWND owner = mainWindow_;
     if (owner && !IsWindowVisible(owner)) owner = nullptr;
     ShowMessageBox(owner, WithFullStop(message), title_, MB_OK | MB_ICONSTOP);
 }

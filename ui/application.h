@@ -15,10 +15,19 @@ public:
     const std::string& Title() const { return title_; }
     void SetTitle(const std::string& title) { title_ = title; }
 
-    // The first form created; closing it ends the program.
+    // The first form created, with its window while it has one; closing it
+    // ends the program. Forms tell of their window's creation and end.
     Form* MainForm() const { return mainForm_; }
-    void SetMainForm(Form* form) { if (!mainForm_) mainForm_ = form; }
-    void ClearMainForm(Form* form) { if (mainForm_ == form) mainForm_ = nullptr; }
+    HWND MainWindow() const { return mainWindow_; }
+    void SetMainForm(Form* form, HWND window) {
+        if (!mainForm_) mainForm_ = form, mainWindow_ = window;
+    }
+    void MainWindowGone(Form* form) {
+        if (mainForm_ == form) mainWindow_ = nullptr;
+    }
+    void ClearMainForm(Form* form) {
+        if (mainForm_ == form) mainForm_ = nullptr, mainWindow_ = nullptr;
+    }
 
     // A hidden top-level window that stands for the application (owner of
     // shell requests); created on first use.
@@ -52,6 +61,7 @@ public:
 private:
     std::string title_;
     Form* mainForm_ = nullptr;
+    HWND mainWindow_ = nullptr;
     HWND handle_ = nullptr;
     HWND accelTarget_ = nullptr;
     HACCEL accelTable_ = nullptr;

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
-#include "ui/form.h"
+#include "base/handles.h"
+#include "ui/layout.h"
+#include "ui/picture.h"
 
 namespace ui {
 
@@ -14,8 +16,28 @@ constexpr int kBrowseButtonWidth = 22;
 // longer texts wrap at their spaces (at 96 dpi).
 constexpr int kClipTipWidth = 600;
 
+struct ControlState;
+
+// The form as its controls see it: the window they sit on, its scale, and
+// where their events and paintings go.
+class ControlHost {
+public:
+    virtual HWND Handle() const = 0;
+    // A layout value (pixels at 96 dpi) at the window's dpi.
+    virtual int Scale(int value) const = 0;
+    // Raises a control's event on the form.
+    virtual void Dispatch(ControlState* state, Event event) = 0;
+    // Paints an owner-painted control; false for the default drawing.
+    virtual bool PaintControl(int id, HDC dc, const RECT& rc) = 0;
+    // Puts the name box's browse button at the box's right end.
+    virtual void PlaceBrowseButton(ControlState* s) = 0;
+
+protected:
+    ~ControlHost() = default;
+};
+
 struct ControlState {
-    Form* form = nullptr;
+    ControlHost* form = nullptr;
     const ControlSpec* spec = nullptr;
     HWND hwnd = nullptr;
     HWND label = nullptr;    // caption label of an edit

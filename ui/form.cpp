@@ -540,10 +540,11 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (!form) return DefWindowProcW(hwnd, msg, wp, lp);
     if (msg == WM_NCCREATE) {
         form->hwnd_ = hwnd;
-        Application().SetMainForm(form);
+        Application().SetMainForm(form, hwnd);
     }
     if (msg == WM_NCDESTROY) {
         form->hwnd_ = nullptr;
+        Application().MainWindowGone(form);
         return DefWindowProcW(hwnd, msg, wp, lp);
     }
     LRESULT result = 0;

@@ -11,87 +11,21 @@
 #include <vector>
 
 #include "base/handles.h"
+#include "ui/controls.h"
 #include "ui/dpiscale.h"
+#include "ui/layout.h"
 #include "ui/picture.h"
 
 namespace ui {
 
-// Kinds of control a layout can hold.
-enum class Kind {
-    Panel,          // raised panel holding other controls
-    NameBox,        // file-name edit with a browse button at its right end
-    DetailField,    // single-line edit with a caption label above it
-    CheckBox,       // two-state check box on silver
-    IconPicture,    // shows an icon at its own size from the top-left corner
-    Frame,          // lowered outline, drawn only, takes no mouse input
-    PictureButton,  // PNG picture that acts as a button, with its hint
-    Picture,        // PNG or bitmap picture, optionally clickable
-    CaptionLabel,   // text label in the window's font
-    Label,          // centred text label
-    LinkLabel,      // centred text label that reacts to the mouse
-    TitleLabel,     // text the form paints itself
-    Decoration,     // stretched PNG that takes no mouse input
-};
-
-// One row of a stored layout. Positions are relative to the parent.
-struct ControlSpec {
-    int id;
-    const char* name;
-    Kind kind;
-    int parent;          // id of the holding panel; 0 for the window itself
-    int left, top, width, height;
-    const char* caption; // label, check box caption, hint, or label text
-    bool readOnly;
-    int tabOrder;        // order among the parent's tab stops; -1 for none
-    int picture;         // resource id of the picture(s); 0 for none
-    bool bitmap = false; // the picture is a BITMAP resource, not a PNG
-};
-
-// Window properties of a form.
-struct FormSpec {
-    const char* className;
-    const char* caption;
-    int clientWidth, clientHeight;
-    DWORD style, exStyle;
-    COLORREF background;   // CLR_INVALID: the button-face colour
-    const char* fontName;
-    int fontHeight;        // character height in pixels (negative LOGFONT height)
-    int iconResource;      // 0: none
-};
-
-enum class Event { Change, Click, MouseEnter, MouseLeave, MouseMove, Browse };
-
-// One row of a form's event table: the handler that a control's event runs.
-template <typename T>
-struct EventRow {
-    int id;
-    Event event;
-    void (T::*handler)();
-};
-
-// Runs the handler that `table` names for the control's event; false when
-// the table has none.
-template <typename T, size_t N>
-bool DispatchEvent(T& form, const EventRow<T> (&table)[N], int id, Event event) {
-    for (const EventRow<T>& row : table) {
-        if (row.id == id && row.event == event) {
-            (form.*row.handler)();
-            return true;
-        }
-    }
-    return false;
-}
-
-struct ControlState;
-
-class Form {
+class Form : public ControlHost {
 public:
     Form();
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
 
-    HWND Handle() const { return hwnd_; }
+    HWND Handle() const override { return hwnd_; }
     HWND Control(int id) const;
     // The caption label a detail field or name box carries; null for none.
     HWND LabelOf(int id) const;
@@ -130,7 +64,7 @@ public:
     // 96 dpi) scaled to it. Layout tables, font heights and the fixed
     // distances of the controls are all given at 96 dpi.
     int Dpi() const { return dpi_; }
-    int Scale(int value) const { return ScaleToDpi(value, dpi_); }
+    int Scale(int value) const override { return ScaleToDpi(value, dpi_); }
     // The control that takes the focus first.
     HWND FirstTabStop() const;
     void Show(int showCmd = SW_SHOW) { ShowWindow(hwnd_, showCmd); }
@@ -143,9 +77,9 @@ public:
 
     // Raises a control's event on the form, guarded; nothing while the layout
     // is being built.
-    void Dispatch(ControlState* state, Event event);
+    void Dispatch(ControlState* state, Event event) override;
     // Paints an owner-painted control; false for the default drawing.
-    virtual bool PaintControl(int id, HDC dc, const RECT& rc);
+    bool PaintControl(int id, HDC dc, const RECT& rc) override;
 
 protected:
     void CreateForm(const FormSpec& spec, const ControlSpec* rows, size_t count, HWND owner);
@@ -182,7 +116,7 @@ private:
     SIZE CaptionSize(const ControlState* s) const;
     void LoadPictures(ControlState* s);
     void ShapeControl(ControlState* s);
-    void PlaceBrowseButton(ControlState* s);
+    void PlaceBrowseButton(ControlState* s) override;
     void PlaceLabel(ControlState* s);
     HFONT FontOf(const ControlState* s) const;
     void OnDpiChanged(int dpi, const RECT& suggested);
