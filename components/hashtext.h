@@ -6,7 +6,9 @@
 // The forms of a checksum-file line (ParseHashLine):
 //   GNU        <hex>  <name>      (text mode, two blanks)
 //              <hex> *<name>      (binary mode)
-//   BSD tag    SHA256 (<name>) = <hex>     (also MD5, SHA1, CRC32)
+//              <hex> <name>       (one blank, as sha256sum also reads it)
+//   BSD tag    SHA256 (<name>) = <hex>     (also MD5, SHA1, CRC32, SHA2-256)
+//              MD5(<name>)= <hex>          (OpenSSL: the blanks may be missing)
 //   SFV        <name> <8 hex digits of the CRC-32>
 // A GNU or BSD line that starts with a backslash is escaped: its name holds
 // "\\" for a backslash and "\n" for a line feed ("\r" for a carriage
@@ -51,6 +53,9 @@ struct HashLine {
     std::string name;    // the file's name as listed, unescaped
     HashLineForm form = HashLineForm::Gnu;
     bool binary = false;  // GNU binary marker '*'
+    // The line was longer than a checksum file's reader holds: `name` is
+    // only the start of the listed name, which no file can have.
+    bool nameCut = false;
 };
 
 enum class LineKind {
