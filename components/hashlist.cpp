@@ -24,9 +24,9 @@ void HashListReader::Feed(const char* data, std::size_t size) {
         const std::size_t run = end ? static_cast<std::size_t>(end - data) : size;
         if (!overlong_) {
             if (line_.size() + run > kMaxLine) {
+                // The start of the line is kept: it may name a file.
                 overlong_ = true;
-                line_.clear();
-                line_.shrink_to_fit();
+                line_.append(data, kMaxLine - line_.size());
             } else {
                 line_.append(data, run);
             }
@@ -50,13 +50,44 @@ void HashListReader::Finish() {
 void HashListReader::EndLine() {
     ++number_;
     HashLine line;
-    const LineKind kind = overlong_ ? LineKind::Malformed : ParseHashLine(line_, line);
-    line_.clear();
+    LineKind kind = ParseHashLine(line_, line);
     if (overlong_) {
+        // Only a GNU line's name runs on to the line's end; the other forms
+        // end in what was not held.
+        if (kind == LineKind::Entry && line.form == HashLineForm::Gnu)
+            line.nameCut = true;
+        else
+            kind = LineKind::Malformed;
         overlong_ = false;
-        line_.shrink_to_fit();
     }
+    if (kind == LineKind::Entry && listKind_ != DigestKind::None && line.kind != listKind_)
+        kind = LineKind::Malformed;
+    if (kind != LineKind::Entry) line = HashLine();
+    line_.clear();
+    if (line_.capacity() > 4096) line_.shrink_to_fit();
     onLine_(number_, kind, line);
+}
+
+DigestKind ListKindOfName(const std::string& fileName) {
+    const std::string name = LastNamePart(fileName);
+    struct Said {
+        const char* sums;
+        const char* ext;
+        DigestKind kind;
+    };
+    static constexpr Said kSaid[] = {{"SHA256SUMS", ".sha256", DigestKind::SHA256},
+                                     {"SHA1SUMS", ".sha1", DigestKind::SHA1},
+                                     {"MD5SUMS", ".md5", DigestKind::MD5},
+                                     {nullptr, ".sfv", DigestKind::CRC32}};
+    for (const Said& said : kSaid) {
+        if (said.sums && (EqualCaseBlindAscii(name, said.sums) ||
+                          EqualCaseBlindAscii(name, std::string(said.sums) + ".txt")))
+            return said.kind;
+        const std::size_t ext = std::char_traits<char>::length(said.ext);
+        if (name.size() > ext && EqualCaseBlindAscii(name.substr(name.size() - ext), said.ext))
+            return said.kind;
+    }
+    return DigestKind::None;
 }
 
 std::string ListedNameProblem(const std::string& name) {

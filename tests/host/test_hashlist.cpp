@@ -16,14 +16,19 @@ struct Seen {
     std::size_t number;
     LineKind kind;
     std::string name;
+    bool nameCut;
 };
 
-// Every line of `bytes` as the reader reports it, fed in chunks of `chunk` bytes.
-std::vector<Seen> ReadAll(const std::string& bytes, std::size_t chunk) {
+// Every line of `bytes` as the reader reports it, fed in chunks of `chunk`
+// bytes, for a list of kind `listKind`.
+std::vector<Seen> ReadAll(const std::string& bytes, std::size_t chunk,
+                          DigestKind listKind = DigestKind::None) {
     std::vector<Seen> seen;
-    HashListReader reader([&](std::size_t n, LineKind kind, const HashLine& line) {
-        seen.push_back({n, kind, line.name});
-    });
+    HashListReader reader(
+        [&](std::size_t n, LineKind kind, const HashLine& line) {
+            seen.push_back({n, kind, line.name, line.nameCut});
+        },
+        listKind);
     for (std::size_t at = 0; at < bytes.size(); at += chunk)
         reader.Feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
     reader.Finish();
@@ -65,20 +70,68 @@ TEST(HashListReader, AByteOrderMarkCountsOnlyAtTheVeryStart) {
     EXPECT_TRUE(ReadAll("\xEF\xBB\xBF", 1).empty());  // a mark alone is an empty file
 }
 
-TEST(HashListReader, ALineOfManyMegabytesIsOneMalformedLineAndTheNextIsRead) {
-    std::string text = kMd5 + "  " + std::string(5u << 20, 'x') + "\n" + kMd5 + "  after.bin\n";
-    text += std::string(HashListReader::kMaxLine, 'y') + "\n";  // at the limit: read
+TEST(HashListReader, ALineOfManyMegabytesNamesAFileOnlyByItsStartAndTheNextIsRead) {
+    // As sha256sum reads it, a GNU line names a file however long the name;
+    // only the start of the name is held, and marked so.
+    const std::string hugeName(5u << 20, 'x');
+    std::string text = kMd5 + "  " + hugeName + "\n" + kMd5 + "  after.bin\n";
+    text += std::string(HashListReader::kMaxLine, 'y') + "\n";      // at the limit: read
+    text += std::string(HashListReader::kMaxLine + 1, 'y') + "\n";  // beyond it: no GNU line
+    text += "SHA256 (" + hugeName + ") = " + kSha256 + "\n";        // its end was not held
     const std::vector<Seen> seen = ReadAll(text, 1u << 16);
-    ASSERT_EQ(3u, seen.size());
-    EXPECT_EQ(LineKind::Malformed, seen[0].kind);
+    ASSERT_EQ(5u, seen.size());
+    EXPECT_EQ(LineKind::Entry, seen[0].kind);
+    EXPECT_TRUE(seen[0].nameCut);
+    EXPECT_EQ(hugeName.substr(0, HashListReader::kMaxLine - 34), seen[0].name);
     EXPECT_EQ(LineKind::Entry, seen[1].kind);
     EXPECT_EQ("after.bin", seen[1].name);
+    EXPECT_FALSE(seen[1].nameCut);
     EXPECT_EQ(LineKind::Malformed, seen[2].kind);
+    EXPECT_EQ(LineKind::Malformed, seen[3].kind);
+    EXPECT_EQ(LineKind::Malformed, seen[4].kind);
     // A name just within the limit is kept whole.
     const std::string longName(HashListReader::kMaxLine - 34, 'n');
     const std::vector<Seen> atLimit = ReadAll(kMd5 + "  " + longName, 4096);
     ASSERT_EQ(1u, atLimit.size());
     EXPECT_EQ(longName, atLimit[0].name);
+    EXPECT_FALSE(atLimit[0].nameCut);
+}
+
+TEST(HashListReader, AListWhoseNameSaysItsKindTakesOnlyThatKind) {
+    // sha256sum -c finds an 8-digit line in a SHA-256 list improperly
+    // formatted: a CRC-32 belongs to an .sfv list.
+    const std::string lines[] = {
+        "cbf43926  crc.bin",        //
+        kMd5 + "  md5.bin",         //
+        kSha256 + "  sha256.bin",   //
+        "MD5 (tag.bin) = " + kMd5,  //
+        "sfv.bin CBF43926",         //
+    };
+    struct Case {
+        DigestKind list;
+        bool read[5];
+    };
+    const Case cases[] = {
+        {DigestKind::None, {true, true, true, true, true}},
+        {DigestKind::SHA256, {false, false, true, false, false}},
+        {DigestKind::MD5, {false, true, false, true, false}},
+        {DigestKind::SHA1, {false, false, false, false, false}},
+        {DigestKind::CRC32, {true, false, false, false, true}},
+    };
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    for (const Case& c : cases) {
+        const std::vector<Seen> seen = ReadAll(text, 7, c.list);
+        ASSERT_EQ(5u, seen.size());
+        for (std::size_t i = 0; i < 5; ++i) {
+            SCOPED_TRACE(static_cast<int>(c.list));
+            SCOPED_TRACE(lines[i]);
+            EXPECT_EQ(c.read[i] ? LineKind::Entry : LineKind::Malformed, seen[i].kind);
+            if (!c.read[i]) {
+                EXPECT_EQ("", seen[i].name);
+            }
+        }
+    }
 }
 
 TEST(HashListReader, BinaryGarbageGivesMalformedLinesOnly) {
@@ -133,6 +186,24 @@ TEST(ChecksumFileNames, TheUsualNamesInTheirOrder) {
     EXPECT_FALSE(IsChecksumFileOf("x.iso.sfv", "x.iso"));
     EXPECT_FALSE(IsChecksumFileOf("SHA256SUMS", "x.iso"));
     EXPECT_FALSE(IsChecksumFileOf("y.iso.sha1", "x.iso"));
+}
+
+TEST(ChecksumFileNames, TheKindANameSays) {
+    const struct {
+        const char* name;
+        DigestKind kind;
+    } cases[] = {
+        {"SHA256SUMS", DigestKind::SHA256},   {"sha256sums.txt", DigestKind::SHA256},
+        {"x.iso.sha256", DigestKind::SHA256}, {"C:\\dl\\X.ISO.SHA256", DigestKind::SHA256},
+        {"sub/SHA1SUMS", DigestKind::SHA1},   {"a.sha1", DigestKind::SHA1},
+        {"MD5SUMS", DigestKind::MD5},         {"MD5SUMS.txt", DigestKind::MD5},
+        {"a.md5", DigestKind::MD5},           {"disc.sfv", DigestKind::CRC32},
+        {"CHECKSUMS", DigestKind::None},      {"checksums.txt", DigestKind::None},
+        {"list.txt", DigestKind::None},       {".sha256", DigestKind::None},
+        {"SHA256SUMS.asc", DigestKind::None}, {"x.sha256.txt", DigestKind::None},
+        {"sha256/list", DigestKind::None},    {"", DigestKind::None},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.kind, ListKindOfName(c.name)) << c.name;
 }
 
 }  // namespace
