@@ -50,7 +50,7 @@ void HashListReader::Finish() {
 void HashListReader::EndLine() {
     ++number_;
     HashLine line;
-    LineKind kind = ParseHashLine(line_, line);
+    LineKind kind = ParseHashLine(line_, line, spacing_);
     if (overlong_) {
         // Only a GNU line's name runs on to the line's end; the other forms
         // end in what was not held.

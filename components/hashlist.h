@@ -38,6 +38,7 @@ private:
 
     OnLine onLine_;
     DigestKind listKind_;
+    GnuSpacing spacing_ = GnuSpacing::Unknown;
     std::string line_;
     std::size_t number_ = 0;
     std::size_t fed_ = 0;    // bytes fed so far

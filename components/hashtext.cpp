@@ -236,13 +236,17 @@ Form ReadBsd(std::string_view s, bool escaped, HashLine& line) {
 }
 
 // A GNU line, `hex  name` or `hex *name`, or as sha256sum also reads it
-// `hex name` with one blank. `s` starts at the hex digits.
-Form ReadGnu(std::string_view s, bool escaped, HashLine& line) {
+// `hex name` with one blank. `s` starts at the hex digits. As sha256sum
+// does, the first GNU line of a list fixes which of the two it uses: after
+// `hex  name`, a line `hex name` is Bad; after `hex name`, the blank or '*'
+// after the first blank belongs to the name.
+Form ReadGnu(std::string_view s, bool escaped, HashLine& line, GnuSpacing& spacing) {
     const std::size_t n = HexRun(s);
     if (n == 0 || n + 1 >= s.size() || !IsBlank(s[n])) return Form::No;
-    // The character after the blank is the mode marker when it is one.
-    const bool marked = s[n + 1] == ' ' || s[n + 1] == '*';
-    const std::string_view name = s.substr(marked ? n + 2 : n + 1);
+    const bool marked = n + 2 < s.size() && (s[n + 1] == ' ' || s[n + 1] == '*');
+    if (!marked && spacing == GnuSpacing::Marked) return Form::Bad;
+    const bool oneBlank = !marked || spacing == GnuSpacing::OneBlank;
+    const std::string_view name = s.substr(oneBlank ? n + 1 : n + 2);
     const DigestKind kind = KindOfLength(n);
     if (kind == DigestKind::None || name.empty()) return Form::Bad;
     if (escaped) {
@@ -252,8 +256,9 @@ Form ReadGnu(std::string_view s, bool escaped, HashLine& line) {
     }
     line.kind = kind;
     line.digest = UpperHex(s.substr(0, n));
-    line.binary = s[n + 1] == '*';
+    line.binary = !oneBlank && s[n + 1] == '*';
     line.form = HashLineForm::Gnu;
+    spacing = oneBlank ? GnuSpacing::OneBlank : GnuSpacing::Marked;
     return Form::Yes;
 }
 
@@ -379,6 +384,11 @@ bool ReadRowNumber(const std::string& text, std::uint32_t& value) {
 }  // namespace
 
 LineKind ParseHashLine(std::string_view text, HashLine& line) {
+    GnuSpacing spacing = GnuSpacing::Unknown;
+    return ParseHashLine(text, line, spacing);
+}
+
+LineKind ParseHashLine(std::string_view text, HashLine& line, GnuSpacing& spacing) {
     line = HashLine();
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     std::size_t start = 0;
@@ -392,7 +402,7 @@ LineKind ParseHashLine(std::string_view text, HashLine& line) {
     const bool escaped = text[start] == '\\';
     const std::string_view s = text.substr(escaped ? start + 1 : start);
 
-    if (ReadGnu(s, escaped, line) == Form::Yes) return LineKind::Entry;
+    if (ReadGnu(s, escaped, line, spacing) == Form::Yes) return LineKind::Entry;
     line = HashLine();
     const Form bsd = ReadBsd(s, escaped, line);
     if (bsd == Form::Yes) return LineKind::Entry;

@@ -6,7 +6,8 @@
 // The forms of a checksum-file line (ParseHashLine):
 //   GNU        <hex>  <name>      (text mode, two blanks)
 //              <hex> *<name>      (binary mode)
-//              <hex> <name>       (one blank, as sha256sum also reads it)
+//              <hex> <name>       (one blank, as sha256sum also reads it; a
+//                                  list holds one spacing or the other)
 //   BSD tag    SHA256 (<name>) = <hex>     (also MD5, SHA1, CRC32, SHA2-256)
 //              MD5(<name>)= <hex>          (OpenSSL: the blanks may be missing)
 //   SFV        <name> <8 hex digits of the CRC-32>
@@ -64,9 +65,16 @@ enum class LineKind {
     Malformed,  // anything else
 };
 
+// Which GNU form a list's lines use, fixed by its first GNU line as
+// sha256sum fixes it: two characters between the digits and the name
+// (`hex  name`, `hex *name`) or one blank (`hex name`).
+enum class GnuSpacing { Unknown, Marked, OneBlank };
+
 // Reads one line of a checksum file, without its line feed; a carriage
-// return at its end is dropped.
+// return at its end is dropped. A line alone may use either GNU spacing; a
+// list's lines are read with the spacing its earlier lines fixed.
 LineKind ParseHashLine(std::string_view text, HashLine& line);
+LineKind ParseHashLine(std::string_view text, HashLine& line, GnuSpacing& spacing);
 
 // The line that ParseHashLine reads back as `line` (GNU or BSD form, escaped
 // when the name needs it; SFV as it is), without a line end.

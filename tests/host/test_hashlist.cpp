@@ -134,6 +134,36 @@ TEST(HashListReader, AListWhoseNameSaysItsKindTakesOnlyThatKind) {
     }
 }
 
+TEST(HashListReader, TheFirstGnuLineFixesTheSpacingOfTheList) {
+    // As sha256sum -c reads them: after a line with two characters between
+    // the digits and the name, a line with one blank is improperly
+    // formatted; after one with one blank, the second blank or '*' starts
+    // the name. Tag lines change nothing.
+    struct Case {
+        std::vector<std::string> lines;
+        std::vector<std::string> names;  // empty: malformed
+    };
+    const std::string tag = "MD5 (t) = " + kMd5;
+    const Case cases[] = {
+        {{kMd5 + "  a", kMd5 + " b", kMd5 + " *c"}, {"a", "", "c"}},
+        {{kMd5 + " a", kMd5 + "  b", kMd5 + " *c"}, {"a", " b", "*c"}},
+        {{tag, kMd5 + " a", tag, kMd5 + "  b"}, {"t", "a", "t", " b"}},
+        {{tag, kMd5 + " *a", kMd5 + " b"}, {"t", "a", ""}},
+        {{"garbage", kMd5 + " a", kMd5 + "  b"}, {"", "a", " b"}},
+    };
+    for (const Case& c : cases) {
+        std::string text;
+        for (const std::string& line : c.lines) text += line + "\n";
+        SCOPED_TRACE(text);
+        const std::vector<Seen> seen = ReadAll(text, 5);
+        ASSERT_EQ(c.names.size(), seen.size());
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            EXPECT_EQ(c.names[i].empty() ? LineKind::Malformed : LineKind::Entry, seen[i].kind) << i;
+            EXPECT_EQ(c.names[i], seen[i].name) << i;
+        }
+    }
+}
+
 TEST(HashListReader, BinaryGarbageGivesMalformedLinesOnly) {
     std::string bytes;
     std::uint32_t x = 1;

@@ -209,6 +209,8 @@ TEST(ParseHashLine, EveryForm) {
         // One blank, as sha256sum -c reads it.
         {md5 + " x.txt", E, DigestKind::MD5, Upper(md5), "x.txt", G, false},
         {sha256 + "\tone tab", E, DigestKind::SHA256, Upper(sha256), "one tab", G, false},
+        {md5 + "  ", E, DigestKind::MD5, Upper(md5), " ", G, false},  // one blank, then the name " "
+        {md5 + " *", E, DigestKind::MD5, Upper(md5), "*", G, false},
         {md5 + "  na\xC3\xAFve caf\xC3\xA9.txt", E, DigestKind::MD5, Upper(md5),
          "na\xC3\xAFve caf\xC3\xA9.txt", G, false},
         // Escaped: a backslash in front, "\\" and "\n" (and "\r") in the name.
@@ -256,7 +258,6 @@ TEST(ParseHashLine, EveryForm) {
         {"# comment " + md5 + "  x", LineKind::NoEntry, DigestKind::None, "", "", G, false},
         // Malformed.
         {md5, LineKind::Malformed, DigestKind::None, "", "", G, false},                      // no name
-        {md5 + "  ", LineKind::Malformed, DigestKind::None, "", "", G, false},               // empty name
         {md5 + "0  x.txt", LineKind::Malformed, DigestKind::None, "", "", G, false},         // 33 digits
         {sha256 + sha256 + "  x", LineKind::Malformed, DigestKind::None, "", "", G, false},  // SHA-512
         {"garbage", LineKind::Malformed, DigestKind::None, "", "", G, false},
