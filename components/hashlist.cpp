@@ -22,14 +22,17 @@ void HashListReader::Feed(const char* data, std::size_t size) {
         }
         const char* end = static_cast<const char*>(std::memchr(data, '\n', size));
         const std::size_t run = end ? static_cast<std::size_t>(end - data) : size;
-        if (!overlong_) {
-            if (line_.size() + run > kMaxLine) {
-                // The start of the line is kept: it may name a file.
-                overlong_ = true;
-                line_.append(data, kMaxLine - line_.size());
-            } else {
-                line_.append(data, run);
-            }
+        if (overlong_) {
+            KeepTail(data, run);
+        } else if (line_.size() + run > kMaxLine) {
+            // The start and the end of the line are kept: with them a line
+            // of any form still names a file.
+            overlong_ = true;
+            const std::size_t head = kMaxLine - line_.size();
+            line_.append(data, head);
+            KeepTail(data + head, run - head);
+        } else {
+            line_.append(data, run);
         }
         fed_ += run;
         data += run;
@@ -43,6 +46,15 @@ void HashListReader::Feed(const char* data, std::size_t size) {
     }
 }
 
+void HashListReader::KeepTail(const char* data, std::size_t size) {
+    if (size >= kTail) {
+        tail_.assign(data + size - kTail, kTail);
+        return;
+    }
+    tail_.append(data, size);
+    if (tail_.size() > kTail) tail_.erase(0, tail_.size() - kTail);
+}
+
 void HashListReader::Finish() {
     if (!line_.empty() || overlong_) EndLine();
 }
@@ -50,15 +62,14 @@ void HashListReader::Finish() {
 void HashListReader::EndLine() {
     ++number_;
     HashLine line;
+    // Of a line beyond kMaxLine, its start and end read as one line: what is
+    // left out lies inside the name, if the line names a file.
+    if (overlong_) line_ += tail_;
     LineKind kind = ParseHashLine(line_, line, spacing_);
     if (overlong_) {
-        // Only a GNU line's name runs on to the line's end; the other forms
-        // end in what was not held.
-        if (kind == LineKind::Entry && line.form == HashLineForm::Gnu)
-            line.nameCut = true;
-        else
-            kind = LineKind::Malformed;
+        line.nameCut = kind == LineKind::Entry;
         overlong_ = false;
+        tail_.clear();
     }
     if (kind == LineKind::Entry && listKind_ != DigestKind::None && line.kind != listKind_)
         kind = LineKind::Malformed;

@@ -15,15 +15,17 @@
 
 // Splits a checksum file's bytes, fed in chunks of any size, into lines and
 // reads each one. A UTF-8 byte-order mark at the very start is skipped.
-// Only the first kMaxLine bytes of a line are held, so a line of many
-// megabytes costs no more memory than a short one: such a line is an Entry
-// with `nameCut` set when those bytes start a GNU line (sha256sum reads the
-// line whole and then finds no file of that name), else Malformed. When the
+// Only the first kMaxLine and the last kTail bytes of a line are held, so a
+// line of many megabytes costs no more memory than a short one: such a line
+// is read as those bytes together, and when they make a line that names a
+// file it is an Entry with `nameCut` set (sha256sum reads the line whole and
+// then finds no file of that name), else Malformed. When the
 // list's kind is given (ListKindOfName), an entry of any other kind is
 // Malformed, as the list's own tool finds it. The lines are numbered from 1.
 class HashListReader {
 public:
     static constexpr std::size_t kMaxLine = 256 * 1024;
+    static constexpr std::size_t kTail = 512;
 
     using OnLine = std::function<void(std::size_t number, LineKind kind, const HashLine& line)>;
     explicit HashListReader(OnLine onLine, DigestKind listKind = DigestKind::None)
@@ -35,6 +37,7 @@ public:
 
 private:
     void EndLine();
+    void KeepTail(const char* data, std::size_t size);
 
     OnLine onLine_;
     DigestKind listKind_;
@@ -42,6 +45,7 @@ private:
     std::string line_;
     std::size_t number_ = 0;
     std::size_t fed_ = 0;    // bytes fed so far
+    std::string tail_;       // the last kTail bytes of an overlong line
     bool overlong_ = false;  // the current line passed kMaxLine
 };
 

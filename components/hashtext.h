@@ -55,7 +55,7 @@ struct HashLine {
     HashLineForm form = HashLineForm::Gnu;
     bool binary = false;  // GNU binary marker '*'
     // The line was longer than a checksum file's reader holds: `name` is
-    // only the start of the listed name, which no file can have.
+    // the start and the end of the listed name, which no file can have.
     bool nameCut = false;
 };
 

@@ -70,31 +70,44 @@ TEST(HashListReader, AByteOrderMarkCountsOnlyAtTheVeryStart) {
     EXPECT_TRUE(ReadAll("\xEF\xBB\xBF", 1).empty());  // a mark alone is an empty file
 }
 
-TEST(HashListReader, ALineOfManyMegabytesNamesAFileOnlyByItsStartAndTheNextIsRead) {
-    // As sha256sum reads it, a GNU line names a file however long the name;
-    // only the start of the name is held, and marked so.
+TEST(HashListReader, ALineOfManyMegabytesNamesAFileByItsStartAndEndAndTheNextIsRead) {
+    // As sha256sum reads it, a line names a file however long the name;
+    // only the start and the end of the line are held, and the name is
+    // marked as cut.
     const std::string hugeName(5u << 20, 'x');
+    const std::size_t kMax = HashListReader::kMaxLine, kTail = HashListReader::kTail;
     std::string text = kMd5 + "  " + hugeName + "\n" + kMd5 + "  after.bin\n";
-    text += std::string(HashListReader::kMaxLine, 'y') + "\n";      // at the limit: read
-    text += std::string(HashListReader::kMaxLine + 1, 'y') + "\n";  // beyond it: no GNU line
-    text += "SHA256 (" + hugeName + ") = " + kSha256 + "\n";        // its end was not held
+    text += std::string(kMax, 'y') + "\n";                    // at the limit: read
+    text += std::string(kMax + 1, 'y') + "\n";                // beyond it: still no line
+    text += "SHA256 (" + hugeName + ") = " + kSha256 + "\n";  // a tag line
+    text += hugeName + " cbf43926\n";                         // an SFV line
     const std::vector<Seen> seen = ReadAll(text, 1u << 16);
-    ASSERT_EQ(5u, seen.size());
-    EXPECT_EQ(LineKind::Entry, seen[0].kind);
-    EXPECT_TRUE(seen[0].nameCut);
-    EXPECT_EQ(hugeName.substr(0, HashListReader::kMaxLine - 34), seen[0].name);
+    ASSERT_EQ(6u, seen.size());
+    const std::size_t names[] = {kMax - 34 + kTail, 0, 0, 0, kMax - 8 + kTail - 68, kMax + kTail - 9};
+    for (std::size_t i : {0u, 4u, 5u}) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(LineKind::Entry, seen[i].kind);
+        EXPECT_TRUE(seen[i].nameCut);
+        EXPECT_EQ(std::string(names[i], 'x'), seen[i].name);
+    }
     EXPECT_EQ(LineKind::Entry, seen[1].kind);
     EXPECT_EQ("after.bin", seen[1].name);
     EXPECT_FALSE(seen[1].nameCut);
     EXPECT_EQ(LineKind::Malformed, seen[2].kind);
     EXPECT_EQ(LineKind::Malformed, seen[3].kind);
-    EXPECT_EQ(LineKind::Malformed, seen[4].kind);
     // A name just within the limit is kept whole.
-    const std::string longName(HashListReader::kMaxLine - 34, 'n');
+    const std::string longName(kMax - 34, 'n');
     const std::vector<Seen> atLimit = ReadAll(kMd5 + "  " + longName, 4096);
     ASSERT_EQ(1u, atLimit.size());
     EXPECT_EQ(longName, atLimit[0].name);
     EXPECT_FALSE(atLimit[0].nameCut);
+    // The end is the same however the bytes arrive.
+    for (std::size_t chunk : {std::size_t{1000}, std::size_t{7}}) {
+        const std::vector<Seen> split = ReadAll(text, chunk);
+        ASSERT_EQ(seen.size(), split.size());
+        for (std::size_t i = 0; i < seen.size(); ++i)
+            EXPECT_EQ(seen[i].name, split[i].name) << chunk << " " << i;
+    }
 }
 
 TEST(HashListReader, AListWhoseNameSaysItsKindTakesOnlyThatKind) {

@@ -224,9 +224,9 @@ TEST_F(Check, NamesOutsideTheFolderTwiceDevicesAndItself) {
         "NUL: FAILED open or read",
         "deeper/con.txt: FAILED open or read",
         "SHA256SUMS: FAILED",
-        // As sha256sum, a file that cannot be read; of its name the first
-        // 256 KiB of the line are held.
-        std::string(256 * 1024 - 66, 'x') + ": FAILED open or read",
+        // As sha256sum, a file that cannot be read; of its name the part in
+        // the first 256 KiB of the line and in its last 512 bytes are held.
+        std::string(256 * 1024 - 66 + 512, 'x') + ": FAILED open or read",
         "\\new\\nline: FAILED open or read",
     };
     EXPECT_EQ(expected, testutil::SplitCrLf(r.out));
@@ -273,6 +273,7 @@ TEST_F(Check, LineFormsAndListKindsAgreeWithTheRealTools) {
         // A name longer than any line held: no such file.
         {"long.sha256", "'%s  %s\\n%s  sub/inner.bin\\n' $S $(head -c 300000 /dev/zero | tr '\\0' n) $T",
          "sha256sum"},
+        {"longtag.sha256", "'SHA256 (%s) = %s\\n' $(head -c 300000 /dev/zero | tr '\\0' n) $S", "sha256sum"},
         // No blank before '=', one blank after the digits; after that
         // line, as sha256sum reads it, a second blank starts the name.
         {"forms.sha256",
