@@ -18,11 +18,12 @@
 // comes from the tag, else from the number of hex digits: 8 CRC-32 (the
 // usual form, as SFV files carry it), 32 MD5, 40 SHA-1, 64 SHA-256. A tag or
 // a length of another kind (SHA-512, BLAKE2, ...) makes the line malformed:
-// it cannot be verified here.
+// it cannot be verified here. A list whose name says its kind takes only that
+// kind (HashListReader, components/hashlist.h).
 //
 // The text the user copied (FindHash) is one line, trimmed, after an
 // optional UTF-8 byte-order mark. It is one of:
-//   - a BSD tag line, `MD5 (file) = <hex>`;
+//   - a BSD tag line, `MD5 (file) = <hex>` or `MD5(file)= <hex>`;
 //   - a hash, optionally followed by blanks and a file name (so a GNU line
 //     too), optionally preceded by a label ending in a colon ("MD5:",
 //     "SHA-256 :", "Checksum:");
