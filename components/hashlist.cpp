@@ -22,14 +22,17 @@ void HashListReader::Feed(const char* data, std::size_t size) {
         }
         const char* end = static_cast<const char*>(std::memchr(data, '\n', size));
         const std::size_t run = end ? static_cast<std::size_t>(end - data) : size;
-        if (!overlong_) {
-            if (line_.size() + run > kMaxLine) {
-                overlong_ = true;
-                line_.clear();
-                line_.shrink_to_fit();
-            } else {
-                line_.append(data, run);
-            }
+        if (overlong_) {
+            KeepTail(data, run);
+        } else if (line_.size() + run > kMaxLine) {
+            // The start and the end of the line are kept: with them a line
+            // of any form still names a file.
+            overlong_ = true;
+            const std::size_t head = kMaxLine - line_.size();
+            line_.append(data, head);
+            KeepTail(data + head, run - head);
+        } else {
+            line_.append(data, run);
         }
         fed_ += run;
         data += run;
@@ -43,6 +46,15 @@ void HashListReader::Feed(const char* data, std::size_t size) {
     }
 }
 
+void HashListReader::KeepTail(const char* data, std::size_t size) {
+    if (size >= kTail) {
+        tail_.assign(data + size - kTail, kTail);
+        return;
+    }
+    tail_.append(data, size);
+    if (tail_.size() > kTail) tail_.erase(0, tail_.size() - kTail);
+}
+
 void HashListReader::Finish() {
     if (!line_.empty() || overlong_) EndLine();
 }
@@ -50,13 +62,43 @@ void HashListReader::Finish() {
 void HashListReader::EndLine() {
     ++number_;
     HashLine line;
-    const LineKind kind = overlong_ ? LineKind::Malformed : ParseHashLine(line_, line);
-    line_.clear();
+    // Of a line beyond kMaxLine, its start and end read as one line: what is
+    // left out lies inside the name, if the line names a file.
+    if (overlong_) line_ += tail_;
+    LineKind kind = ParseHashLine(line_, line, spacing_);
     if (overlong_) {
+        line.nameCut = kind == LineKind::Entry;
         overlong_ = false;
-        line_.shrink_to_fit();
+        tail_.clear();
     }
+    if (kind == LineKind::Entry && listKind_ != DigestKind::None && line.kind != listKind_)
+        kind = LineKind::Malformed;
+    if (kind != LineKind::Entry) line = HashLine();
+    line_.clear();
+    if (line_.capacity() > 4096) line_.shrink_to_fit();
     onLine_(number_, kind, line);
+}
+
+DigestKind ListKindOfName(const std::string& fileName) {
+    const std::string name = LastNamePart(fileName);
+    struct Said {
+        const char* sums;
+        const char* ext;
+        DigestKind kind;
+    };
+    static constexpr Said kSaid[] = {{"SHA256SUMS", ".sha256", DigestKind::SHA256},
+                                     {"SHA1SUMS", ".sha1", DigestKind::SHA1},
+                                     {"MD5SUMS", ".md5", DigestKind::MD5},
+                                     {nullptr, ".sfv", DigestKind::CRC32}};
+    for (const Said& said : kSaid) {
+        if (said.sums && (EqualCaseBlindAscii(name, said.sums) ||
+                          EqualCaseBlindAscii(name, std::string(said.sums) + ".txt")))
+            return said.kind;
+        const std::size_t ext = std::char_traits<char>::length(said.ext);
+        if (name.size() > ext && EqualCaseBlindAscii(name.substr(name.size() - ext), said.ext))
+            return said.kind;
+    }
+    return DigestKind::None;
 }
 
 std::string ListedNameProblem(const std::string& name) {

@@ -14,16 +14,22 @@
 #include "components/hashtext.h"
 
 // Splits a checksum file's bytes, fed in chunks of any size, into lines and
-// reads each one. A UTF-8 byte-order mark at the very start is skipped. A
-// line longer than kMaxLine bytes is Malformed; it is never held whole, so a
-// line of many megabytes costs no more memory than a short one. The lines
-// are numbered from 1.
+// reads each one. A UTF-8 byte-order mark at the very start is skipped.
+// Only the first kMaxLine and the last kTail bytes of a line are held, so a
+// line of many megabytes costs no more memory than a short one: such a line
+// is read as those bytes together, and when they make a line that names a
+// file it is an Entry with `nameCut` set (sha256sum reads the line whole and
+// then finds no file of that name), else Malformed. When the
+// list's kind is given (ListKindOfName), an entry of any other kind is
+// Malformed, as the list's own tool finds it. The lines are numbered from 1.
 class HashListReader {
 public:
     static constexpr std::size_t kMaxLine = 256 * 1024;
+    static constexpr std::size_t kTail = 512;
 
     using OnLine = std::function<void(std::size_t number, LineKind kind, const HashLine& line)>;
-    explicit HashListReader(OnLine onLine) : onLine_(std::move(onLine)) {}
+    explicit HashListReader(OnLine onLine, DigestKind listKind = DigestKind::None)
+        : onLine_(std::move(onLine)), listKind_(listKind) {}
 
     void Feed(const char* data, std::size_t size);
     // After the last Feed: the last line, when it has no line feed.
@@ -31,13 +37,24 @@ public:
 
 private:
     void EndLine();
+    void KeepTail(const char* data, std::size_t size);
 
     OnLine onLine_;
+    DigestKind listKind_;
+    GnuSpacing spacing_ = GnuSpacing::Unknown;
     std::string line_;
     std::size_t number_ = 0;
     std::size_t fed_ = 0;    // bytes fed so far
+    std::string tail_;       // the last kTail bytes of an overlong line
     bool overlong_ = false;  // the current line passed kMaxLine
 };
+
+// The kind a checksum file's name says it holds, compared case-blind in
+// ASCII on the name's last part: SHA256SUMS and "*.sha256" SHA-256,
+// SHA1SUMS and "*.sha1" SHA-1, MD5SUMS and "*.md5" MD5 (the SUMS names also
+// with ".txt"), "*.sfv" CRC-32; None for any other name (CHECKSUMS, say),
+// whose lines may be of any kind.
+DigestKind ListKindOfName(const std::string& fileName);
 
 // Why no file can have the listed `name` on Windows, or empty when one can:
 // a control character (a line feed, say) or one of < > " | * ? outside the

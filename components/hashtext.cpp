@@ -78,18 +78,19 @@ struct OwnName {
     DigestKind kind;
 };
 constexpr OwnName kOwnNames[] = {
-    {"SHA256", Says::Kind, DigestKind::SHA256}, {"SHA2", Says::Kind, DigestKind::SHA256},
-    {"SHA1", Says::Kind, DigestKind::SHA1},     {"SHA", Says::ShaFamily, DigestKind::None},
-    {"MD5", Says::Kind, DigestKind::MD5},       {"CRC32", Says::Kind, DigestKind::CRC32},
-    {"CRC", Says::Kind, DigestKind::CRC32},
+    {"SHA256", Says::Kind, DigestKind::SHA256}, {"SHA2256", Says::Kind, DigestKind::SHA256},
+    {"SHA2", Says::Kind, DigestKind::SHA256},   {"SHA1", Says::Kind, DigestKind::SHA1},
+    {"SHA", Says::ShaFamily, DigestKind::None}, {"MD5", Says::Kind, DigestKind::MD5},
+    {"CRC32", Says::Kind, DigestKind::CRC32},   {"CRC", Says::Kind, DigestKind::CRC32},
 };
 constexpr const char* kSuffixes[] = {"", "SUM", "SUMS", "HASH", "CHECKSUM", "DIGEST"};
 // Beginnings of words that name algorithms not computed here.
 constexpr const char* kOtherNames[] = {
-    "SHA0",  "SHA224", "SHA384",   "SHA512", "SHA3",   "SHAKE",    "MD2",      "MD4",         "MD6",   "CRC8",
-    "CRC16", "CRC32C", "CRC64",    "BLAKE",  "B2",     "RIPEMD",   "RMD",      "WHIRLPOOL",   "TIGER", "XXH",
-    "ADLER", "GOST",   "STREEBOG", "SM3",    "KECCAK", "FNV",      "MURMUR",   "ED2K",        "BTIH",  "TTH",
-    "AICH",  "EDONR",  "HAS160",   "SNEFRU", "K12",    "KANGAROO", "CITYHASH", "HIGHWAYHASH", "CKSUM",
+    "SHA0",   "SHA224", "SHA2224",   "SHA2384",  "SHA2512",     "SHA384", "SHA512", "SHA3",     "SHAKE",
+    "MD2",    "MD4",    "MD6",       "CRC8",     "CRC16",       "CRC32C", "CRC64",  "BLAKE",    "B2",
+    "RIPEMD", "RMD",    "WHIRLPOOL", "TIGER",    "XXH",         "ADLER",  "GOST",   "STREEBOG", "SM3",
+    "KECCAK", "FNV",    "MURMUR",    "ED2K",     "BTIH",        "TTH",    "AICH",   "EDONR",    "HAS160",
+    "SNEFRU", "K12",    "KANGAROO",  "CITYHASH", "HIGHWAYHASH", "CKSUM",
 };
 
 bool StartsWith(const std::string& s, const char* prefix) {
@@ -196,26 +197,32 @@ bool Unescape(std::string_view in, std::string& out) {
 
 enum class Form { No, Yes, Bad };
 
-// A BSD tag line, `TAG (name) = hex`. `s` starts at the tag. Bad when the
-// line has the shape but not a kind computed here or the right digits.
+// A BSD tag line, `TAG (name) = hex`. `s` starts at the tag. As
+// sha256sum reads it, the blank before the parenthesis and those around '='
+// may be missing: OpenSSL writes `MD5(name)= hex` and `SHA2-256(name)= hex`.
+// The name ends at the last ')'. Bad when the line has the shape but not a
+// kind computed here or the right digits.
 Form ReadBsd(std::string_view s, bool escaped, HashLine& line) {
     std::size_t t = 0;
     while (t < s.size() && (IsLetter(s[t]) || IsDecDigit(s[t]) || s[t] == '-' || s[t] == '/')) ++t;
-    if (t == 0 || s.compare(t, 2, " (") != 0) return Form::No;
-    // The name ends at the last ") =" with a blank after it; blanks around
-    // the digits are read leniently, the same way an SFV line's are.
-    std::size_t close = s.rfind(") =");
-    while (close != std::string_view::npos && (close + 3 >= s.size() || !IsBlank(s[close + 3])))
-        close = close == 0 ? std::string_view::npos : s.rfind(") =", close - 1);
-    if (close == std::string_view::npos || close < t + 2) return Form::No;
-    std::string_view hex = s.substr(close + 3);
+    if (t == 0) return Form::No;
+    const std::size_t open = t < s.size() && s[t] == ' ' ? t + 1 : t;
+    if (open >= s.size() || s[open] != '(') return Form::No;
+    const std::size_t close = s.rfind(')');
+    if (close == std::string_view::npos || close <= open) return Form::No;
+    std::size_t eq = close + 1;
+    while (eq < s.size() && IsBlank(s[eq])) ++eq;
+    if (eq >= s.size() || s[eq] != '=') return Form::No;
+    // Blanks around the digits are read leniently, the same way an SFV
+    // line's are.
+    std::string_view hex = s.substr(eq + 1);
     while (!hex.empty() && IsBlank(hex.front())) hex.remove_prefix(1);
     while (!hex.empty() && IsBlank(hex.back())) hex.remove_suffix(1);
     if (hex.empty() || HexRun(hex) != hex.size()) return Form::No;
     const DigestKind kind = KindUnder(LabelMeaning(s.substr(0, t)), hex.size());
     // Only a tag that names a kind: an unknown word is no tag.
     if (kind == DigestKind::None || LabelMeaning(s.substr(0, t)).says != Says::Kind) return Form::Bad;
-    const std::string_view name = s.substr(t + 2, close - t - 2);
+    const std::string_view name = s.substr(open + 1, close - open - 1);
     if (name.empty()) return Form::Bad;
     if (escaped) {
         if (!Unescape(name, line.name)) return Form::Bad;
@@ -228,11 +235,18 @@ Form ReadBsd(std::string_view s, bool escaped, HashLine& line) {
     return Form::Yes;
 }
 
-// A GNU line, `hex  name` or `hex *name`. `s` starts at the hex digits.
-Form ReadGnu(std::string_view s, bool escaped, HashLine& line) {
+// A GNU line, `hex  name` or `hex *name`, or as sha256sum also reads it
+// `hex name` with one blank. `s` starts at the hex digits. As sha256sum
+// does, the first GNU line of a list fixes which of the two it uses: after
+// `hex  name`, a line `hex name` is Bad; after `hex name`, the blank or '*'
+// after the first blank belongs to the name.
+Form ReadGnu(std::string_view s, bool escaped, HashLine& line, GnuSpacing& spacing) {
     const std::size_t n = HexRun(s);
-    if (n == 0 || n + 2 > s.size() || !IsBlank(s[n]) || (s[n + 1] != ' ' && s[n + 1] != '*')) return Form::No;
-    const std::string_view name = s.substr(n + 2);
+    if (n == 0 || n + 1 >= s.size() || !IsBlank(s[n])) return Form::No;
+    const bool marked = n + 2 < s.size() && (s[n + 1] == ' ' || s[n + 1] == '*');
+    if (!marked && spacing == GnuSpacing::Marked) return Form::Bad;
+    const bool oneBlank = !marked || spacing == GnuSpacing::OneBlank;
+    const std::string_view name = s.substr(oneBlank ? n + 1 : n + 2);
     const DigestKind kind = KindOfLength(n);
     if (kind == DigestKind::None || name.empty()) return Form::Bad;
     if (escaped) {
@@ -242,8 +256,9 @@ Form ReadGnu(std::string_view s, bool escaped, HashLine& line) {
     }
     line.kind = kind;
     line.digest = UpperHex(s.substr(0, n));
-    line.binary = s[n + 1] == '*';
+    line.binary = !oneBlank && s[n + 1] == '*';
     line.form = HashLineForm::Gnu;
+    spacing = oneBlank ? GnuSpacing::OneBlank : GnuSpacing::Marked;
     return Form::Yes;
 }
 
@@ -344,6 +359,16 @@ FoundHash ReadBareHash(std::string_view s, const Meaning& label) {
     return found;
 }
 
+// Whether a copied text has a tag line's shape: a '(' and, after the last
+// ')', blanks and '='.
+bool LooksTagged(std::string_view s) {
+    const std::size_t close = s.rfind(')');
+    if (close == std::string_view::npos || s.find('(') > close) return false;
+    std::size_t eq = close + 1;
+    while (eq < s.size() && IsBlank(s[eq])) ++eq;
+    return eq < s.size() && s[eq] == '=';
+}
+
 bool ReadRowNumber(const std::string& text, std::uint32_t& value) {
     if (text.empty() || text.size() > 10) return false;
     std::uint64_t v = 0;
@@ -359,6 +384,11 @@ bool ReadRowNumber(const std::string& text, std::uint32_t& value) {
 }  // namespace
 
 LineKind ParseHashLine(std::string_view text, HashLine& line) {
+    GnuSpacing spacing = GnuSpacing::Unknown;
+    return ParseHashLine(text, line, spacing);
+}
+
+LineKind ParseHashLine(std::string_view text, HashLine& line, GnuSpacing& spacing) {
     line = HashLine();
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     std::size_t start = 0;
@@ -372,7 +402,7 @@ LineKind ParseHashLine(std::string_view text, HashLine& line) {
     const bool escaped = text[start] == '\\';
     const std::string_view s = text.substr(escaped ? start + 1 : start);
 
-    if (ReadGnu(s, escaped, line) == Form::Yes) return LineKind::Entry;
+    if (ReadGnu(s, escaped, line, spacing) == Form::Yes) return LineKind::Entry;
     line = HashLine();
     const Form bsd = ReadBsd(s, escaped, line);
     if (bsd == Form::Yes) return LineKind::Entry;
@@ -415,8 +445,7 @@ FoundHash FindHash(std::string_view text) {
     if (s.empty() || s.find_first_of("\r\n") != std::string_view::npos) return FoundHash();
 
     // A BSD tag line, or a line escaped as a checksum file writes it.
-    if (s.front() == '\\' ||
-        (s.find(" (") != std::string_view::npos && s.find(") = ") != std::string_view::npos)) {
+    if (s.front() == '\\' || LooksTagged(s)) {
         HashLine line;
         if (ParseHashLine(s, line) != LineKind::Entry || line.form == HashLineForm::Sfv) return FoundHash();
         FoundHash found;

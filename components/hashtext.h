@@ -6,7 +6,10 @@
 // The forms of a checksum-file line (ParseHashLine):
 //   GNU        <hex>  <name>      (text mode, two blanks)
 //              <hex> *<name>      (binary mode)
-//   BSD tag    SHA256 (<name>) = <hex>     (also MD5, SHA1, CRC32)
+//              <hex> <name>       (one blank, as sha256sum also reads it; a
+//                                  list holds one spacing or the other)
+//   BSD tag    SHA256 (<name>) = <hex>     (also MD5, SHA1, CRC32, SHA2-256)
+//              MD5(<name>)= <hex>          (OpenSSL: the blanks may be missing)
 //   SFV        <name> <8 hex digits of the CRC-32>
 // A GNU or BSD line that starts with a backslash is escaped: its name holds
 // "\\" for a backslash and "\n" for a line feed ("\r" for a carriage
@@ -15,11 +18,12 @@
 // comes from the tag, else from the number of hex digits: 8 CRC-32 (the
 // usual form, as SFV files carry it), 32 MD5, 40 SHA-1, 64 SHA-256. A tag or
 // a length of another kind (SHA-512, BLAKE2, ...) makes the line malformed:
-// it cannot be verified here.
+// it cannot be verified here. A list whose name says its kind takes only that
+// kind (HashListReader, components/hashlist.h).
 //
 // The text the user copied (FindHash) is one line, trimmed, after an
 // optional UTF-8 byte-order mark. It is one of:
-//   - a BSD tag line, `MD5 (file) = <hex>`;
+//   - a BSD tag line, `MD5 (file) = <hex>` or `MD5(file)= <hex>`;
 //   - a hash, optionally followed by blanks and a file name (so a GNU line
 //     too), optionally preceded by a label ending in a colon ("MD5:",
 //     "SHA-256 :", "Checksum:");
@@ -51,6 +55,9 @@ struct HashLine {
     std::string name;    // the file's name as listed, unescaped
     HashLineForm form = HashLineForm::Gnu;
     bool binary = false;  // GNU binary marker '*'
+    // The line was longer than a checksum file's reader holds: `name` is
+    // the start and the end of the listed name, which no file can have.
+    bool nameCut = false;
 };
 
 enum class LineKind {
@@ -59,9 +66,16 @@ enum class LineKind {
     Malformed,  // anything else
 };
 
+// Which GNU form a list's lines use, fixed by its first GNU line as
+// sha256sum fixes it: two characters between the digits and the name
+// (`hex  name`, `hex *name`) or one blank (`hex name`).
+enum class GnuSpacing { Unknown, Marked, OneBlank };
+
 // Reads one line of a checksum file, without its line feed; a carriage
-// return at its end is dropped.
+// return at its end is dropped. A line alone may use either GNU spacing; a
+// list's lines are read with the spacing its earlier lines fixed.
 LineKind ParseHashLine(std::string_view text, HashLine& line);
+LineKind ParseHashLine(std::string_view text, HashLine& line, GnuSpacing& spacing);
 
 // The line that ParseHashLine reads back as `line` (GNU or BSD form, escaped
 // when the name needs it; SFV as it is), without a line end.

@@ -70,23 +70,27 @@ void ReadSumFile(SumFile& f) {
     }
     f.key = KeyOf(f.arg);
     const std::string folder = ExtractFilePath(fs::FullPath(f.arg));
-    HashListReader reader([&](std::size_t, LineKind kind, const HashLine& line) {
-        if (kind == LineKind::Malformed) ++f.malformed;
-        if (kind != LineKind::Entry) return;
-        Listed l;
-        l.name = line.name;
-        l.kind = line.kind;
-        l.digest = line.digest;
-        l.problem = ListedNameProblem(line.name);
-        if (l.problem.empty()) {
-            l.path = IsRootedName(line.name) ? line.name : folder + line.name;
-            if (IsDeviceName(line.name) || IsDeviceName(fs::FullPath(l.path)))
-                l.problem = "names a device, not a file";
-            else
-                l.key = KeyOf(l.path);
-        }
-        f.listed.push_back(std::move(l));
-    });
+    HashListReader reader(
+        [&](std::size_t, LineKind kind, const HashLine& line) {
+            if (kind == LineKind::Malformed) ++f.malformed;
+            if (kind != LineKind::Entry) return;
+            Listed l;
+            l.name = line.name;
+            l.kind = line.kind;
+            l.digest = line.digest;
+            // A name longer than a line the reader holds is longer than any
+            // Windows path.
+            l.problem = line.nameCut ? Reason(ERROR_FILENAME_EXCED_RANGE) : ListedNameProblem(line.name);
+            if (l.problem.empty()) {
+                l.path = IsRootedName(line.name) ? line.name : folder + line.name;
+                if (IsDeviceName(line.name) || IsDeviceName(fs::FullPath(l.path)))
+                    l.problem = "names a device, not a file";
+                else
+                    l.key = KeyOf(l.path);
+            }
+            f.listed.push_back(std::move(l));
+        },
+        ListKindOfName(f.arg));
     std::unique_ptr<char[]> buffer(new char[kReadChunk]);
     for (;;) {
         DWORD got = 0;

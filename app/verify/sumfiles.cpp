@@ -90,21 +90,26 @@ std::vector<Listing> FindListings(const std::string& path, std::vector<ReadList>
         if (!ReadSmallFile(folder + source, bytes, stamp)) continue;
         if (read) read->push_back(ReadList{folder + source, stamp});
         bool anyEntry = false;
-        HashListReader reader([&](std::size_t, LineKind kind, const HashLine& line) {
-            if (kind != LineKind::Entry) return;
-            anyEntry = true;
-            if (!SameNameCaseBlind(LastNamePart(line.name), fileName) ||
-                !ListedNameProblem(line.name).empty())
-                return;
-            const std::string listed = IsRootedName(line.name) ? line.name : folder + line.name;
-            if (SameNameCaseBlind(fs::FullPath(listed), full)) add(source, line.kind, line.digest);
-        });
+        const DigestKind listKind = ListKindOfName(source);
+        HashListReader reader(
+            [&](std::size_t, LineKind kind, const HashLine& line) {
+                if (kind != LineKind::Entry) return;
+                anyEntry = true;
+                if (!SameNameCaseBlind(LastNamePart(line.name), fileName) ||
+                    !ListedNameProblem(line.name).empty())
+                    return;
+                const std::string listed = IsRootedName(line.name) ? line.name : folder + line.name;
+                if (SameNameCaseBlind(fs::FullPath(listed), full)) add(source, line.kind, line.digest);
+            },
+            listKind);
         reader.Feed(bytes.data(), bytes.size());
         reader.Finish();
         // "<file name>.sha256" and its kin may hold the hash alone.
         if (!anyEntry && IsChecksumFileOf(source, fileName)) {
             const FoundHash bare = FindHash(bytes);
-            if (bare.isHex && bare.kind != DigestKind::CRC32) add(source, bare.kind, bare.text);
+            if (bare.isHex && bare.kind != DigestKind::CRC32 &&
+                (listKind == DigestKind::None || bare.kind == listKind))
+                add(source, bare.kind, bare.text);
         }
     }
     return found;

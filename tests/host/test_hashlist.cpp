@@ -16,14 +16,19 @@ struct Seen {
     std::size_t number;
     LineKind kind;
     std::string name;
+    bool nameCut;
 };
 
-// Every line of `bytes` as the reader reports it, fed in chunks of `chunk` bytes.
-std::vector<Seen> ReadAll(const std::string& bytes, std::size_t chunk) {
+// Every line of `bytes` as the reader reports it, fed in chunks of `chunk`
+// bytes, for a list of kind `listKind`.
+std::vector<Seen> ReadAll(const std::string& bytes, std::size_t chunk,
+                          DigestKind listKind = DigestKind::None) {
     std::vector<Seen> seen;
-    HashListReader reader([&](std::size_t n, LineKind kind, const HashLine& line) {
-        seen.push_back({n, kind, line.name});
-    });
+    HashListReader reader(
+        [&](std::size_t n, LineKind kind, const HashLine& line) {
+            seen.push_back({n, kind, line.name, line.nameCut});
+        },
+        listKind);
     for (std::size_t at = 0; at < bytes.size(); at += chunk)
         reader.Feed(bytes.data() + at, std::min(chunk, bytes.size() - at));
     reader.Finish();
@@ -65,20 +70,111 @@ TEST(HashListReader, AByteOrderMarkCountsOnlyAtTheVeryStart) {
     EXPECT_TRUE(ReadAll("\xEF\xBB\xBF", 1).empty());  // a mark alone is an empty file
 }
 
-TEST(HashListReader, ALineOfManyMegabytesIsOneMalformedLineAndTheNextIsRead) {
-    std::string text = kMd5 + "  " + std::string(5u << 20, 'x') + "\n" + kMd5 + "  after.bin\n";
-    text += std::string(HashListReader::kMaxLine, 'y') + "\n";  // at the limit: read
+TEST(HashListReader, ALineOfManyMegabytesNamesAFileByItsStartAndEndAndTheNextIsRead) {
+    // As sha256sum reads it, a line names a file however long the name;
+    // only the start and the end of the line are held, and the name is
+    // marked as cut.
+    const std::string hugeName(5u << 20, 'x');
+    const std::size_t kMax = HashListReader::kMaxLine, kTail = HashListReader::kTail;
+    std::string text = kMd5 + "  " + hugeName + "\n" + kMd5 + "  after.bin\n";
+    text += std::string(kMax, 'y') + "\n";                    // at the limit: read
+    text += std::string(kMax + 1, 'y') + "\n";                // beyond it: still no line
+    text += "SHA256 (" + hugeName + ") = " + kSha256 + "\n";  // a tag line
+    text += hugeName + " cbf43926\n";                         // an SFV line
     const std::vector<Seen> seen = ReadAll(text, 1u << 16);
-    ASSERT_EQ(3u, seen.size());
-    EXPECT_EQ(LineKind::Malformed, seen[0].kind);
+    ASSERT_EQ(6u, seen.size());
+    const std::size_t names[] = {kMax - 34 + kTail, 0, 0, 0, kMax - 8 + kTail - 68, kMax + kTail - 9};
+    for (std::size_t i : {0u, 4u, 5u}) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(LineKind::Entry, seen[i].kind);
+        EXPECT_TRUE(seen[i].nameCut);
+        EXPECT_EQ(std::string(names[i], 'x'), seen[i].name);
+    }
     EXPECT_EQ(LineKind::Entry, seen[1].kind);
     EXPECT_EQ("after.bin", seen[1].name);
+    EXPECT_FALSE(seen[1].nameCut);
     EXPECT_EQ(LineKind::Malformed, seen[2].kind);
+    EXPECT_EQ(LineKind::Malformed, seen[3].kind);
     // A name just within the limit is kept whole.
-    const std::string longName(HashListReader::kMaxLine - 34, 'n');
+    const std::string longName(kMax - 34, 'n');
     const std::vector<Seen> atLimit = ReadAll(kMd5 + "  " + longName, 4096);
     ASSERT_EQ(1u, atLimit.size());
     EXPECT_EQ(longName, atLimit[0].name);
+    EXPECT_FALSE(atLimit[0].nameCut);
+    // The end is the same however the bytes arrive.
+    for (std::size_t chunk : {std::size_t{1000}, std::size_t{7}}) {
+        const std::vector<Seen> split = ReadAll(text, chunk);
+        ASSERT_EQ(seen.size(), split.size());
+        for (std::size_t i = 0; i < seen.size(); ++i)
+            EXPECT_EQ(seen[i].name, split[i].name) << chunk << " " << i;
+    }
+}
+
+TEST(HashListReader, AListWhoseNameSaysItsKindTakesOnlyThatKind) {
+    // sha256sum -c finds an 8-digit line in a SHA-256 list improperly
+    // formatted: a CRC-32 belongs to an .sfv list.
+    const std::string lines[] = {
+        "cbf43926  crc.bin",        //
+        kMd5 + "  md5.bin",         //
+        kSha256 + "  sha256.bin",   //
+        "MD5 (tag.bin) = " + kMd5,  //
+        "sfv.bin CBF43926",         //
+    };
+    struct Case {
+        DigestKind list;
+        bool read[5];
+    };
+    const Case cases[] = {
+        {DigestKind::None, {true, true, true, true, true}},
+        {DigestKind::SHA256, {false, false, true, false, false}},
+        {DigestKind::MD5, {false, true, false, true, false}},
+        {DigestKind::SHA1, {false, false, false, false, false}},
+        {DigestKind::CRC32, {true, false, false, false, true}},
+    };
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    for (const Case& c : cases) {
+        const std::vector<Seen> seen = ReadAll(text, 7, c.list);
+        ASSERT_EQ(5u, seen.size());
+        for (std::size_t i = 0; i < 5; ++i) {
+            SCOPED_TRACE(static_cast<int>(c.list));
+            SCOPED_TRACE(lines[i]);
+            EXPECT_EQ(c.read[i] ? LineKind::Entry : LineKind::Malformed, seen[i].kind);
+            if (!c.read[i]) {
+                EXPECT_EQ("", seen[i].name);
+            }
+        }
+    }
+}
+
+TEST(HashListReader, TheFirstGnuLineFixesTheSpacingOfTheList) {
+    // As sha256sum -c reads them: after a line with two characters between
+    // the digits and the name, a line with one blank is improperly
+    // formatted; after one with one blank, the second blank or '*' starts
+    // the name. Tag lines change nothing.
+    struct Case {
+        std::vector<std::string> lines;
+        std::vector<std::string> names;  // empty: malformed
+    };
+    const std::string tag = "MD5 (t) = " + kMd5;
+    const Case cases[] = {
+        {{kMd5 + "  a", kMd5 + " b", kMd5 + " *c"}, {"a", "", "c"}},
+        {{kMd5 + " a", kMd5 + "  b", kMd5 + " *c"}, {"a", " b", "*c"}},
+        {{tag, kMd5 + " a", tag, kMd5 + "  b"}, {"t", "a", "t", " b"}},
+        {{tag, kMd5 + " *a", kMd5 + " b"}, {"t", "a", ""}},
+        {{"garbage", kMd5 + " a", kMd5 + "  b"}, {"", "a", " b"}},
+    };
+    for (const Case& c : cases) {
+        std::string text;
+        for (const std::string& line : c.lines) text += line + "\n";
+        SCOPED_TRACE(text);
+        const std::vector<Seen> seen = ReadAll(text, 5);
+        ASSERT_EQ(c.names.size(), seen.size());
+        for (std::size_t i = 0; i < seen.size(); ++i) {
+            EXPECT_EQ(c.names[i].empty() ? LineKind::Malformed : LineKind::Entry, seen[i].kind) << i;
+            EXPECT_EQ(c.names[i], seen[i].name) << i;
+        }
+    }
 }
 
 TEST(HashListReader, BinaryGarbageGivesMalformedLinesOnly) {
@@ -133,6 +229,24 @@ TEST(ChecksumFileNames, TheUsualNamesInTheirOrder) {
     EXPECT_FALSE(IsChecksumFileOf("x.iso.sfv", "x.iso"));
     EXPECT_FALSE(IsChecksumFileOf("SHA256SUMS", "x.iso"));
     EXPECT_FALSE(IsChecksumFileOf("y.iso.sha1", "x.iso"));
+}
+
+TEST(ChecksumFileNames, TheKindANameSays) {
+    const struct {
+        const char* name;
+        DigestKind kind;
+    } cases[] = {
+        {"SHA256SUMS", DigestKind::SHA256},   {"sha256sums.txt", DigestKind::SHA256},
+        {"x.iso.sha256", DigestKind::SHA256}, {"C:\\dl\\X.ISO.SHA256", DigestKind::SHA256},
+        {"sub/SHA1SUMS", DigestKind::SHA1},   {"a.sha1", DigestKind::SHA1},
+        {"MD5SUMS", DigestKind::MD5},         {"MD5SUMS.txt", DigestKind::MD5},
+        {"a.md5", DigestKind::MD5},           {"disc.sfv", DigestKind::CRC32},
+        {"CHECKSUMS", DigestKind::None},      {"checksums.txt", DigestKind::None},
+        {"list.txt", DigestKind::None},       {".sha256", DigestKind::None},
+        {"SHA256SUMS.asc", DigestKind::None}, {"x.sha256.txt", DigestKind::None},
+        {"sha256/list", DigestKind::None},    {"", DigestKind::None},
+    };
+    for (const auto& c : cases) EXPECT_EQ(c.kind, ListKindOfName(c.name)) << c.name;
 }
 
 }  // namespace

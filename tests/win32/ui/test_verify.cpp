@@ -435,6 +435,12 @@ TEST_F(Verify, AChecksumFileBesideTheFileColoursItsRowAndNamesItself) {
         {"a name the usual look ignores", "", "hashes.txt", wrong + "  download.bin\n", 0, CLR_INVALID, ""},
         {"larger than 1 MiB", "", "SHA256SUMS", wrong + "  download.bin\n" + std::string(1u << 20, '#'), 0,
          CLR_INVALID, ""},
+        // A list whose name says its kind holds no other kind, as its tool reads it.
+        {"a CRC-32 in a .sha256 list", "", "download.bin.sha256", Lower(crcUsual) + "  download.bin\n", 0,
+         CLR_INVALID, ""},
+        {"an MD5 in SHA256SUMS", "", "SHA256SUMS", Lower(md5) + "  download.bin\n", 0, CLR_INVALID, ""},
+        {"OpenSSL's form", "", "download.bin.md5", "MD5(download.bin)= " + Lower(md5) + "\n", edt18,
+         ClipboardVerifier::kMatch, "MD5 matches download.bin.md5"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
