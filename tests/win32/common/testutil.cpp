@@ -91,6 +91,15 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
     return full;
 }
 
+bool DeleteLoadedFile(const std::string& path) {
+    for (int tries = 0; tries < 400; ++tries) {
+        if (DeleteFileW(Utf16(path).c_str())) return true;
+        if (GetLastError() != ERROR_SHARING_VIOLATION) return false;
+        Sleep(5);
+    }
+    return false;
+}
+
 bool MakeSparseFile(const std::string& path, std::uint64_t size) {
     base::UniqueFile f(CreateFileW(Utf16(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));

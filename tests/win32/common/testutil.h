@@ -35,6 +35,11 @@ bool MakeSparseFile(const std::string& path, std::uint64_t size);
 // Shares everything while it reads, so that a test polling for a file never
 // blocks the program that is about to replace it.
 std::string ReadAll(const std::string& path);
+// Deletes `path` as a user would right after a load: the signature check
+// that follows every load holds the file, sharing reading only, for a moment,
+// so a sharing violation is retried for up to two seconds. False when the
+// file is still there.
+bool DeleteLoadedFile(const std::string& path);
 // A copy of a module's bytes (one of the built fixtures) whose RT_VERSION data
 // entry states `size` instead of the resource's own size: the lie one flipped
 // bit can tell. Empty when the image has no such entry.

@@ -111,7 +111,7 @@ TEST_F(Report, RefusesWithoutALoadedFile) {
     form->SetText(edt1, dir.path());
     expectRefusal("folder");
     form->SetText(edt1, file);
-    DeleteFileA(file.c_str());
+    ASSERT_TRUE(testutil::DeleteLoadedFile(file));
     expectRefusal("deleted after the load");
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(target.c_str()));
 }

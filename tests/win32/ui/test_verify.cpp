@@ -289,7 +289,7 @@ TEST_F(Verify, AVerdictNeverOutlivesTheBytesItJudged) {
     EXPECT_EQ("SHA-256 matches the clipboard", verifier.RowTooltip(edt18));
 
     // Deleted: no green, for the hash that matched a moment ago either.
-    ASSERT_TRUE(DeleteFileA(mut.c_str()));
+    ASSERT_TRUE(testutil::DeleteLoadedFile(mut));
     ASSERT_TRUE(PumpUntil([&] { return verifier.RowColor(edt18) == CLR_INVALID; }));
     PutOnClipboard(testutil::CryptoApiMd5(now));
     PumpAWhile();
