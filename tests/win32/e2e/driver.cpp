@@ -87,6 +87,19 @@ void PressButton(HWND dialog, int buttonId) {
 
 namespace {
 
+// Wine now and then fails a process start with ERROR_INTERNAL_ERROR (1359)
+// while the test's earlier processes are still going; the start is tried
+// again a few times. Any other failure stands at once.
+bool StartProcess(const std::string& exe, char* commandLine, BOOL inherit, const char* folder, STARTUPINFOA& si,
+                  PROCESS_INFORMATION& pi) {
+    for (int tries = 1;; ++tries) {
+        if (CreateProcessA(exe.c_str(), commandLine, nullptr, nullptr, inherit, 0, nullptr, folder, &si, &pi))
+            return true;
+        if (GetLastError() != ERROR_INTERNAL_ERROR || tries == 5) return false;
+        Sleep(200);
+    }
+}
+
 // Starts vantrel.exe with `arguments` in `folder` and the given standard
 // handles, lets `whileRunning` act, and waits for its end; false when it
 // could not be started.
@@ -101,8 +114,7 @@ bool RunWithHandles(const std::string& folder, const std::string& arguments, HAN
     si.hStdOutput = out;
     si.hStdError = err;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si,
-                        &pi)) {
+    if (!StartProcess(exe, &commandLine[0], TRUE, folder.c_str(), si, pi)) {
         ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
         return false;
     }
@@ -203,7 +215,7 @@ Program::Program(const std::string& arguments) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (!StartProcess(exe, buffer.data(), FALSE, nullptr, si, pi)) {
         ADD_FAILURE() << "cannot start " << exe << ": error " << GetLastError();
         return;
     }
