@@ -391,8 +391,15 @@ TEST_F(ConsoleMode, OutFolderNamesReportsByDisplayNameAndNumbersRepeats) {
         names.push_back(display + e.suffix + ".txt");
         const std::string written = testutil::ReadAll(out + "\\" + names.back());
         ASSERT_FALSE(written.empty()) << names.back();
-        EXPECT_EQ(alone.out.substr(alone.out.find("\r\n")), written.substr(written.find("\r\n")))
-            << names.back();
+        // Past its first line, and past the access time, which the first
+        // run's own read may have moved.
+        const auto body = [](const std::string& report) {
+            std::string kept;
+            for (const std::string& line : SplitCrLf(report.substr(report.find("\r\n") + 2)))
+                if (line.rfind("Last Accessed: ", 0) != 0) kept += line + "\r\n";
+            return kept;
+        };
+        EXPECT_EQ(body(alone.out), body(written)) << names.back();
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, FilesIn(out));
