@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "components/crc.h"
+#include "components/digestkind.h"
 #include "components/md5.h"
 #include "components/sha.h"
 
@@ -21,7 +23,9 @@ public:
 class CrcSink : public DigestSink {
 public:
     explicit CrcSink(TdcFileCRCMethod method) : method_(method), crc_(CRCInitialValue(method)) {}
-    void Update(const unsigned char* data, std::size_t len) override { crc_ = CRCUpdate(method_, crc_, data, len); }
+    void Update(const unsigned char* data, std::size_t len) override {
+        crc_ = CRCUpdate(method_, crc_, data, len);
+    }
     std::uint32_t Value() const { return crc_; }
 
 private:
@@ -53,3 +57,16 @@ private:
 };
 using Sha1Sink = ShaSink<Sha1>;
 using Sha256Sink = ShaSink<Sha256>;
+
+// Any kind's digest as upper-case hex, for callers that pick kinds at run
+// time (the checksum files, the console's lists). Hex() once, after the last
+// Update.
+class HexDigestSink : public DigestSink {
+public:
+    virtual std::string Hex() = 0;
+};
+
+// A sink for `kind`: a CRC-32 in its usual form (8 digits), BLAKE2b of
+// `blake2bBytes` bytes (1 .. 64; 64 is BLAKE2b-512), every other kind whole.
+// Null for None.
+std::unique_ptr<HexDigestSink> MakeHexDigestSink(DigestKind kind, std::size_t blake2bBytes = 64);

@@ -18,6 +18,7 @@
 
 #include "components/blake2b.h"
 #include "components/blake3.h"
+#include "components/digestsink.h"
 #include "components/sha512.h"
 
 namespace {
@@ -131,6 +132,55 @@ TEST_F(DigestTools, Blake3AgainstB3sumOnEveryPath) {
             return Ours(f, Blake3(path), [](const Blake3::Digest& d) { return Blake3::Hex(d); });
         });
     }
+}
+
+// The sinks the console and the checksum files pick by kind give what each
+// kind's own tool gives.
+TEST_F(DigestTools, EverySinkByKindAgainstItsTool) {
+    const struct {
+        DigestKind kind;
+        const char* tool;
+    } cases[] = {
+        {DigestKind::MD5, "md5sum"},       {DigestKind::SHA1, "sha1sum"},
+        {DigestKind::SHA256, "sha256sum"}, {DigestKind::SHA384, "openssl dgst -sha384 -r"},
+        {DigestKind::SHA512, "sha512sum"}, {DigestKind::BLAKE2b, "b2sum"},
+        {DigestKind::BLAKE3, "b3sum"},
+    };
+    for (const auto& c : cases) {
+        Compare(c.tool, [&](const std::string& f) {
+            auto sink = MakeHexDigestSink(c.kind);
+            std::ifstream in(f, std::ios::binary);
+            std::vector<char> piece(4096 + 7);
+            while (in) {
+                in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+                sink->Update(reinterpret_cast<const unsigned char*>(piece.data()),
+                             static_cast<std::size_t>(in.gcount()));
+            }
+            return sink->Hex();
+        });
+    }
+}
+
+TEST(DigestSinks, CrcIsTheUsualCrc32AndNoneHasNoSink) {
+    auto crc = MakeHexDigestSink(DigestKind::CRC32);
+    const char check[] = "123456789";  // the CRC-32 check value of the catalogue of CRCs
+    crc->Update(reinterpret_cast<const unsigned char*>(check), 9);
+    EXPECT_EQ("CBF43926", crc->Hex());
+    auto blake256 = MakeHexDigestSink(DigestKind::BLAKE2b, 32);
+    EXPECT_EQ(64u, blake256->Hex().size());
+    EXPECT_EQ(nullptr, MakeHexDigestSink(DigestKind::None));
+}
+
+TEST(DigestKinds, AlgNamesReadBackCaseBlindAndOthersAreNone) {
+    for (DigestKind kind : kAllDigestKinds) {
+        EXPECT_EQ(kind, DigestKindOfAlgName(DigestAlgName(kind)));
+        std::string upper = DigestAlgName(kind);
+        for (char& c : upper) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        EXPECT_EQ(kind, DigestKindOfAlgName(upper));
+        EXPECT_EQ(HexDigitsOf(kind) == 0, false) << DigestAlgName(kind);
+    }
+    for (const char* other : {"", "sha", "sha-256", "sha2", "blake2b-256", "md5 ", "sm3", "sha3"})
+        EXPECT_EQ(DigestKind::None, DigestKindOfAlgName(other)) << other;
 }
 
 }  // namespace
