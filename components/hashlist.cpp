@@ -65,7 +65,7 @@ void HashListReader::EndLine() {
     // Of a line beyond kMaxLine, its start and end read as one line: what is
     // left out lies inside the name, if the line names a file.
     if (overlong_) line_ += tail_;
-    LineKind kind = ParseHashLine(line_, line, spacing_);
+    LineKind kind = ParseHashLine(line_, line, spacing_, listKind_);
     if (overlong_) {
         line.nameCut = kind == LineKind::Entry;
         overlong_ = false;
@@ -73,7 +73,7 @@ void HashListReader::EndLine() {
     }
     if (kind == LineKind::Entry && listKind_ != DigestKind::None && line.kind != listKind_)
         kind = LineKind::Malformed;
-    if (kind != LineKind::Entry) line = HashLine();
+    if (kind != LineKind::Entry && kind != LineKind::Unsupported) line = HashLine();
     line_.clear();
     if (line_.capacity() > 4096) line_.shrink_to_fit();
     onLine_(number_, kind, line);
@@ -86,10 +86,12 @@ DigestKind ListKindOfName(const std::string& fileName) {
         const char* ext;
         DigestKind kind;
     };
-    static constexpr Said kSaid[] = {{"SHA256SUMS", ".sha256", DigestKind::SHA256},
-                                     {"SHA1SUMS", ".sha1", DigestKind::SHA1},
-                                     {"MD5SUMS", ".md5", DigestKind::MD5},
-                                     {nullptr, ".sfv", DigestKind::CRC32}};
+    static constexpr Said kSaid[] = {
+        {"SHA256SUMS", ".sha256", DigestKind::SHA256}, {"SHA1SUMS", ".sha1", DigestKind::SHA1},
+        {"MD5SUMS", ".md5", DigestKind::MD5},          {"SHA384SUMS", ".sha384", DigestKind::SHA384},
+        {"SHA512SUMS", ".sha512", DigestKind::SHA512}, {"B2SUMS", ".b2", DigestKind::BLAKE2b},
+        {"B3SUMS", ".b3", DigestKind::BLAKE3},         {nullptr, ".blake3", DigestKind::BLAKE3},
+        {nullptr, ".sfv", DigestKind::CRC32}};
     for (const Said& said : kSaid) {
         if (said.sums && (EqualCaseBlindAscii(name, said.sums) ||
                           EqualCaseBlindAscii(name, std::string(said.sums) + ".txt")))

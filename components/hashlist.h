@@ -20,8 +20,9 @@
 // is read as those bytes together, and when they make a line that names a
 // file it is an Entry with `nameCut` set (sha256sum reads the line whole and
 // then finds no file of that name), else Malformed. When the
-// list's kind is given (ListKindOfName), an entry of any other kind is
-// Malformed, as the list's own tool finds it. The lines are numbered from 1.
+// list's kind is given (ListKindOfName, or the user's choice), its untagged
+// lines are of that kind and an entry of any other kind is Malformed, as the
+// list's own tool finds it. The lines are numbered from 1.
 class HashListReader {
 public:
     static constexpr std::size_t kMaxLine = 256 * 1024;
@@ -51,9 +52,11 @@ private:
 
 // The kind a checksum file's name says it holds, compared case-blind in
 // ASCII on the name's last part: SHA256SUMS and "*.sha256" SHA-256,
-// SHA1SUMS and "*.sha1" SHA-1, MD5SUMS and "*.md5" MD5 (the SUMS names also
-// with ".txt"), "*.sfv" CRC-32; None for any other name (CHECKSUMS, say),
-// whose lines may be of any kind.
+// SHA1SUMS and "*.sha1" SHA-1, MD5SUMS and "*.md5" MD5, SHA384SUMS and
+// "*.sha384", SHA512SUMS and "*.sha512", B2SUMS and "*.b2" BLAKE2b, B3SUMS,
+// "*.b3" and "*.blake3" BLAKE3 (the SUMS names also with ".txt"), "*.sfv"
+// CRC-32; None for any other name (CHECKSUMS, say), whose lines may be of any
+// kind.
 DigestKind ListKindOfName(const std::string& fileName);
 
 // Why no file can have the listed `name` on Windows, or empty when one can:

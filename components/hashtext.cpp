@@ -51,6 +51,10 @@ DigestKind KindOfLength(std::size_t digits) {
             return DigestKind::SHA1;
         case 64:
             return DigestKind::SHA256;
+        case 96:
+            return DigestKind::SHA384;
+        case 128:
+            return DigestKind::SHA512;
         default:
             return DigestKind::None;
     }
@@ -68,7 +72,17 @@ enum class Says {
 struct Meaning {
     Says says = Says::Nothing;
     DigestKind kind = DigestKind::None;
+    std::size_t digits = 0;  // hex digits a Kind's value has; 0: the kind's full length
 };
+
+// The digits of a kind named with a length it cannot have ("BLAKE2b-255"):
+// no value fits.
+constexpr std::size_t kNoDigits = static_cast<std::size_t>(-1) / 4;
+
+bool IsSha(DigestKind kind) {
+    return kind == DigestKind::SHA1 || kind == DigestKind::SHA256 || kind == DigestKind::SHA384 ||
+           kind == DigestKind::SHA512;
+}
 
 // Words that name a kind computed here, compared after '-' is dropped and
 // letters are upper-cased; a tool's suffix may follow ("MD5SUM", "SHA256HASH").
@@ -78,10 +92,14 @@ struct OwnName {
     DigestKind kind;
 };
 constexpr OwnName kOwnNames[] = {
-    {"SHA256", Says::Kind, DigestKind::SHA256}, {"SHA2256", Says::Kind, DigestKind::SHA256},
-    {"SHA2", Says::Kind, DigestKind::SHA256},   {"SHA1", Says::Kind, DigestKind::SHA1},
-    {"SHA", Says::ShaFamily, DigestKind::None}, {"MD5", Says::Kind, DigestKind::MD5},
-    {"CRC32", Says::Kind, DigestKind::CRC32},   {"CRC", Says::Kind, DigestKind::CRC32},
+    {"SHA256", Says::Kind, DigestKind::SHA256},   {"SHA2256", Says::Kind, DigestKind::SHA256},
+    {"SHA2", Says::Kind, DigestKind::SHA256},     {"SHA1", Says::Kind, DigestKind::SHA1},
+    {"SHA384", Says::Kind, DigestKind::SHA384},   {"SHA2384", Says::Kind, DigestKind::SHA384},
+    {"SHA512", Says::Kind, DigestKind::SHA512},   {"SHA2512", Says::Kind, DigestKind::SHA512},
+    {"SHA", Says::ShaFamily, DigestKind::None},   {"MD5", Says::Kind, DigestKind::MD5},
+    {"CRC32", Says::Kind, DigestKind::CRC32},     {"CRC", Says::Kind, DigestKind::CRC32},
+    {"BLAKE2B", Says::Kind, DigestKind::BLAKE2b}, {"B2", Says::Kind, DigestKind::BLAKE2b},
+    {"BLAKE3", Says::Kind, DigestKind::BLAKE3},   {"B3", Says::Kind, DigestKind::BLAKE3},
 };
 constexpr const char* kSuffixes[] = {"", "SUM", "SUMS", "HASH", "CHECKSUM", "DIGEST"};
 // Beginnings of words that name algorithms not computed here.
@@ -99,6 +117,17 @@ bool StartsWith(const std::string& s, const char* prefix) {
 
 Meaning WordMeaning(const std::string& word) {
     Meaning m;
+    // BLAKE2b with its length in bits, as cksum writes it: "BLAKE2b-256"
+    // (the '-' is dropped), a multiple of 8 up to 512.
+    static const std::string kBlake2b = "BLAKE2B";
+    if (word.size() > kBlake2b.size() && word.compare(0, kBlake2b.size(), kBlake2b) == 0) {
+        std::size_t bits = 0;
+        for (std::size_t i = kBlake2b.size(); i < word.size() && bits <= 512; ++i)
+            bits = IsDecDigit(word[i]) ? bits * 10 + static_cast<std::size_t>(word[i] - '0') : 1000;
+        if (bits > 0 && bits <= 512 && bits % 8 == 0)
+            return Meaning{Says::Kind, DigestKind::BLAKE2b, bits / 4};
+        return Meaning{Says::Kind, DigestKind::BLAKE2b, kNoDigits};
+    }
     for (const OwnName& own : kOwnNames)
         for (const char* suffix : kSuffixes)
             if (word == std::string(own.word) + suffix) {
@@ -128,13 +157,10 @@ Meaning LabelMeaning(std::string_view label) {
             all = m;
         } else if (all.says == Says::ShaFamily) {
             // "SHA" beside a named kind: the named one, when it is a SHA.
-            all = m.says == Says::ShaFamily || m.kind == DigestKind::SHA1 || m.kind == DigestKind::SHA256
-                      ? m
-                      : Meaning{Says::OtherKind, DigestKind::None};
-        } else if (m.says == Says::Kind && m.kind != all.kind) {
+            all = m.says == Says::ShaFamily || IsSha(m.kind) ? m : Meaning{Says::OtherKind, DigestKind::None};
+        } else if (m.says == Says::Kind && (m.kind != all.kind || m.digits != all.digits)) {
             all = Meaning{Says::OtherKind, DigestKind::None};
-        } else if (m.says == Says::ShaFamily && all.kind != DigestKind::SHA1 &&
-                   all.kind != DigestKind::SHA256) {
+        } else if (m.says == Says::ShaFamily && !IsSha(all.kind)) {
             all = Meaning{Says::OtherKind, DigestKind::None};
         }
     };
@@ -156,10 +182,9 @@ DigestKind KindUnder(const Meaning& m, std::size_t digits) {
         case Says::Nothing:
             return byLength;
         case Says::Kind:
-            return byLength == m.kind ? byLength : DigestKind::None;
+            return digits == (m.digits ? m.digits : HexDigitsOf(m.kind)) ? m.kind : DigestKind::None;
         case Says::ShaFamily:
-            return byLength == DigestKind::SHA1 || byLength == DigestKind::SHA256 ? byLength
-                                                                                  : DigestKind::None;
+            return IsSha(byLength) ? byLength : DigestKind::None;
         case Says::OtherKind:
             return DigestKind::None;
     }
@@ -167,6 +192,16 @@ DigestKind KindUnder(const Meaning& m, std::size_t digits) {
 }
 
 // --- Line forms ---
+
+// The kind of an untagged value of `digits` hex digits in a list of the kind
+// `untagged` (None: the length decides). BLAKE2b takes any whole number of
+// bytes up to 64, as b2sum -c infers the length from the line.
+DigestKind UntaggedKind(std::size_t digits, DigestKind untagged) {
+    if (untagged == DigestKind::None) return KindOfLength(digits);
+    if (untagged == DigestKind::BLAKE2b)
+        return digits % 2 == 0 && digits <= HexDigitsOf(untagged) ? untagged : DigestKind::None;
+    return digits == HexDigitsOf(untagged) ? untagged : DigestKind::None;
+}
 
 // Undoes the escapes of an escaped line's name; false for a backslash that
 // starts no known escape.
@@ -195,13 +230,53 @@ bool Unescape(std::string_view in, std::string& out) {
     return true;
 }
 
-enum class Form { No, Yes, Bad };
+enum class Form { No, Yes, Bad, Unsupported };
 
-// A BSD tag line, `TAG (name) = hex`. `s` starts at the tag. As
+bool IsBase64Char(char c) { return IsLetter(c) || IsDecDigit(c) || c == '+' || c == '/' || c == '='; }
+
+int Base64Value(char c) {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (IsDecDigit(c)) return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+// A value of `bytes` bytes in base64 with its padding, as `cksum --base64`
+// writes it, as upper-case hex; false for any other text.
+bool Base64ToHex(std::string_view text, std::size_t bytes, std::string& hex) {
+    if (bytes == 0 || text.size() != (bytes + 2) / 3 * 4) return false;
+    const std::size_t pad = (3 - bytes % 3) % 3;
+    hex.clear();
+    std::uint32_t bits = 0;
+    int held = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i >= text.size() - pad) {
+            if (text[i] != '=') return false;
+            continue;
+        }
+        const int v = Base64Value(text[i]);
+        if (v < 0) return false;
+        bits = (bits << 6) | static_cast<std::uint32_t>(v);
+        held += 6;
+        if (held >= 8) {
+            held -= 8;
+            hex += "0123456789ABCDEF"[(bits >> (held + 4)) & 15];
+            hex += "0123456789ABCDEF"[(bits >> held) & 15];
+        }
+    }
+    // The bits the padding leaves over must be zero, as the tools write them.
+    return hex.size() == bytes * 2 && (bits & ((1u << held) - 1)) == 0;
+}
+
+// A BSD tag line, `TAG (name) = value`. `s` starts at the tag. As
 // sha256sum reads it, the blank before the parenthesis and those around '='
 // may be missing: OpenSSL writes `MD5(name)= hex` and `SHA2-256(name)= hex`.
-// The name ends at the last ')'. Bad when the line has the shape but not a
-// kind computed here or the right digits.
+// The name ends at the last ')'. The value is hex, or base64 as `cksum
+// --base64` writes it. Bad when the line has the shape but not the right
+// value for its kind, or a tag that names no algorithm; Unsupported when the
+// tag names an algorithm not computed here (SHA3-256, SM3).
 Form ReadBsd(std::string_view s, bool escaped, HashLine& line) {
     std::size_t t = 0;
     while (t < s.size() && (IsLetter(s[t]) || IsDecDigit(s[t]) || s[t] == '-' || s[t] == '/')) ++t;
@@ -213,15 +288,18 @@ Form ReadBsd(std::string_view s, bool escaped, HashLine& line) {
     std::size_t eq = close + 1;
     while (eq < s.size() && IsBlank(s[eq])) ++eq;
     if (eq >= s.size() || s[eq] != '=') return Form::No;
-    // Blanks around the digits are read leniently, the same way an SFV
+    // Blanks around the value are read leniently, the same way an SFV
     // line's are.
-    std::string_view hex = s.substr(eq + 1);
-    while (!hex.empty() && IsBlank(hex.front())) hex.remove_prefix(1);
-    while (!hex.empty() && IsBlank(hex.back())) hex.remove_suffix(1);
-    if (hex.empty() || HexRun(hex) != hex.size()) return Form::No;
-    const DigestKind kind = KindUnder(LabelMeaning(s.substr(0, t)), hex.size());
+    std::string_view value = s.substr(eq + 1);
+    while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
+    while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
+    if (value.empty()) return Form::No;
+    for (char c : value)
+        if (!IsBase64Char(c)) return Form::No;
+    const std::string_view tag = s.substr(0, t);
+    const Meaning meaning = LabelMeaning(tag);
     // Only a tag that names a kind: an unknown word is no tag.
-    if (kind == DigestKind::None || LabelMeaning(s.substr(0, t)).says != Says::Kind) return Form::Bad;
+    if (meaning.says != Says::Kind && meaning.says != Says::OtherKind) return Form::Bad;
     const std::string_view name = s.substr(open + 1, close - open - 1);
     if (name.empty()) return Form::Bad;
     if (escaped) {
@@ -229,8 +307,17 @@ Form ReadBsd(std::string_view s, bool escaped, HashLine& line) {
     } else {
         line.name = std::string(name);
     }
-    line.kind = kind;
-    line.digest = UpperHex(hex);
+    if (meaning.says == Says::OtherKind) {
+        line.tag = std::string(tag);
+        line.form = HashLineForm::Bsd;
+        return Form::Unsupported;
+    }
+    const std::size_t digits = meaning.digits ? meaning.digits : HexDigitsOf(meaning.kind);
+    if (value.size() == digits && HexRun(value) == digits)
+        line.digest = UpperHex(value);
+    else if (!Base64ToHex(value, digits / 2, line.digest))
+        return Form::Bad;
+    line.kind = meaning.kind;
     line.form = HashLineForm::Bsd;
     return Form::Yes;
 }
@@ -240,14 +327,14 @@ Form ReadBsd(std::string_view s, bool escaped, HashLine& line) {
 // does, the first GNU line of a list fixes which of the two it uses: after
 // `hex  name`, a line `hex name` is Bad; after `hex name`, the blank or '*'
 // after the first blank belongs to the name.
-Form ReadGnu(std::string_view s, bool escaped, HashLine& line, GnuSpacing& spacing) {
+Form ReadGnu(std::string_view s, bool escaped, HashLine& line, GnuSpacing& spacing, DigestKind untagged) {
     const std::size_t n = HexRun(s);
     if (n == 0 || n + 1 >= s.size() || !IsBlank(s[n])) return Form::No;
     const bool marked = n + 2 < s.size() && (s[n + 1] == ' ' || s[n + 1] == '*');
     if (!marked && spacing == GnuSpacing::Marked) return Form::Bad;
     const bool oneBlank = !marked || spacing == GnuSpacing::OneBlank;
     const std::string_view name = s.substr(oneBlank ? n + 1 : n + 2);
-    const DigestKind kind = KindOfLength(n);
+    const DigestKind kind = UntaggedKind(n, untagged);
     if (kind == DigestKind::None || name.empty()) return Form::Bad;
     if (escaped) {
         if (!Unescape(name, line.name)) return Form::Bad;
@@ -289,9 +376,25 @@ const char* TagOf(DigestKind kind) {
             return "SHA1";
         case DigestKind::SHA256:
             return "SHA256";
+        case DigestKind::SHA384:
+            return "SHA384";
+        case DigestKind::SHA512:
+            return "SHA512";
+        case DigestKind::BLAKE2b:
+            return "BLAKE2b";
+        case DigestKind::BLAKE3:
+            return "BLAKE3";
         default:
             return "";
     }
+}
+
+// The tag of a line: BLAKE2b shorter than its full 512 bits with its
+// length, as cksum writes it ("BLAKE2b-256").
+std::string TagOf(const HashLine& line) {
+    if (line.kind == DigestKind::BLAKE2b && line.digest.size() != HexDigitsOf(DigestKind::BLAKE2b))
+        return "BLAKE2b-" + std::to_string(line.digest.size() * 4);
+    return TagOf(line.kind);
 }
 
 // --- The clipboard's loose forms ---
@@ -388,7 +491,7 @@ LineKind ParseHashLine(std::string_view text, HashLine& line) {
     return ParseHashLine(text, line, spacing);
 }
 
-LineKind ParseHashLine(std::string_view text, HashLine& line, GnuSpacing& spacing) {
+LineKind ParseHashLine(std::string_view text, HashLine& line, GnuSpacing& spacing, DigestKind untagged) {
     line = HashLine();
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     std::size_t start = 0;
@@ -402,13 +505,17 @@ LineKind ParseHashLine(std::string_view text, HashLine& line, GnuSpacing& spacin
     const bool escaped = text[start] == '\\';
     const std::string_view s = text.substr(escaped ? start + 1 : start);
 
-    if (ReadGnu(s, escaped, line, spacing) == Form::Yes) return LineKind::Entry;
+    if (ReadGnu(s, escaped, line, spacing, untagged) == Form::Yes) return LineKind::Entry;
     line = HashLine();
     const Form bsd = ReadBsd(s, escaped, line);
     if (bsd == Form::Yes) return LineKind::Entry;
+    if (bsd == Form::Unsupported) return LineKind::Unsupported;
     // A tag line of another kind is not read as an SFV line that happens to
     // end in 8 hex digits.
-    if (bsd == Form::Bad) return LineKind::Malformed;
+    if (bsd == Form::Bad) {
+        line = HashLine();
+        return LineKind::Malformed;
+    }
     // SFV knows no escapes: a backslash there starts a rooted name.
     line = HashLine();
     if (ReadSfv(text.substr(start), line) == Form::Yes) return LineKind::Entry;
@@ -428,7 +535,7 @@ std::string FormatHashLine(const HashLine& line) {
     if (escape) name.erase(0, 1);
     switch (line.form) {
         case HashLineForm::Bsd:
-            return std::string(escape ? "\\" : "") + TagOf(line.kind) + " (" + name + ") = " + hex;
+            return std::string(escape ? "\\" : "") + TagOf(line) + " (" + name + ") = " + hex;
         case HashLineForm::Sfv:
             return name + " " + hex;
         case HashLineForm::Gnu:

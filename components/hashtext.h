@@ -16,10 +16,13 @@
 // return); any other backslash pair makes the line malformed. Empty lines and
 // lines that start with '#' or ';' (SFV comments) are no entries. The kind
 // comes from the tag, else from the number of hex digits: 8 CRC-32 (the
-// usual form, as SFV files carry it), 32 MD5, 40 SHA-1, 64 SHA-256. A tag or
-// a length of another kind (SHA-512, BLAKE2, ...) makes the line malformed:
-// it cannot be verified here. A list whose name says its kind takes only that
-// kind (HashListReader, components/hashlist.h).
+// usual form, as SFV files carry it), 32 MD5, 40 SHA-1, 64 SHA-256, 96
+// SHA-384, 128 SHA-512. Tags: MD5, SHA1, SHA256/SHA2-256, SHA384/SHA2-384,
+// SHA512/SHA2-512, BLAKE2b (512 bits) and BLAKE2b-<bits>, BLAKE3, CRC32; a
+// tagged value may also be base64, as `cksum --base64` writes it. A tag of
+// another algorithm (SHA3-256, SM3) makes an Unsupported line; a length that
+// fits no kind makes it malformed. A list whose name says its kind takes only
+// that kind (HashListReader, components/hashlist.h).
 //
 // The text the user copied (FindHash) is one line, trimmed, after an
 // optional UTF-8 byte-order mark. It is one of:
@@ -42,8 +45,7 @@
 
 #include "components/digestkind.h"
 
-// The kinds read here are those the program computes: CRC32, MD5, SHA1,
-// SHA256 (components/digestkind.h).
+// The kinds read here are those the program computes (components/digestkind.h).
 
 // --- Checksum files ---
 
@@ -58,12 +60,16 @@ struct HashLine {
     // The line was longer than a checksum file's reader holds: `name` is
     // the start and the end of the listed name, which no file can have.
     bool nameCut = false;
+    std::string tag;  // an Unsupported line's tag as written ("SHA3-256")
 };
 
 enum class LineKind {
     Entry,      // a hash and a name: `line` is filled
     NoEntry,    // empty, blanks only, or a comment
     Malformed,  // anything else
+    // A tag line of an algorithm not computed here (SHA3-256, SM3): `line`
+    // holds the name and the tag, no kind and no digest.
+    Unsupported,
 };
 
 // Which GNU form a list's lines use, fixed by its first GNU line as
@@ -73,9 +79,14 @@ enum class GnuSpacing { Unknown, Marked, OneBlank };
 
 // Reads one line of a checksum file, without its line feed; a carriage
 // return at its end is dropped. A line alone may use either GNU spacing; a
-// list's lines are read with the spacing its earlier lines fixed.
+// list's lines are read with the spacing its earlier lines fixed. The
+// untagged lines of a list of one kind (`untagged`, from the list's name or
+// the user's choice) are of that kind: 64 digits are BLAKE3 in a BLAKE3
+// list, 128 BLAKE2b in a BLAKE2b list; without it the length decides (64
+// SHA-256, 128 SHA-512).
 LineKind ParseHashLine(std::string_view text, HashLine& line);
-LineKind ParseHashLine(std::string_view text, HashLine& line, GnuSpacing& spacing);
+LineKind ParseHashLine(std::string_view text, HashLine& line, GnuSpacing& spacing,
+                       DigestKind untagged = DigestKind::None);
 
 // The line that ParseHashLine reads back as `line` (GNU or BSD form, escaped
 // when the name needs it; SFV as it is), without a line end.

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
+#include <utility>
 
 #include "app/verify/checktext.h"
 #include "base/errors.h"
@@ -34,7 +36,12 @@ std::wstring KeyOf(const std::string& path) {
     return key;
 }
 
-unsigned Bit(DigestKind kind) { return 1u << static_cast<unsigned>(kind); }
+// A digest a line asks for: its kind and its length in hex digits (BLAKE2b
+// comes in several lengths).
+using Want = std::pair<DigestKind, std::size_t>;
+Want WantOf(DigestKind kind, const std::string& digest) {
+    return Want(kind, kind == DigestKind::BLAKE2b ? digest.size() : HexDigitsOf(kind));
+}
 
 struct Listed {
     std::string name;  // as the checksum file lists it
@@ -108,30 +115,27 @@ void ReadSumFile(SumFile& f) {
 // What one read of a listed file gave: its hashes by kind, or why there are none.
 struct Hashes {
     std::string error;
-    std::map<DigestKind, std::string> hex;
+    std::map<Want, std::string> hex;
 };
 
-Hashes ReadHashes(const std::string& path, unsigned kinds) {
+Hashes ReadHashes(const std::string& path, const std::set<Want>& wanted) {
     Hashes h;
     if (ProbeEntry(path) == EntryKind::Directory) {
         h.error = "Is a folder";
         return h;
     }
-    CrcSink crc(TdcFileCRCMethod::crc32);
-    Md5Sink md5;
-    Sha1Sink sha1;
-    Sha256Sink sha256;
+    std::vector<std::pair<Want, std::unique_ptr<HexDigestSink>>> sinks;
     PassFeeds feeds;
-    if (kinds & Bit(DigestKind::CRC32)) feeds.reader.push_back(&crc);
-    // The first digest beside the reads, any further one on the reading
-    // thread, so that two digests run side by side.
-    for (DigestSink* sink : {static_cast<DigestSink*>(&sha256), static_cast<DigestSink*>(&sha1),
-                             static_cast<DigestSink*>(&md5)}) {
-        const DigestKind kind = sink == &sha256 ? DigestKind::SHA256
-                                : sink == &sha1 ? DigestKind::SHA1
-                                                : DigestKind::MD5;
-        if (!(kinds & Bit(kind))) continue;
-        (feeds.caller.empty() ? feeds.caller : feeds.reader).push_back(sink);
+    for (const Want& want : wanted) {
+        sinks.emplace_back(want, MakeHexDigestSink(want.first, want.second / 2));
+        DigestSink* sink = sinks.back().second.get();
+        // The CRC on the reading thread; the first digest beside the reads,
+        // any further one on the reading thread, so that two digests run side
+        // by side.
+        if (want.first == DigestKind::CRC32 || !feeds.caller.empty())
+            feeds.reader.push_back(sink);
+        else
+            feeds.caller.push_back(sink);
     }
     const FileRead read = ReadFileOnce(path, feeds);
     if (read.openError != ERROR_SUCCESS) {
@@ -143,13 +147,7 @@ Hashes ReadHashes(const std::string& path, unsigned kinds) {
         h.error = OneLineWithoutFullStop(ChangedWhileReadMessage(read.result, path));
         return h;
     }
-    if (kinds & Bit(DigestKind::CRC32)) {
-        // The component's value is the complement of the usual CRC-32.
-        h.hex[DigestKind::CRC32] = UsualCrcHex(std::to_string(static_cast<unsigned long>(crc.Value())));
-    }
-    if (kinds & Bit(DigestKind::MD5)) h.hex[DigestKind::MD5] = md5.Hex();
-    if (kinds & Bit(DigestKind::SHA1)) h.hex[DigestKind::SHA1] = sha1.Hex();
-    if (kinds & Bit(DigestKind::SHA256)) h.hex[DigestKind::SHA256] = sha256.Hex();
+    for (auto& sink : sinks) h.hex[sink.first] = sink.second->Hex();
     return h;
 }
 
@@ -157,15 +155,14 @@ Hashes ReadHashes(const std::string& path, unsigned kinds) {
 
 int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string&)>& out,
              const std::function<void(const std::string&)>& err) {
-
     std::vector<SumFile> files(cmd.sumFiles.size());
     // Every kind any line asks of a file, so that one read computes them all.
-    std::map<std::wstring, unsigned> wanted;
+    std::map<std::wstring, std::set<Want>> wanted;
     for (std::size_t i = 0; i < files.size(); ++i) {
         files[i].arg = cmd.sumFiles[i];
         ReadSumFile(files[i]);
         for (const Listed& l : files[i].listed)
-            if (l.problem.empty()) wanted[l.key] |= Bit(l.kind);
+            if (l.problem.empty()) wanted[l.key].insert(WantOf(l.kind, l.digest));
     }
 
     std::map<std::wstring, Hashes> read;
@@ -190,7 +187,7 @@ int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string
                 const Hashes& h = it->second;
                 reason = h.error;
                 if (reason.empty()) {
-                    const auto hex = h.hex.find(l.kind);
+                    const auto hex = h.hex.find(WantOf(l.kind, l.digest));
                     status = hex != h.hex.end() && HexEquals(hex->second, l.digest) ? CheckStatus::Ok
                                                                                     : CheckStatus::Failed;
                 }

@@ -147,6 +147,76 @@ TEST(HashListReader, AListWhoseNameSaysItsKindTakesOnlyThatKind) {
     }
 }
 
+// An untagged line's digits mean the list's kind: 64 are BLAKE3 in a BLAKE3
+// list and SHA-256 elsewhere; 128 BLAKE2b in a BLAKE2b list, where b2sum -c
+// also takes any shorter whole number of bytes; tagged lines keep their tag.
+TEST(HashListReader, UntaggedLinesAreOfTheListsKind) {
+    const std::string sha512 = kSha256 + kSha256;
+    const struct {
+        std::string line;
+        DigestKind list, kind;  // kind None: not an entry there
+        std::string digest;
+    } cases[] = {
+        {kSha256 + "  f", DigestKind::None, DigestKind::SHA256, kSha256},
+        {kSha256 + "  f", DigestKind::BLAKE3, DigestKind::BLAKE3, kSha256},
+        {kSha256 + "  f", DigestKind::BLAKE2b, DigestKind::BLAKE2b, kSha256},
+        {kSha256 + "  f", DigestKind::SHA512, DigestKind::None, ""},
+        {sha512 + "  f", DigestKind::None, DigestKind::SHA512, sha512},
+        {sha512 + "  f", DigestKind::SHA512, DigestKind::SHA512, sha512},
+        {sha512 + "  f", DigestKind::BLAKE2b, DigestKind::BLAKE2b, sha512},
+        {sha512 + "  f", DigestKind::BLAKE3, DigestKind::None, ""},
+        {kMd5 + "  f", DigestKind::BLAKE2b, DigestKind::BLAKE2b, kMd5},
+        {kMd5 + "0  f", DigestKind::BLAKE2b, DigestKind::None, ""},     // half a byte
+        {sha512 + "00  f", DigestKind::BLAKE2b, DigestKind::None, ""},  // 65 bytes
+        {"BLAKE3 (f) = " + kSha256, DigestKind::BLAKE3, DigestKind::BLAKE3, kSha256},
+        {"SHA256 (f) = " + kSha256, DigestKind::BLAKE3, DigestKind::None, ""},
+        {"BLAKE2b-256 (f) = " + kSha256, DigestKind::BLAKE2b, DigestKind::BLAKE2b, kSha256},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        SCOPED_TRACE(DigestAlgName(c.list));
+        std::vector<HashLine> lines;
+        std::vector<LineKind> kinds;
+        HashListReader reader(
+            [&](std::size_t, LineKind kind, const HashLine& line) {
+                kinds.push_back(kind);
+                lines.push_back(line);
+            },
+            c.list);
+        const std::string text = c.line + "\n";
+        reader.Feed(text.data(), text.size());
+        reader.Finish();
+        ASSERT_EQ(1u, kinds.size());
+        EXPECT_EQ(c.kind == DigestKind::None ? LineKind::Malformed : LineKind::Entry, kinds[0]);
+        EXPECT_EQ(c.kind, lines[0].kind);
+        std::string upper = c.digest;
+        for (char& ch : upper) ch = static_cast<char>(ch >= 'a' && ch <= 'f' ? ch - 'a' + 'A' : ch);
+        EXPECT_EQ(upper, lines[0].digest);
+    }
+}
+
+// A tag of an algorithm not computed here reaches the caller with its name
+// and tag, in a list of any kind, so that it can be told apart.
+TEST(HashListReader, AnUnsupportedTagIsNoMalformedLine) {
+    for (DigestKind list : {DigestKind::None, DigestKind::SHA256, DigestKind::BLAKE3}) {
+        std::vector<HashLine> lines;
+        std::vector<LineKind> kinds;
+        HashListReader reader(
+            [&](std::size_t, LineKind kind, const HashLine& line) {
+                kinds.push_back(kind);
+                lines.push_back(line);
+            },
+            list);
+        const std::string text = "SHA3-256 (a b.iso) = " + kSha256 + "\r\n";
+        reader.Feed(text.data(), text.size());
+        reader.Finish();
+        ASSERT_EQ(1u, kinds.size());
+        EXPECT_EQ(LineKind::Unsupported, kinds[0]);
+        EXPECT_EQ("a b.iso", lines[0].name);
+        EXPECT_EQ("SHA3-256", lines[0].tag);
+    }
+}
+
 TEST(HashListReader, TheFirstGnuLineFixesTheSpacingOfTheList) {
     // As sha256sum -c reads them: after a line with two characters between
     // the digits and the name, a line with one blank is improperly
@@ -236,15 +306,36 @@ TEST(ChecksumFileNames, TheKindANameSays) {
         const char* name;
         DigestKind kind;
     } cases[] = {
-        {"SHA256SUMS", DigestKind::SHA256},   {"sha256sums.txt", DigestKind::SHA256},
-        {"x.iso.sha256", DigestKind::SHA256}, {"C:\\dl\\X.ISO.SHA256", DigestKind::SHA256},
-        {"sub/SHA1SUMS", DigestKind::SHA1},   {"a.sha1", DigestKind::SHA1},
-        {"MD5SUMS", DigestKind::MD5},         {"MD5SUMS.txt", DigestKind::MD5},
-        {"a.md5", DigestKind::MD5},           {"disc.sfv", DigestKind::CRC32},
-        {"CHECKSUMS", DigestKind::None},      {"checksums.txt", DigestKind::None},
-        {"list.txt", DigestKind::None},       {".sha256", DigestKind::None},
-        {"SHA256SUMS.asc", DigestKind::None}, {"x.sha256.txt", DigestKind::None},
-        {"sha256/list", DigestKind::None},    {"", DigestKind::None},
+        {"SHA256SUMS", DigestKind::SHA256},
+        {"sha256sums.txt", DigestKind::SHA256},
+        {"x.iso.sha256", DigestKind::SHA256},
+        {"C:\\dl\\X.ISO.SHA256", DigestKind::SHA256},
+        {"sub/SHA1SUMS", DigestKind::SHA1},
+        {"a.sha1", DigestKind::SHA1},
+        {"MD5SUMS", DigestKind::MD5},
+        {"MD5SUMS.txt", DigestKind::MD5},
+        {"a.md5", DigestKind::MD5},
+        {"disc.sfv", DigestKind::CRC32},
+        {"CHECKSUMS", DigestKind::None},
+        {"checksums.txt", DigestKind::None},
+        {"list.txt", DigestKind::None},
+        {".sha256", DigestKind::None},
+        {"SHA256SUMS.asc", DigestKind::None},
+        {"x.sha256.txt", DigestKind::None},
+        {"sha256/list", DigestKind::None},
+        {"", DigestKind::None},
+        {"SHA512SUMS", DigestKind::SHA512},
+        {"x.sha512", DigestKind::SHA512},
+        {"SHA384SUMS.txt", DigestKind::SHA384},
+        {"x.SHA384", DigestKind::SHA384},
+        {"B2SUMS", DigestKind::BLAKE2b},
+        {"x.b2", DigestKind::BLAKE2b},
+        {"B3SUMS", DigestKind::BLAKE3},
+        {"b3sums.txt", DigestKind::BLAKE3},
+        {"x.b3", DigestKind::BLAKE3},
+        {"x.blake3", DigestKind::BLAKE3},
+        {"SHA3SUMS", DigestKind::None},
+        {"x.sha3", DigestKind::None},
     };
     for (const auto& c : cases) EXPECT_EQ(c.kind, ListKindOfName(c.name)) << c.name;
 }
