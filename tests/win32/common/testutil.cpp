@@ -1,18 +1,17 @@
 #include "testutil.h"
 
+#include <gtest/gtest.h>
 #include <psapi.h>
 #include <shlobj.h>
 #include <wincrypt.h>
 #include <winioctl.h>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <cstring>
 
-#include "ui/application.h"
 #include "base/handles.h"
 #include "base/messagebox.h"
+#include "ui/application.h"
 
 namespace testutil {
 
@@ -37,7 +36,8 @@ void RemoveTree(const std::string& dir) {
             if (name == "." || name == "..") continue;
             const std::string full = dir + "\\" + name;
             SetFileAttributesW(Utf16(full).c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
             else
                 DeleteFileW(Utf16(full).c_str());
         } while (FindNextFileW(find.get(), &fd));
@@ -64,19 +64,32 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() { RemoveTree(path_); }
 
-std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
-    const std::string full = Path(name);
-    // The signature check after a load holds the file, sharing reading only,
-    // for a moment: a writer retries, as a user's editor would.
-    base::UniqueFile f;
+namespace {
+
+// The signature check after a load holds the file, sharing reading only, for
+// a moment: a writer or a delete retries a sharing violation for up to two
+// seconds, as a user's editor would. `attempt` returns true on success and
+// leaves the last error set otherwise.
+template <typename Attempt>
+bool RetryWhileShared(Attempt attempt) {
     for (int tries = 0; tries < 400; ++tries) {
-        const HANDLE h = CreateFileW(Utf16(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr);
-        const DWORD error = GetLastError();
-        f.reset(h);
-        if (f || error != ERROR_SHARING_VIOLATION) break;
+        if (attempt()) return true;
+        if (GetLastError() != ERROR_SHARING_VIOLATION) return false;
         Sleep(5);
     }
+    return false;
+}
+
+}  // namespace
+
+std::string TempDir::Write(const std::string& name, const std::string& bytes) const {
+    const std::string full = Path(name);
+    base::UniqueFile f;
+    RetryWhileShared([&] {
+        f.reset(CreateFileW(Utf16(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+        return static_cast<bool>(f);
+    });
     // A write that fails (the file held open by the program, say) must not
     // leave a test judging the old bytes as if they were the new ones.
     if (!f) {
@@ -92,12 +105,7 @@ std::string TempDir::Write(const std::string& name, const std::string& bytes) co
 }
 
 bool DeleteLoadedFile(const std::string& path) {
-    for (int tries = 0; tries < 400; ++tries) {
-        if (DeleteFileW(Utf16(path).c_str())) return true;
-        if (GetLastError() != ERROR_SHARING_VIOLATION) return false;
-        Sleep(5);
-    }
-    return false;
+    return RetryWhileShared([&] { return DeleteFileW(Utf16(path).c_str()) != FALSE; });
 }
 
 bool MakeSparseFile(const std::string& path, std::uint64_t size) {
@@ -229,18 +237,23 @@ ResourceCounts CurrentResources() {
 std::string CryptoApiHash(unsigned algorithm, const std::string& data) {
     struct Provider {
         HCRYPTPROV h = 0;
-        ~Provider() { if (h) CryptReleaseContext(h, 0); }
+        ~Provider() {
+            if (h) CryptReleaseContext(h, 0);
+        }
     } prov;
     struct Hash {
         HCRYPTHASH h = 0;
-        ~Hash() { if (h) CryptDestroyHash(h); }
+        ~Hash() {
+            if (h) CryptDestroyHash(h);
+        }
     } hash;
     BYTE digest[64];
     DWORD length = sizeof digest;
     // The AES provider is the one that knows SHA-256 as well.
     if (!CryptAcquireContextA(&prov.h, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) ||
         !CryptCreateHash(prov.h, algorithm, 0, 0, &hash.h) ||
-        !CryptHashData(hash.h, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()), 0) ||
+        !CryptHashData(hash.h, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()),
+                       0) ||
         !CryptGetHashParam(hash.h, HP_HASHVAL, digest, &length, 0))
         return "CryptoAPI failed";
     std::string hex;
@@ -276,8 +289,8 @@ DWORD CountKernelHandles() {
     std::vector<unsigned char> buffer(1 << 20);
     ULONG needed = 0;
     LONG status;
-    while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
-           kInfoLengthMismatch)
+    while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                           &needed)) == kInfoLengthMismatch)
         buffer.resize(buffer.size() * 2);
     if (status != 0) return 0;
     ULONG count;
@@ -335,7 +348,8 @@ std::size_t PrivateBytes() {
     if (pmc.PrivateUsage) return pmc.PrivateUsage;
     std::size_t committed = 0;
     MEMORY_BASIC_INFORMATION mbi;
-    for (ULONG_PTR address = 0; VirtualQuery(reinterpret_cast<LPCVOID>(address), &mbi, sizeof mbi) == sizeof mbi;) {
+    for (ULONG_PTR address = 0;
+         VirtualQuery(reinterpret_cast<LPCVOID>(address), &mbi, sizeof mbi) == sizeof mbi;) {
         if (mbi.State == MEM_COMMIT && mbi.Type == MEM_PRIVATE) committed += mbi.RegionSize;
         const ULONG_PTR next = reinterpret_cast<ULONG_PTR>(mbi.BaseAddress) + mbi.RegionSize;
         if (next <= address) break;
@@ -385,8 +399,8 @@ std::wstring Utf16(const std::string& utf8) {
 
 std::string Utf8(const std::wstring& utf16) {
     if (utf16.empty()) return std::string();
-    const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0, nullptr,
-                                      nullptr);
+    const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0,
+                                      nullptr, nullptr);
     std::string s(static_cast<size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), &s[0], n, nullptr, nullptr);
     return s;
@@ -398,8 +412,8 @@ namespace testutil {
 
 std::string UnixPath(const std::string& path) {
     using ToUnix = char*(CDECL*)(LPCWSTR);
-    const auto toUnix =
-        reinterpret_cast<ToUnix>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!toUnix) return std::string();
     wchar_t wide[MAX_PATH * 2];
     if (!MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide, MAX_PATH * 2)) return std::string();
@@ -422,7 +436,8 @@ bool RunUnixShell(const std::string& command) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
     base::UniqueFile process(pi.hProcess), thread(pi.hThread);
     for (int i = 0; i < 2000; ++i) {
         if (GetFileAttributesA(mark) != INVALID_FILE_ATTRIBUTES) {
