@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "driver.h"
 #include "testutil.h"
 
@@ -20,8 +21,6 @@ namespace {
 
 using testutil::SplitCrLf;
 using testutil::TempDir;
-
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // The usual CRC-32 in lower-case hex, bit by bit.
 std::string UsualCrc(const std::string& data) {
@@ -288,6 +287,27 @@ TEST_F(Sums, OutRefusesADeviceAFolderAnInputAndAProtectedFile) {
         EXPECT_EQ(filesBefore, FilesIn(dir.path()));
         EXPECT_EQ(dataBefore, FilesIn(dir.Path("data")));
     }
+}
+
+// A file that cannot be read, or is missing, is named with its reason on
+// standard error; the others are listed, and the list still passes the check.
+TEST_F(Sums, AFileThatCannotBeReadIsNamedAndTheOthersListed) {
+    base::UniqueFile held(testutil::OpenForWriting(dir.Path("data\\plain.bin")));
+    ASSERT_TRUE(held);
+    const e2e::ConsoleRun r = Run("/sums data missing.bin /out data\\SHA256SUMS");
+    EXPECT_EQ(1u, r.code);
+    EXPECT_EQ("", r.out);
+    const std::vector<std::string> err = SplitCrLf(r.err);
+    ASSERT_EQ(2u, err.size()) << r.err;
+    EXPECT_EQ(0u, err[0].find("vantrel: data\\plain.bin: Cannot open file")) << err[0];
+    EXPECT_EQ("vantrel: missing.bin: File not found", err[1]);
+    held.reset();
+    std::string ok;
+    for (const std::string& n : names)
+        if (n != "plain.bin") ok += n + ": OK\n";
+    const auto checked = Tool(unixDir + "/data", "sha256sum -c", "SHA256SUMS");
+    EXPECT_EQ(0, checked.first) << checked.second;
+    EXPECT_EQ(ok, checked.second);
 }
 
 TEST_F(Sums, UsageErrors) {
