@@ -80,11 +80,16 @@ public:
             reads.Run([&](std::string& file,
                           std::string& failure) { return walk.Next(file, failure) != FileWalk::Step::End; },
                       [&](ParallelReads<DigestReader>::Outcome& o) {
-                          if (!o.ok) return Fail(o.file, o.reason);
+                          if (!o.ok) {
+                              Fail(o.file, o.reason);
+                              return;
+                          }
                           const std::string line =
                               SumsLine(cmd_, ListedName(folder, fs::FullPath(o.file), SameName), o.details);
-                          if (line.empty()) return Fail(o.file, "an .sfv line cannot hold this name");
-                          Put(line);
+                          if (line.empty())
+                              Fail(o.file, "an .sfv line cannot hold this name");
+                          else
+                              Put(line);
                       });
             if (list_) {
                 list_->Commit();

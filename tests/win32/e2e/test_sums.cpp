@@ -221,6 +221,10 @@ TEST_F(Sums, StandardOutputHoldsTheToolsBytes) {
     const e2e::ConsoleRun out = Run("/sums data");
     ASSERT_EQ(0u, Run("/sums data /out all.sha256").code);
     EXPECT_EQ(out.out, testutil::ReadAll(dir.Path("all.sha256")));
+    // A reader that goes away: one message.
+    const e2e::ConsoleRun closed = e2e::RunConsoleIntoClosingPipe(dir.path(), "/sums data", 0);
+    EXPECT_EQ(1u, closed.code);
+    EXPECT_EQ("vantrel: cannot write to standard output\r\n", closed.err);
 }
 
 // A list in another folder names the files from there, with "../"; the tool
