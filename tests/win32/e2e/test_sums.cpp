@@ -4,8 +4,9 @@
 // form), for names with blanks, letters beyond ASCII, subfolders and a
 // leading blank; the bytes on standard output equal the tools' own; /out's
 // refusals; the usage errors; the CSV's digest columns against the tools.
-#include <gtest/gtest.h>
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
