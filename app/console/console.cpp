@@ -16,8 +16,10 @@
 #include "app/details/datetimesettings.h"
 #include "app/details/detailtexts.h"
 #include "app/console/filewalk.h"
+#include "app/console/outtarget.h"
 #include "app/console/parallelreads.h"
 #include "app/console/shellregister.h"
+#include "app/console/sumsrun.h"
 #include "app/save/safesave.h"
 #include "components/dcUtils.h"
 #include "components/names.h"
@@ -86,51 +88,9 @@ struct OutputClosed {};
 
 constexpr char kOutputClosed[] = "cannot write to standard output";
 
-// Why an existing target is not replaced, when an attribute is the reason;
-// empty otherwise.
-std::string KeptAttributeReason(const std::string& path) {
-    const DWORD attributes = fs::GetAttributes(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return std::string();
-    const char* what = (attributes & FILE_ATTRIBUTE_READONLY) ? "read-only"
-                       : (attributes & FILE_ATTRIBUTE_SYSTEM) ? "a system file"
-                       : (attributes & FILE_ATTRIBUTE_HIDDEN) ? "hidden"
-                                                               : nullptr;
-    if (!what) return std::string();
-    return IOErrorMessage(ERROR_ACCESS_DENIED) + " (the file is " + what +
-           ", and a read-only, hidden or system file is never replaced)";
-}
-
 struct Failure {
     std::string name, reason;
 };
-
-// Files this run made (the CSV's temporary file, the reports it wrote), by
-// their full paths compared case-blind: a walk over their folder passes
-// them over, so that the run never reads its own output.
-class OwnFiles {
-public:
-    void Add(const std::wstring& path) { paths_.insert(Key(path)); }
-    bool Contains(const std::string& path) const {
-        return !paths_.empty() && paths_.count(Key(fs::Widen(path))) != 0;
-    }
-
-private:
-    static std::wstring Key(const std::wstring& path) {
-        std::wstring full;
-        if (!fs::TryFullPath(path, full)) full = path;
-        // The extended-length form names the same file as the plain one.
-        if (full.compare(0, 8, L"\\\\?\\UNC\\") == 0)
-            full = L"\\" + full.substr(7);
-        else if (full.compare(0, 4, L"\\\\?\\") == 0)
-            full = full.substr(4);
-        if (!full.empty()) CharUpperBuffW(&full[0], static_cast<DWORD>(full.size()));
-        return full;
-    }
-    std::set<std::wstring> paths_;
-};
-
-// The reason a target is one of the inputs.
-constexpr char kInputTarget[] = "it is one of the files being read, which are never replaced";
 
 // The /out file of /csv could not take a line: the run ends, and the target
 // keeps what it had.
@@ -193,19 +153,6 @@ private:
     std::size_t width_ = 0;
 };
 
-// The reason of a failed save, for one line.
-std::string SaveFailure(const std::exception& e) {
-    if (const auto* notSaved = dynamic_cast<const EReportNotSaved*>(&e)) return IOErrorMessage(notSaved->code());
-    return OneLineWithoutFullStop(e.what());
-}
-
-// `reason` for a target that was not replaced, naming the attribute when one
-// is the cause.
-std::string WhyNotReplaced(const std::string& target, const std::string& reason) {
-    const std::string kept = KeptAttributeReason(target);
-    return reason == IOErrorMessage(ERROR_ACCESS_DENIED) && !kept.empty() ? kept : reason;
-}
-
 class Run {
 public:
     Run(const ConsoleCommand& command, const StandardStreams& streams)
@@ -247,7 +194,7 @@ private:
         FileWalk walk(cmd_.files);
         walk.SkipFound([this](const std::string& path) { return own_.Contains(path); });
         // The signature is a column of the CSV only.
-        ParallelDetailsReads reads(DefaultReadWorkers(), cmd_.form == ConsoleForm::Csv);
+        ParallelDetailsReads reads(DefaultReadWorkers(), cmd_.form == ConsoleForm::Csv, cmd_.hashes);
         std::uint64_t done = 0;
         reads.Run([&](std::string& file, std::string& failure) { return walk.Next(file, failure) != FileWalk::Step::End; },
                   [&](ParallelDetailsReads::Outcome& o) {
@@ -349,10 +296,10 @@ private:
                 return;
             }
         }
-        Put(file.get(), CsvHeader());
+        Put(file.get(), CsvHeader(cmd_.hashes));
         ForEachFile([&](const std::string& name, const FileDetails& details) {
             Put(file.get(), CsvRecord(ReportFor(name, details, CurrentDateTimeFormat(), ""),
-                                      details.signature, details.signer));
+                                      details.signature, details.signer, details.digests));
         });
         if (!file) return;
         try {
@@ -428,6 +375,13 @@ int RegisterMode(const std::vector<std::string>& arguments, const StandardStream
     return RunRegister(add, [&](const std::string& s) { return io.Out(s); }, [&](const std::string& s) { io.Err(s); });
 }
 
+int SumsMode(const std::vector<std::string>& arguments, const StandardStreams& io) {
+    SumsCommand command;
+    std::string error;
+    if (!ParseSumsCommand(arguments, command, error)) return UsageError(io, error);
+    return RunSums(command, [&](const std::string& s) { return io.Out(s); }, [&](const std::string& s) { io.Err(s); });
+}
+
 // A new console mode is one row: the switches that choose it and its run.
 struct Mode {
     bool (*chosenBy)(const std::string& firstArgument);
@@ -437,6 +391,7 @@ constexpr Mode kModes[] = {
     {IsConsoleSwitch, ReportMode},    // /report, /csv, /?
     {IsCheckSwitch, CheckMode},       // /check (app/verify/checkrun.h)
     {IsRegisterSwitch, RegisterMode}, // /register, /unregister (app/console/shellregister.h)
+    {IsSumsSwitch, SumsMode},         // /sums (app/console/sumsrun.h)
 };
 
 const Mode* ModeOf(const std::vector<std::string>& arguments) {

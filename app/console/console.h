@@ -10,7 +10,7 @@
 #include "app/save/safesave.h"
 
 // True when the first argument of `commandLine` is "/report", "/csv",
-// "/check", "/register", "/unregister" or "/?" (any case).
+// "/check", "/sums", "/register", "/unregister" or "/?" (any case).
 bool IsConsoleCommandLine(const std::string& commandLine);
 
 // Runs the console mode for `commandLine` (the whole process command line)

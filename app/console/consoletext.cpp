@@ -16,6 +16,39 @@ std::string JoinRecord(const std::vector<std::string>& fields) {
     return line + "\r\n";
 }
 
+// The kinds after /hash at arguments[i]: "sha256,blake3"; `i` ends on the list.
+bool ParseHashColumns(const std::vector<std::string>& arguments, std::size_t& i, ConsoleCommand& command,
+                      std::string& error) {
+    if (!command.hashes.empty()) {
+        error = "/hash is given twice";
+        return false;
+    }
+    if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+        error = "/hash needs a KIND[,KIND...]";
+        return false;
+    }
+    const std::string& list = arguments[++i];
+    for (std::size_t at = 0; at <= list.size();) {
+        std::size_t comma = list.find(',', at);
+        if (comma == std::string::npos) comma = list.size();
+        const std::string name = list.substr(at, comma - at);
+        const DigestKind kind = DigestKindOfAlgName(name);
+        if (kind == DigestKind::None) {
+            error = "unknown /hash kind \"" + name +
+                    "\" (md5, sha1, sha256, sha384, sha512, blake2b, blake3 or crc32)";
+            return false;
+        }
+        for (DigestKind asked : command.hashes)
+            if (asked == kind) {
+                error = "/hash names " + name + " twice";
+                return false;
+            }
+        command.hashes.push_back(kind);
+        at = comma + 1;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool IsConsoleSwitch(const std::string& firstArgument) {
@@ -48,6 +81,8 @@ bool ParseConsoleCommand(const std::vector<std::string>& arguments, ConsoleComma
             }
             command.hasOut = true;
             command.out = arguments[++i];
+        } else if (EqualCaseBlindAscii(arg, "/hash")) {
+            if (!ParseHashColumns(arguments, i, command, error)) return false;
         } else if (!arg.empty() && arg[0] == '/' && arg.find_first_of("/\\", 1) == std::string::npos) {
             // "/x" is an option here, never a path: paths use backslashes or
             // carry a second separator.
@@ -61,6 +96,10 @@ bool ParseConsoleCommand(const std::vector<std::string>& arguments, ConsoleComma
         error = "no FILE given";
         return false;
     }
+    if (!command.hashes.empty() && command.form != ConsoleForm::Csv) {
+        error = "/hash goes with /csv only";
+        return false;
+    }
     return true;
 }
 
@@ -71,9 +110,16 @@ std::string ConsoleUsage() {
            "      write each file's details report to standard output, separated by an\r\n"
            "      empty line; with /out, to the file PATH, or with several files or a\r\n"
            "      folder, to \"<display name>.txt\" in the folder PATH\r\n"
-           "  vantrel.exe /csv FILE [FILE...] [/out PATH]\r\n"
+           "  vantrel.exe /csv FILE [FILE...] [/hash KIND[,KIND...]] [/out PATH]\r\n"
            "      write one CSV line per file (UTF-8, CR LF) after a header line; with\r\n"
-           "      /out, to the file PATH\r\n"
+           "      /hash, a column of each KIND's digest in lower-case hex after the\r\n"
+           "      others; with /out, to the file PATH\r\n"
+           "  vantrel.exe /sums [/alg KIND] [/tag] [/zero] FILE... [/out LIST]\r\n"
+           "      write a checksum list that sha256sum -c and its kin accept: UTF-8, LF,\r\n"
+           "      names relative to the folder of LIST (else the current folder) with\r\n"
+           "      forward slashes; KIND is md5, sha1, sha256 (without /alg), sha384,\r\n"
+           "      sha512, blake2b, blake3 or crc32 (an .sfv list); /tag the BSD form,\r\n"
+           "      /zero lines ending in NUL; with /out, to the file LIST\r\n"
            "  vantrel.exe /check SUMFILE... [/quiet]\r\n"
            "      verify the files that checksum files list (sha256sum, sha1sum or\r\n"
            "      md5sum lines, plain or --tag, and .sfv), names relative to the\r\n"
@@ -100,20 +146,23 @@ std::string CsvField(const std::string& value) {
     return quoted + "\"";
 }
 
-std::string CsvHeader() {
+std::string CsvHeader(const std::vector<DigestKind>& hashes) {
     std::vector<std::string> names;
     for (const ReportField& f : ReportFields(ReportSource())) names.push_back(f.label);
     names.push_back("Signature");
     names.push_back("Signer");
+    for (DigestKind kind : hashes) names.push_back(DigestKindName(kind));
     return JoinRecord(names);
 }
 
-std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer) {
+std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer,
+                      const std::vector<std::string>& digests) {
     std::vector<std::string> values;
     for (const ReportField& f : ReportFields(src)) values.push_back(f.value);
     // The signer's name is the certificate's: one line, as the report's values.
     values.push_back(OnOneLine(signature, LineRule::ReportLine));
     values.push_back(OnOneLine(signer, LineRule::ReportLine));
+    values.insert(values.end(), digests.begin(), digests.end());
     return JoinRecord(values);
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/details/report.h"
+#include "components/digestkind.h"
 
 // True when `firstArgument` selects the console mode: exactly "/report",
 // "/csv" or "/?", in any case.
@@ -22,11 +23,15 @@ struct ConsoleCommand {
     std::vector<std::string> files;  // FILE arguments in the order given
     bool hasOut = false;
     std::string out;  // the PATH after /out
+    // /csv's digest columns (/hash sha256,blake3), in the order asked.
+    std::vector<DigestKind> hashes;
 };
 
 // Reads the arguments after the program's name; the first one is the
 // switch. False with a one-line reason for a usage error: no switch, no FILE,
-// an unknown option, /out without a PATH or given twice.
+// an unknown option, /out without a PATH or given twice; /hash (a list of
+// /alg names, comma-separated) with /report, twice, without its list, or
+// with a kind unknown or named twice.
 bool ParseConsoleCommand(const std::vector<std::string>& arguments, ConsoleCommand& command,
                          std::string& error);
 
@@ -37,13 +42,16 @@ std::string ConsoleUsage();
 // a comma, a quote, a CR or an LF; otherwise as it is.
 std::string CsvField(const std::string& value);
 // The header line: the report's labels in report order, then the seven
-// attribute names, then "Signature" and "Signer"; ends in CR LF.
-std::string CsvHeader();
+// attribute names, then "Signature" and "Signer", then each of `hashes` by
+// its name ("SHA-256", "BLAKE3"); ends in CR LF.
+std::string CsvHeader(const std::vector<DigestKind>& hashes = {});
 
 // One record: the report's values in report order (ReportFields), exactly as
 // the report writes them, then the signature's status text and signer, by
-// the same rule (LineRule::ReportLine); ends in CR LF.
-std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer);
+// the same rule (LineRule::ReportLine), then `digests` (the /hash columns);
+// ends in CR LF.
+std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer,
+                      const std::vector<std::string>& digests = {});
 
 // The report name for `displayName` in an output folder: "<name>.txt", or
 // "<name> (2).txt", "<name> (3).txt" … when that name is already in `used`

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "app/details/detailsreader.h"
 #include "app/details/filedetails.h"
@@ -14,8 +15,9 @@
 class WorkerDetailsReader {
 public:
     using Details = FileDetails;
-    // `withSignature` as DetailsReader takes it.
-    explicit WorkerDetailsReader(bool withSignature) : reader_(withSignature) {}
+    // `withSignature` and `digests` as DetailsReader takes them.
+    WorkerDetailsReader(bool withSignature, const std::vector<DigestKind>& digests = {})
+        : reader_(withSignature, digests) {}
     bool Read(const std::string& path, FileDetails& details, std::string& reason) {
         return reader_.Read(path, details, reason);
     }

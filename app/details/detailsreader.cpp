@@ -1,6 +1,8 @@
 #include "app/details/detailsreader.h"
 
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "app/details/readdetails.h"
 #include "components/dcUtils.h"
@@ -41,6 +43,14 @@ bool DetailsReader::Read(const std::string& path, FileDetails& details, std::str
         wants.crc = TdcFileCRCMethod::crc32;
         wants.digests.push_back(&head);
         wants.crcOfHeldFile = false;
+        // The MD5 runs beside the reads: the first further digest goes
+        // beside the CRC on the reading thread, the next beside the MD5, and
+        // so on, so that the two threads share them.
+        std::vector<std::unique_ptr<HexDigestSink>> digests;
+        for (DigestKind kind : digests_) {
+            digests.push_back(MakeHexDigestSink(kind));
+            (digests.size() % 2 ? wants.besideCrc : wants.digests).push_back(digests.back().get());
+        }
         FileSignature signature;
         if (withSignature_)
             wants.afterPass = [&](HANDLE file) {
@@ -55,6 +65,13 @@ bool DetailsReader::Read(const std::string& path, FileDetails& details, std::str
         details = DetailsOf(Finfo1, fver1);
         details.crc = pass.crc;
         details.md5 = pass.md5;
+        for (const auto& digest : digests) {
+            // Lower-case, as the checksum tools write them.
+            std::string hex = digest->Hex();
+            for (char& c : hex)
+                if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+            details.digests.push_back(std::move(hex));
+        }
         if (withSignature_) {
             details.signature = authenticode::SignatureStatusText(signature.status);
             details.signer = signature.signer;

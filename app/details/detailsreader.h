@@ -10,15 +10,20 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/details/filedetails.h"
 #include "base/fs.h"
+#include "components/digestkind.h"
 
 class DetailsReader {
 public:
     // `withSignature`: the details carry the signature's status and signer,
-    // checked through the handle of the checksum pass.
-    explicit DetailsReader(bool withSignature = false) : withSignature_(withSignature) {}
+    // checked through the handle of the checksum pass; `digests`: the
+    // details carry these kinds' digests too, from the same pass.
+    explicit DetailsReader(bool withSignature = false, std::vector<DigestKind> digests = {})
+        : withSignature_(withSignature), digests_(std::move(digests)) {}
     DetailsReader(const DetailsReader&) = delete;
     DetailsReader& operator=(const DetailsReader&) = delete;
 
@@ -31,5 +36,6 @@ public:
 
 private:
     bool withSignature_;
+    std::vector<DigestKind> digests_;
     fs::ShellNameCache names_;
 };

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "components/datetime.h"
 
@@ -28,4 +29,7 @@ struct FileDetails {
     // The signature's status text and signer, when they were asked for (the
     // CSV's last columns; the window shows its own check's result).
     std::string signature, signer;
+    // The digests the reader was asked for (the CSV's /hash columns), in
+    // lower-case hex, in the order asked.
+    std::vector<std::string> digests;
 };
