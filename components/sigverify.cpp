@@ -1,0 +1,98 @@
+#include "components/sigverify.h"
+
+bool SigStatusFails(SigStatus status) {
+    switch (status) {
+        case SigStatus::Good:
+        case SigStatus::NotSigned:
+        case SigStatus::UnknownKey:
+        case SigStatus::Unsupported:
+            return false;
+        default:
+            return true;
+    }
+}
+
+bool TrustedKeys::AddFile(std::string_view bytes, std::string& error) {
+    if (minisign::LooksLikeMinisign(bytes)) {
+        minisign::PublicKey key;
+        if (!minisign::ParsePublicKey(bytes, key, error)) return false;
+        small_.push_back(key);
+        return true;
+    }
+    return pgp_.Add(bytes, error);
+}
+
+std::vector<std::string> SignatureFileNames(const std::string& list) {
+    return {list + ".asc", list + ".sig", list + ".gpg", list + ".minisig"};
+}
+
+bool IsClearsigned(std::string_view list) {
+    // The header may follow blank lines, never other text of the list.
+    std::size_t i = 0;
+    while (i < list.size() && (list[i] == '\r' || list[i] == '\n' || list[i] == ' ' || list[i] == '\t')) ++i;
+    return list.substr(i, 34) == "-----BEGIN PGP SIGNED MESSAGE-----";
+}
+
+SigVerdict VerifyListSignature(std::string_view list, std::string_view sigFile, const TrustedKeys& keys,
+                               std::int64_t now) {
+    if (sigFile.empty()) {
+        if (IsClearsigned(list)) return pgp::VerifyCleartext(list, keys.Pgp(), now);
+        return SigVerdict{};
+    }
+    if (minisign::LooksLikeMinisign(sigFile)) {
+        // minisign's second comment line is what tells the two apart.
+        if (sigFile.find("\ntrusted comment: ") != std::string_view::npos)
+            return minisign::VerifyMinisign(list, sigFile, keys.Small());
+        return minisign::VerifySignify(list, sigFile, keys.Small());
+    }
+    if (IsClearsigned(sigFile)) return pgp::VerifyCleartext(sigFile, keys.Pgp(), now);
+    return pgp::Verify(list, sigFile, keys.Pgp(), now);
+}
+
+std::string SigVerdictText(const SigVerdict& v) {
+    std::string s;
+    auto key = [&] {
+        std::string k = v.algorithm.empty() ? "key " : v.algorithm + " key ";
+        return k + v.keyId;
+    };
+    switch (v.status) {
+        case SigStatus::NotSigned:
+            return "not signed";
+        case SigStatus::Good:
+            s = "Good signature";
+            if (!v.signer.empty()) s += " from \"" + v.signer + "\"";
+            s += " (" + key() + ")";
+            if (!v.trustedComment.empty()) s += ", trusted comment: " + v.trustedComment;
+            break;
+        case SigStatus::UnknownKey:
+            s = "signed by unknown key " + v.keyId;
+            break;
+        case SigStatus::Bad:
+            s = "BAD signature";
+            break;
+        case SigStatus::Weak:
+            s = "weak signature, refused";
+            break;
+        case SigStatus::Expired:
+            s = "expired signature";
+            break;
+        case SigStatus::Revoked:
+            s = "signed by a revoked key";
+            break;
+        case SigStatus::Future:
+            s = "signature made in the future";
+            break;
+        case SigStatus::KeyInvalid:
+            s = "signed by an invalid key";
+            break;
+        case SigStatus::Unsupported:
+            s = "unsupported signature";
+            break;
+    }
+    if (v.status != SigStatus::Good && v.status != SigStatus::UnknownKey && !v.keyId.empty())
+        s += " (" + key() + ")";
+    if (v.status != SigStatus::Good && !v.reason.empty() && v.status != SigStatus::UnknownKey)
+        s += ": " + v.reason;
+    if (!v.note.empty()) s += "; " + v.note;
+    return s;
+}
