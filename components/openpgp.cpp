@@ -554,7 +554,9 @@ struct Keyring::Impl {
 };
 
 Keyring::Keyring() : impl_(new Impl) {}
-Keyring::~Keyring() { delete impl_; }
+Keyring::~Keyring() = default;
+Keyring::Keyring(Keyring&&) noexcept = default;
+Keyring& Keyring::operator=(Keyring&&) noexcept = default;
 std::size_t Keyring::Size() const { return impl_->certs.size(); }
 
 std::uint32_t Crc24(const std::uint8_t* data, std::size_t len) {

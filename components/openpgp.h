@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,12 +61,12 @@ public:
     struct Impl;
     Keyring();
     ~Keyring();
-    Keyring(const Keyring&) = delete;
-    Keyring& operator=(const Keyring&) = delete;
+    Keyring(Keyring&&) noexcept;
+    Keyring& operator=(Keyring&&) noexcept;
     Impl& Get() const { return *impl_; }
 
 private:
-    Impl* impl_;
+    std::unique_ptr<Impl> impl_;
 };
 
 // Verifies the signature packets in `sig` (binary or armored) over `data`,

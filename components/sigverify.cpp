@@ -27,10 +27,12 @@ std::vector<std::string> SignatureFileNames(const std::string& list) {
 }
 
 bool IsClearsigned(std::string_view list) {
-    // The header may follow blank lines, never other text of the list.
-    std::size_t i = 0;
-    while (i < list.size() && (list[i] == '\r' || list[i] == '\n' || list[i] == ' ' || list[i] == '\t')) ++i;
-    return list.substr(i, 34) == "-----BEGIN PGP SIGNED MESSAGE-----";
+    // At the start of any line: text before it is reported, never taken as signed.
+    constexpr std::string_view kHeader = "-----BEGIN PGP SIGNED MESSAGE-----";
+    for (std::size_t at = list.find(kHeader); at != std::string_view::npos; at = list.find(kHeader, at + 1)) {
+        if (at == 0 || list[at - 1] == '\n') return true;
+    }
+    return false;
 }
 
 SigVerdict VerifyListSignature(std::string_view list, std::string_view sigFile, const TrustedKeys& keys,

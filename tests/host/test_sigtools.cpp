@@ -1,0 +1,375 @@
+// The checksum-file signature check against the real tools: gpg (RSA 3072
+// and Ed25519 keys, a signing subkey, an expired and a revoked key;
+// detached binary and armored signatures, clearsigned lists), minisign
+// (prehashed and legacy) and signify-openbsd (-e, the list inside the
+// signature). Keys and signatures are made at test time in a fresh
+// temporary folder with its own GNUPGHOME; nothing signed is committed.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "components/sigverify.h"
+
+namespace {
+
+// Faked times: keys made at T0 (2020-01-01), signatures later.
+const char kScript[] = R"SH(
+set -e
+cd "$1"
+export GNUPGHOME="$1/gnupg"
+mkdir -m 700 gnupg
+g() { gpg --batch --quiet --no-tty --pinentry-mode loopback --passphrase '' "$@"; }
+fpr() { gpg --batch --with-colons --list-keys "$1" | awk -F: '/^fpr/{print $10; exit}'; }
+printf 'e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855  empty.txt\n5891b5b522d5df086d0ff0b110fbd9d21bb4fc7163af34d08286a2e846f6be03  hello.txt\n' > SHA256SUMS
+g --quick-gen-key 'Example Release <release@example.org>' rsa3072 sign never
+g --quick-gen-key 'Ed Release <ed@example.org>' ed25519 sign never
+g --quick-gen-key 'Sub Release <sub@example.org>' rsa3072 cert never
+g --quick-add-key "$(fpr sub@example.org)" ed25519 sign never
+g --quick-gen-key 'Revoked Release <revoked@example.org>' ed25519 sign never
+g --faked-system-time 20200101T000000 --quick-gen-key 'Old Release <old@example.org>' ed25519 sign never
+for k in release ed sub revoked old; do g --export "<$k@example.org>" > "$k.gpg"; g --armor --export "<$k@example.org>" > "$k.asc"; done
+g -u release@example.org --detach-sign -o rsa.sig SHA256SUMS
+g -u release@example.org --armor --detach-sign -o rsa.asc.sig SHA256SUMS
+g -u release@example.org --clearsign -o rsa.clear SHA256SUMS
+g -u release@example.org --digest-algo SHA1 --detach-sign -o sha1.sig SHA256SUMS
+g -u release@example.org --digest-algo SHA512 --detach-sign -o sha512.sig SHA256SUMS
+g -u '<ed@example.org>' --detach-sign -o ed.sig SHA256SUMS
+g -u '<ed@example.org>' --armor --detach-sign -o ed.asc.sig SHA256SUMS
+g -u '<ed@example.org>' --clearsign -o ed.clear SHA256SUMS
+g -u sub@example.org --detach-sign -o sub.sig SHA256SUMS
+g -u '<ed@example.org>' --faked-system-time 20990101T000000 --detach-sign -o future.sig SHA256SUMS
+g -u revoked@example.org --detach-sign -o revoked.sig SHA256SUMS
+sed 's/^://' "$GNUPGHOME/openpgp-revocs.d/$(fpr revoked@example.org).rev" > revoke.asc
+g --import revoke.asc
+g --export '<revoked@example.org>' > revoked-now.gpg
+# Old: a signature made at T0 + 2 h while the key is valid; then the key
+# gets a newer self-signature (T0 + 1 h) saying it expires a day after that.
+g -u old@example.org --faked-system-time 20200101T020000 --detach-sign -o old-before.sig SHA256SUMS
+g -u old@example.org --faked-system-time 20200110T000000 --detach-sign -o old-after.sig SHA256SUMS
+g --faked-system-time 20200101T010000 --quick-set-expire "$(fpr old@example.org)" 1d
+g --export old@example.org > old-expiring.gpg
+# minisign and signify.
+minisign -G -W -p mini.pub -s mini.key >/dev/null
+minisign -S -s mini.key -m SHA256SUMS -x mini.minisig -t 'release 1.0' >/dev/null
+minisign -S -l -s mini.key -m SHA256SUMS -x mini-legacy.minisig -t 'release 1.0 legacy' >/dev/null
+minisign -G -W -p other.pub -s other.key >/dev/null
+signify-openbsd -G -n -p signify.pub -s signify.sec
+signify-openbsd -S -e -s signify.sec -m SHA256SUMS -x SHA256.sig
+signify-openbsd -S -s signify.sec -m SHA256SUMS -x detached.sig
+)SH";
+
+class SigTools : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        char templ[] = "/tmp/vantrel-sigtools-XXXXXX";
+        ASSERT_NE(mkdtemp(templ), nullptr);
+        dir_ = templ;
+        std::ofstream(dir_ + "/make.sh") << kScript;
+        const std::string cmd = "bash " + dir_ + "/make.sh " + dir_ + " >" + dir_ + "/make.log 2>&1";
+        ASSERT_EQ(std::system(cmd.c_str()), 0) << Read("make.log");
+    }
+    static void TearDownTestSuite() {
+        const std::string cmd =
+            "gpgconf --homedir " + dir_ + "/gnupg --kill all >/dev/null 2>&1; rm -rf " + dir_;
+        (void)std::system(cmd.c_str());
+    }
+    static std::string Read(const std::string& name) {
+        std::ifstream in(dir_ + "/" + name, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    static TrustedKeys Keys(std::initializer_list<const char*> files) {
+        TrustedKeys keys;
+        for (const char* f : files) {
+            std::string error;
+            EXPECT_TRUE(keys.AddFile(Read(f), error)) << f << ": " << error;
+        }
+        return keys;
+    }
+    static std::int64_t Now() { return static_cast<std::int64_t>(std::time(nullptr)); }
+    static std::string dir_;
+};
+
+std::string SigTools::dir_;
+
+TEST_F(SigTools, GpgSignaturesByTrustedKeys) {
+    const TrustedKeys keys = Keys({"release.gpg", "ed.asc", "sub.gpg"});
+    const std::string list = Read("SHA256SUMS");
+    struct Case {
+        const char* sig;
+        const char* signer;
+        const char* algorithm;
+    };
+    const Case cases[] = {
+        {"rsa.sig", "Example Release <release@example.org>", "RSA 3072"},
+        {"rsa.asc.sig", "Example Release <release@example.org>", "RSA 3072"},
+        {"sha512.sig", "Example Release <release@example.org>", "RSA 3072"},
+        {"ed.sig", "Ed Release <ed@example.org>", "Ed25519"},
+        {"ed.asc.sig", "Ed Release <ed@example.org>", "Ed25519"},
+        {"sub.sig", "Sub Release <sub@example.org>", "Ed25519"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sig);
+        const SigVerdict v = VerifyListSignature(list, Read(c.sig), keys, Now());
+        EXPECT_EQ(v.status, SigStatus::Good) << SigVerdictText(v);
+        EXPECT_EQ(v.signer, c.signer);
+        EXPECT_EQ(v.algorithm, c.algorithm);
+        EXPECT_EQ(v.keyId.size(), 18u);
+        EXPECT_GT(v.signedAt, 1600000000);
+        EXPECT_EQ(SigVerdictText(v).rfind(
+                      std::string("Good signature from \"") + c.signer + "\" (" + c.algorithm + " key 0x", 0),
+                  0u)
+            << SigVerdictText(v);
+    }
+}
+
+TEST_F(SigTools, AChangedListIsBadEvenByBlanksOrLineEnds) {
+    const TrustedKeys keys = Keys({"release.gpg", "ed.gpg"});
+    const std::string list = Read("SHA256SUMS");
+    std::string oneByte = list;
+    oneByte[10] = oneByte[10] == 'a' ? 'b' : 'a';
+    std::string blanks = list;
+    blanks.insert(blanks.find('\n'), "  ");
+    std::string crlf;
+    for (char c : list) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    for (const char* sig : {"rsa.sig", "ed.asc.sig"}) {
+        for (const std::string* changed : {&oneByte, &blanks, &crlf}) {
+            SCOPED_TRACE(std::string(sig) + " over " + *changed);
+            const SigVerdict v = VerifyListSignature(*changed, Read(sig), keys, Now());
+            EXPECT_EQ(v.status, SigStatus::Bad);
+            EXPECT_EQ(SigVerdictText(v).rfind("BAD signature", 0), 0u);
+            EXPECT_TRUE(SigStatusFails(v.status));
+        }
+    }
+}
+
+TEST_F(SigTools, ClearsignedLists) {
+    const TrustedKeys keys = Keys({"release.asc", "ed.gpg"});
+    const std::string list = Read("SHA256SUMS");
+    for (const char* file : {"rsa.clear", "ed.clear"}) {
+        SCOPED_TRACE(file);
+        const std::string clear = Read(file);
+        SigVerdict v = VerifyListSignature(clear, "", keys, Now());
+        EXPECT_EQ(v.status, SigStatus::Good) << SigVerdictText(v);
+        EXPECT_TRUE(v.hasSignedText);
+        EXPECT_EQ(v.signedText, list);
+        EXPECT_FALSE(v.textOutsideSigned);
+
+        // Trailing blanks and CR LF are outside the canonical form: still good.
+        std::string blanks = clear;
+        blanks.insert(blanks.find("  empty.txt") + 11, " \t");
+        std::string crlf;
+        for (char c : clear) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+        for (const std::string* same : {&blanks, &crlf}) {
+            v = VerifyListSignature(*same, "", keys, Now());
+            EXPECT_EQ(v.status, SigStatus::Good) << SigVerdictText(v);
+        }
+        // One byte of a digest changed: bad.
+        std::string changed = clear;
+        const std::size_t at = changed.find("e3b0c442");
+        changed[at] = 'f';
+        v = VerifyListSignature(changed, "", keys, Now());
+        EXPECT_EQ(v.status, SigStatus::Bad);
+
+        // Lines outside the signed part are neither signed nor checked.
+        const std::string outside =
+            "0000000000000000000000000000000000000000000000000000000000000000  evil.exe\n";
+        v = VerifyListSignature(outside + clear + outside, "", keys, Now());
+        EXPECT_EQ(v.status, SigStatus::Good);
+        EXPECT_TRUE(v.textOutsideSigned);
+        EXPECT_EQ(v.signedText, list);
+        EXPECT_NE(SigVerdictText(v).find("text outside the signed part is not signed and not checked"),
+                  std::string::npos);
+    }
+}
+
+TEST_F(SigTools, UnknownKeysAreNamedNeverTrusted) {
+    const TrustedKeys keys = Keys({"ed.gpg", "mini.pub"});
+    const std::string list = Read("SHA256SUMS");
+    SigVerdict v = VerifyListSignature(list, Read("rsa.sig"), keys, Now());
+    EXPECT_EQ(v.status, SigStatus::UnknownKey);
+    EXPECT_EQ(v.keyId.size(), 18u);
+    EXPECT_EQ(SigVerdictText(v), "signed by unknown key " + v.keyId);
+    EXPECT_FALSE(SigStatusFails(v.status));
+    const TrustedKeys other = Keys({"other.pub"});
+    v = VerifyListSignature(list, Read("mini.minisig"), other, Now());
+    EXPECT_EQ(v.status, SigStatus::UnknownKey);
+    v = VerifyListSignature(list, "", keys, Now());
+    EXPECT_EQ(v.status, SigStatus::NotSigned);
+    EXPECT_EQ(SigVerdictText(v), "not signed");
+}
+
+TEST_F(SigTools, WeakRevokedExpiredAndFutureAreRefused) {
+    const std::string list = Read("SHA256SUMS");
+    struct Case {
+        const char* key;
+        const char* sig;
+        SigStatus status;
+        const char* reason;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"release.gpg", "sha1.sig", SigStatus::Weak, "signed with SHA-1, which is too weak", ""},
+        {"revoked-now.gpg", "revoked.sig", SigStatus::Revoked, "the key is revoked", ""},
+        {"revoked.gpg", "revoked.sig", SigStatus::Good, "", ""},  // the revocation is not in this file
+        {"ed.gpg", "future.sig", SigStatus::Future, "the signature was made in the future", ""},
+        {"old-expiring.gpg", "old-after.sig", SigStatus::Expired,
+         "the key had expired before the signature was made", ""},
+        {"old-expiring.gpg", "old-before.sig", SigStatus::Good, "",
+         "the key has expired since it made the signature"},
+        {"old.gpg", "old-after.sig", SigStatus::Good, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + c.sig);
+        const SigVerdict v = VerifyListSignature(list, Read(c.sig), Keys({c.key}), Now());
+        EXPECT_EQ(v.status, c.status) << SigVerdictText(v);
+        EXPECT_EQ(v.reason.substr(0, std::string(c.reason).size()), c.reason);
+        EXPECT_EQ(v.note, c.note);
+    }
+}
+
+TEST_F(SigTools, AKeyWhoseSelfSignatureFailsIsNotUsed) {
+    std::string key = Read("ed.gpg");
+    const std::size_t at = key.find("Ed Release");
+    ASSERT_NE(at, std::string::npos);
+    key[at] = 'F';
+    TrustedKeys keys;
+    std::string error;
+    ASSERT_TRUE(keys.AddFile(key, error)) << error;
+    const SigVerdict v = VerifyListSignature(Read("SHA256SUMS"), Read("ed.sig"), keys, Now());
+    EXPECT_EQ(v.status, SigStatus::KeyInvalid);
+    EXPECT_EQ(v.reason, "the key's self-signature does not verify");
+}
+
+TEST_F(SigTools, AKeyWithAThousandUserIdsIsJudgedInBoundedTime) {
+    // The primary key packet, then 1,000 user IDs, each with the first user
+    // ID's self-signature, which does not cover them.
+    const std::string key = Read("ed.gpg");
+    // Old-format or new-format headers: gpg writes old-format ones for keys.
+    std::string out;
+    std::size_t pos = 0;
+    std::string primary, uid, sig;
+    while (pos < key.size()) {
+        const unsigned char h = static_cast<unsigned char>(key[pos]);
+        std::size_t hl, len;
+        if (h & 0x40) {
+            const unsigned char o = static_cast<unsigned char>(key[pos + 1]);
+            ASSERT_LT(o, 192);
+            hl = 2, len = o;
+        } else if ((h & 3) == 0) {
+            hl = 2, len = static_cast<unsigned char>(key[pos + 1]);
+        } else {
+            ASSERT_EQ(h & 3, 1);
+            hl = 3,
+            len = (static_cast<unsigned char>(key[pos + 1]) << 8) | static_cast<unsigned char>(key[pos + 2]);
+        }
+        const int tag = (h & 0x40) ? (h & 0x3f) : ((h >> 2) & 15);
+        const std::string packet = key.substr(pos, hl + len);
+        if (tag == 6) primary = packet;
+        if (tag == 13 && uid.empty()) uid = packet;
+        if (tag == 2 && sig.empty() && !uid.empty()) sig = packet;
+        pos += hl + len;
+    }
+    ASSERT_FALSE(primary.empty() || uid.empty() || sig.empty());
+    out = primary;
+    for (int i = 0; i < 1000; ++i) {
+        std::string u = uid;
+        u[u.size() - 2] = static_cast<char>('A' + i % 26);
+        out += u + sig;
+    }
+    TrustedKeys keys;
+    std::string error;
+    ASSERT_TRUE(keys.AddFile(out, error)) << error;
+    const auto start = std::chrono::steady_clock::now();
+    const SigVerdict v = VerifyListSignature(Read("SHA256SUMS"), Read("ed.sig"), keys, Now());
+    EXPECT_EQ(v.status, SigStatus::KeyInvalid) << SigVerdictText(v);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+}
+
+TEST_F(SigTools, MinisignPrehashedAndLegacyWithTheTrustedComment) {
+    const TrustedKeys keys = Keys({"mini.pub"});
+    const std::string list = Read("SHA256SUMS");
+    struct Case {
+        const char* sig;
+        const char* comment;
+    };
+    for (const Case& c :
+         {Case{"mini.minisig", "release 1.0"}, Case{"mini-legacy.minisig", "release 1.0 legacy"}}) {
+        SCOPED_TRACE(c.sig);
+        const std::string sig = Read(c.sig);
+        SigVerdict v = VerifyListSignature(list, sig, keys, Now());
+        EXPECT_EQ(v.status, SigStatus::Good) << SigVerdictText(v);
+        EXPECT_EQ(v.trustedComment, c.comment);
+        EXPECT_NE(SigVerdictText(v).find(std::string("trusted comment: ") + c.comment), std::string::npos);
+        std::string changed = list;
+        changed[0] ^= 1;
+        EXPECT_EQ(VerifyListSignature(changed, sig, keys, Now()).status, SigStatus::Bad);
+        std::string comment = sig;
+        comment.replace(comment.find(c.comment), 7, "RELEASE");
+        v = VerifyListSignature(list, comment, keys, Now());
+        EXPECT_EQ(v.status, SigStatus::Bad);
+        EXPECT_EQ(v.reason, "the trusted comment does not match its signature");
+    }
+}
+
+TEST_F(SigTools, SignifyWithTheListInsideAndDetached) {
+    const TrustedKeys keys = Keys({"signify.pub"});
+    const std::string list = Read("SHA256SUMS");
+    SigVerdict v = VerifyListSignature("", Read("SHA256.sig"), keys, Now());
+    EXPECT_EQ(v.status, SigStatus::Good) << SigVerdictText(v);
+    EXPECT_TRUE(v.hasSignedText);
+    EXPECT_EQ(v.signedText, list);
+    v = VerifyListSignature(list, Read("detached.sig"), keys, Now());
+    EXPECT_EQ(v.status, SigStatus::Good) << SigVerdictText(v);
+    std::string changed = Read("SHA256.sig");
+    changed[changed.size() - 3] ^= 1;
+    EXPECT_EQ(VerifyListSignature("", changed, keys, Now()).status, SigStatus::Bad);
+}
+
+TEST_F(SigTools, DamagedSignatureFilesGiveAVerdict) {
+    const TrustedKeys keys = Keys({"release.gpg", "ed.gpg"});
+    const std::string list = Read("SHA256SUMS");
+    const std::string bin = Read("rsa.sig");
+    std::string armored = Read("ed.asc.sig");
+    std::string wrongCrc = armored;
+    const std::size_t crc = wrongCrc.find("\n=");
+    ASSERT_NE(crc, std::string::npos);
+    wrongCrc[crc + 2] = wrongCrc[crc + 2] == 'A' ? 'B' : 'A';
+    std::string huge = "\xC2\xFF\xFF\xFF\xFF\xFF";  // new format, tag 2, 4 GiB - 1
+    std::string manyPackets;
+    for (int i = 0; i < 10000; ++i) manyPackets += std::string("\xC2\x00", 2);  // empty signature packets
+    std::string nested;
+    for (int i = 0; i < 10000; ++i) nested = "\xC8" + nested;  // compressed packets in a row
+    const std::string compressed = std::string("\xC8\x03\x01\x00\x00", 5);
+    struct Case {
+        const char* name;
+        std::string sig;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"wrong CRC-24", wrongCrc, "armor checksum (CRC-24) does not match"},
+        {"truncated", bin.substr(0, bin.size() / 2), "truncated packet (its length runs past the end)"},
+        {"truncated header", bin.substr(0, 1), "truncated packet header"},
+        {"4 GiB length", huge, "truncated packet (its length runs past the end)"},
+        {"10,000 packets", manyPackets, "too many packets"},
+        {"10,000 nested compressed packets", nested, "compressed packets are not read"},
+        {"a compressed packet", compressed, "compressed packets are not read"},
+        {"not a packet", "hello", "not an OpenPGP packet"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SigVerdict v = VerifyListSignature(list, c.sig, keys, Now());
+        EXPECT_EQ(v.status, SigStatus::Bad);
+        EXPECT_EQ(v.reason, c.reason);
+    }
+}
+
+}  // namespace
