@@ -13,7 +13,7 @@ secs=${1:?usage: bash fuzz/run.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_names fuzz_versiontext fuzz_checksums fuzz_sha fuzz_hashtext fuzz_signature
-  fuzz_versionresource fuzz_sha512 fuzz_blake2b fuzz_blake3)
+  fuzz_versionresource fuzz_sha512 fuzz_blake2b fuzz_blake3 fuzz_sigfiles)
 JOBS=$(nproc 2>/dev/null || echo 2)
 build=build/fuzz
 
