@@ -3,7 +3,8 @@
 // detached binary and armored signatures, clearsigned lists), minisign
 // (prehashed and legacy) and signify-openbsd (-e, the list inside the
 // signature). Keys and signatures are made at test time in a fresh
-// temporary folder with its own GNUPGHOME; nothing signed is committed.
+// temporary folder with its own GNUPGHOME by
+// tests/fixtures/signing/make-signed-lists.sh; nothing signed is committed.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -19,60 +20,14 @@
 
 namespace {
 
-// Faked times: keys made at T0 (2020-01-01), signatures later.
-const char kScript[] = R"SH(
-set -e
-cd "$1"
-export GNUPGHOME="$1/gnupg"
-mkdir -m 700 gnupg
-g() { gpg --batch --quiet --no-tty --pinentry-mode loopback --passphrase '' "$@"; }
-fpr() { gpg --batch --with-colons --list-keys "$1" | awk -F: '/^fpr/{print $10; exit}'; }
-printf 'e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855  empty.txt\n5891b5b522d5df086d0ff0b110fbd9d21bb4fc7163af34d08286a2e846f6be03  hello.txt\n' > SHA256SUMS
-g --quick-gen-key 'Example Release <release@example.org>' rsa3072 sign never
-g --quick-gen-key 'Ed Release <ed@example.org>' ed25519 sign never
-g --quick-gen-key 'Sub Release <sub@example.org>' rsa3072 cert never
-g --quick-add-key "$(fpr sub@example.org)" ed25519 sign never
-g --quick-gen-key 'Revoked Release <revoked@example.org>' ed25519 sign never
-g --faked-system-time 20200101T000000 --quick-gen-key 'Old Release <old@example.org>' ed25519 sign never
-for k in release ed sub revoked old; do g --export "<$k@example.org>" > "$k.gpg"; g --armor --export "<$k@example.org>" > "$k.asc"; done
-g -u release@example.org --detach-sign -o rsa.sig SHA256SUMS
-g -u release@example.org --armor --detach-sign -o rsa.asc.sig SHA256SUMS
-g -u release@example.org --clearsign -o rsa.clear SHA256SUMS
-g -u release@example.org --digest-algo SHA1 --detach-sign -o sha1.sig SHA256SUMS
-g -u release@example.org --digest-algo SHA512 --detach-sign -o sha512.sig SHA256SUMS
-g -u '<ed@example.org>' --detach-sign -o ed.sig SHA256SUMS
-g -u '<ed@example.org>' --armor --detach-sign -o ed.asc.sig SHA256SUMS
-g -u '<ed@example.org>' --clearsign -o ed.clear SHA256SUMS
-g -u sub@example.org --detach-sign -o sub.sig SHA256SUMS
-g -u '<ed@example.org>' --faked-system-time 20990101T000000 --detach-sign -o future.sig SHA256SUMS
-g -u revoked@example.org --detach-sign -o revoked.sig SHA256SUMS
-sed 's/^://' "$GNUPGHOME/openpgp-revocs.d/$(fpr revoked@example.org).rev" > revoke.asc
-g --import revoke.asc
-g --export '<revoked@example.org>' > revoked-now.gpg
-# Old: a signature made at T0 + 2 h while the key is valid; then the key
-# gets a newer self-signature (T0 + 1 h) saying it expires a day after that.
-g -u old@example.org --faked-system-time 20200101T020000 --detach-sign -o old-before.sig SHA256SUMS
-g -u old@example.org --faked-system-time 20200110T000000 --detach-sign -o old-after.sig SHA256SUMS
-g --faked-system-time 20200101T010000 --quick-set-expire "$(fpr old@example.org)" 1d
-g --export old@example.org > old-expiring.gpg
-# minisign and signify.
-minisign -G -W -p mini.pub -s mini.key >/dev/null
-minisign -S -s mini.key -m SHA256SUMS -x mini.minisig -t 'release 1.0' >/dev/null
-minisign -S -l -s mini.key -m SHA256SUMS -x mini-legacy.minisig -t 'release 1.0 legacy' >/dev/null
-minisign -G -W -p other.pub -s other.key >/dev/null
-signify-openbsd -G -n -p signify.pub -s signify.sec
-signify-openbsd -S -e -s signify.sec -m SHA256SUMS -x SHA256.sig
-signify-openbsd -S -s signify.sec -m SHA256SUMS -x detached.sig
-)SH";
-
 class SigTools : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         char templ[] = "/tmp/vantrel-sigtools-XXXXXX";
         ASSERT_NE(mkdtemp(templ), nullptr);
         dir_ = templ;
-        std::ofstream(dir_ + "/make.sh") << kScript;
-        const std::string cmd = "bash " + dir_ + "/make.sh " + dir_ + " >" + dir_ + "/make.log 2>&1";
+        const std::string cmd = std::string("bash ") + VANTREL_SIGNING_DIR "/make-signed-lists.sh " + dir_ + " >" + dir_ +
+                                "/make.log 2>&1";
         ASSERT_EQ(std::system(cmd.c_str()), 0) << Read("make.log");
     }
     static void TearDownTestSuite() {
