@@ -1,5 +1,7 @@
 #include "components/sigverify.h"
 
+#include "base/linetext.h"
+
 bool SigStatusFails(SigStatus status) {
     switch (status) {
         case SigStatus::Good:
@@ -97,4 +99,14 @@ std::string SigVerdictText(const SigVerdict& v) {
         s += ": " + v.reason;
     if (!v.note.empty()) s += "; " + v.note;
     return s;
+}
+
+std::string SigCheckLine(const std::string& list, const SigVerdict& verdict, bool asked) {
+    if (verdict.status == SigStatus::NotSigned && !asked) return std::string();
+    return OnOneLine(list, LineRule::ConsoleMessage) + ": " +
+           OnOneLine(SigVerdictText(verdict), LineRule::ReportLine) + "\r\n";
+}
+
+bool SigVerdictFailsRun(const SigVerdict& verdict, bool requireSignature) {
+    return SigStatusFails(verdict.status) || (requireSignature && verdict.status != SigStatus::Good);
 }

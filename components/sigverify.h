@@ -48,3 +48,14 @@ SigVerdict VerifyListSignature(std::string_view list, std::string_view sigFile, 
 // One line for a verdict: `Good signature from "NAME" (RSA 3072 key 0x...)`,
 // `BAD signature (why)`, `signed by unknown key 0x...`, `not signed`, ...
 std::string SigVerdictText(const SigVerdict& v);
+
+// The console's /check line for a list's verdict, "<list>: <verdict>" on one
+// line ending in CR LF (the verdict's control characters blanks, as in a
+// report line); empty when the list is not signed and no signature
+// was asked for (no /key, no /require-signature).
+std::string SigCheckLine(const std::string& list, const SigVerdict& verdict, bool asked);
+
+// Whether a verdict fails the run: a bad signature (and worse) always; an
+// unknown key, an unsupported signature or none at all only when a
+// signature is required.
+bool SigVerdictFailsRun(const SigVerdict& verdict, bool requireSignature);

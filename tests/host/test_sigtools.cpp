@@ -26,8 +26,8 @@ protected:
         char templ[] = "/tmp/vantrel-sigtools-XXXXXX";
         ASSERT_NE(mkdtemp(templ), nullptr);
         dir_ = templ;
-        const std::string cmd = std::string("bash ") + VANTREL_SIGNING_DIR "/make-signed-lists.sh " + dir_ + " >" + dir_ +
-                                "/make.log 2>&1";
+        const std::string cmd = std::string("bash ") + VANTREL_SIGNING_DIR "/make-signed-lists.sh " + dir_ +
+                                " >" + dir_ + "/make.log 2>&1";
         ASSERT_EQ(std::system(cmd.c_str()), 0) << Read("make.log");
     }
     static void TearDownTestSuite() {
@@ -324,6 +324,57 @@ TEST_F(SigTools, DamagedSignatureFilesGiveAVerdict) {
         const SigVerdict v = VerifyListSignature(list, c.sig, keys, Now());
         EXPECT_EQ(v.status, SigStatus::Bad);
         EXPECT_EQ(v.reason, c.reason);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SigCheckLine, OneLinePerListAndWhatFailsTheRun) {
+    SigVerdict good;
+    good.status = SigStatus::Good;
+    good.signer = "Example Release <release@example.org>";
+    good.algorithm = "RSA 3072";
+    good.keyId = "0x1234567890ABCDEF";
+    SigVerdict bad = good;
+    bad.status = SigStatus::Bad;
+    bad.reason = "the signature does not match the file";
+    SigVerdict unknown;
+    unknown.status = SigStatus::UnknownKey;
+    unknown.keyId = "0x1234567890ABCDEF";
+    const SigVerdict none;
+    SigVerdict evil = good;
+    evil.signer = "Evil\r\nSHA256SUMS: Good signature";
+    struct Case {
+        const SigVerdict* v;
+        bool asked;
+        const char* line;
+        bool fails;
+        bool failsRequired;
+    };
+    const Case cases[] = {
+        {&good, false,
+         "SHA256SUMS: Good signature from \"Example Release <release@example.org>\" (RSA 3072 key "
+         "0x1234567890ABCDEF)\r\n",
+         false, false},
+        {&bad, false,
+         "SHA256SUMS: BAD signature (RSA 3072 key 0x1234567890ABCDEF): the signature does not match the "
+         "file\r\n",
+         true, true},
+        {&unknown, false, "SHA256SUMS: signed by unknown key 0x1234567890ABCDEF\r\n", false, true},
+        {&none, false, "", false, true},
+        {&none, true, "SHA256SUMS: not signed\r\n", false, true},
+        {&evil, false,
+         "SHA256SUMS: Good signature from \"Evil  SHA256SUMS: Good signature\" (RSA 3072 key "
+         "0x1234567890ABCDEF)\r\n",
+         false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(SigCheckLine("SHA256SUMS", *c.v, c.asked), c.line);
+        EXPECT_EQ(SigVerdictFailsRun(*c.v, false), c.fails);
+        EXPECT_EQ(SigVerdictFailsRun(*c.v, true), c.failsRequired);
     }
 }
 
