@@ -15,7 +15,7 @@ pkgs=(cmake make g++ ninja-build googletest
       openssl libssl-dev   # the benchmarks compare with OpenSSL; the signature tests make keys
       b3sum                # the BLAKE3 tests and benchmarks compare with it (b2sum is in coreutils)
       osslsigncode         # the signature tests sign their files
-      gnupg minisign signify-openbsd)  # the checksum-file signature tests sign their lists
+      gnupg minisign signify-openbsd python3-cryptography)  # the checksum-file signature tests sign their lists
 need_i386=0
 if vantrel_runs_32bit; then
   pkgs+=(wine32:i386)

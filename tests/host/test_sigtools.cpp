@@ -378,3 +378,55 @@ TEST(SigCheckLine, OneLinePerListAndWhatFailsTheRun) {
 }
 
 }  // namespace
+
+namespace {
+
+// Keys and signatures in the newer Ed25519 encoding (algorithm 27), v4 and
+// salted v6, made at test time by tests/fixtures/signing/make-native-ed25519.py.
+class NativeEd25519 : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char templ[] = "/tmp/vantrel-native-XXXXXX";
+        ASSERT_NE(mkdtemp(templ), nullptr);
+        dir_ = templ;
+        const std::string cmd =
+            std::string("python3 ") + VANTREL_SIGNING_DIR + "/make-native-ed25519.py " + dir_;
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+    }
+    void TearDown() override { (void)std::system(("rm -rf " + dir_).c_str()); }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(dir_ + "/" + name, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    std::string dir_;
+};
+
+TEST_F(NativeEd25519, V4AndV6SignaturesVerifyAndAChangedListDoesNot) {
+    const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr)) + 5;
+    for (const char* v : {"v4", "v6"}) {
+        SCOPED_TRACE(v);
+        TrustedKeys keys;
+        std::string error;
+        ASSERT_TRUE(keys.AddFile(Read(std::string(v) + ".key"), error)) << error;
+        const std::string list = Read("list");
+        const std::string sig = Read(std::string(v) + ".sig");
+        SigVerdict r = VerifyListSignature(list, sig, keys, now);
+        EXPECT_EQ(r.status, SigStatus::Good) << SigVerdictText(r);
+        EXPECT_EQ(r.algorithm, "Ed25519");
+        EXPECT_EQ(r.signer, std::string("Native ") + v + " <" + v + "@example.org>");
+        std::string changed = list;
+        changed[0] ^= 1;
+        r = VerifyListSignature(changed, sig, keys, now);
+        EXPECT_EQ(r.status, SigStatus::Bad) << SigVerdictText(r);
+        // The salt is hashed: a changed salt byte is a bad signature too.
+        if (std::string(v) == "v6") {
+            std::string salted = sig;
+            salted[salted.size() - 64 - 1] ^= 1;
+            EXPECT_EQ(VerifyListSignature(list, salted, keys, now).status, SigStatus::Bad);
+        }
+    }
+}
+
+}  // namespace
