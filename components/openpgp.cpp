@@ -1,6 +1,7 @@
 #include "components/openpgp.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -460,6 +461,8 @@ struct Cert {
     bool judged = false;
     bool valid = false;
     bool revoked = false;
+    bool weakSelfSig = false;  // a self-signature by SHA-1 or MD5 was passed over
+    int keyFlags = -1;         // of the newest valid self-signature; -1: none given
     std::int64_t expiresAt = 0;
     std::string name;
 };
@@ -491,6 +494,13 @@ void Judge(Cert& c) {
     std::size_t checks = 0;
     std::int64_t newest = -1;
     bool namedPrimary = false;
+    // The newest valid self-signature says when the key expires and what it may do.
+    auto takeIfNewest = [&](const Signature& s) {
+        if (s.created <= newest) return;
+        newest = s.created;
+        c.expiresAt = s.keyExpires ? c.primary.created + s.keyExpires : 0;
+        c.keyFlags = s.keyFlags;
+    };
     for (const Signature& s : c.directSigs) {
         if (checks >= kMaxSelfSigChecks || !IssuedBy(s, c.primary)) continue;
         if (s.type == 0x20) {
@@ -500,8 +510,9 @@ void Judge(Cert& c) {
             ++checks;
             if (Check(c.primary, s, {View(prefix)})) {
                 c.valid = true;
-                if (s.created > newest)
-                    newest = s.created, c.expiresAt = s.keyExpires ? c.primary.created + s.keyExpires : 0;
+                takeIfNewest(s);
+            } else if (s.hashAlgo == kSha1 || s.hashAlgo == kMd5) {
+                c.weakSelfSig = true;
             }
         }
     }
@@ -511,14 +522,16 @@ void Judge(Cert& c) {
             if (s.type < 0x10 || s.type > 0x13 || !IssuedBy(s, c.primary)) continue;
             ++checks;
             const std::string uidPart = UidPrefix(u.text, c.primary.version);
-            if (!Check(c.primary, s, {View(prefix), uidPart})) continue;
+            if (!Check(c.primary, s, {View(prefix), uidPart})) {
+                if (s.hashAlgo == kSha1 || s.hashAlgo == kMd5) c.weakSelfSig = true;
+                continue;
+            }
             c.valid = true;
             if (c.name.empty() || (s.primaryUid && !namedPrimary)) {
                 c.name = u.text;
                 namedPrimary = s.primaryUid;
             }
-            if (s.created > newest)
-                newest = s.created, c.expiresAt = s.keyExpires ? c.primary.created + s.keyExpires : 0;
+            takeIfNewest(s);
         }
     }
 }
@@ -545,7 +558,26 @@ void Judge(const Cert& c, Subkey& k) {
     }
 }
 
-std::string TimeText(std::int64_t t) { return std::to_string(t); }
+// "YYYY-MM-DD hh:mm:ss UTC" for Unix seconds (days to civil date after
+// Howard Hinnant's algorithm).
+std::string TimeText(std::int64_t t) {
+    const std::int64_t days = (t >= 0 ? t : t - 86399) / 86400;
+    const std::int64_t secs = t - days * 86400;
+    const std::int64_t z = days + 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const std::int64_t d = doy - (153 * mp + 2) / 5 + 1;
+    const std::int64_t m = mp < 10 ? mp + 3 : mp - 9;
+    const std::int64_t y = yoe + era * 400 + (m <= 2);
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "%04lld-%02lld-%02lld %02lld:%02lld:%02lld UTC", static_cast<long long>(y),
+                  static_cast<long long>(m), static_cast<long long>(d), static_cast<long long>(secs / 3600),
+                  static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));
+    return buf;
+}
 
 }  // namespace
 
@@ -918,8 +950,12 @@ SigVerdict VerifyPackets(const std::vector<std::string_view>& dataForType, std::
             done(SigStatus::Unsupported, "signature with an unknown critical subpacket");
         } else if (!Check(key, s, {data})) {
             done(SigStatus::Bad, "the signature does not match the file");
+        } else if (!cert->valid && cert->weakSelfSig) {
+            done(SigStatus::Weak, "the key's self-signature uses SHA-1 or MD5, which is too weak");
         } else if (!cert->valid) {
             done(SigStatus::KeyInvalid, "the key's self-signature does not verify");
+        } else if (!sub && cert->keyFlags >= 0 && !(cert->keyFlags & 0x02)) {
+            done(SigStatus::KeyInvalid, "the key is not allowed to sign");
         } else if (sub && (Judge(*cert, *sub), !sub->bound)) {
             done(SigStatus::KeyInvalid, "the subkey is not bound to its primary key for signing");
         } else if (cert->revoked || (sub && sub->revoked)) {

@@ -174,7 +174,8 @@ TEST_F(SigTools, WeakRevokedExpiredAndFutureAreRefused) {
         {"release.gpg", "sha1.sig", SigStatus::Weak, "signed with SHA-1, which is too weak", ""},
         {"revoked-now.gpg", "revoked.sig", SigStatus::Revoked, "the key is revoked", ""},
         {"revoked.gpg", "revoked.sig", SigStatus::Good, "", ""},  // the revocation is not in this file
-        {"ed.gpg", "future.sig", SigStatus::Future, "the signature was made in the future", ""},
+        {"ed.gpg", "future.sig", SigStatus::Future,
+         "the signature was made in the future (2099-01-01 00:00:0", ""},
         {"old-expiring.gpg", "old-after.sig", SigStatus::Expired,
          "the key had expired before the signature was made", ""},
         {"old-expiring.gpg", "old-before.sig", SigStatus::Good, "",
@@ -426,6 +427,32 @@ TEST_F(NativeEd25519, V4AndV6SignaturesVerifyAndAChangedListDoesNot) {
             salted[salted.size() - 64 - 1] ^= 1;
             EXPECT_EQ(VerifyListSignature(list, salted, keys, now).status, SigStatus::Bad);
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(NativeEd25519, AKeyThatMayNotSignOrIsSelfSignedBySha1IsRefused) {
+    const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr)) + 5;
+    struct Case {
+        const char* name;
+        SigStatus status;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"certonly", SigStatus::KeyInvalid, "the key is not allowed to sign"},
+        {"sha1self", SigStatus::Weak, "the key's self-signature uses SHA-1 or MD5, which is too weak"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TrustedKeys keys;
+        std::string error;
+        ASSERT_TRUE(keys.AddFile(Read(std::string(c.name) + ".key"), error)) << error;
+        const SigVerdict r = VerifyListSignature(Read("list"), Read(std::string(c.name) + ".sig"), keys, now);
+        EXPECT_EQ(r.status, c.status) << SigVerdictText(r);
+        EXPECT_EQ(r.reason, c.reason);
     }
 }
 
