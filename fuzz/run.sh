@@ -42,6 +42,26 @@ for t in "${targets[@]}"; do
       osslsigncode extract-signature -in "$build/signed/pe32-$f.exe" -out "$work/corpus/signature-$f" >/dev/null
     done
   fi
+  if [ "$t" = fuzz_sigfiles ]; then
+    # Signed lists are never committed either: the signed-list tests' script
+    # makes fresh keys and signatures, and each pair joins the seeds as
+    # key, signature and list.
+    lists="$build/signedlists"
+    if [ ! -f "$lists/SHA256.sig" ]; then
+      rm -rf "$lists" && mkdir -p "$lists"
+      bash tests/fixtures/signing/make-signed-lists.sh "$(cd "$lists" && pwd)" >/dev/null 2>&1
+    fi
+    seed() { { cat "$lists/$1"; printf '\n@@\n'; cat "$lists/$2"; printf '\n@@\n'; cat "$lists/SHA256SUMS"; } >"$work/corpus/$3"; }
+    seed release.gpg rsa.sig rsa-binary
+    seed ed.asc ed.asc.sig ed-armored
+    seed sub.gpg sub.sig subkey
+    seed old-expiring.gpg old-after.sig expired
+    seed revoked-now.gpg revoked.sig revoked
+    seed release.asc rsa.clear rsa-clearsigned
+    seed ed.gpg ed.clear ed-clearsigned
+    seed mini.pub mini.minisig minisign
+    seed signify.pub SHA256.sig signify
+  fi
   dict=()
   [ -f "fuzz/$t.dict" ] && dict=("-dict=fuzz/$t.dict")
 
