@@ -474,11 +474,10 @@ bool IssuedBy(const Signature& sig, const Key& key) {
     return true;  // no issuer named: try it
 }
 
-std::string UidPrefix(const std::string& uid, int version) {
+std::string UidPrefix(const std::string& uid) {
     std::string s;
     s += static_cast<char>(0xB4);
     const std::size_t n = uid.size();
-    (void)version;
     s += static_cast<char>(n >> 24);
     s += static_cast<char>(n >> 16);
     s += static_cast<char>(n >> 8);
@@ -521,7 +520,7 @@ void Judge(Cert& c) {
             if (checks >= kMaxSelfSigChecks) break;
             if (s.type < 0x10 || s.type > 0x13 || !IssuedBy(s, c.primary)) continue;
             ++checks;
-            const std::string uidPart = UidPrefix(u.text, c.primary.version);
+            const std::string uidPart = UidPrefix(u.text);
             if (!Check(c.primary, s, {View(prefix), uidPart})) {
                 if (s.hashAlgo == kSha1 || s.hashAlgo == kMd5) c.weakSelfSig = true;
                 continue;
@@ -946,6 +945,9 @@ SigVerdict VerifyPackets(const std::vector<std::string_view>& dataForType, std::
         } else if ((key.algo == kRsa || key.algo == kRsaSign) && RsaModulusBits(key.rsa) < 2048) {
             done(SigStatus::Weak,
                  "RSA key of " + std::to_string(RsaModulusBits(key.rsa)) + " bits is too weak");
+        } else if ((key.algo == kRsa || key.algo == kRsaSign) && RsaModulusBits(key.rsa) > 4096) {
+            done(SigStatus::Unsupported, "RSA key of " + std::to_string(RsaModulusBits(key.rsa)) +
+                                             " bits is larger than the 4096 verified");
         } else if (s.unknownCritical) {
             done(SigStatus::Unsupported, "signature with an unknown critical subpacket");
         } else if (!Check(key, s, {data})) {

@@ -172,6 +172,7 @@ TEST_F(SigTools, WeakRevokedExpiredAndFutureAreRefused) {
     };
     const Case cases[] = {
         {"release.gpg", "sha1.sig", SigStatus::Weak, "signed with SHA-1, which is too weak", ""},
+        {"small.gpg", "small.sig", SigStatus::Weak, "RSA key of 1024 bits is too weak", ""},
         {"revoked-now.gpg", "revoked.sig", SigStatus::Revoked, "the key is revoked", ""},
         {"revoked.gpg", "revoked.sig", SigStatus::Good, "", ""},  // the revocation is not in this file
         {"ed.gpg", "future.sig", SigStatus::Future,
@@ -434,7 +435,7 @@ TEST_F(NativeEd25519, V4AndV6SignaturesVerifyAndAChangedListDoesNot) {
 
 namespace {
 
-TEST_F(NativeEd25519, AKeyThatMayNotSignOrIsSelfSignedBySha1IsRefused) {
+TEST_F(NativeEd25519, AKeyThatMayNotSignIsSelfSignedBySha1OrTooLargeIsRefused) {
     const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr)) + 5;
     struct Case {
         const char* name;
@@ -444,6 +445,7 @@ TEST_F(NativeEd25519, AKeyThatMayNotSignOrIsSelfSignedBySha1IsRefused) {
     const Case cases[] = {
         {"certonly", SigStatus::KeyInvalid, "the key is not allowed to sign"},
         {"sha1self", SigStatus::Weak, "the key's self-signature uses SHA-1 or MD5, which is too weak"},
+        {"rsa4608", SigStatus::Unsupported, "RSA key of 4608 bits is larger than the 4096 verified"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
