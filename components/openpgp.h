@@ -49,7 +49,9 @@ bool ParseCleartext(std::string_view file, Cleartext& out, std::string& error);
 // The canonical form of a text signature (type 0x01): CR LF line ends.
 std::string CanonicalText(std::string_view text);
 
-// Trusted keys, parsed from the user's key files.
+// Trusted keys, parsed from the user's key files. A key's self-signatures
+// are checked once, when a signature first needs the key, and the result is
+// kept inside: one thread at a time verifies with one keyring.
 class Keyring {
 public:
     // Adds every public key in one file (armored or binary; several blocks
