@@ -78,14 +78,21 @@ bool LoadTrustedKeyFiles(const std::vector<std::string>& files, TrustedKeys& key
 
 ListSignature CheckListSignature(const std::string& list, const TrustedKeys& keys) {
     ListSignature r;
-    std::string bytes, reason;
-    if (ReadWhole(list, bytes, reason) != ReadResult::Read) return r;  // /check itself says why
+    std::string bytes, reason, listReason;
+    const ReadResult listRead = ReadWhole(list, bytes, listReason);
+    if (listRead == ReadResult::Missing) return r;  // /check itself says why
     const std::int64_t now = UnixNow();
     for (const std::string& name : SignatureFileNames(list)) {
         std::string sig;
         const ReadResult got = ReadWhole(name, sig, reason);
         if (got == ReadResult::Missing) continue;
         r.signatureFile = name;
+        if (listRead == ReadResult::Failed) {
+            // Never "not signed" for a list that has a signature beside it.
+            r.verdict.status = SigStatus::Bad;
+            r.verdict.reason = "the list cannot be read to check its signature: " + listReason;
+            return r;
+        }
         if (got == ReadResult::Failed) {
             r.verdict.status = SigStatus::Bad;
             r.verdict.reason =

@@ -167,6 +167,20 @@ TEST_F(CheckSignature, ListsInsideTheirSignatureAreCheckedAsSigned) {
     EXPECT_EQ(r.out, kBothOk);
 }
 
+TEST_F(CheckSignature, AListTooLargeToReadWholeIsNeverNotSigned) {
+    Lay({{"rsa.sig", "SHA256SUMS.sig"}, {"release.gpg", "k"}});
+    ASSERT_TRUE(testutil::MakeSparseFile(dir_->Path("SHA256SUMS"), (64ull << 20) + 1));
+    const e2e::ConsoleRun r = Run("/check SHA256SUMS /key k");
+    EXPECT_EQ(r.code, 1u);
+    EXPECT_EQ(
+        r.err.rfind(
+            "SHA256SUMS: BAD signature: the list cannot be read to check its signature: too large to be a "
+            "checksum list, key or signature\r\n",
+            0),
+        0u)
+        << r.err;
+}
+
 TEST_F(CheckSignature, AKeyFileThatCannotBeReadOrHoldsNoKeyStopsTheRun) {
     Lay({{"SHA256SUMS", "SHA256SUMS"}, {"SHA256SUMS", "notakey.txt"}});
     e2e::ConsoleRun r = Run("/check SHA256SUMS /key missing.asc");
