@@ -13,7 +13,7 @@ secs=${1:?usage: bash fuzz/run.sh SECONDS [TARGET...]}
 shift
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_names fuzz_versiontext fuzz_checksums fuzz_sha fuzz_hashtext fuzz_signature
-  fuzz_versionresource fuzz_sha512 fuzz_blake2b fuzz_blake3)
+  fuzz_versionresource fuzz_sha512 fuzz_blake2b fuzz_blake3 fuzz_sigfiles)
 JOBS=$(nproc 2>/dev/null || echo 2)
 build=build/fuzz
 
@@ -41,6 +41,26 @@ for t in "${targets[@]}"; do
     for f in trusted stamped nested; do
       osslsigncode extract-signature -in "$build/signed/pe32-$f.exe" -out "$work/corpus/signature-$f" >/dev/null
     done
+  fi
+  if [ "$t" = fuzz_sigfiles ]; then
+    # Signed lists are never committed either: the signed-list tests' script
+    # makes fresh keys and signatures, and each pair joins the seeds as
+    # key, signature and list.
+    lists="$build/signedlists"
+    if [ ! -f "$lists/SHA256.sig" ]; then
+      rm -rf "$lists" && mkdir -p "$lists"
+      bash tests/fixtures/signing/make-signed-lists.sh "$(cd "$lists" && pwd)" >/dev/null 2>&1
+    fi
+    seed() { { cat "$lists/$1"; printf '\n@@\n'; cat "$lists/$2"; printf '\n@@\n'; cat "$lists/SHA256SUMS"; } >"$work/corpus/$3"; }
+    seed release.gpg rsa.sig rsa-binary
+    seed ed.asc ed.asc.sig ed-armored
+    seed sub.gpg sub.sig subkey
+    seed old-expiring.gpg old-after.sig expired
+    seed revoked-now.gpg revoked.sig revoked
+    seed release.asc rsa.clear rsa-clearsigned
+    seed ed.gpg ed.clear ed-clearsigned
+    seed mini.pub mini.minisig minisign
+    seed signify.pub SHA256.sig signify
   fi
   dict=()
   [ -f "fuzz/$t.dict" ] && dict=("-dict=fuzz/$t.dict")

@@ -14,7 +14,8 @@ pkgs=(cmake make g++ ninja-build googletest
       python3 time         # the benchmarks time and weigh runs with /usr/bin/time
       openssl libssl-dev   # the benchmarks compare with OpenSSL; the signature tests make keys
       b3sum                # the BLAKE3 tests and benchmarks compare with it (b2sum is in coreutils)
-      osslsigncode)        # the signature tests sign their files
+      osslsigncode         # the signature tests sign their files
+      gnupg minisign signify-openbsd python3-cryptography)  # the checksum-file signature tests sign their lists
 need_i386=0
 if vantrel_runs_32bit; then
   pkgs+=(wine32:i386)

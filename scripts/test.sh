@@ -26,6 +26,8 @@ bash fuzz/run.sh 20 fuzz_names fuzz_versiontext fuzz_checksums fuzz_sha fuzz_has
 # The wide digests' targets briefly: their unit tests already walk the block,
 # chunk and tree edges on every path.
 bash fuzz/run.sh 5 fuzz_sha512 fuzz_blake2b fuzz_blake3
+# The signature files' parsers briefly too, in the same short pass.
+bash fuzz/run.sh 5 fuzz_sigfiles
 
 for arch in $arches; do
   preset=$(vantrel_preset_for "$arch")

@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "app/verify/checksig.h"
 #include "app/verify/checktext.h"
 #include "base/errors.h"
 #include "base/fs.h"
@@ -58,6 +59,7 @@ struct SumFile {
     std::vector<Listed> listed;
     std::size_t malformed = 0;
     std::string error;  // why it could not be read
+    ListSignature signature;
 };
 
 void ReadSumFile(SumFile& f) {
@@ -98,6 +100,14 @@ void ReadSumFile(SumFile& f) {
             f.listed.push_back(std::move(l));
         },
         ListKindOfName(f.arg));
+    // A list signed with the list inside (clearsigned, signify) is checked
+    // as it was signed: lines outside the signed part are never read.
+    if (f.signature.verdict.hasSignedText) {
+        const std::string& text = f.signature.verdict.signedText;
+        reader.Feed(text.data(), text.size());
+        reader.Finish();
+        return;
+    }
     std::unique_ptr<char[]> buffer(new char[kReadChunk]);
     for (;;) {
         DWORD got = 0;
@@ -155,11 +165,20 @@ Hashes ReadHashes(const std::string& path, const std::set<Want>& wanted) {
 
 int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string&)>& out,
              const std::function<void(const std::string&)>& err) {
+    TrustedKeys keys;
+    std::string keyError;
+    if (!LoadTrustedKeyFiles(cmd.keyFiles, keys, keyError)) {
+        err("vantrel: " + keyError + "\r\n");
+        return 1;
+    }
+    const bool signatureAsked = !cmd.keyFiles.empty() || cmd.requireSignature;
+
     std::vector<SumFile> files(cmd.sumFiles.size());
     // Every kind any line asks of a file, so that one read computes them all.
     std::map<std::wstring, std::set<Want>> wanted;
     for (std::size_t i = 0; i < files.size(); ++i) {
         files[i].arg = cmd.sumFiles[i];
+        files[i].signature = CheckListSignature(files[i].arg, keys);
         ReadSumFile(files[i]);
         for (const Listed& l : files[i].listed)
             if (l.problem.empty()) wanted[l.key].insert(WantOf(l.kind, l.digest));
@@ -173,6 +192,9 @@ int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string
             failed = true;
             continue;
         }
+        // The list's signature first: a bad one fails the run whatever the hashes say.
+        err(SigCheckLine(f.arg, f.signature.verdict, signatureAsked));
+        if (SigVerdictFailsRun(f.signature.verdict, cmd.requireSignature)) failed = true;
         std::size_t unreadable = 0, mismatched = 0;
         for (const Listed& l : f.listed) {
             std::string reason = l.problem;

@@ -24,6 +24,14 @@ bool ParseCheckCommand(const std::vector<std::string>& arguments, CheckCommand& 
         const std::string& arg = arguments[i];
         if (UpperCaseAscii(arg) == "/QUIET") {
             command.quiet = true;
+        } else if (UpperCaseAscii(arg) == "/KEY") {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                error = "/key needs a key FILE";
+                return false;
+            }
+            command.keyFiles.push_back(arguments[++i]);
+        } else if (UpperCaseAscii(arg) == "/REQUIRE-SIGNATURE") {
+            command.requireSignature = true;
         } else if (!arg.empty() && arg[0] == '/' && arg.find_first_of("/\\", 1) == std::string::npos) {
             // As for /report: "/x" is an option, never a path.
             error = "unknown option " + arg + " for /check";

@@ -12,11 +12,14 @@ bool IsCheckSwitch(const std::string& firstArgument);
 struct CheckCommand {
     std::vector<std::string> sumFiles;  // SUMFILE arguments in the order given
     bool quiet = false;                 // print only the failures
+    std::vector<std::string> keyFiles;  // /key FILE: the trusted keys, in the order given
+    bool requireSignature = false;      // /require-signature: an unknown key or none fails
 };
 
 // Reads the arguments after the program's name; the first one is /check.
-// False with a one-line reason for a usage error: no SUMFILE, or an option
-// other than /quiet.
+// False with a one-line reason for a usage error: no SUMFILE, an option
+// other than /quiet, /key FILE and /require-signature, or /key without its
+// FILE.
 bool ParseCheckCommand(const std::vector<std::string>& arguments, CheckCommand& command, std::string& error);
 
 enum class CheckStatus { Ok, Failed, Unreadable };

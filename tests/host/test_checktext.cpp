@@ -22,6 +22,19 @@ TEST(CheckCommandParse, SumFilesAndQuiet) {
     EXPECT_FALSE(IsCheckSwitch("check"));
 }
 
+TEST(CheckCommandParse, KeysAndRequireSignature) {
+    CheckCommand cmd;
+    std::string error;
+    ASSERT_TRUE(ParseCheckCommand(
+        {"/check", "/key", "a.asc", "SHA256SUMS", "/KEY", "/keys/b.pub", "/Require-Signature"}, cmd, error));
+    EXPECT_EQ((std::vector<std::string>{"SHA256SUMS"}), cmd.sumFiles);
+    EXPECT_EQ((std::vector<std::string>{"a.asc", "/keys/b.pub"}), cmd.keyFiles);
+    EXPECT_TRUE(cmd.requireSignature);
+    ASSERT_TRUE(ParseCheckCommand({"/check", "a"}, cmd, error));
+    EXPECT_TRUE(cmd.keyFiles.empty());
+    EXPECT_FALSE(cmd.requireSignature);
+}
+
 TEST(CheckCommandParse, UsageErrors) {
     struct Case {
         std::vector<std::string> args;
@@ -33,6 +46,8 @@ TEST(CheckCommandParse, UsageErrors) {
         {{"/check", ""}, "no SUMFILE given"},
         {{"/check", "a", "/out", "b"}, "unknown option /out for /check"},
         {{"/check", "/strict", "a"}, "unknown option /strict for /check"},
+        {{"/check", "a", "/key"}, "/key needs a key FILE"},
+        {{"/check", "a", "/key", ""}, "/key needs a key FILE"},
         {{"/report", "a"}, "the first argument must be /check"},
         {{}, "the first argument must be /check"},
     };
