@@ -74,11 +74,16 @@ std::string ConsoleUsage() {
            "  vantrel.exe /csv FILE [FILE...] [/out PATH]\r\n"
            "      write one CSV line per file (UTF-8, CR LF) after a header line; with\r\n"
            "      /out, to the file PATH\r\n"
-           "  vantrel.exe /check SUMFILE... [/quiet]\r\n"
-           "      verify the files that checksum files list (sha256sum, sha1sum or\r\n"
-           "      md5sum lines, plain or --tag, and .sfv), names relative to the\r\n"
-           "      checksum file's folder; \"name: OK\", \"name: FAILED\" or \"name: FAILED\r\n"
-           "      open or read\" per file, with /quiet only the failures\r\n"
+           "  vantrel.exe /check SUMFILE... [/alg KIND] [/quiet|/status|/warn] [/strict]\r\n"
+           "                   [/ignore-missing]\r\n"
+           "      verify the files that checksum files list (the lines of sha256sum,\r\n"
+           "      sha512sum, md5sum, b2sum, b3sum, cksum, plain or tagged, and .sfv),\r\n"
+           "      names relative to the checksum file's folder; \"name: OK\", \"name:\r\n"
+           "      FAILED\" or \"name: FAILED open or read\" per file. /alg KIND (md5, sha1,\r\n"
+           "      sha256, sha384, sha512, blake2b, blake3, crc32): the kind of every\r\n"
+           "      list's lines; /quiet: only the failures; /status: no output, only the\r\n"
+           "      exit code; /warn: a message per improperly formatted line; /strict:\r\n"
+           "      such lines fail; /ignore-missing: a missing file is no failure\r\n"
            "  vantrel.exe /register                      add \"File details with Vantrel\" to\r\n"
            "      the right-click menu of every file and Vantrel to Send To, for this\r\n"
            "      user only; /unregister removes exactly that\r\n"
@@ -87,7 +92,8 @@ std::string ConsoleUsage() {
            "Exit code: 0 when every file was reported, 1 when some could not be (each\r\n"
            "named on standard error), 2 for a usage error.\r\n"
            "For /check: 0 when every listed file matched, 1 when any did not or could\r\n"
-           "not be read, or a checksum file held no valid line, 2 for a usage error.\r\n";
+           "not be read, a checksum file held no valid line or verified no file, or a\r\n"
+           "line used an unsupported digest, 2 for a usage error.\r\n";
 }
 
 std::string CsvField(const std::string& value) {
