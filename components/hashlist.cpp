@@ -1,6 +1,7 @@
 #include "components/hashlist.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "base/asciitext.h"
 
@@ -73,6 +74,17 @@ void HashListReader::EndLine() {
     }
     if (kind == LineKind::Entry && listKind_ != DigestKind::None && line.kind != listKind_)
         kind = LineKind::Malformed;
+    // As the GNU tools count them, only an empty line and a '#' at the very
+    // start make no entry: a line of blanks is improperly formatted, and in a
+    // list of one of their kinds so is a ';' line or an indented '#'. SFV
+    // files keep their ';' comments.
+    if (kind == LineKind::NoEntry && listKind_ != DigestKind::CRC32) {
+        std::string_view text(line_);
+        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+        const bool blanks = !text.empty() && text.find_first_not_of(" \t") == std::string_view::npos;
+        if (blanks || (listKind_ != DigestKind::None && !text.empty() && text[0] != '#'))
+            kind = LineKind::Malformed;
+    }
     if (kind != LineKind::Entry && kind != LineKind::Unsupported) line = HashLine();
     line_.clear();
     if (line_.capacity() > 4096) line_.shrink_to_fit();

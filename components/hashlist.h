@@ -22,7 +22,10 @@
 // then finds no file of that name), else Malformed. When the
 // list's kind is given (ListKindOfName, or the user's choice), its untagged
 // lines are of that kind and an entry of any other kind is Malformed, as the
-// list's own tool finds it. The lines are numbered from 1.
+// list's own tool finds it. Empty lines and lines that start with '#' are
+// no entries; a line of blanks is Malformed, and so, except in an SFV list,
+// is a ';' line in a list of a given kind, as the GNU tools count them. The
+// lines are numbered from 1.
 class HashListReader {
 public:
     static constexpr std::size_t kMaxLine = 256 * 1024;

@@ -51,6 +51,7 @@ struct Listed {
     DigestKind kind = DigestKind::None;
     std::string digest;   // upper-case hex; a CRC-32 in its usual form
     std::string problem;  // why it is not looked for at all
+    std::string unsupported;  // the tag of an algorithm not computed here
 };
 
 struct SumFile {
@@ -62,7 +63,9 @@ struct SumFile {
     ListSignature signature;
 };
 
-void ReadSumFile(SumFile& f) {
+// Reads a checksum file's entries; /warn's messages go to `err` as its lines
+// are read, so that a list of many bad lines holds none of them.
+void ReadSumFile(SumFile& f, const CheckCommand& cmd, const std::function<void(const std::string&)>& err) {
     if (IsDeviceName(f.arg)) {
         f.error = "names a device, not a file";
         return;
@@ -79,10 +82,24 @@ void ReadSumFile(SumFile& f) {
     }
     f.key = KeyOf(f.arg);
     const std::string folder = ExtractFilePath(fs::FullPath(f.arg));
+    const DigestKind listKind = cmd.alg != DigestKind::None ? cmd.alg : ListKindOfName(f.arg);
+    // The kind a bad line's message names: the list's, else that of the
+    // entry before it, as cksum -c words it.
+    DigestKind lastKind = listKind;
     HashListReader reader(
-        [&](std::size_t, LineKind kind, const HashLine& line) {
-            if (kind == LineKind::Malformed) ++f.malformed;
+        [&](std::size_t number, LineKind kind, const HashLine& line) {
+            if (kind == LineKind::Malformed) {
+                ++f.malformed;
+                if (cmd.warn) err(ImproperLineMessage(f.arg, number, lastKind));
+            }
+            if (kind == LineKind::Unsupported) {
+                Listed l;
+                l.name = line.name;
+                l.unsupported = line.tag;
+                f.listed.push_back(std::move(l));
+            }
             if (kind != LineKind::Entry) return;
+            if (listKind == DigestKind::None) lastKind = line.kind;
             Listed l;
             l.name = line.name;
             l.kind = line.kind;
@@ -99,7 +116,7 @@ void ReadSumFile(SumFile& f) {
             }
             f.listed.push_back(std::move(l));
         },
-        ListKindOfName(f.arg));
+        listKind);
     // A list signed with the list inside (clearsigned, signify) is checked
     // as it was signed: lines outside the signed part are never read.
     if (f.signature.verdict.hasSignedText) {
@@ -125,6 +142,7 @@ void ReadSumFile(SumFile& f) {
 // What one read of a listed file gave: its hashes by kind, or why there are none.
 struct Hashes {
     std::string error;
+    DWORD openError = ERROR_SUCCESS;
     std::map<Want, std::string> hex;
 };
 
@@ -149,6 +167,7 @@ Hashes ReadHashes(const std::string& path, const std::set<Want>& wanted) {
     }
     const FileRead read = ReadFileOnce(path, feeds);
     if (read.openError != ERROR_SUCCESS) {
+        h.openError = read.openError;
         h.error = Reason(read.openError);
         return h;
     }
@@ -179,9 +198,9 @@ int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string
     for (std::size_t i = 0; i < files.size(); ++i) {
         files[i].arg = cmd.sumFiles[i];
         files[i].signature = CheckListSignature(files[i].arg, keys);
-        ReadSumFile(files[i]);
+        ReadSumFile(files[i], cmd, err);
         for (const Listed& l : files[i].listed)
-            if (l.problem.empty()) wanted[l.key].insert(WantOf(l.kind, l.digest));
+            if (l.problem.empty() && l.unsupported.empty()) wanted[l.key].insert(WantOf(l.kind, l.digest));
     }
 
     std::map<std::wstring, Hashes> read;
@@ -193,14 +212,24 @@ int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string
             continue;
         }
         // The list's signature first: a bad one fails the run whatever the hashes say.
-        err(SigCheckLine(f.arg, f.signature.verdict, signatureAsked));
+        if (!cmd.status) err(SigCheckLine(f.arg, f.signature.verdict, signatureAsked));
         if (SigVerdictFailsRun(f.signature.verdict, cmd.requireSignature)) failed = true;
-        std::size_t unreadable = 0, mismatched = 0;
+        std::size_t unsupported = 0, unreadable = 0, mismatched = 0;
+        bool verified = false;  // a listed file was read and compared
         for (const Listed& l : f.listed) {
+            // No verdict for a digest not computed here: the file is not
+            // verified, so the run fails, however lenient its options.
+            if (!l.unsupported.empty()) {
+                ++unsupported;
+                if (!cmd.status) err(UnsupportedLineMessage(l.name, l.unsupported));
+                failed = true;
+                continue;
+            }
             std::string reason = l.problem;
             CheckStatus status = CheckStatus::Unreadable;
+            bool missing = false;
             if (reason.empty()) {
-                if (l.key == f.key)
+                if (l.key == f.key && !cmd.status)
                     err("vantrel: " + OnOneLine(l.name, LineRule::ConsoleMessage) +
                         ": the checksum file lists itself, so its hash "
                         "cannot be in it\r\n");
@@ -208,12 +237,19 @@ int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string
                 if (it == read.end()) it = read.emplace(l.key, ReadHashes(l.path, wanted[l.key])).first;
                 const Hashes& h = it->second;
                 reason = h.error;
+                missing = h.openError == ERROR_FILE_NOT_FOUND || h.openError == ERROR_PATH_NOT_FOUND;
                 if (reason.empty()) {
                     const auto hex = h.hex.find(WantOf(l.kind, l.digest));
                     status = hex != h.hex.end() && HexEquals(hex->second, l.digest) ? CheckStatus::Ok
                                                                                     : CheckStatus::Failed;
                 }
             }
+            // As sha256sum --ignore-missing: a file that is not there gets
+            // nothing at all.
+            if (status == CheckStatus::Unreadable && missing && cmd.ignoreMissing) continue;
+            if (status != CheckStatus::Unreadable) verified = true;
+            // The reason a file cannot be read is given even with /status,
+            // as sha256sum gives it.
             if (status == CheckStatus::Unreadable) {
                 ++unreadable;
                 err("vantrel: " + OnOneLine(l.name, LineRule::ConsoleMessage) + ": " + reason + "\r\n");
@@ -221,7 +257,7 @@ int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string
                 ++mismatched;
             }
             if (status != CheckStatus::Ok) failed = true;
-            if ((status != CheckStatus::Ok || !cmd.quiet) && !out(CheckLine(l.name, status))) {
+            if (!cmd.status && (status != CheckStatus::Ok || !cmd.quiet) && !out(CheckLine(l.name, status))) {
                 err("vantrel: cannot write to standard output\r\n");
                 return 1;
             }
@@ -231,9 +267,14 @@ int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string
             err("vantrel: " + OnOneLine(f.arg, LineRule::ConsoleMessage) +
                 ": no properly formatted checksum lines found\r\n");
             failed = true;
-        } else {
-            err(CheckWarnings(f.malformed, unreadable, mismatched));
+            continue;
         }
+        if (!cmd.status) {
+            err(CheckWarnings(f.malformed, unsupported, unreadable, mismatched));
+            if (cmd.ignoreMissing && !verified) err(NoFileVerifiedMessage(f.arg));
+        }
+        // As sha256sum: a list succeeds only when it verified a file.
+        if (!verified || (cmd.strict && f.malformed > 0)) failed = true;
     }
     return failed ? 1 : 0;
 }

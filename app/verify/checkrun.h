@@ -12,7 +12,12 @@
 // name no Windows file can have and a device name are "FAILED open or read",
 // never OK. After each checksum file come the warnings (improperly formatted
 // lines, files that could not be read, checksums that did not match), and
-// for a checksum file with no valid line a message.
+// for a checksum file with no valid line a message. The options are those
+// of sha256sum -c (/strict, /status, /warn, /ignore-missing, /quiet) and
+// /alg, the kind of every list's lines. A line whose tag names an algorithm
+// not computed here (SHA3-256, SM3) gets "vantrel: <name>: unsupported
+// digest <tag>" on standard error and a warning count of its own, and fails
+// the run: that file is not verified.
 #pragma once
 
 #include <functional>
@@ -25,7 +30,9 @@
 // command line). The result lines go to `out`, which returns false when it could not
 // write (the run then ends with one message); messages go to `err`. Returns
 // the exit code: 0 when every listed file matched, 1 when any did not or
-// could not be read, or when a checksum file could not be read or held no
-// valid line.
+// could not be read (with /ignore-missing, a missing file is neither), when
+// a line used an unsupported digest, when a checksum file could not be read,
+// held no valid line or verified no file, or, with /strict, held an
+// improperly formatted line.
 int RunCheck(const CheckCommand& cmd, const std::function<bool(const std::string&)>& out,
              const std::function<void(const std::string&)>& err);

@@ -10,6 +10,38 @@ std::string Warning(std::size_t n, const char* one, const char* many) {
     return "vantrel: WARNING: " + std::to_string(n) + " " + (n == 1 ? one : many) + "\r\n";
 }
 
+// "md5, sha1, …, crc32": the names /alg takes.
+std::string AlgNames() {
+    std::string names;
+    for (DigestKind kind : kAllDigestKinds)
+        names += std::string(names.empty() ? "" : ", ") + DigestAlgName(kind);
+    return names;
+}
+
+// The word the GNU tools put in "improperly formatted … checksum line".
+const char* ToolWord(DigestKind kind) {
+    switch (kind) {
+        case DigestKind::CRC32:
+            return "CRC32";
+        case DigestKind::MD5:
+            return "MD5";
+        case DigestKind::SHA1:
+            return "SHA1";
+        case DigestKind::SHA256:
+            return "SHA256";
+        case DigestKind::SHA384:
+            return "SHA384";
+        case DigestKind::SHA512:
+            return "SHA512";
+        case DigestKind::BLAKE2b:
+            return "BLAKE2b";
+        case DigestKind::BLAKE3:
+            return "BLAKE3";
+        default:
+            return "";
+    }
+}
+
 }  // namespace
 
 bool IsCheckSwitch(const std::string& firstArgument) { return UpperCaseAscii(firstArgument) == "/CHECK"; }
@@ -22,16 +54,40 @@ bool ParseCheckCommand(const std::vector<std::string>& arguments, CheckCommand& 
     }
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         const std::string& arg = arguments[i];
-        if (UpperCaseAscii(arg) == "/QUIET") {
+        const std::string option = UpperCaseAscii(arg);
+        // /quiet, /status and /warn: the last one counts, as in sha256sum.
+        if (option == "/QUIET") {
             command.quiet = true;
-        } else if (UpperCaseAscii(arg) == "/KEY") {
+            command.status = command.warn = false;
+        } else if (option == "/STATUS") {
+            command.status = true;
+            command.quiet = command.warn = false;
+        } else if (option == "/WARN") {
+            command.warn = true;
+            command.quiet = command.status = false;
+        } else if (option == "/STRICT") {
+            command.strict = true;
+        } else if (option == "/IGNORE-MISSING") {
+            command.ignoreMissing = true;
+        } else if (option == "/KEY") {
             if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
                 error = "/key needs a key FILE";
                 return false;
             }
             command.keyFiles.push_back(arguments[++i]);
-        } else if (UpperCaseAscii(arg) == "/REQUIRE-SIGNATURE") {
+        } else if (option == "/REQUIRE-SIGNATURE") {
             command.requireSignature = true;
+        } else if (option == "/ALG") {
+            if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+                error = "/alg needs a kind: " + AlgNames();
+                return false;
+            }
+            command.alg = DigestKindOfAlgName(arguments[++i]);
+            if (command.alg == DigestKind::None) {
+                error = "unknown kind " + OnOneLine(arguments[i], LineRule::ConsoleMessage) +
+                        " for /alg; it takes " + AlgNames();
+                return false;
+            }
         } else if (!arg.empty() && arg[0] == '/' && arg.find_first_of("/\\", 1) == std::string::npos) {
             // As for /report: "/x" is an option, never a path.
             error = "unknown option " + arg + " for /check";
@@ -54,8 +110,25 @@ std::string CheckLine(const std::string& name, CheckStatus status) {
     return OnOneLine(name, LineRule::ConsoleMessage) + ": " + word + "\r\n";
 }
 
-std::string CheckWarnings(std::size_t malformed, std::size_t unreadable, std::size_t mismatched) {
+std::string ImproperLineMessage(const std::string& sumFile, std::size_t number, DigestKind kind) {
+    const std::string word = ToolWord(kind);
+    return "vantrel: " + OnOneLine(sumFile, LineRule::ConsoleMessage) + ": " + std::to_string(number) +
+           ": improperly formatted " + (word.empty() ? "" : word + " ") + "checksum line\r\n";
+}
+
+std::string UnsupportedLineMessage(const std::string& name, const std::string& tag) {
+    return "vantrel: " + OnOneLine(name, LineRule::ConsoleMessage) + ": unsupported digest " +
+           OnOneLine(tag, LineRule::ConsoleMessage) + "\r\n";
+}
+
+std::string NoFileVerifiedMessage(const std::string& sumFile) {
+    return "vantrel: " + OnOneLine(sumFile, LineRule::ConsoleMessage) + ": no file was verified\r\n";
+}
+
+std::string CheckWarnings(std::size_t malformed, std::size_t unsupported, std::size_t unreadable,
+                          std::size_t mismatched) {
     return Warning(malformed, "line is improperly formatted", "lines are improperly formatted") +
+           Warning(unsupported, "line uses an unsupported digest", "lines use an unsupported digest") +
            Warning(unreadable, "listed file could not be read", "listed files could not be read") +
            Warning(mismatched, "computed checksum did NOT match", "computed checksums did NOT match");
 }

@@ -62,6 +62,37 @@ TEST(HashListReader, GivesTheSameLinesHoweverTheBytesArrive) {
     }
 }
 
+// As sha256sum -c counts them: an empty line (CR LF too) and a '#' line are
+// no entries; a line of blanks is improperly formatted, and so are ';' and
+// indented '#' lines in a list of a GNU tool's kind; an SFV list keeps its
+// ';' comments, and a list of any kind its SFV-style ';' comments.
+TEST(HashListReader, BlankLinesAndCommentsAsTheToolsCountThem) {
+    const std::string text = "\n\r\n# note\n   \n\t\r\n; comment\n  # indented\n";
+    const struct {
+        DigestKind list;
+        std::vector<LineKind> kinds;
+    } cases[] = {
+        {DigestKind::SHA256,
+         {LineKind::NoEntry, LineKind::NoEntry, LineKind::NoEntry, LineKind::Malformed, LineKind::Malformed,
+          LineKind::Malformed, LineKind::Malformed}},
+        {DigestKind::BLAKE3,
+         {LineKind::NoEntry, LineKind::NoEntry, LineKind::NoEntry, LineKind::Malformed, LineKind::Malformed,
+          LineKind::Malformed, LineKind::Malformed}},
+        {DigestKind::None,
+         {LineKind::NoEntry, LineKind::NoEntry, LineKind::NoEntry, LineKind::Malformed, LineKind::Malformed,
+          LineKind::NoEntry, LineKind::NoEntry}},
+        {DigestKind::CRC32,
+         {LineKind::NoEntry, LineKind::NoEntry, LineKind::NoEntry, LineKind::NoEntry, LineKind::NoEntry,
+          LineKind::NoEntry, LineKind::NoEntry}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<Seen> seen = ReadAll(text, 3, c.list);
+        ASSERT_EQ(c.kinds.size(), seen.size());
+        for (std::size_t i = 0; i < seen.size(); ++i)
+            EXPECT_EQ(c.kinds[i], seen[i].kind) << DigestKindName(c.list) << " line " << i + 1;
+    }
+}
+
 TEST(HashListReader, AByteOrderMarkCountsOnlyAtTheVeryStart) {
     const std::vector<Seen> later = ReadAll("\n\xEF\xBB\xBF" + kMd5 + "  a", 64);
     ASSERT_EQ(2u, later.size());

@@ -115,6 +115,56 @@ TEST(FindHash, KindsAndForms) {
     }
 }
 
+// The wider kinds on the clipboard, read by the same rules as a checksum
+// file's lines: labels, tag lines of every kind and length, base64 values as
+// `cksum --base64` writes them; a tag of an algorithm not computed here gives
+// no hash.
+TEST(FindHash, TheWiderKindsInEveryForm) {
+    const std::string sha256 = kSha256;
+    const std::string sha512 =
+        "ddaf35a193617abacc417349ae20413112e6fa4e89a97ea20a9eeee64b55d39a"
+        "2192992a274fc1a836ba3c23a3feebbd454d4423643ce80e2a9ac94fa54ca49f";
+    const std::string sha384 =
+        "cb00753f45a35e8bb5a03d699ac65007272c32ab0eded1631a8b605a43ff5bed8086072ba1e7cc2358baeca134c825a7";
+    const struct {
+        std::string text;
+        DigestKind kind;
+        std::string found;
+    } cases[] = {
+        {"SHA-512: " + sha512, DigestKind::SHA512, Upper(sha512)},
+        {"sha512sum: " + Upper(sha512), DigestKind::SHA512, Upper(sha512)},
+        {sha512 + "  release.iso", DigestKind::SHA512, Upper(sha512)},
+        {"SHA-384: " + sha384, DigestKind::SHA384, Upper(sha384)},
+        {"SHA512 (release.iso) = " + sha512, DigestKind::SHA512, Upper(sha512)},
+        {"SHA2-512(release.iso)= " + sha512, DigestKind::SHA512, Upper(sha512)},
+        {"SHA384 (a) = " + sha384, DigestKind::SHA384, Upper(sha384)},
+        {"BLAKE2b (release.iso) = " + sha512, DigestKind::BLAKE2b, Upper(sha512)},
+        {"BLAKE2b-256 (release.iso) = " + sha256, DigestKind::BLAKE2b, Upper(sha256)},
+        {"BLAKE2b: " + sha512, DigestKind::BLAKE2b, Upper(sha512)},
+        {"BLAKE3 (release.iso) = " + sha256, DigestKind::BLAKE3, Upper(sha256)},
+        {"BLAKE3: " + sha256, DigestKind::BLAKE3, Upper(sha256)},
+        // Base64 in a tag line.
+        {"SHA256 (a) = ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=", DigestKind::SHA256, Upper(sha256)},
+        {"SHA512 (a) = "
+         "3a81oZNherrMQXNJriBBMRLm+k6JqX6iCp7u5ktV05ohkpkqJ0/BqDa6PCOj/uu9RU1EI2Q86A4qmslPpUyknw==",
+         DigestKind::SHA512, Upper(sha512)},
+        // Lengths that do not fit the tag, and tags of other algorithms.
+        {"SHA-512: " + sha384, DigestKind::None, ""},
+        {"BLAKE2b (a) = " + sha256, DigestKind::None, ""},
+        {"BLAKE2b-256 (a) = " + sha512, DigestKind::None, ""},
+        {"BLAKE3 (a) = " + sha512, DigestKind::None, ""},
+        {"SHA3-256 (a) = " + sha256, DigestKind::None, ""},
+        {"SM3 (a) = " + sha256, DigestKind::None, ""},
+        {"SHA256 (a) = ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0", DigestKind::None, ""},
+    };
+    for (const auto& c : cases) {
+        const FoundHash h = FindHash(c.text);
+        EXPECT_EQ(c.kind, h.kind) << '"' << c.text << '"';
+        EXPECT_EQ(c.found, h.text) << '"' << c.text << '"';
+        EXPECT_EQ(c.kind != DigestKind::None, h.isHex) << '"' << c.text << '"';
+    }
+}
+
 TEST(FindHash, CrcAgainstTheRow) {
     // The row shows the complement of the usual CRC-32. For "hello world\n"
     // the usual CRC-32 is AF083B2D (2936552237), the row 1358415058

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver.h"
@@ -77,6 +78,74 @@ protected:
         std::vector<std::string> lines;
         for (const std::string& n : names) lines.push_back(n + ": OK");
         return Sorted(lines);
+    }
+
+    // Runs `toolCommand` (say "sha256sum -c SHA256SUMS") outside Wine and
+    // /check with `arguments` in the folder, and expects what the tool gives:
+    // the same exit code, the same lines on standard output, as many lines on
+    // standard error, and its warnings, its messages on improperly formatted
+    // lines and "no file was verified" word for word ("vantrel: " for
+    // "<tool>: ", in any order: /check gives the messages on a list's lines
+    // as it reads the list, before the verdicts). The tool's other messages
+    // (why a file cannot be read) are its system's words.
+    // `toolWords`: replacements in the tool's worded lines, for a tool run on
+    // a twin list (another name, another kind).
+    void ExpectSameAsTool(const std::string& toolCommand, const std::string& arguments,
+                          const std::vector<std::pair<std::string, std::string>>& toolWords = {}) {
+        SCOPED_TRACE(toolCommand + " | /check " + arguments);
+        const std::string tool = toolCommand.substr(0, toolCommand.find(' '));
+        Shell(toolCommand + " > tool.out 2> tool.err; echo $? > tool.rc");
+        // The tool's lines end in LF alone.
+        auto toolLines = [&](const char* name) {
+            const std::string text = testutil::ReadAll(dir.Path(name));
+            std::vector<std::string> lines;
+            for (std::size_t at = 0; at < text.size();) {
+                const std::size_t end = text.find('\n', at);
+                lines.push_back(text.substr(at, end - at));
+                at = end == std::string::npos ? text.size() : end + 1;
+            }
+            return lines;
+        };
+        const std::vector<std::string> toolOut = toolLines("tool.out"), toolErr = toolLines("tool.err");
+        const DWORD toolCode = static_cast<DWORD>(std::stoul(testutil::ReadAll(dir.Path("tool.rc"))));
+
+        const e2e::ConsoleRun r = Run("/check " + arguments);
+        EXPECT_EQ(toolCode, r.code);
+        const std::vector<std::string> out = testutil::SplitCrLf(r.out);
+        ASSERT_EQ(toolOut.size(), out.size()) << r.out;
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            if (toolOut[i].size() < 1000) {
+                EXPECT_EQ(toolOut[i], out[i]);
+                continue;
+            }
+            // Of a name beyond the lines held, its start, then the same verdict.
+            const std::size_t colon = out[i].rfind(": ");
+            ASSERT_NE(std::string::npos, colon);
+            EXPECT_EQ(0u, toolOut[i].find(out[i].substr(0, colon)));
+            EXPECT_EQ(toolOut[i].substr(toolOut[i].rfind(": ")), out[i].substr(colon));
+        }
+        const std::vector<std::string> err = testutil::SplitCrLf(r.err);
+        EXPECT_EQ(toolErr.size(), err.size()) << r.err;
+        auto worded = [](const std::string& line) {
+            return line.find(": WARNING: ") != std::string::npos ||
+                   line.find(": improperly formatted ") != std::string::npos ||
+                   line.find(": no file was verified") != std::string::npos;
+        };
+        std::vector<std::string> toolWorded, ownWorded;
+        for (const std::string& line : toolErr)
+            if (worded(line) && line.compare(0, tool.size() + 2, tool + ": ") == 0) {
+                std::string own = "vantrel: " + line.substr(tool.size() + 2);
+                for (const auto& w : toolWords) {
+                    const std::size_t at = own.find(w.first);
+                    if (at != std::string::npos) own.replace(at, w.first.size(), w.second);
+                }
+                toolWorded.push_back(own);
+            }
+        for (const std::string& line : err) {
+            EXPECT_EQ(0u, line.find("vantrel: ")) << line;
+            if (worded(line)) ownWorded.push_back(line);
+        }
+        EXPECT_EQ(Sorted(toolWorded), Sorted(ownWorded)) << r.err;
     }
 
     TempDir dir;
@@ -185,7 +254,11 @@ TEST_F(Check, BadChecksumFilesAndArguments) {
         {"/check CON", 1, "", "vantrel: CON: names a device, not a file"},
         {"/check nul.txt", 1, "", "vantrel: nul.txt: names a device, not a file"},
         {"/check", 2, "", "vantrel: no SUMFILE given\r\nUsage:"},
-        {"/CHECK /strict x", 2, "", "vantrel: unknown option /strict for /check\r\nUsage:"},
+        {"/CHECK /strictly x", 2, "", "vantrel: unknown option /strictly for /check\r\nUsage:"},
+        {"/check /alg sha3-256 x", 2, "",
+         "vantrel: unknown kind sha3-256 for /alg; it takes md5, sha1, sha256, sha384, sha512, blake2b, "
+         "blake3, crc32\r\nUsage:"},
+        {"/check x /alg", 2, "", "vantrel: /alg needs a kind: md5, "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
@@ -294,46 +367,163 @@ TEST_F(Check, LineFormsAndListKindsAgreeWithTheRealTools) {
         SCOPED_TRACE(c.list);
         const std::string list = c.list;
         Shell(digests + "printf " + c.lines + " > " + list);
-        Shell(std::string(c.tool) + " -c " + list + " > tool.out 2> tool.err; echo $? > tool.rc");
-        // The tool's lines end in LF alone.
-        auto toolLines = [&](const char* name) {
-            const std::string text = testutil::ReadAll(dir.Path(name));
-            std::vector<std::string> lines;
-            for (std::size_t at = 0; at < text.size();) {
-                const std::size_t end = text.find('\n', at);
-                lines.push_back(text.substr(at, end - at));
-                at = end == std::string::npos ? text.size() : end + 1;
-            }
-            return lines;
-        };
-        const std::vector<std::string> toolOut = toolLines("tool.out"), toolErr = toolLines("tool.err");
-        const DWORD toolCode = static_cast<DWORD>(std::stoul(testutil::ReadAll(dir.Path("tool.rc"))));
-
-        const e2e::ConsoleRun r = Run("/check " + list);
-        EXPECT_EQ(toolCode, r.code);
-        const std::vector<std::string> out = testutil::SplitCrLf(r.out);
-        ASSERT_EQ(toolOut.size(), out.size()) << r.out;
-        for (std::size_t i = 0; i < out.size(); ++i) {
-            if (toolOut[i].size() < 1000) {
-                EXPECT_EQ(toolOut[i], out[i]);
-                continue;
-            }
-            // Of a name beyond the lines held, its start, then the same verdict.
-            const std::size_t colon = out[i].rfind(": ");
-            ASSERT_NE(std::string::npos, colon);
-            EXPECT_EQ(0u, toolOut[i].find(out[i].substr(0, colon)));
-            EXPECT_EQ(toolOut[i].substr(toolOut[i].rfind(": ")), out[i].substr(colon));
-        }
-        // The same messages; the warnings word for word.
-        const std::vector<std::string> err = testutil::SplitCrLf(r.err);
-        ASSERT_EQ(toolErr.size(), err.size()) << r.err;
-        const std::string toolPrefix = std::string(c.tool) + ": WARNING: ";
-        for (std::size_t i = 0; i < err.size(); ++i)
-            if (toolErr[i].compare(0, toolPrefix.size(), toolPrefix) == 0)
-                EXPECT_EQ("vantrel: WARNING: " + toolErr[i].substr(toolPrefix.size()), err[i]);
-            else
-                EXPECT_EQ(0u, err[i].find("vantrel: ")) << err[i];
+        ExpectSameAsTool(std::string(c.tool) + " -c " + list, list);
     }
+}
+
+// Lists each tool made of files with blanks, letters beyond ASCII and
+// subfolders, with a line that is no checksum line, one of blanks, an empty
+// one, a file corrupted and a
+// file gone since; checked by the tool and by /check with and without each
+// option (the tool's option of the same name). A BLAKE3 list is held to
+// sha256sum's words on its SHA-256 twin: b3sum --check has none of the
+// options, no warnings and its own words for a file it cannot read.
+TEST_F(Check, ListsOfEveryToolWithAndWithoutEachOptionAgreeWithTheTool) {
+    const std::string files = " *.txt *.bin sub/inner.bin sub/deeper/*.bin sub/gone.dat";
+    dir.Write("sub\\gone.dat", "soon gone");
+    struct List {
+        const char* name;
+        const char* make;
+        const char* check;     // the tool's check, before its options
+        const char* toolList;  // the list the tool checks
+        std::vector<std::pair<std::string, std::string>> toolWords;
+    };
+    const List lists[] = {
+        {"SHA256SUMS", "sha256sum", "sha256sum -c", "SHA256SUMS", {}},
+        {"tag.sha512", "sha512sum --tag", "sha512sum -c", "tag.sha512", {}},
+        {"MD5SUMS", "md5sum -b", "md5sum -c", "MD5SUMS", {}},
+        {"B2SUMS", "b2sum", "b2sum -c", "B2SUMS", {}},
+        {"short.b2", "b2sum -l 256", "b2sum -c", "short.b2", {}},
+        {"CHECKSUMS", "cksum -a blake2b -l 256", "cksum -c", "CHECKSUMS", {}},
+        {"cksum.sha384", "cksum -a sha384", "cksum -c", "cksum.sha384", {}},
+        {"B3SUMS", "b3sum", "sha256sum -c", "SHA256SUMS", {{"SHA256SUMS", "B3SUMS"}, {"SHA256 ", "BLAKE3 "}}},
+    };
+    for (const List& l : lists)
+        Shell(std::string(l.make) + files + " > " + l.name +
+              " && printf 'not a checksum line\\n  \\n\\n' >> " + l.name);
+    ASSERT_TRUE(DeleteFileA(dir.Path("sub\\gone.dat").c_str()));
+    std::string corrupted = contents[0];
+    corrupted[10] ^= 1;
+    dir.Write("plain.bin", corrupted);
+
+    for (const char* options : {"", "/strict", "/status", "/warn", "/ignore-missing", "/quiet",
+                                "/ignore-missing /status", "/strict /warn", "/warn /quiet"}) {
+        std::string toolOptions = options;
+        for (std::size_t at = 0; (at = toolOptions.find('/', at)) != std::string::npos; at += 2)
+            toolOptions.replace(at, 1, "--");
+        for (const List& l : lists)
+            ExpectSameAsTool(std::string(l.check) + " " + toolOptions + " " + l.toolList,
+                             std::string(options) + " " + l.name, l.toolWords);
+    }
+
+    // Nothing there: with /ignore-missing, "no file was verified".
+    Shell("sha256sum sub/inner.bin > none.sha256 && rm sub/inner.bin");
+    for (const char* options : {"", "/ignore-missing", "/ignore-missing /quiet", "/ignore-missing /status"}) {
+        std::string toolOptions = options;
+        for (std::size_t at = 0; (at = toolOptions.find('/', at)) != std::string::npos; at += 2)
+            toolOptions.replace(at, 1, "--");
+        ExpectSameAsTool("sha256sum -c " + toolOptions + " none.sha256",
+                         std::string(options) + " none.sha256");
+    }
+}
+
+// BLAKE3 lists as b3sum writes them: known by their name (B3SUMS, *.b3,
+// *.blake3) or by /alg blake3, and checked as b3sum --check checks them;
+// given to /alg sha256 every entry fails, as with sha256sum.
+TEST_F(Check, BlakeThreeListsByTheirNameOrByAlg) {
+    Shell(
+        "b3sum *.txt *.bin sub/inner.bin sub/deeper/*.bin > B3SUMS && cp B3SUMS list.blake3 && "
+        "cp B3SUMS x.b3 && cp B3SUMS b3.txt");
+    ExpectSameAsTool("b3sum --check B3SUMS", "B3SUMS");
+    ExpectSameAsTool("b3sum --check list.blake3", "list.blake3");
+    ExpectSameAsTool("b3sum --check --quiet x.b3", "/quiet x.b3");
+    ExpectSameAsTool("b3sum --check b3.txt", "/alg blake3 b3.txt");
+    ExpectSameAsTool("b3sum --check B3SUMS", "/alg BLAKE3 B3SUMS");
+    // Read by its digits' length, a BLAKE3 list without its name is SHA-256.
+    ExpectSameAsTool("sha256sum -c b3.txt", "b3.txt");
+    ExpectSameAsTool("sha256sum -c B3SUMS", "/alg sha256 B3SUMS");
+    const e2e::ConsoleRun r = Run("/check /alg sha256 B3SUMS");
+    EXPECT_EQ(1u, r.code);
+    EXPECT_EQ(names.size(), testutil::SplitCrLf(r.out).size());
+    EXPECT_EQ(std::string::npos, r.out.find(": OK")) << r.out;
+}
+
+// A clearsigned list (written here in the armor's shape: its header, the
+// blank line, a dash-escaped line, the signature block): the armor's lines
+// are improperly formatted lines, as sha256sum -c counts them; the signature
+// is not checked.
+TEST_F(Check, AClearsignedListCountsItsArmorAsTheToolDoes) {
+    Shell(
+        "{ printf -- '-----BEGIN PGP SIGNED MESSAGE-----\\nHash: SHA256\\n\\n'; "
+        "sha256sum *.txt *.bin sub/inner.bin sub/deeper/*.bin; printf -- '- -- a dash-escaped line\\n'; "
+        "printf -- '-----BEGIN PGP SIGNATURE-----\\n\\niQEzBAEBCAAdFiEEq0Zr9dJb1xZkYsA6mWc2uTgV3lAFAmV0\\n"
+        "=Xq3L\\n-----END PGP SIGNATURE-----\\n'; } > SHA256SUMS.asc");
+    ExpectSameAsTool("sha256sum -c SHA256SUMS.asc", "SHA256SUMS.asc");
+    ExpectSameAsTool("sha256sum -c --strict SHA256SUMS.asc", "/strict SHA256SUMS.asc");
+    ExpectSameAsTool("sha256sum -c --warn SHA256SUMS.asc", "/alg sha256 /warn SHA256SUMS.asc");
+}
+
+// Tags of algorithms not computed here: one line each on standard error and
+// a count of their own, never among the improperly formatted lines; the run
+// fails, whatever the options, since those files were not verified.
+TEST_F(Check, AnUnsupportedDigestIsNamedAndCountedApart) {
+    Shell(
+        "S=$(sha256sum plain.bin | cut -c1-64); printf 'SHA3-256 (plain.bin) = %s\\nSHA256 (plain.bin) = "
+        "%s\\nSM3 (sub/inner.bin) = %s\\ngarbage\\n' $S $S $S > mixed.txt");
+    struct Case {
+        const char* options;
+        std::string out;
+        std::vector<std::string> err;
+    };
+    const std::vector<std::string> named = {"vantrel: plain.bin: unsupported digest SHA3-256",
+                                            "vantrel: sub/inner.bin: unsupported digest SM3"};
+    const Case cases[] = {
+        {"",
+         "plain.bin: OK\r\n",
+         {named[0], named[1], "vantrel: WARNING: 1 line is improperly formatted",
+          "vantrel: WARNING: 2 lines use an unsupported digest"}},
+        {"/ignore-missing /quiet",
+         "",
+         {named[0], named[1], "vantrel: WARNING: 1 line is improperly formatted",
+          "vantrel: WARNING: 2 lines use an unsupported digest"}},
+        {"/status", "", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        const e2e::ConsoleRun r = Run(std::string("/check mixed.txt ") + c.options);
+        EXPECT_EQ(1u, r.code);
+        EXPECT_EQ(c.out, r.out);
+        EXPECT_EQ(c.err, testutil::SplitCrLf(r.err));
+    }
+}
+
+// 100,000 lines and lines of 10 MB, garbage and a name: what sha256sum -c
+// gives for this list (the lines, the warnings, exit code 1; checked by
+// hand, as the tool takes longer than a shell command is given here when
+// the machine is busy); a line costs no more memory than the reader holds.
+TEST_F(Check, AHundredThousandLinesAndLinesOfTenMegabytes) {
+    Shell(
+        "S=$(sha256sum plain.bin | cut -c1-64); T=$(sha256sum sub/inner.bin | cut -c1-64); "
+        "awk -v s=$S -v t=$T -v p=plain.bin -v q=sub/inner.bin "
+        "'BEGIN { OFS = FS FS; for (i = 0; i < 50000; i++) { print s, p; print t, q } }' "
+        "> many.sha256 && head -c 10485760 /dev/zero | tr '\\0' g >> many.sha256 && echo >> many.sha256 && "
+        "printf '%s  ' $S >> many.sha256 && head -c 10485760 /dev/zero | tr '\\0' n >> many.sha256 && "
+        "echo >> many.sha256");
+    const e2e::ConsoleRun r = Run("/check many.sha256");
+    EXPECT_EQ(1u, r.code);
+    const std::vector<std::string> out = testutil::SplitCrLf(r.out);
+    ASSERT_EQ(100001u, out.size());
+    for (std::size_t i = 0; i < 100000; ++i)
+        ASSERT_EQ(i % 2 ? "sub/inner.bin: OK" : "plain.bin: OK", out[i]) << i;
+    EXPECT_EQ(std::string(256 * 1024 - 66 + 512, 'n') + ": FAILED open or read", out.back());
+    const std::vector<std::string> err = testutil::SplitCrLf(r.err);
+    ASSERT_EQ(3u, err.size());
+    EXPECT_EQ(0u, err[0].find("vantrel: nnnn"));
+    EXPECT_EQ("vantrel: WARNING: 1 line is improperly formatted", err[1]);
+    EXPECT_EQ("vantrel: WARNING: 1 listed file could not be read", err[2]);
+    const e2e::ConsoleRun quiet = Run("/check /quiet /strict many.sha256");
+    EXPECT_EQ(1u, quiet.code);
+    EXPECT_EQ(1u, testutil::SplitCrLf(quiet.out).size());
 }
 
 }  // namespace
