@@ -11,10 +11,10 @@
 // hashes the checksum files gave at the load are taken; a checksum file that
 // is no longer the version read then (rewritten, replaced, deleted) is read
 // again first, so its row is judged by what it says now. Each hash of a kind a
-// row shows speaks for that row: CRC-32 for the CRC row; MD5 and every wider
-// kind (SHA-1, SHA-256, SHA-384, SHA-512, BLAKE2b, BLAKE3) for the MD5 row
-// (those computed in the load's pass when a checksum file asked for them,
-// else on demand). A row that every hash
+// row shows speaks for that row: CRC-32 for the CRC row; MD5, SHA-1,
+// SHA-256, SHA-384, SHA-512, BLAKE2b and BLAKE3 for the MD5 row (all but the
+// MD5 computed in the load's pass when a checksum file asked for them, else
+// on demand). A row that every hash
 // matches is green, a row that any hash differs from light red, with a
 // tooltip line per hash that says what was compared with what ("SHA-256
 // matches SHA256SUMS", "MD5 differs from the clipboard: 0123…"). When the
