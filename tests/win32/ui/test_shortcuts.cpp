@@ -313,9 +313,10 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
         PumpInput();
         // The copied BLAKE digests are bare hex, whose length reads as a SHA;
         // the SHAs are found as themselves.
-        if (w.kind == DigestKind::SHA384 || w.kind == DigestKind::SHA512)
+        if (w.kind == DigestKind::SHA384 || w.kind == DigestKind::SHA512) {
             EXPECT_EQ(std::string(DigestKindName(w.kind)) + " matches the clipboard",
                       form->Verifier().TooltipText());
+        }
     }
 
     g_choice = Shortcuts::kCopyAllDetails;
