@@ -142,12 +142,20 @@ std::string LastNamePart(const std::string& name) {
 std::vector<std::string> ChecksumFileNamesFor(const std::string& fileName) {
     std::vector<std::string> names = {"SHA256SUMS", "SHA256SUMS.txt", "SHA1SUMS",  "SHA1SUMS.txt",
                                       "MD5SUMS",    "MD5SUMS.txt",    "CHECKSUMS", "checksums.txt"};
-    for (const char* ext : {".sha256", ".sha1", ".md5", ".sfv"}) names.push_back(fileName + ext);
+    // The wider kinds come after the names the window always looked at, so
+    // that the tooltips of existing folders keep their order.
+    for (const char* sums : {"SHA512SUMS", "SHA384SUMS", "B2SUMS", "B3SUMS"}) {
+        names.push_back(sums);
+        names.push_back(std::string(sums) + ".txt");
+    }
+    for (const char* ext :
+         {".sha256", ".sha1", ".md5", ".sfv", ".sha512", ".sha384", ".b2", ".b3", ".blake3"})
+        names.push_back(fileName + ext);
     return names;
 }
 
 bool IsChecksumFileOf(const std::string& sumFileName, const std::string& fileName) {
-    for (const char* ext : {".sha256", ".sha1", ".md5"})
+    for (const char* ext : {".sha256", ".sha1", ".md5", ".sha512", ".sha384", ".b2", ".b3", ".blake3"})
         if (EqualCaseBlindAscii(sumFileName, fileName + ext)) return true;
     return false;
 }

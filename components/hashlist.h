@@ -77,13 +77,16 @@ std::string LastNamePart(const std::string& name);
 
 // The checksum files that may list the file `fileName` in its folder, in the
 // order they are looked at: SHA256SUMS, SHA1SUMS, MD5SUMS (each also with
-// ".txt"), CHECKSUMS, checksums.txt, then `fileName` with ".sha256", ".sha1",
-// ".md5" and ".sfv". Any other "*.sfv" in the folder is looked at after them.
+// ".txt"), CHECKSUMS, checksums.txt, SHA512SUMS, SHA384SUMS, B2SUMS, B3SUMS
+// (each also with ".txt"), then `fileName` with ".sha256", ".sha1", ".md5",
+// ".sfv", ".sha512", ".sha384", ".b2", ".b3" and ".blake3". Any other "*.sfv"
+// in the folder is looked at after them.
 std::vector<std::string> ChecksumFileNamesFor(const std::string& fileName);
 
 // Whether `sumFileName` is one of the names for the checksum file of
-// `fileName` alone ("<file name>.sha256", ".sha1", ".md5"), compared
-// case-blind in ASCII: such a file may hold the bare hash without a name.
+// `fileName` alone ("<file name>.sha256", ".sha1", ".md5", ".sha512",
+// ".sha384", ".b2", ".b3", ".blake3"), compared case-blind in ASCII: such a
+// file may hold the bare hash without a name.
 bool IsChecksumFileOf(const std::string& sumFileName, const std::string& fileName);
 
 // The largest checksum file the window reads beside a loaded file.

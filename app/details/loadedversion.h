@@ -3,7 +3,9 @@
 // (app/verify, app/signature) and every digest computed on demand is of it.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include "components/filepass.h"
 #include "components/digestkind.h"
@@ -26,12 +28,19 @@ public:
     // Whether a file opened by `path` as `stamp` is that version.
     bool Is(const std::string& path, const FileStamp& stamp) const;
 
-    // SHA-1 or SHA-256 of that version, empty when not computed yet.
-    std::string Digest(DigestKind kind) const;
+    // A digest of that version beyond the rows (SHA-1 and wider; BLAKE2b of
+    // `blake2bBytes` bytes), empty when not computed yet.
+    std::string Digest(DigestKind kind, std::size_t blake2bBytes = 64) const;
+    // Keeps `hex` as that version's digest of `kind`; a BLAKE2b is kept by
+    // its length, each length once.
     void Keep(DigestKind kind, const std::string& hex);
 
 private:
+    struct Kept {
+        DigestKind kind;
+        std::string hex;
+    };
     std::string path_;
     FileStamp stamp_;
-    std::string sha1_, sha256_;
+    std::vector<Kept> digests_;
 };

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "app/details/loadedversion.h"
 #include "app/verify/windowpasses.h"
 #include "components/digestsink.h"
@@ -10,13 +12,13 @@
 
 namespace {
 
-// The digest of the version `loaded` describes, by a Sink; empty when the
-// pass was stopped.
-template <typename Sink>
-std::string Digest(WindowPasses& passes, DigestKind kind, const std::string& path, LoadedVersion& loaded) {
-    Sink sha;
+// The digest of the version `loaded` describes; empty when the pass was
+// stopped.
+std::string Digest(WindowPasses& passes, DigestKind kind, std::size_t blake2bBytes, const std::string& path,
+                   LoadedVersion& loaded) {
+    const std::unique_ptr<HexDigestSink> sink = MakeHexDigestSink(kind, blake2bBytes);
     PassFeeds feeds;
-    feeds.caller.push_back(&sha);
+    feeds.caller.push_back(sink.get());
     feeds.stamp = true;
     std::string known;
     bool stillLoaded = false;
@@ -27,7 +29,7 @@ std::string Digest(WindowPasses& passes, DigestKind kind, const std::string& pat
     steps.opened = [&](HANDLE file) {
         if (!loaded.Is(path, StampOf(file))) throw FileChangedSinceLoad();
         // The load's pass or an earlier call may have computed it.
-        known = loaded.Digest(kind);
+        known = loaded.Digest(kind, blake2bBytes);
         return known.empty();
     };
     // The load may have changed while the pass let messages through: the
@@ -37,7 +39,7 @@ std::string Digest(WindowPasses& passes, DigestKind kind, const std::string& pat
     if (!known.empty()) return known;
     if (!RaiseUnlessReadWhole(read, path)) return std::string();
     if (!loaded.Is(path, read.result.stamp)) throw FileChangedSinceLoad();
-    const std::string hex = sha.Hex();
+    const std::string hex = sink->Hex();
     if (stillLoaded) loaded.Keep(kind, hex);
     return hex;
 }
@@ -47,10 +49,12 @@ std::string Digest(WindowPasses& passes, DigestKind kind, const std::string& pat
 FileChangedSinceLoad::FileChangedSinceLoad() : base::Exception(kFileChangedSinceLoad) {}
 
 std::string ComputeFileDigest(WindowPasses& passes, LoadedVersion& loaded, DigestKind kind,
-                              const std::string& path) {
+                              const std::string& path, std::size_t blake2bBytes) {
+    // The rows show these two, and None is no digest.
+    if (kind == DigestKind::None || kind == DigestKind::CRC32 || kind == DigestKind::MD5)
+        return std::string();
+    if (kind == DigestKind::BLAKE2b && (blake2bBytes < 1 || blake2bBytes > 64)) return std::string();
     // Never a pass inside a pass: the load's end checks the clipboard again.
     if (passes.PassRunning()) return std::string();
-    if (kind == DigestKind::SHA1) return Digest<Sha1Sink>(passes, kind, path, loaded);
-    if (kind == DigestKind::SHA256) return Digest<Sha256Sink>(passes, kind, path, loaded);
-    return std::string();
+    return Digest(passes, kind, blake2bBytes, path, loaded);
 }

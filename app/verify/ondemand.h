@@ -2,6 +2,7 @@
 // holds one, or the user copies one) by reading the file again.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "base/errors.h"
@@ -17,8 +18,10 @@ public:
     FileChangedSinceLoad();
 };
 
-// The digest of kind SHA1 or SHA256 (empty for any other kind) of the file
-// at `path` as upper-case hex (40 or 64 digits), of the version `loaded` describes (app/details/loadedversion.h): given at once
+// The digest of kind SHA1, SHA256, SHA384, SHA512, BLAKE2b (of `blake2bBytes`
+// bytes, 1 to 64) or BLAKE3 (256 bits) of the file at `path` as upper-case
+// hex (empty for any other kind: the rows show the CRC-32 and the MD5), of
+// the version `loaded` describes (app/details/loadedversion.h): given at once
 // when the load's pass or an earlier call computed it, else read in a pass
 // of `passes` (app/verify/windowpasses.h), with the load's busy display,
 // progress text and stops (Esc, a drop, Clear, closing), read sharing only as
@@ -29,4 +32,4 @@ public:
 // version (another file, size or last-write time), and the load's changed or
 // deleted message when the file did not stay as it was while read.
 std::string ComputeFileDigest(WindowPasses& passes, LoadedVersion& loaded, DigestKind kind,
-                              const std::string& path);
+                              const std::string& path, std::size_t blake2bBytes = 64);

@@ -41,6 +41,20 @@ bool ReadSmallFile(const std::string& path, std::string& bytes, FileStamp& stamp
     return true;
 }
 
+// The kind of a hash alone in the file's own checksum file: the file's name
+// says it as it does for a list's untagged lines (64 digits in a ".b3" are
+// BLAKE3, in a ".b2" a BLAKE2b-256); without a kind in the name the length
+// decides. None for a CRC-32 and for a length the named kind cannot have.
+DigestKind BareHashKind(const FoundHash& bare, DigestKind listKind) {
+    if (!bare.isHex || bare.kind == DigestKind::None || bare.kind == DigestKind::CRC32)
+        return DigestKind::None;
+    if (listKind == DigestKind::None) return bare.kind;
+    const std::size_t digits = bare.text.size();
+    if (listKind == DigestKind::BLAKE2b)
+        return digits % 2 == 0 && digits <= HexDigitsOf(listKind) ? listKind : DigestKind::None;
+    return digits == HexDigitsOf(listKind) ? listKind : DigestKind::None;
+}
+
 }  // namespace
 
 std::vector<Listing> FindListings(const std::string& path, std::vector<ReadList>* read) {
@@ -107,9 +121,8 @@ std::vector<Listing> FindListings(const std::string& path, std::vector<ReadList>
         // "<file name>.sha256" and its kin may hold the hash alone.
         if (!anyEntry && IsChecksumFileOf(source, fileName)) {
             const FoundHash bare = FindHash(bytes);
-            if (bare.isHex && bare.kind != DigestKind::CRC32 &&
-                (listKind == DigestKind::None || bare.kind == listKind))
-                add(source, bare.kind, bare.text);
+            const DigestKind kind = BareHashKind(bare, listKind);
+            if (kind != DigestKind::None) add(source, kind, bare.text);
         }
     }
     return found;

@@ -31,9 +31,11 @@ struct ReadList {
 
 // What the checksum files in the folder of `path` say of it: lines whose
 // name, relative to the folder (or rooted), is this file under any spelling
-// and case, and in "<file name>.sha256", ".sha1" or ".md5" also a hash
-// alone. In the order of the names looked at, each listing once. `read`,
-// when given, receives every checksum file read, listing or not.
+// and case, and in the file's own checksum file ("<file name>.sha256",
+// ".sha1", ".md5", ".sha512", ".b3" ...: IsChecksumFileOf) also a hash alone,
+// of the kind the name says. In the order of the names looked at, each
+// listing once. `read`, when given, receives every checksum file read,
+// listing or not.
 std::vector<Listing> FindListings(const std::string& path, std::vector<ReadList>* read = nullptr);
 
 // True when a checksum file of `read` is no longer the version read: another

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "app/details/fields.h"
 #include "app/verify/clipboard.h"
 #include "app/verify/ondemand.h"
@@ -21,6 +23,67 @@ constexpr UINT_PTR kLookTimer = 0x5E71;
 constexpr int kTooltipWidth = 640;
 
 int Slot(int row) { return row == edt17 ? 0 : 1; }
+
+// The kinds the rows do not show, which are computed to be compared.
+bool IsComputedForAClaim(DigestKind kind) {
+    return kind != DigestKind::None && kind != DigestKind::CRC32 && kind != DigestKind::MD5;
+}
+
+// The BLAKE2b length a hash in hex is of (the parser gives BLAKE2b of any
+// whole number of bytes); 64 for the other kinds, which ignore it.
+std::size_t Blake2bBytesOf(DigestKind kind, const std::string& hex) {
+    return kind == DigestKind::BLAKE2b ? hex.size() / 2 : 64;
+}
+
+// Roughly how long each kind takes per byte, relative to the others, on one
+// core of a current x86-64 with the kernels' fast paths.
+unsigned CostOf(DigestKind kind) {
+    switch (kind) {
+        case DigestKind::CRC32:
+            return 1;
+        case DigestKind::BLAKE3:
+            return 2;
+        case DigestKind::SHA1:
+            return 3;
+        case DigestKind::BLAKE2b:
+            return 4;
+        case DigestKind::MD5:
+        case DigestKind::SHA256:
+            return 5;
+        case DigestKind::SHA384:
+        case DigestKind::SHA512:
+            return 8;
+        case DigestKind::None:
+            break;
+    }
+    return 0;
+}
+
+// Where the load's pass feeds each extra digest. The reading thread already
+// carries the reads and the CRC, the calling thread the MD5; each digest,
+// heaviest first, joins the one with less work so far, so that two heavy
+// digests run on separate cores. The one place to change when the pass
+// offers more threads.
+template <typename Digests>
+void PlaceLoadDigests(Digests& digests, PassFeeds& feeds) {
+    std::vector<std::size_t> order(digests.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return CostOf(digests[a].kind) > CostOf(digests[b].kind);
+    });
+    unsigned reader = CostOf(DigestKind::CRC32) + 1;  // the reads themselves
+    unsigned caller = CostOf(DigestKind::MD5);
+    for (std::size_t i : order) {
+        const unsigned cost = CostOf(digests[i].kind);
+        if (reader <= caller) {
+            feeds.reader.push_back(digests[i].sink.get());
+            reader += cost;
+        } else {
+            feeds.caller.push_back(digests[i].sink.get());
+            caller += cost;
+        }
+    }
+}
 
 }  // namespace
 
@@ -45,33 +108,32 @@ ClipboardVerifier::~ClipboardVerifier() {
 
 void ClipboardVerifier::LoadBegins(const std::string& name, PassFeeds& feeds) {
     loaded_.Forget();
-    loadSha1_.reset();
-    loadSha256_.reset();
+    loadDigests_.clear();
     listsOf_ = name;
     listings_ = FindListings(name, &lists_);
     for (const Listing& l : listings_) {
-        // Beside the MD5 on the reading thread, so that both run at once.
-        if (l.kind == DigestKind::SHA1 && !loadSha1_) {
-            loadSha1_ = std::make_unique<Sha1Sink>();
-            feeds.reader.push_back(loadSha1_.get());
-        }
-        if (l.kind == DigestKind::SHA256 && !loadSha256_) {
-            loadSha256_ = std::make_unique<Sha256Sink>();
-            feeds.reader.push_back(loadSha256_.get());
-        }
+        if (!IsComputedForAClaim(l.kind)) continue;
+        const std::size_t bytes = Blake2bBytesOf(l.kind, l.digest);
+        bool known = false;
+        for (const LoadDigest& d : loadDigests_)
+            known = known || (d.kind == l.kind && d.blake2bBytes == bytes);
+        if (known) continue;
+        std::unique_ptr<HexDigestSink> sink = MakeHexDigestSink(l.kind, bytes);
+        // A length no BLAKE2b has is compared on demand, which claims nothing.
+        if (sink) loadDigests_.push_back(LoadDigest{l.kind, bytes, std::move(sink)});
     }
+    PlaceLoadDigests(loadDigests_, feeds);
 }
 
-void ClipboardVerifier::LoadRead(const std::string& name, const PassResult& result) {
+void ClipboardVerifier::LoadRead(const std::string& name, const PassResult& result, bool digestsRead) {
     if (result.outcome == PassOutcome::Done) {
         loaded_.Take(name, result.stamp);
-        if (loaded_.Known() && loadSha1_) loaded_.Keep(DigestKind::SHA1, loadSha1_->Hex());
-        if (loaded_.Known() && loadSha256_) loaded_.Keep(DigestKind::SHA256, loadSha256_->Hex());
+        if (loaded_.Known() && digestsRead)
+            for (const LoadDigest& d : loadDigests_) loaded_.Keep(d.kind, d.sink->Hex());
     } else {
         loaded_.Forget();
     }
-    loadSha1_.reset();
-    loadSha256_.reset();
+    loadDigests_.clear();
 }
 
 void ClipboardVerifier::Check() {
@@ -123,11 +185,16 @@ void ClipboardVerifier::Check() {
                 matches = HexEquals(c.digest, md5Row);
                 break;
             case DigestKind::SHA1:
-            case DigestKind::SHA256: {
-                std::string digest = loaded_.Digest(c.kind);
+            case DigestKind::SHA256:
+            case DigestKind::SHA384:
+            case DigestKind::SHA512:
+            case DigestKind::BLAKE2b:
+            case DigestKind::BLAKE3: {
+                const std::size_t bytes = Blake2bBytesOf(c.kind, c.digest);
+                std::string digest = loaded_.Digest(c.kind, bytes);
                 if (digest.empty()) {
                     try {
-                        digest = ComputeFileDigest(passes_, loaded_, c.kind, loaded_.Path());
+                        digest = ComputeFileDigest(passes_, loaded_, c.kind, loaded_.Path(), bytes);
                     } catch (const FileChangedSinceLoad&) {
                         v.stale = true;
                         continue;
@@ -142,10 +209,6 @@ void ClipboardVerifier::Check() {
                 break;
             }
             case DigestKind::None:
-            case DigestKind::SHA384:
-            case DigestKind::SHA512:
-            case DigestKind::BLAKE2b:
-            case DigestKind::BLAKE3:
                 continue;
         }
         v.any = true;

@@ -11,9 +11,10 @@
 // hashes the checksum files gave at the load are taken; a checksum file that
 // is no longer the version read then (rewritten, replaced, deleted) is read
 // again first, so its row is judged by what it says now. Each hash of a kind a
-// row shows speaks for that row: CRC-32 for the CRC row; MD5, SHA-1 and
-// SHA-256 for the MD5 row (the SHAs computed in the load's pass when a
-// checksum file asked for them, else on demand). A row that every hash
+// row shows speaks for that row: CRC-32 for the CRC row; MD5, SHA-1,
+// SHA-256, SHA-384, SHA-512, BLAKE2b and BLAKE3 for the MD5 row (all but the
+// MD5 computed in the load's pass when a checksum file asked for them, else
+// on demand). A row that every hash
 // matches is green, a row that any hash differs from light red, with a
 // tooltip line per hash that says what was compared with what ("SHA-256
 // matches SHA256SUMS", "MD5 differs from the clipboard: 0123…"). When the
@@ -28,6 +29,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,10 +60,13 @@ public:
 
     // The load's two points. Before its pass: the last
     // version is forgotten, the checksum files beside `name` are read, and
-    // the SHA digests they ask for join `feeds`. After its pass: the version
-    // it read is remembered with those digests when it is Done.
+    // the digests beyond the rows that they ask for (SHA-1 and wider) join
+    // `feeds`, spread over its two threads. After its pass: the version it
+    // read is remembered when it is Done, with those digests when
+    // `digestsRead` (the pass fed them: the file was opened for the digests,
+    // not only shared for the CRC).
     void LoadBegins(const std::string& name, PassFeeds& feeds);
-    void LoadRead(const std::string& name, const PassResult& result);
+    void LoadRead(const std::string& name, const PassResult& result, bool digestsRead);
     LoadedVersion& Loaded() { return loaded_; }
 
     // The window's messages that concern verifying (clipboard changes,
@@ -105,9 +110,13 @@ private:
     std::vector<Listing> listings_;
     std::string listsOf_;          // the file whose checksum files were read
     std::vector<ReadList> lists_;  // the checksum files read, as they were
-    // The SHA digests of the running load's pass that the checksum files ask for.
-    std::unique_ptr<Sha1Sink> loadSha1_;
-    std::unique_ptr<Sha256Sink> loadSha256_;
+    // The digests of the running load's pass that the checksum files ask for.
+    struct LoadDigest {
+        DigestKind kind;
+        std::size_t blake2bBytes;
+        std::unique_ptr<HexDigestSink> sink;
+    };
+    std::vector<LoadDigest> loadDigests_;
     base::UniqueBrush match_, differ_;
     base::UniqueWindow tooltip_;
 };

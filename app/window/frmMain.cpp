@@ -256,7 +256,7 @@ void TForm1::Load(const std::string& name) {
     wants.crc = dcflcrc1.Method();
     wants.stamp = true;
     if (verify_) {
-        // Checksum files beside it, and the SHAs they need, in the same pass.
+        // Checksum files beside it, and the digests they need, in the same pass.
         PassFeeds shas;
         verify_->LoadBegins(name, shas);
         wants.besideCrc = shas.reader;
@@ -269,7 +269,9 @@ void TForm1::Load(const std::string& name) {
     RaiseIfChangedWhileRead(pass.result, name);
     // Stopped: the checksum rows stay empty and the checksum counts as not computed.
     if (pass.result.outcome == PassOutcome::Stopped) return;
-    if (verify_) verify_->LoadRead(name, pass.result);  // the version the rows describe
+    // The version the rows describe; a file held for writing elsewhere was
+    // read for its CRC alone, so no digest of it is kept.
+    if (verify_) verify_->LoadRead(name, pass.result, pass.openError == ERROR_SUCCESS);
     if (pass.crc) dcflcrc1.TakeCRC(name, *pass.crc);
     details_.crc = dcflcrc1.CRC();
     WriteRow(edt17, details_);

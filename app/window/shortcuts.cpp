@@ -36,6 +36,21 @@ constexpr ButtonName kButtonNames[] = {
 };
 
 bool IsDetailField(int id) { return id >= edt2 && id <= edt19; }
+
+// The context menu's digests of the checksum rows, in the menu's order.
+struct DigestItem {
+    Shortcuts::Command command;
+    DigestKind kind;
+    const wchar_t* caption;
+};
+constexpr DigestItem kDigestItems[] = {
+    {Shortcuts::kCopySha256, DigestKind::SHA256, L"Copy SHA-&256"},
+    {Shortcuts::kCopySha1, DigestKind::SHA1, L"Copy SHA-&1"},
+    {Shortcuts::kCopySha384, DigestKind::SHA384, L"Copy SHA-38&4"},
+    {Shortcuts::kCopySha512, DigestKind::SHA512, L"Copy SHA-&512"},
+    {Shortcuts::kCopyBlake2b, DigestKind::BLAKE2b, L"Copy &BLAKE2b-512"},
+    {Shortcuts::kCopyBlake3, DigestKind::BLAKE3, L"Copy BLAKE&3-256"},
+};
 bool IsChecksumRow(int id) { return id == edt17 || id == edt18; }
 
 }  // namespace
@@ -102,13 +117,18 @@ void Shortcuts::Run(WORD command, HWND field) {
         if (field) SendMessageW(field, EM_SETSEL, 0, -1);
         break;
     case kCopySha256:
-    case kCopySha1: {
-        const DigestKind kind = command == kCopySha1 ? DigestKind::SHA1 : DigestKind::SHA256;
-        // A stopped read copies nothing: the clipboard keeps what it had.
-        const std::string digest = commands_.Digest(kind);
-        if (!digest.empty()) WriteClipboardText(form_.Handle(), digest);
+    case kCopySha1:
+    case kCopySha384:
+    case kCopySha512:
+    case kCopyBlake2b:
+    case kCopyBlake3:
+        for (const DigestItem& item : kDigestItems) {
+            if (item.command != command) continue;
+            // A stopped read copies nothing: the clipboard keeps what it had.
+            const std::string digest = commands_.Digest(item.kind);
+            if (!digest.empty()) WriteClipboardText(form_.Handle(), digest);
+        }
         break;
-    }
     case kDigitalSignature:
         signature_.ShowBox();
         break;
@@ -131,8 +151,8 @@ HMENU Shortcuts::BuildMenu(int field) const {
     if (IsChecksumRow(field)) {
         // Only for a shown file that can still be read.
         const UINT state = hasText && FileExists(commands_.ShownFile()) ? 0u : MF_GRAYED;
-        AppendMenuW(menu, MF_STRING | state, kCopySha256, L"Copy SHA-&256");
-        AppendMenuW(menu, MF_STRING | state, kCopySha1, L"Copy SHA-&1");
+        for (const DigestItem& item : kDigestItems)
+            AppendMenuW(menu, MF_STRING | state, item.command, item.caption);
     }
     // Greyed until a check has ended for a file that can carry a signature.
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);

@@ -6,7 +6,8 @@
 // Ctrl+Shift+C copies the whole report text (the bytes a save would write) to
 // the clipboard, Esc stops a running load. Right-clicking a detail field
 // offers Copy and Select All, Copy All Details (the report text) and, on the
-// CRC and MD5 rows, Copy SHA-256 and Copy SHA-1; and Digital Signature…,
+// CRC and MD5 rows, Copy SHA-256, SHA-1, SHA-384, SHA-512, BLAKE2b-512 and
+// BLAKE3-256; and Digital Signature…,
 // the box of the shown file's signature. The five picture buttons
 // carry their captions as their accessible names.
 #pragma once
@@ -58,6 +59,10 @@ public:
         kCopySha256,
         kCopySha1,
         kDigitalSignature,
+        kCopySha384,
+        kCopySha512,
+        kCopyBlake2b,
+        kCopyBlake3,
     };
 
     // Works `form`'s fields and buttons through `commands`; the menu's

@@ -321,12 +321,22 @@ TEST(ListedNames, RootedNamesAndTheirLastPart) {
 }
 
 TEST(ChecksumFileNames, TheUsualNamesInTheirOrder) {
-    const std::vector<std::string> expected = {"SHA256SUMS",   "SHA256SUMS.txt", "SHA1SUMS",  "SHA1SUMS.txt",
-                                               "MD5SUMS",      "MD5SUMS.txt",    "CHECKSUMS", "checksums.txt",
-                                               "x.iso.sha256", "x.iso.sha1",     "x.iso.md5", "x.iso.sfv"};
+    const std::vector<std::string> expected = {
+        "SHA256SUMS",   "SHA256SUMS.txt", "SHA1SUMS",      "SHA1SUMS.txt", "MD5SUMS",
+        "MD5SUMS.txt",  "CHECKSUMS",      "checksums.txt", "SHA512SUMS",   "SHA512SUMS.txt",
+        "SHA384SUMS",   "SHA384SUMS.txt", "B2SUMS",        "B2SUMS.txt",   "B3SUMS",
+        "B3SUMS.txt",   "x.iso.sha256",   "x.iso.sha1",    "x.iso.md5",    "x.iso.sfv",
+        "x.iso.sha512", "x.iso.sha384",   "x.iso.b2",      "x.iso.b3",     "x.iso.blake3"};
     EXPECT_EQ(expected, ChecksumFileNamesFor("x.iso"));
-    EXPECT_TRUE(IsChecksumFileOf("x.iso.sha256", "x.iso"));
-    EXPECT_TRUE(IsChecksumFileOf("X.ISO.MD5", "x.iso"));
+    // Each name the window looks at says its kind, but for the two that may hold any.
+    for (const std::string& name : expected)
+        EXPECT_EQ(name == "CHECKSUMS" || name == "checksums.txt", ListKindOfName(name) == DigestKind::None)
+            << name;
+    for (const char* own : {"x.iso.sha256", "X.ISO.MD5", "x.iso.sha1", "x.iso.sha512", "x.iso.SHA384",
+                            "x.iso.b2", "x.iso.b3", "x.iso.blake3"})
+        EXPECT_TRUE(IsChecksumFileOf(own, "x.iso")) << own;
+    EXPECT_FALSE(IsChecksumFileOf("B3SUMS", "x.iso"));
+    EXPECT_FALSE(IsChecksumFileOf("x.iso.b2sum", "x.iso"));
     EXPECT_FALSE(IsChecksumFileOf("x.iso.sfv", "x.iso"));
     EXPECT_FALSE(IsChecksumFileOf("SHA256SUMS", "x.iso"));
     EXPECT_FALSE(IsChecksumFileOf("y.iso.sha1", "x.iso"));

@@ -18,6 +18,7 @@
 #include "app/details/report.h"
 #include "app/window/shortcuts.h"
 #include "app/verify/verify.h"
+#include "components/digestsink.h"
 #include "mainform.h"
 #include "testutil.h"
 
@@ -268,11 +269,13 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
 
     g_choice = Shortcuts::kSelectAll;
     RightClick(form->Control(edt18));
-    EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Copy SHA-256", "Copy SHA-1",
-                                        "Digital Signature\xE2\x80\xA6"}),
+    EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Copy SHA-256",
+                                        "Copy SHA-1", "Copy SHA-384", "Copy SHA-512", "Copy BLAKE2b-512",
+                                        "Copy BLAKE3-256", "Digital Signature\xE2\x80\xA6"}),
               g_items);
     // A text file carries no signature: its box is greyed.
-    EXPECT_EQ((std::vector<bool>{false, true, true, true, true, false}), g_enabled) << "nothing selected yet";
+    EXPECT_EQ((std::vector<bool>{false, true, true, true, true, true, true, true, true, false}), g_enabled)
+        << "nothing selected yet";
     g_choice = Shortcuts::kCopy;
     RightClick(form->Control(edt18));
     EXPECT_TRUE(g_enabled[0]) << "Select All selected the row";
@@ -290,6 +293,32 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
     RightClick(form->Control(edt18));
     EXPECT_EQ(testutil::CryptoApiHash(CALG_SHA1, bytes), ClipboardText());
 
+    // The wider digests, as the program's kernels give them (checked against
+    // their own tools in the host tests), each of which the clipboard check
+    // then finds matching.
+    const struct {
+        Shortcuts::Command command;
+        DigestKind kind;
+    } wide[] = {{Shortcuts::kCopySha384, DigestKind::SHA384},
+                {Shortcuts::kCopySha512, DigestKind::SHA512},
+                {Shortcuts::kCopyBlake2b, DigestKind::BLAKE2b},
+                {Shortcuts::kCopyBlake3, DigestKind::BLAKE3}};
+    for (const auto& w : wide) {
+        SCOPED_TRACE(DigestKindName(w.kind));
+        const std::unique_ptr<HexDigestSink> sink = MakeHexDigestSink(w.kind);
+        sink->Update(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        g_choice = w.command;
+        RightClick(form->Control(edt18));
+        EXPECT_EQ(sink->Hex(), ClipboardText());
+        PumpInput();
+        // The copied BLAKE digests are bare hex, whose length reads as a SHA;
+        // the SHAs are found as themselves.
+        if (w.kind == DigestKind::SHA384 || w.kind == DigestKind::SHA512) {
+            EXPECT_EQ(std::string(DigestKindName(w.kind)) + " matches the clipboard",
+                      form->Verifier().TooltipText());
+        }
+    }
+
     g_choice = Shortcuts::kCopyAllDetails;
     const std::string before = ReportText(form->CurrentReport());
     RightClick(form->Control(edt10));
@@ -300,9 +329,8 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
     form->image8Click();
     g_choice = 0;
     RightClick(form->Control(edt17));
-    ASSERT_EQ(6u, g_enabled.size());
-    EXPECT_FALSE(g_enabled[3]);
-    EXPECT_FALSE(g_enabled[4]);
+    ASSERT_EQ(10u, g_enabled.size());
+    for (std::size_t i = 3; i < 9; ++i) EXPECT_FALSE(g_enabled[i]) << g_items[i];
 }
 
 TEST_F(Keyboard, CopyingADigestOfAHeldFileShowsWhyAndKeepsTheClipboard) {

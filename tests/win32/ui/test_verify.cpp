@@ -1,10 +1,12 @@
 // Verifying against the clipboard and checksum files: each kind of hash put
 // on the real clipboard, matching and differing, in either case, with a file
 // name and in the forms other tools write; checksum files made by the real
-// sha256sum, sha1sum and md5sum beside the file; the rows' verdicts going
-// when the file is no longer the version loaded. The row colours as the
-// window paints them and the tooltips as the tooltip control holds them.
-// Expected digests come from the system's CryptoAPI and the byte-at-a-time CRC.
+// sha256sum, sha1sum, md5sum, sha512sum, sha384sum, b2sum and b3sum beside
+// the file; the rows' verdicts going when the file is no longer the version
+// loaded. The row colours as the window paints them and the tooltips as the
+// tooltip control holds them. Expected digests come from the system's
+// CryptoAPI and the byte-at-a-time CRC, the wider kinds from the program's
+// own kernels (checked against those tools in the host tests).
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -12,15 +14,18 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/window/frmMain.h"
 #include "app/verify/ondemand.h"
 #include "app/window/shortcuts.h"
 #include "app/verify/verify.h"
 #include "components/crc.h"
+#include "components/digestsink.h"
 #include "mainform.h"
 #include "testutil.h"
 #include "base/errors.h"
@@ -36,6 +41,13 @@ namespace {
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](char c) { return static_cast<char>(tolower(c)); });
     return s;
+}
+
+// A digest of `bytes` by the program's own kernel, as upper-case hex.
+std::string KernelHex(DigestKind kind, const std::string& bytes, std::size_t blake2bBytes = 64) {
+    const std::unique_ptr<HexDigestSink> sink = MakeHexDigestSink(kind, blake2bBytes);
+    sink->Update(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    return sink->Hex();
 }
 
 // Pumps through the program's own loop until `done` holds; a generous bound
@@ -81,6 +93,11 @@ protected:
         md5 = testutil::CryptoApiMd5(data);
         sha1 = testutil::CryptoApiHash(CALG_SHA1, data);
         sha256 = testutil::CryptoApiHash(CALG_SHA_256, data);
+        sha384 = KernelHex(DigestKind::SHA384, data);
+        sha512 = KernelHex(DigestKind::SHA512, data);
+        blake2b = KernelHex(DigestKind::BLAKE2b, data);
+        blake2b256 = KernelHex(DigestKind::BLAKE2b, data, 32);
+        blake3 = KernelHex(DigestKind::BLAKE3, data);
         const std::uint32_t row = crc_reference::CRC32(0xFFFFFFFFu, data.data(), data.size());
         crcRow = std::to_string(row);
         char hex[9];
@@ -124,6 +141,7 @@ protected:
 
     testutil::TempDir dir;
     std::string data, path, md5, sha1, sha256, crcRow, crcUsual;
+    std::string sha384, sha512, blake2b, blake2b256, blake3;
     std::unique_ptr<TForm1> form;
 };
 
@@ -151,6 +169,20 @@ TEST_F(Verify, EachKindOfHashColoursItsRowWithATooltip) {
         {crcUsual + "  download.bin", edt17, true, "CRC-32 matches the clipboard"},
         {crcRow, edt17, true, "CRC-32 matches the clipboard"},
         {"CRC32: DEADBEEF", edt17, false, "CRC-32 differs from the clipboard: DEAD\xE2\x80\xA6"},
+        // The wider kinds speak for the MD5 row too, computed when asked.
+        {sha384, edt18, true, "SHA-384 matches the clipboard"},
+        {Lower(sha384) + "  download.bin", edt18, true, "SHA-384 matches the clipboard"},
+        {std::string(96, 'c'), edt18, false, "SHA-384 differs from the clipboard: CCCC\xE2\x80\xA6"},
+        {Lower(sha512), edt18, true, "SHA-512 matches the clipboard"},
+        {"SHA512 (download.bin) = " + Lower(sha512), edt18, true, "SHA-512 matches the clipboard"},
+        {std::string(128, 'd'), edt18, false, "SHA-512 differs from the clipboard: DDDD\xE2\x80\xA6"},
+        {"BLAKE2b (download.bin) = " + Lower(blake2b), edt18, true, "BLAKE2b matches the clipboard"},
+        {"BLAKE2b-256 (download.bin) = " + Lower(blake2b256), edt18, true, "BLAKE2b matches the clipboard"},
+        {"BLAKE2b (download.bin) = " + std::string(128, 'e'), edt18, false,
+         "BLAKE2b differs from the clipboard: EEEE\xE2\x80\xA6"},
+        {"BLAKE3 (download.bin) = " + Lower(blake3), edt18, true, "BLAKE3 matches the clipboard"},
+        {"BLAKE3 (download.bin) = " + std::string(64, 'f'), edt18, false,
+         "BLAKE3 differs from the clipboard: FFFF\xE2\x80\xA6"},
     };
     const ClipboardVerifier& verifier = form->Verifier();
     for (const Case& c : cases) {
@@ -210,6 +242,9 @@ TEST_F(Verify, OnDemandDigestsAreOfTheLoadedVersionAndRefuseAHeldFile) {
     HANDLE held = testutil::OpenForWriting(path);
     ASSERT_NE(INVALID_HANDLE_VALUE, held);
     EXPECT_THROW(ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA256, path), base::Exception);
+    for (DigestKind kind : {DigestKind::SHA384, DigestKind::SHA512, DigestKind::BLAKE2b, DigestKind::BLAKE3})
+        EXPECT_THROW(ComputeFileDigest(*form, form->Verifier().Loaded(), kind, path), base::Exception)
+            << DigestKindName(kind);
     // The clipboard check claims nothing for a file it cannot read.
     PutOnClipboard(sha256);
     PumpAWhile();
@@ -218,11 +253,30 @@ TEST_F(Verify, OnDemandDigestsAreOfTheLoadedVersionAndRefuseAHeldFile) {
     EXPECT_EQ(sha256, ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA256, path));
     EXPECT_EQ(sha1, ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA1, path));
     EXPECT_THROW(ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA1, dir.Path("missing.bin")), base::Exception);
+    const struct {
+        DigestKind kind;
+        std::size_t blake2bBytes;
+        std::string expected;
+    } wide[] = {
+        {DigestKind::SHA384, 64, sha384},   {DigestKind::SHA512, 64, sha512},
+        {DigestKind::BLAKE2b, 64, blake2b}, {DigestKind::BLAKE2b, 32, blake2b256},
+        {DigestKind::BLAKE3, 64, blake3},
+    };
+    for (const auto& w : wide) {
+        SCOPED_TRACE(std::string(DigestKindName(w.kind)) + " of " + std::to_string(w.blake2bBytes));
+        EXPECT_EQ(w.expected,
+                  ComputeFileDigest(*form, form->Verifier().Loaded(), w.kind, path, w.blake2bBytes));
+        EXPECT_EQ(w.expected, form->Verifier().Loaded().Digest(w.kind, w.blake2bBytes))
+            << "kept for the version";
+    }
     // A changed file is neither read again nor answered from the last result:
     // its digest would not be of the bytes the rows describe.
     dir.Write("download.bin", data + "x");
     EXPECT_THROW(ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA1, path), FileChangedSinceLoad);
     EXPECT_THROW(ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA256, path), FileChangedSinceLoad);
+    for (const auto& w : wide)
+        EXPECT_THROW(ComputeFileDigest(*form, form->Verifier().Loaded(), w.kind, path, w.blake2bBytes),
+                     FileChangedSinceLoad);
     // Loaded again, the new version is the one compared.
     form->image8Click();
     form->SetText(edt1, path);
@@ -321,7 +375,8 @@ TEST_F(Verify, CopyingADigestOfAFileChangedSinceTheLoadIsRefused) {
     testutil::MessageBoxRecorder boxes;
     dir.Write("download.bin", "rewritten since the load");
     form->Keys().SetMenuAnswer(AnswerMenu);
-    for (WORD command : {Shortcuts::kCopySha256, Shortcuts::kCopySha1}) {
+    for (WORD command : {Shortcuts::kCopySha256, Shortcuts::kCopySha1, Shortcuts::kCopySha384,
+                         Shortcuts::kCopySha512, Shortcuts::kCopyBlake2b, Shortcuts::kCopyBlake3}) {
         SCOPED_TRACE(command);
         boxes.clear();
         PutOnClipboard("kept");
@@ -474,6 +529,189 @@ TEST_F(Verify, TheShaAChecksumFileNeedsIsComputedInTheLoadsPass) {
     EXPECT_EQ(sha1, form->Verifier().Loaded().Digest(DigestKind::SHA1));
     EXPECT_EQ("SHA-256 matches SHA256SUMS\r\nSHA-1 matches SHA1SUMS", form->Verifier().RowTooltip(edt18))
         << "the files in the order they are looked at: SHA256SUMS first";
+}
+
+// The checksum files of the wider kinds, made by their own tools (sha512sum,
+// sha384sum, b2sum, b3sum) in each of the names the window looks at, in tag
+// form in a list of any kind, and with a hash that differs: each colours the
+// MD5 row as a SHA256SUMS does and names its kind and its file.
+TEST_F(Verify, ChecksumFilesOfTheWiderKindsColourTheMd5Row) {
+    const std::string ellipsis = "\xE2\x80\xA6";
+    const struct Kind {
+        DigestKind kind;
+        const char* tool;    // writes `<hex>  <name>` lines
+        const char* sums;    // the list of the kind
+        const char* own;     // the file's own list, after "download.bin."
+        std::string tagged;  // a command that writes a tag line
+    } kinds[] = {
+        {DigestKind::SHA512, "sha512sum", "SHA512SUMS", "sha512", "sha512sum --tag download.bin"},
+        {DigestKind::SHA384, "sha384sum", "SHA384SUMS", "sha384", "sha384sum --tag download.bin"},
+        {DigestKind::BLAKE2b, "b2sum", "B2SUMS", "b2", "b2sum --tag download.bin"},
+        {DigestKind::BLAKE3, "b3sum", "B3SUMS", "b3",
+         "printf 'BLAKE3 (download.bin) = %s\\n' $(b3sum --no-names download.bin)"},
+    };
+    struct Case {
+        std::string what;
+        std::string shell;          // run in the folder (no double quotes)
+        std::string name, content;  // or a file written there
+        COLORREF colour;
+        std::string tip;
+    };
+    std::vector<Case> cases;
+    for (const Kind& k : kinds) {
+        const std::string name = DigestKindName(k.kind);
+        const std::string tool = k.tool;
+        const std::string own = std::string("download.bin.") + k.own;
+        cases.push_back({k.sums, tool + " download.bin > " + k.sums, "", "", ClipboardVerifier::kMatch,
+                         name + " matches " + k.sums});
+        cases.push_back({std::string(k.sums) + ".txt among others",
+                         tool + " /dev/null download.bin > " + k.sums + ".txt", "", "",
+                         ClipboardVerifier::kMatch, name + " matches " + k.sums + ".txt"});
+        cases.push_back({own, tool + " download.bin > " + own, "", "", ClipboardVerifier::kMatch,
+                         name + " matches " + own});
+        cases.push_back({own + ", the hash alone", tool + " download.bin | cut -d' ' -f1 > " + own, "", "",
+                         ClipboardVerifier::kMatch, name + " matches " + own});
+        cases.push_back({name + " tagged in CHECKSUMS", k.tagged + " > CHECKSUMS", "", "",
+                         ClipboardVerifier::kMatch, name + " matches CHECKSUMS"});
+        cases.push_back({std::string(k.sums) + " that differs", "", k.sums,
+                         std::string(HexDigitsOf(k.kind), '0') + "  download.bin\n",
+                         ClipboardVerifier::kDiffer, name + " differs from " + k.sums + ": 0000" + ellipsis});
+    }
+    cases.push_back({"BLAKE2b-256 tagged in B2SUMS.txt", "b2sum -l 256 --tag download.bin > B2SUMS.txt", "",
+                     "", ClipboardVerifier::kMatch, "BLAKE2b matches B2SUMS.txt"});
+    cases.push_back({"BLAKE2b-256 untagged in B2SUMS", "b2sum -l 256 download.bin > B2SUMS", "", "",
+                     ClipboardVerifier::kMatch, "BLAKE2b matches B2SUMS"});
+    cases.push_back({"download.bin.blake3", "b3sum download.bin > download.bin.blake3", "", "",
+                     ClipboardVerifier::kMatch, "BLAKE3 matches download.bin.blake3"});
+    cases.push_back(
+        {"a base64 SHA-384 tag in checksums.txt",
+         "printf 'SHA384 (download.bin) = %s\\n' $(openssl dgst -sha384 -binary download.bin | base64 -w0)"
+         " > checksums.txt",
+         "", "", ClipboardVerifier::kMatch, "SHA-384 matches checksums.txt"});
+    cases.push_back({"a BLAKE3 that differs in its own file", "", "download.bin.b3",
+                     std::string(64, 'a') + "  download.bin\n", ClipboardVerifier::kDiffer,
+                     "BLAKE3 differs from download.bin.b3: AAAA" + ellipsis});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testutil::TempDir folder;
+        const std::string file = folder.Write("download.bin", data);
+        if (!c.shell.empty()) {
+            ASSERT_TRUE(
+                testutil::RunUnixShell("cd '" + testutil::UnixPath(folder.path()) + "' && " + c.shell));
+        }
+        if (!c.name.empty()) folder.Write(c.name, c.content);
+        PutOnClipboard("plain words");
+        PumpAWhile();
+        form->SetText(edt1, file);
+        const ClipboardVerifier& verifier = form->Verifier();
+        EXPECT_EQ(edt18, verifier.MarkedRow());
+        EXPECT_EQ(c.colour, verifier.RowColor(edt18));
+        EXPECT_EQ(c.colour, PaintedBackground(edt18));
+        EXPECT_EQ(c.tip, verifier.RowTooltip(edt18));
+        EXPECT_EQ(md5, form->Text(edt18));
+        form->image8Click();
+    }
+}
+
+// One pass reads the file for every digest its checksum files ask for, the
+// heavy ones beside each other: no second read follows the load's.
+TEST_F(Verify, EveryDigestTheChecksumFilesNeedIsComputedInTheLoadsPass) {
+    // Large enough that each pass over it ticks several times.
+    std::string big(48u << 20, '\0');
+    std::uint32_t x = 0x9E3779B9u;
+    for (std::size_t i = 0; i < big.size(); i += 4) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        std::memcpy(&big[i], &x, 4);
+    }
+    const std::string file = dir.Write("big.bin", big);
+    ASSERT_TRUE(testutil::RunUnixShell("cd '" + testutil::UnixPath(dir.path()) +
+                                       "' && sha256sum big.bin > SHA256SUMS && sha512sum big.bin > SHA512SUMS"
+                                       " && sha384sum big.bin > SHA384SUMS && b2sum big.bin > B2SUMS"
+                                       " && b3sum big.bin > B3SUMS && sha1sum big.bin > big.bin.sha1"));
+    PutOnClipboard("plain words");
+    PumpAWhile();
+    int passes = 0;
+    std::uint64_t last = 0;
+    form->LoadPass().onTick = [&](std::uint64_t done, std::uint64_t) {
+        // A pass starts again from the file's start.
+        if (passes == 0 || done < last) ++passes;
+        last = done;
+    };
+    form->SetText(edt1, file);
+    form->LoadPass().onTick = nullptr;
+    EXPECT_EQ(1, passes);
+    const LoadedVersion& loaded = form->Verifier().Loaded();
+    for (DigestKind kind : {DigestKind::SHA256, DigestKind::SHA512, DigestKind::SHA384, DigestKind::BLAKE2b,
+                            DigestKind::BLAKE3, DigestKind::SHA1})
+        EXPECT_EQ(KernelHex(kind, big), loaded.Digest(kind)) << DigestKindName(kind);
+    EXPECT_EQ(ClipboardVerifier::kMatch, form->Verifier().RowColor(edt18));
+    EXPECT_EQ(
+        "SHA-256 matches SHA256SUMS\r\nSHA-512 matches SHA512SUMS\r\nSHA-384 matches SHA384SUMS\r\n"
+        "BLAKE2b matches B2SUMS\r\nBLAKE3 matches B3SUMS\r\nSHA-1 matches big.bin.sha1",
+        form->Verifier().RowTooltip(edt18))
+        << "the files in the order they are looked at";
+}
+
+// A file held open for writing elsewhere is read for its CRC alone: the
+// digests its checksum files ask for were not fed its bytes, so none of them
+// is kept for the version; once the file is free they are read anew.
+TEST_F(Verify, AHeldFileKeepsNoDigestFromItsLoad) {
+    testutil::MessageBoxRecorder boxes;
+    // Two heavy digests: one on each of the pass's threads.
+    ASSERT_TRUE(testutil::RunUnixShell(
+        "cd '" + testutil::UnixPath(dir.path()) +
+        "' && sha512sum download.bin > SHA512SUMS && sha384sum download.bin > SHA384SUMS"));
+    form->image8Click();
+    base::UniqueFile writer(testutil::OpenForWriting(path));
+    ASSERT_TRUE(writer);
+    form->SetText(edt1, path);
+    EXPECT_EQ(crcRow, form->Text(edt17));
+    EXPECT_EQ("", form->Text(edt18));
+    for (DigestKind kind : {DigestKind::SHA512, DigestKind::SHA384})
+        EXPECT_EQ("", form->Verifier().Loaded().Digest(kind)) << DigestKindName(kind);
+    writer.reset();
+    EXPECT_EQ(sha384, ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA384, path));
+    EXPECT_EQ(sha512, ComputeFileDigest(*form, form->Verifier().Loaded(), DigestKind::SHA512, path));
+}
+
+// A verdict of a wider kind goes, as any other, once the file is no longer
+// the version loaded; no digest of the new bytes is made for the old rows.
+TEST_F(Verify, AWideVerdictGoesWhenTheFileChangesSinceTheLoad) {
+    const struct {
+        DigestKind kind;
+        const char* make;
+        const char* tag;
+    } kinds[] = {
+        {DigestKind::SHA384, "sha384sum download.bin > SHA384SUMS", "SHA384"},
+        {DigestKind::SHA512, "sha512sum download.bin > SHA512SUMS", "SHA512"},
+        {DigestKind::BLAKE2b, "b2sum download.bin > B2SUMS", "BLAKE2b"},
+        {DigestKind::BLAKE3, "b3sum download.bin > B3SUMS", "BLAKE3"},
+    };
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(DigestKindName(k.kind));
+        testutil::TempDir folder;
+        const std::string file = folder.Write("download.bin", data);
+        ASSERT_TRUE(testutil::RunUnixShell("cd '" + testutil::UnixPath(folder.path()) + "' && " + k.make));
+        PutOnClipboard("plain words");
+        PumpAWhile();
+        form->SetText(edt1, file);
+        const ClipboardVerifier& verifier = form->Verifier();
+        ASSERT_EQ(ClipboardVerifier::kMatch, verifier.RowColor(edt18));
+        const std::string now = data + "appended";
+        folder.Write("download.bin", now);
+        ASSERT_TRUE(PumpUntil([&] { return verifier.RowColor(edt18) == CLR_INVALID; }));
+        EXPECT_EQ(kFileChangedSinceLoad, verifier.RowTooltip(edt18));
+        // The new bytes' digest on the clipboard changes nothing either.
+        PutOnClipboard(std::string(k.tag) + " (download.bin) = " + KernelHex(k.kind, now));
+        PumpAWhile();
+        EXPECT_EQ(CLR_INVALID, verifier.RowColor(edt18));
+        EXPECT_EQ(kFileChangedSinceLoad, verifier.RowTooltip(edt18));
+        EXPECT_EQ(KernelHex(k.kind, data), form->Verifier().Loaded().Digest(k.kind))
+            << "the loaded version's, kept";
+        form->image8Click();
+    }
 }
 
 // A checksum file's verdict holds for the version of that file that was read:
