@@ -10,6 +10,12 @@
 
 #include "components/blockstream.h"
 
+#if defined(_MSC_VER)
+#define VANTREL_FORCE_INLINE __forceinline
+#else
+#define VANTREL_FORCE_INLINE inline __attribute__((always_inline))
+#endif
+
 namespace {
 
 // Section 2.6: the SHA-512 initial values.
@@ -42,8 +48,10 @@ inline std::uint64_t LoadLE64(const unsigned char* p) {
            (static_cast<std::uint64_t>(p[6]) << 48) | (static_cast<std::uint64_t>(p[7]) << 56);
 }
 
-// Section 3.1: the mixing function G.
-inline void G(std::uint64_t* v, int a, int b, int c, int d, std::uint64_t x, std::uint64_t y) {
+// Section 3.1: the mixing function G. Forced inline, as are the rounds: in
+// twelve rounds written out compilers stop inlining it, and G becomes a call
+// on a state kept in memory, at two thirds of the speed.
+VANTREL_FORCE_INLINE void G(std::uint64_t* v, int a, int b, int c, int d, std::uint64_t x, std::uint64_t y) {
     v[a] = v[a] + v[b] + x;
     v[d] = Rotr(v[d] ^ v[a], 32);
     v[c] = v[c] + v[d];
@@ -57,7 +65,7 @@ inline void G(std::uint64_t* v, int a, int b, int c, int d, std::uint64_t x, std
 // One round with its message order known at compile time, so that the
 // message words are picked without a table lookup.
 template <int R>
-inline void Round(std::uint64_t* v, const std::uint64_t* m) {
+VANTREL_FORCE_INLINE void Round(std::uint64_t* v, const std::uint64_t* m) {
     constexpr const std::uint8_t* s = kSigma[R % 10];
     G(v, 0, 4, 8, 12, m[s[0]], m[s[1]]);
     G(v, 1, 5, 9, 13, m[s[2]], m[s[3]]);
@@ -70,7 +78,7 @@ inline void Round(std::uint64_t* v, const std::uint64_t* m) {
 }
 
 template <int... R>
-inline void Rounds(std::uint64_t* v, const std::uint64_t* m, std::integer_sequence<int, R...>) {
+VANTREL_FORCE_INLINE void Rounds(std::uint64_t* v, const std::uint64_t* m, std::integer_sequence<int, R...>) {
     (Round<R>(v, m), ...);
 }
 

@@ -51,6 +51,8 @@ CpuFeatures Read() {
     f.ssse3 = (ecx1 & (1u << 9)) != 0;
     f.sse41 = (ecx1 & (1u << 19)) != 0;
     f.sha = (ebx7 & (1u << 29)) != 0;
+    f.bmi1 = (ebx7 & (1u << 3)) != 0;
+    f.bmi2 = (ebx7 & (1u << 8)) != 0;
     const bool osxsave = (ecx1 & (1u << 27)) != 0, avx = (ecx1 & (1u << 28)) != 0;
     const unsigned long long xcr0 = osxsave ? ReadXcr0() : 0;
     const bool ymm = avx && (xcr0 & 0x6) == 0x6;    // SSE and AVX state

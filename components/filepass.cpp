@@ -3,6 +3,8 @@
 #include <process.h>
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 
 #include "base/fs.h"
 #include "base/handles.h"
@@ -20,6 +22,7 @@ public:
         SleepConditionVariableSRW(&cv_[condition], &lock_, timeoutMs == kForever ? INFINITE : timeoutMs, 0);
     }
     void Notify(int condition) { WakeConditionVariable(&cv_[condition]); }
+    void NotifyAll(int condition) { WakeAllConditionVariable(&cv_[condition]); }
 
 private:
     SRWLOCK lock_ = SRWLOCK_INIT;
@@ -115,14 +118,53 @@ void ReadOnOneThread(HANDLE file, const PassFeeds& feeds, const CancelToken& can
         }
         Feed(feeds.reader, buffer.get(), want);
         Feed(feeds.caller, buffer.get(), want);
+        Feed(feeds.workers, buffer.get(), want);
         r.done += want;
         ticker.Maybe();
     }
 }
 
+// A consumer of the ring on a thread of its own: takes every buffer in turn
+// and feeds its sink. A sink that throws keeps its exception for the calling
+// thread and stops the ring, which ends the pass for every side.
+struct Worker {
+    ReadRing* ring;
+    DigestSink* sink;
+    std::size_t consumer;
+    std::exception_ptr failure;
+
+    static unsigned __stdcall Run(void* self) {
+        static_cast<Worker*>(self)->Consume();
+        return 0;
+    }
+    void Consume() {
+        try {
+            for (;;) {
+                const ReadRing::Slot* slot = nullptr;
+                const ReadRing::Taken taken = ring->BeginTake(kForever, slot, consumer);
+                if (taken == ReadRing::Taken::Ready) {
+                    sink->Update(slot->data, slot->size);
+                    ring->EndTake(consumer);
+                } else if (taken != ReadRing::Taken::Timeout) {
+                    return;  // End or Stopped
+                }
+            }
+        } catch (...) {
+            failure = std::current_exception();
+            ring->Stop();
+        }
+    }
+};
+
+HANDLE StartThread(unsigned(__stdcall* run)(void*), void* arg) {
+    return reinterpret_cast<HANDLE>(
+        _beginthreadex(nullptr, kReaderStack, run, arg, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+}
+
 void ReadBeside(HANDLE file, const PassFeeds& feeds, const CancelToken& cancel, const PassTick& tick,
                 PassResult& r) {
-    ReadRing ring(kRingSlots, kReadChunk);
+    // Consumer 0 is the calling thread, 1 on the workers.
+    ReadRing ring(kRingSlots, kReadChunk, 1 + feeds.workers.size());
     struct Reader {
         ReadRing& ring;
         const PassFeeds& feeds;
@@ -148,44 +190,76 @@ void ReadBeside(HANDLE file, const PassFeeds& feeds, const CancelToken& cancel, 
             ring.Finish(static_cast<int>(error));
         }
     } reader{ring, feeds, file, r.total};
-    base::UniqueThread thread(reinterpret_cast<HANDLE>(
-        _beginthreadex(nullptr, kReaderStack, &Reader::Run, &reader, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)));
+    base::UniqueThread thread(StartThread(&Reader::Run, &reader));
     if (!thread) {
         // No thread to be had: the calling thread reads alone.
         ReadOnOneThread(file, feeds, cancel, tick, r);
         return;
     }
+    std::vector<Worker> workers(feeds.workers.size());
+    std::vector<base::UniqueThread> workerThreads;
+    workerThreads.reserve(workers.size());
     // Every way out of here, a failing consumer included, stops and joins
-    // the reader before the ring and the file go.
+    // the reader and the workers before the ring and the file go.
     struct Join {
         ReadRing& ring;
         HANDLE thread;
+        std::vector<base::UniqueThread>& workers;
         ~Join() {
             ring.Stop();
-            // Fails only for a handle that is no thread's, which this one is.
+            // Fails only for a handle that is no thread's, which these are.
             (void)WaitForSingleObject(thread, INFINITE);
+            for (const base::UniqueThread& w : workers) (void)WaitForSingleObject(w.get(), INFINITE);
         }
-    } join{ring, thread.get()};
+    } join{ring, thread.get(), workerThreads};
+
+    // A worker that gets no thread is fed here, and the ring does not wait for it.
+    std::vector<DigestSink*> here = feeds.caller;
+    for (std::size_t i = 0; i < workers.size(); ++i) {
+        workers[i] = Worker{&ring, feeds.workers[i], i + 1, nullptr};
+        base::UniqueThread t(StartThread(&Worker::Run, &workers[i]));
+        if (t) {
+            workerThreads.push_back(std::move(t));
+        } else {
+            ring.Retire(i + 1);
+            here.push_back(feeds.workers[i]);
+        }
+    }
 
     Ticker ticker(tick, r);
-    for (;;) {
+    ReadRing::Taken taken = ReadRing::Taken::Timeout;
+    while (taken != ReadRing::Taken::End && taken != ReadRing::Taken::Stopped) {
         if (cancel.Stopped()) {
             r.outcome = PassOutcome::Stopped;
             return;
         }
         const ReadRing::Slot* slot = nullptr;
-        const ReadRing::Taken taken = ring.BeginTake(kPassTickMs, slot);
+        taken = ring.BeginTake(kPassTickMs, slot);
         if (taken == ReadRing::Taken::Ready) {
-            Feed(feeds.caller, slot->data, slot->size);
+            Feed(here, slot->data, slot->size);
             r.done += slot->size;
             ring.EndTake();
-        } else if (taken == ReadRing::Taken::End) {
-            r.error = static_cast<DWORD>(ring.Error());
-            if (r.error != ERROR_SUCCESS) r.outcome = PassOutcome::Changed;
-            return;
         }
         ticker.Maybe();
     }
+    // The workers finish the buffers they still have, or end on a stop.
+    for (const base::UniqueThread& w : workerThreads) {
+        while (WaitForSingleObject(w.get(), kPassTickMs) == WAIT_TIMEOUT) {
+            if (cancel.Stopped()) {
+                r.outcome = PassOutcome::Stopped;
+                return;
+            }
+            ticker.Maybe();
+        }
+    }
+    for (const Worker& w : workers)
+        if (w.failure) std::rethrow_exception(w.failure);
+    if (taken == ReadRing::Taken::Stopped) {  // only a failing worker stops the ring before the end
+        r.outcome = PassOutcome::Stopped;
+        return;
+    }
+    r.error = static_cast<DWORD>(ring.Error());
+    if (r.error != ERROR_SUCCESS) r.outcome = PassOutcome::Changed;
 }
 
 }  // namespace

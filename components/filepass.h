@@ -6,9 +6,11 @@
 // Large files are read by a reader thread into a small ring of buffers
 // (readring.h); the consumers marked `reader` (cheap kernels such as the CRC)
 // run on that thread as each buffer arrives, the `caller` consumers (MD5 and
-// other serial digests) on the calling thread beside it. Small files are read
-// on the calling thread alone. Memory stays at the ring's few buffers
-// whatever the file's size.
+// other serial digests) on the calling thread beside it, and each `workers`
+// consumer on a thread of its own; every one sees every buffer, and a buffer
+// is read into again only when all have had it. Small files are read on the
+// calling thread alone. Memory stays at the ring's few buffers whatever the
+// file's size and however many consumers there are.
 #pragma once
 
 #include <windows.h>
@@ -89,7 +91,12 @@ void RaiseIfChangedWhileRead(const PassResult& result, const std::string& name);
 struct PassFeeds {
     std::vector<DigestSink*> reader;  // fed on the reading thread; must not throw
     std::vector<DigestSink*> caller;  // fed on the calling thread
-    bool stamp = false;               // PassResult::stamp is wanted
+    // Each fed on a thread of its own, beside the others: for heavy digests
+    // that one pass needs together (SHA-512 and BLAKE2b), so that each has a
+    // core. They may throw; the pass then ends and the exception passes
+    // through, as a caller consumer's does.
+    std::vector<DigestSink*> workers;
+    bool stamp = false;  // PassResult::stamp is wanted
 };
 
 // Called on the calling thread at least every kPassTickMs while the pass

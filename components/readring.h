@@ -1,22 +1,28 @@
-// The hand-over between a file's reader thread and the thread that digests
-// what it read: a ring of a few fixed-size buffers, one producer, one
-// consumer, and a stop that either side (or any third thread) may raise.
+// The hand-over between a file's reader thread and the threads that digest
+// what it read: a ring of a few fixed-size buffers, one producer, one or
+// more consumers that each see every buffer, and a stop that any side (or
+// any third thread) may raise.
 //
 // Producer: BeginFill waits for a free buffer and returns it (null once the
 // ring is stopped); the producer writes up to Capacity() bytes, sets `size`
-// and calls EndFill to publish it. Finish(error) says that nothing more
-// comes; error 0 means the data ended whole.
-// Consumer: BeginTake waits up to a timeout for the next published buffer,
-// in order; EndTake gives it back. Once Finish was called and every buffer
-// was taken, BeginTake answers End, and Error() tells how the data ended.
-// Stop wakes both sides at once; after it BeginFill gives null and BeginTake
+// and calls EndFill to publish it. A buffer is free again once every
+// consumer has given it back, so the producer runs at most the ring's size
+// ahead of the slowest consumer. Finish(error) says that nothing more comes;
+// error 0 means the data ended whole.
+// Consumer `c` (0 to consumers - 1): BeginTake waits up to a timeout for its
+// next published buffer, in order; EndTake gives it back. Once Finish was
+// called and the consumer took every buffer, BeginTake answers End, and
+// Error() tells how the data ended. Retire(c) says that consumer `c` takes
+// nothing (more): the buffers stop waiting for it.
+// Stop wakes every side at once; after it BeginFill gives null and BeginTake
 // answers Stopped, also while buffers are still published.
 //
 // The locking is a policy (`Sync`) so that the same ring runs on the
 // platform's slim locks and, in the tests, on the standard library's:
 //   void Lock(); void Unlock();
 //   void Wait(int condition, unsigned timeoutMs);  // lock held; may wake early
-//   void Notify(int condition);
+//   void Notify(int condition);     // wakes one waiter
+//   void NotifyAll(int condition);  // wakes every waiter
 // with kForever as the timeout that never ends.
 #pragma once
 
@@ -24,6 +30,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -49,7 +56,8 @@ public:
     };
     enum class Taken { Ready, Timeout, End, Stopped };
 
-    BasicReadRing(std::size_t slots, std::size_t capacity) : capacity_(capacity), slots_(slots) {
+    BasicReadRing(std::size_t slots, std::size_t capacity, std::size_t consumers = 1)
+        : capacity_(capacity), slots_(slots), taken_(consumers, 0), retired_(consumers, false) {
         buffers_.reserve(slots);
         for (Slot& s : slots_) {
             buffers_.emplace_back(new unsigned char[capacity ? capacity : 1]);
@@ -63,41 +71,47 @@ public:
 
     Slot* BeginFill() {
         Guard g(sync_);
-        while (!stopped_ && published_ == slots_.size()) sync_.Wait(kNotFull, kForever);
+        while (!stopped_ && filled_ - Oldest() == slots_.size()) sync_.Wait(kNotFull, kForever);
         if (stopped_) return nullptr;
-        Slot* s = &slots_[(head_ + published_) % slots_.size()];
+        Slot* s = &slots_[static_cast<std::size_t>(filled_ % slots_.size())];
         s->size = 0;
         return s;
     }
 
     void EndFill() {
         Guard g(sync_);
-        ++published_;
-        sync_.Notify(kNotEmpty);
+        ++filled_;
+        sync_.NotifyAll(kNotEmpty);
     }
 
     void Finish(int error) {
         Guard g(sync_);
         finished_ = true;
         error_ = error;
-        sync_.Notify(kNotEmpty);
+        sync_.NotifyAll(kNotEmpty);
     }
 
-    Taken BeginTake(unsigned timeoutMs, const Slot*& slot) {
+    Taken BeginTake(unsigned timeoutMs, const Slot*& slot, std::size_t consumer = 0) {
         Guard g(sync_);
-        if (!stopped_ && published_ == 0 && !finished_) sync_.Wait(kNotEmpty, timeoutMs);
+        if (!stopped_ && taken_[consumer] == filled_ && !finished_) sync_.Wait(kNotEmpty, timeoutMs);
         if (stopped_) return Taken::Stopped;
-        if (published_ > 0) {
-            slot = &slots_[head_];
+        if (taken_[consumer] < filled_) {
+            slot = &slots_[static_cast<std::size_t>(taken_[consumer] % slots_.size())];
             return Taken::Ready;
         }
         return finished_ ? Taken::End : Taken::Timeout;
     }
 
-    void EndTake() {
+    void EndTake(std::size_t consumer = 0) {
         Guard g(sync_);
-        head_ = (head_ + 1) % slots_.size();
-        --published_;
+        const std::uint64_t oldest = Oldest();
+        ++taken_[consumer];
+        if (Oldest() != oldest) sync_.Notify(kNotFull);
+    }
+
+    void Retire(std::size_t consumer) {
+        Guard g(sync_);
+        retired_[consumer] = true;
         sync_.Notify(kNotFull);
     }
 
@@ -105,7 +119,7 @@ public:
         Guard g(sync_);
         stopped_ = true;
         sync_.Notify(kNotFull);
-        sync_.Notify(kNotEmpty);
+        sync_.NotifyAll(kNotEmpty);
     }
 
     int Error() const {
@@ -127,12 +141,24 @@ private:
         Sync& s_;
     };
 
+    // The count of buffers that every consumer still in the pass has given
+    // back; lock held.
+    std::uint64_t Oldest() const {
+        std::uint64_t oldest = filled_;
+        for (std::size_t c = 0; c < taken_.size(); ++c)
+            if (!retired_[c] && taken_[c] < oldest) oldest = taken_[c];
+        return oldest;
+    }
+
     mutable Sync sync_;
     std::size_t capacity_;
     std::vector<std::unique_ptr<unsigned char[]>> buffers_;
     std::vector<Slot> slots_;
-    std::size_t head_ = 0;       // the next slot to take
-    std::size_t published_ = 0;  // filled and not yet given back, the one being taken included
+    // Counts since the start; buffer n is slots_[n % size]. Those from
+    // Oldest() to filled_ are published and not yet free.
+    std::uint64_t filled_ = 0;          // buffers published
+    std::vector<std::uint64_t> taken_;  // buffers each consumer gave back
+    std::vector<bool> retired_;         // consumers that take nothing more
     bool finished_ = false;
     bool stopped_ = false;
     int error_ = 0;
@@ -148,6 +174,7 @@ public:
         else cv_[condition].wait_for(m_, std::chrono::milliseconds(timeoutMs));
     }
     void Notify(int condition) { cv_[condition].notify_one(); }
+    void NotifyAll(int condition) { cv_[condition].notify_all(); }
 
 private:
     std::mutex m_;

@@ -8,8 +8,10 @@
 #include <cstring>
 
 #include "components/blockstream.h"
+#include "components/cpufeatures.h"
+#include "components/sha512_impl.h"
 
-namespace {
+namespace sha512_detail {
 
 // Section 4.2.3: the first 64 bits of the fractional parts of the cube roots
 // of the first 80 primes.
@@ -35,6 +37,12 @@ const std::uint64_t kK512[80] = {
     0x28db77f523047d84ull, 0x32caab7b40c72493ull, 0x3c9ebe0a15c9bebcull, 0x431d67c49c100d4cull,
     0x4cc5d4becb3e42b6ull, 0x597f299cfc657e2aull, 0x5fcb6fab3ad6faecull, 0x6c44198c4a475817ull,
 };
+
+}  // namespace sha512_detail
+
+namespace {
+
+using sha512_detail::kK512;
 
 // Section 5.3.5 and 5.3.4.
 const std::uint64_t kIv512[8] = {0x6a09e667f3bcc908ull, 0xbb67ae8584caa73bull, 0x3c6ef372fe94f82bull,
@@ -102,7 +110,11 @@ void Sha512Portable(std::uint64_t* state, const unsigned char* p, std::size_t bl
     }
 }
 
-Sha512Stream::Sha512Stream(const std::uint64_t (&iv)[8]) { std::memcpy(state_, iv, sizeof state_); }
+Sha512Stream::Sha512Stream(const std::uint64_t (&iv)[8], Sha512Path path)
+    : transform_(path != Sha512Path::Portable && Sha512PathAvailable(Sha512Path::Avx2) ? Sha512Avx2
+                                                                                       : Sha512Portable) {
+    std::memcpy(state_, iv, sizeof state_);
+}
 
 void Sha512Stream::Update(const void* data, std::size_t len) {
     if (len == 0) return;  // data may then be null, which memcpy must not see
@@ -115,11 +127,11 @@ void Sha512Stream::Update(const void* data, std::size_t len) {
         p += take;
         len -= take;
         if (used_ < 128) return;
-        Sha512Portable(state_, block_, 1);
+        transform_(state_, block_, 1);
         used_ = 0;
     }
     if (len >= 128) {
-        Sha512Portable(state_, p, len / 128);
+        transform_(state_, p, len / 128);
         p += len & ~static_cast<std::size_t>(127);
         len &= 127;
     }
@@ -134,14 +146,14 @@ void Sha512Stream::Finish(std::uint8_t* out, std::size_t n) {
     block_[used_++] = 0x80;
     if (used_ > 112) {
         std::memset(block_ + used_, 0, 128 - used_);
-        Sha512Portable(state_, block_, 1);
+        transform_(state_, block_, 1);
         used_ = 0;
     }
     std::memset(block_ + used_, 0, 128 - used_);
     block_[119] = static_cast<unsigned char>(length_ >> 61);  // the bits that the shift below drops
     const std::uint64_t bits = length_ << 3;
     for (int i = 0; i < 8; ++i) block_[120 + i] = static_cast<unsigned char>(bits >> (56 - 8 * i));
-    Sha512Portable(state_, block_, 1);
+    transform_(state_, block_, 1);
     used_ = 0;
     for (std::size_t i = 0; i < n; ++i)
         out[i] = static_cast<std::uint8_t>(state_[i / 8] >> (56 - 8 * (i % 8)));
@@ -149,7 +161,18 @@ void Sha512Stream::Finish(std::uint8_t* out, std::size_t n) {
 
 }  // namespace sha512_detail
 
-Sha512::Sha512() : stream_(kIv512) {}
+bool Sha512PathAvailable(Sha512Path path) {
+    switch (path) {
+        case Sha512Path::Best:
+        case Sha512Path::Portable:
+            return true;
+        case Sha512Path::Avx2:
+            return Cpu().avx2 && Cpu().bmi1 && Cpu().bmi2;
+    }
+    return false;
+}
+
+Sha512::Sha512(Sha512Path path) : stream_(kIv512, path) {}
 
 Sha512::Digest Sha512::Final() {
     Digest d{};
@@ -159,7 +182,7 @@ Sha512::Digest Sha512::Final() {
 
 std::string Sha512::Hex(const Digest& digest) { return HexUpper(digest.data(), digest.size()); }
 
-Sha384::Sha384() : stream_(kIv384) {}
+Sha384::Sha384(Sha512Path path) : stream_(kIv384, path) {}
 
 Sha384::Digest Sha384::Final() {
     Digest d{};

@@ -11,22 +11,34 @@
 #include <cstdint>
 #include <string>
 
-namespace sha512_detail {
+// Which routine transforms the blocks.
+enum class Sha512Path : std::uint8_t {
+    Best,      // the fastest of those below that the processor has
+    Portable,  // no vector instructions
+    Avx2,      // the message schedule of two blocks at once in AVX2, BMI1 and BMI2 in the rounds
+};
 
-// Transforms `blocks` 128-byte blocks at `p` into `state`.
-void Sha512Portable(std::uint64_t* state, const unsigned char* p, std::size_t blocks);
+// True when the processor (and the operating system, for the wide
+// registers) can run `path`; always true for Best and Portable.
+bool Sha512PathAvailable(Sha512Path path);
+
+namespace sha512_detail {
 
 // The streaming shared by SHA-512 and SHA-384: they differ only in the
 // initial state and in how much of the final state is output.
 class Sha512Stream {
 public:
-    explicit Sha512Stream(const std::uint64_t (&iv)[8]);
+    // A path that Sha512PathAvailable() refuses falls back to Portable.
+    Sha512Stream(const std::uint64_t (&iv)[8], Sha512Path path);
     void Update(const void* data, std::size_t len);
     // Pads and transforms the last block(s), then writes the first `n` bytes of
     // the state big-endian; once, after the last Update.
     void Finish(std::uint8_t* out, std::size_t n);
 
 private:
+    using TransformFn = void (*)(std::uint64_t* state, const unsigned char* p, std::size_t blocks);
+
+    TransformFn transform_;
     std::uint64_t state_[8];
     std::uint64_t length_ = 0;  // bytes fed so far
     unsigned char block_[128] = {};
@@ -39,7 +51,7 @@ class Sha512 {
 public:
     using Digest = std::array<std::uint8_t, 64>;
 
-    Sha512();
+    explicit Sha512(Sha512Path path = Sha512Path::Best);
     void Update(const void* data, std::size_t len) { stream_.Update(data, len); }
     Digest Final();
 
@@ -54,7 +66,7 @@ class Sha384 {
 public:
     using Digest = std::array<std::uint8_t, 48>;
 
-    Sha384();
+    explicit Sha384(Sha512Path path = Sha512Path::Best);
     void Update(const void* data, std::size_t len) { stream_.Update(data, len); }
     Digest Final();
 

@@ -4,8 +4,10 @@
 # b3sum: bench/run-wide-bench.sh), then for each Windows build this machine can run (scripts/arch.sh; ARCH
 # picks one) the kernels under Wine, the whole load in the main window against
 # md5sum (bench/run-load-bench.sh) and the console mode against md5sum on many
-# small files and one large one (bench/run-console-bench.sh). Wine runs on a
-# display and prefix of its own, stopped again at the end.
+# small files and one large one (bench/run-console-bench.sh) and the wide
+# digests of the 1 GiB file as the product reads it beside the command-line
+# tools (bench/run-digest-bench.sh). Wine runs on a display and prefix of its
+# own, stopped again at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 unset MAKELEVEL MAKEFLAGS MFLAGS   # no "Entering directory" lines from the builds under make
@@ -44,6 +46,8 @@ for arch in $arches; do
   bash bench/run-load-bench.sh "build/$preset/bench/vantrel_bench_load.exe"
   echo "== console mode, $preset under Wine"
   bash bench/run-console-bench.sh "build/$preset/vantrel.exe"
+  echo "== wide digests of one 1 GiB file, $preset under Wine, beside the command-line tools"
+  bash bench/run-digest-bench.sh "build/$preset/bench/vantrel_digest_bench.exe" build/bench/wide-1GiB.bin
   bash scripts/wine-session.sh stop "$state"
   state=
 done

@@ -1,13 +1,17 @@
-// The reader's ring on real threads: data cross it whole and in order, the
-// end and its error arrive after the last buffer, and a stop from either side
-// or from a third thread releases whoever waits. Also run under
-// ThreadSanitizer (the host-tsan preset).
+// The reader's ring on real threads: data cross it whole and in order, to
+// each of several consumers, the producer stays within the ring's size of the
+// slowest, the end and its error arrive after the last buffer, and a stop
+// from any side or from a third thread releases whoever waits. Also run
+// under ThreadSanitizer (the host-tsan preset).
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "components/digestsink.h"
 #include "components/readring.h"
@@ -127,6 +131,91 @@ TEST(ReadRing, AStopFromAThirdThreadReleasesAWaitingConsumer) {
     EXPECT_EQ(StdReadRing::Taken::Stopped, ring.BeginTake(kForever, slot));
     stopper.join();
     EXPECT_TRUE(token.Stopped());
+}
+
+// Takes every buffer as consumer `c` into `got` until the end or a stop;
+// the answer that ended it.
+StdReadRing::Taken Consume(StdReadRing& ring, std::size_t c, std::string& got) {
+    for (;;) {
+        const StdReadRing::Slot* slot = nullptr;
+        const StdReadRing::Taken taken = ring.BeginTake(kForever, slot, c);
+        if (taken == StdReadRing::Taken::Timeout) continue;  // woken early
+        if (taken != StdReadRing::Taken::Ready) return taken;
+        got.append(reinterpret_cast<const char*>(slot->data), slot->size);
+        ring.EndTake(c);
+    }
+}
+
+TEST(ReadRingConsumers, EachOfSeveralGetsTheWholeDataInOrder) {
+    for (const RingCase& c :
+         {RingCase{1, 64, 64, 6400}, RingCase{4, 4096, 1000, 123457}, RingCase{3, 16, 16, 0}}) {
+        SCOPED_TRACE(c.size);
+        const std::string data = Pattern(c.size);
+        StdReadRing ring(c.slots, c.capacity, 3);
+        CrcSink crc(TdcFileCRCMethod::crc32);
+        std::string got[3];
+        StdReadRing::Taken ends[3];
+        std::vector<std::thread> consumers;
+        for (std::size_t i = 1; i < 3; ++i)
+            consumers.emplace_back([&, i] { ends[i] = Consume(ring, i, got[i]); });
+        std::thread producer = Produce(ring, data, c.piece, 0, crc);
+        ends[0] = Consume(ring, 0, got[0]);
+        producer.join();
+        for (std::thread& t : consumers) t.join();
+        for (std::size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(StdReadRing::Taken::End, ends[i]) << i;
+            EXPECT_TRUE(got[i] == data) << i;
+        }
+    }
+}
+
+// The producer waits for the slowest consumer: with one consumer taking
+// nothing, it fills the ring once and no more, however fast the other takes;
+// once that one is retired, the rest flows.
+TEST(ReadRingConsumers, TheProducerStaysWithinTheRingOfTheSlowestUntilItRetires) {
+    const std::size_t slots = 3;
+    StdReadRing ring(slots, 16, 2);
+    std::atomic<std::size_t> filled{0};
+    const std::string data = Pattern(16 * 50);
+    std::thread producer([&] {
+        for (std::size_t done = 0; done < data.size(); done += 16) {
+            StdReadRing::Slot* slot = ring.BeginFill();
+            if (!slot) return;
+            std::memcpy(slot->data, data.data() + done, 16);
+            slot->size = 16;
+            ring.EndFill();
+            ++filled;
+        }
+        ring.Finish(0);
+    });
+    // Consumer 0 takes all it can while consumer 1 takes nothing.
+    std::string got;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    while (std::chrono::steady_clock::now() < until) {
+        const StdReadRing::Slot* slot = nullptr;
+        if (ring.BeginTake(5, slot) != StdReadRing::Taken::Ready) continue;
+        got.append(reinterpret_cast<const char*>(slot->data), slot->size);
+        ring.EndTake();
+    }
+    EXPECT_EQ(slots, filled.load());
+    EXPECT_EQ(16 * slots, got.size());
+    ring.Retire(1);
+    EXPECT_EQ(StdReadRing::Taken::End, Consume(ring, 0, got));
+    producer.join();
+    EXPECT_TRUE(got == data);
+}
+
+TEST(ReadRingConsumers, AStopReleasesEveryWaitingConsumer) {
+    StdReadRing ring(3, 16, 4);
+    std::string got[4];
+    StdReadRing::Taken ends[4];
+    std::vector<std::thread> consumers;
+    for (std::size_t i = 0; i < 4; ++i)
+        consumers.emplace_back([&, i] { ends[i] = Consume(ring, i, got[i]); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ring.Stop();
+    for (std::thread& t : consumers) t.join();  // returns only because each saw the stop
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(StdReadRing::Taken::Stopped, ends[i]) << i;
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // SHA-384 and SHA-512: the FIPS 180-4 examples and the BLAKE3 test-vector
-// pattern at the 128-byte block edges, each fed whole, split and in random
-// chunks from unaligned addresses.
+// pattern at the 128-byte block edges, through every path this processor
+// has, each fed whole, split and in random chunks from unaligned addresses.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "components/sha512.h"
 #include "tests/host/digest_ways.h"
@@ -14,22 +16,73 @@ namespace {
 using digest_ways::EveryWay;
 using digest_ways::Feed;
 
+const Sha512Path kAllPaths[] = {Sha512Path::Best, Sha512Path::Portable, Sha512Path::Avx2};
+
+const char* PathName(Sha512Path path) {
+    switch (path) {
+        case Sha512Path::Best:
+            return "best";
+        case Sha512Path::Portable:
+            return "portable";
+        case Sha512Path::Avx2:
+            return "AVX2";
+    }
+    return "?";
+}
+
+std::vector<Sha512Path> AvailablePaths() {
+    std::vector<Sha512Path> paths;
+    for (Sha512Path p : kAllPaths)
+        if (Sha512PathAvailable(p)) paths.push_back(p);
+    return paths;
+}
+
 template <typename Sha>
-std::string Digest(const unsigned char* p, std::size_t len, const std::vector<std::size_t>& chunks) {
-    Sha sha;
-    Feed(sha, p, len, chunks);
-    return Sha::Hex(sha.Final());
+digest_ways::FedDigest Digest(Sha512Path path) {
+    return [path](const unsigned char* p, std::size_t len, const std::vector<std::size_t>& chunks) {
+        Sha sha(path);
+        Feed(sha, p, len, chunks);
+        return Sha::Hex(sha.Final());
+    };
 }
 
 void CheckAllWays(const std::string& what, const std::string& data, const char* sha384, const char* sha512) {
     EXPECT_EQ(SHA384Hex(data.data(), data.size()), sha384) << what;
     EXPECT_EQ(SHA512Hex(data.data(), data.size()), sha512) << what;
-    EveryWay(data, Digest<Sha384>, [&](const std::string& got, const std::string& how) {
-        EXPECT_EQ(got, sha384) << what << " " << how;
-    });
-    EveryWay(data, Digest<Sha512>, [&](const std::string& got, const std::string& how) {
-        EXPECT_EQ(got, sha512) << what << " " << how;
-    });
+    for (Sha512Path path : AvailablePaths()) {
+        const std::string where = what + " " + PathName(path);
+        EveryWay(data, Digest<Sha384>(path), [&](const std::string& got, const std::string& how) {
+            EXPECT_EQ(got, sha384) << where << " " << how;
+        });
+        EveryWay(data, Digest<Sha512>(path), [&](const std::string& got, const std::string& how) {
+            EXPECT_EQ(got, sha512) << where << " " << how;
+        });
+    }
+}
+
+TEST(Sha512Vectors, PathsOfThisProcessor) {
+    std::string names;
+    for (Sha512Path p : AvailablePaths()) names += std::string(" ") + PathName(p);
+    std::printf("SHA-512 paths on this processor:%s\n", names.c_str());
+    EXPECT_TRUE(Sha512PathAvailable(Sha512Path::Portable));
+}
+
+// The vector path transforms blocks in pairs with the next pair's schedule
+// between the rounds: every count of whole blocks from 0 to 9 in one Update,
+// each against the portable path, so that odd and even counts, the last pair
+// and the lone block all run.
+TEST(Sha512Vectors, EveryPathAgreesOnRunsOfWholeBlocks) {
+    for (std::size_t blocks = 0; blocks <= 9; ++blocks) {
+        const std::string data = wide_vectors::PatternBytes(128 * blocks + 5);
+        Sha512 portable(Sha512Path::Portable);
+        portable.Update(data.data(), data.size());
+        const std::string expected = Sha512::Hex(portable.Final());
+        for (Sha512Path path : AvailablePaths()) {
+            Sha512 sha(path);
+            sha.Update(data.data(), data.size());
+            EXPECT_EQ(Sha512::Hex(sha.Final()), expected) << PathName(path) << " " << blocks << " blocks";
+        }
+    }
 }
 
 // FIPS 180-4's examples (the NIST example files for SHA-384 and SHA-512).

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -414,6 +415,106 @@ TEST_F(FilePass, AFailingConsumerEndsThePassAndItsReader) {
     // The reader has ended: the file can be read again from here.
     caller.onChunk = nullptr;
     EXPECT_EQ(PassOutcome::Done, Run(file.get(), path).outcome);
+}
+
+// Heavy digests that one pass needs together, each on a thread of its own.
+class FilePassWorkers : public FilePass {
+protected:
+    PassResult RunWithWorkers(HANDLE file, const std::string& name, const CancelToken& stop) {
+        PassFeeds feeds;
+        feeds.reader.push_back(&reader);
+        feeds.caller.push_back(&caller);
+        for (RecordingSink& w : workers) feeds.workers.push_back(&w);
+        return RunFilePass(file, name, feeds, stop);
+    }
+    RecordingSink workers[2];
+};
+
+TEST_F(FilePassWorkers, EachGetsTheWholeFileOnAThreadOfItsOwn) {
+    for (std::size_t size : kPassSizes) {
+        SCOPED_TRACE(size);
+        const std::string data = Pattern(size, 6);
+        const std::string path = dir.Write("w.bin", data);
+        base::UniqueFile file = Open(path);
+        DWORD threads[2] = {0, 0};
+        for (int i = 0; i < 2; ++i) {
+            workers[i] = RecordingSink();
+            workers[i].onChunk = [&threads, i] { threads[i] = GetCurrentThreadId(); };
+        }
+        caller = RecordingSink();
+        const PassResult r = RunWithWorkers(file.get(), path, cancel);
+        EXPECT_EQ(PassOutcome::Done, r.outcome);
+        EXPECT_EQ(size, r.done);
+        EXPECT_TRUE(data == caller.got);
+        for (const RecordingSink& w : workers) EXPECT_TRUE(data == w.got);
+        // Above two chunks the reading has a thread of its own, and so does each worker.
+        if (size >= 2 * kReadChunk) {
+            EXPECT_NE(GetCurrentThreadId(), threads[0]);
+            EXPECT_NE(GetCurrentThreadId(), threads[1]);
+            EXPECT_NE(threads[0], threads[1]);
+        }
+    }
+}
+
+// Each waits inside its first chunk for the other to be inside its own: they
+// meet only when they run at the same time.
+TEST_F(FilePassWorkers, RunSideBySide) {
+    const std::string path = dir.Write("w.bin", Pattern(6 * kReadChunk, 2));
+    base::UniqueFile file = Open(path);
+    std::atomic<int> inside{0};
+    bool met[2] = {false, false};
+    for (int i = 0; i < 2; ++i) {
+        workers[i].onChunk = [&, i] {
+            if (workers[i].chunks.size() != 1) return;
+            ++inside;
+            for (int wait = 0; wait < 10000 && inside.load() < 2; ++wait) Sleep(1);
+            met[i] = inside.load() == 2;
+        };
+    }
+    EXPECT_EQ(PassOutcome::Done, RunWithWorkers(file.get(), path, cancel).outcome);
+    EXPECT_TRUE(met[0]);
+    EXPECT_TRUE(met[1]);
+}
+
+// A worker that holds its first chunk holds the read: the reader fills the
+// ring and waits, so memory stays at the ring whatever the file's size.
+TEST_F(FilePassWorkers, TheReadWaitsForTheSlowestWithinTheRing) {
+    const std::string path = dir.Write("w.bin", Pattern(12 * kReadChunk, 8));
+    base::UniqueFile file = Open(path);
+    std::atomic<std::size_t> read{0};
+    reader.onChunk = [&] { ++read; };
+    std::size_t readWhileHeld = 0;
+    workers[0].onChunk = [&] {
+        if (workers[0].chunks.size() != 1) return;
+        Sleep(300);
+        readWhileHeld = read.load();
+    };
+    EXPECT_EQ(PassOutcome::Done, RunWithWorkers(file.get(), path, cancel).outcome);
+    EXPECT_EQ(kRingSlots, readWhileHeld);
+    EXPECT_EQ(12u, read.load());
+}
+
+TEST_F(FilePassWorkers, AFailingWorkerEndsThePassAndEveryThread) {
+    const std::string path = dir.Write("w.bin", Pattern(8 * kReadChunk, 9));
+    base::UniqueFile file = Open(path);
+    workers[1].onChunk = [this] {
+        if (workers[1].chunks.size() == 2) throw base::Exception("worker");
+    };
+    EXPECT_THROW(RunWithWorkers(file.get(), path, cancel), base::Exception);
+    // The reader and the workers have ended: the file can be read again from here.
+    workers[1].onChunk = nullptr;
+    EXPECT_EQ(PassOutcome::Done, RunWithWorkers(file.get(), path, cancel).outcome);
+}
+
+TEST_F(FilePassWorkers, AStopFromAWorkerEndsThePassBeforeTheEnd) {
+    const std::string path = dir.Path("sparse.bin");
+    ASSERT_TRUE(testutil::MakeSparseFile(path, 512ull * kReadChunk));
+    CancelToken stop;
+    workers[0].onChunk = [&] { stop.Stop(); };
+    base::UniqueFile file = Open(path);
+    const PassResult r = RunWithWorkers(file.get(), path, stop);
+    EXPECT_EQ(PassOutcome::Stopped, r.outcome);
+    EXPECT_LT(r.done, 16 * kReadChunk);
 }
 
 // The one open, pass and judgement of a named file that the digests, the
