@@ -43,13 +43,12 @@ bool DetailsReader::Read(const std::string& path, FileDetails& details, std::str
         wants.crc = TdcFileCRCMethod::crc32;
         wants.digests.push_back(&head);
         wants.crcOfHeldFile = false;
-        // The MD5 runs beside the reads: the first further digest goes
-        // beside the CRC on the reading thread, the next beside the MD5, and
-        // so on, so that the two threads share them.
+        // The MD5 runs beside the reads, each further digest on a thread
+        // of its own.
         std::vector<std::unique_ptr<HexDigestSink>> digests;
         for (DigestKind kind : digests_) {
             digests.push_back(MakeHexDigestSink(kind));
-            (digests.size() % 2 ? wants.besideCrc : wants.digests).push_back(digests.back().get());
+            wants.workers.push_back(digests.back().get());
         }
         FileSignature signature;
         if (withSignature_)

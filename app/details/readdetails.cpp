@@ -40,7 +40,7 @@ ChecksumPass ReadChecksums(const std::string& name, const ChecksumWants& wants, 
     if (crc) feeds.reader.push_back(&*crc);
     if (wants.md5) feeds.caller.push_back(&md5);
     for (DigestSink* digest : wants.digests) feeds.caller.push_back(digest);
-    for (DigestSink* digest : wants.besideCrc) feeds.reader.push_back(digest);
+    for (DigestSink* digest : wants.workers) feeds.workers.push_back(digest);
     feeds.stamp = wants.stamp;
 
     ReadSteps steps;
@@ -52,6 +52,7 @@ ChecksumPass ReadChecksums(const std::string& name, const ChecksumWants& wants, 
         // The digests cannot have the file (another program writes to it);
         // the checksum shares writing and is still computed.
         feeds.caller.clear();
+        feeds.workers.clear();
         steps.share = FILE_SHARE_READ | FILE_SHARE_WRITE;
         read = ReadFileOnce(name, feeds, steps);
     }

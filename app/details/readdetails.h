@@ -32,9 +32,9 @@ FileDetails DetailsOf(const TdcFileInfo& info, const TdcVersionInfo& version);
 struct ChecksumWants {
     std::optional<TdcFileCRCMethod> crc;  // the checksum component's CRC, by this method
     bool md5 = true;
-    std::vector<DigestSink*> digests;     // more digests, fed as the MD5 is
-    std::vector<DigestSink*> besideCrc;   // more digests fed on the reading thread, beside the CRC
-    bool stamp = false;                   // the pass records which version of the file it read
+    std::vector<DigestSink*> digests;  // more digests, fed as the MD5 is
+    std::vector<DigestSink*> workers;  // more digests, each on a thread of its own
+    bool stamp = false;                // the pass records which version of the file it read
     // Called with the file, still open, after a pass that read it whole.
     std::function<void(HANDLE file)> afterPass;
     // A file that another program holds open for writing still gets its CRC
@@ -46,10 +46,10 @@ struct ChecksumWants {
 // with read sharing only); the CRC, as the checksum component reads it, is
 // still computed for a file that another program holds open for writing.
 struct ChecksumPass {
-    PassResult result;                   // Done, Stopped, Changed or Gone
-    DWORD openError = ERROR_SUCCESS;     // the open for the digests failed: no MD5 or digest
-    std::optional<std::uint32_t> crc;    // when asked for: 0 for a file that could not be opened at all
-    std::optional<std::string> md5;      // when asked for and the pass is Done
+    PassResult result;                 // Done, Stopped, Changed or Gone
+    DWORD openError = ERROR_SUCCESS;   // the open for the digests failed: no MD5 or digest
+    std::optional<std::uint32_t> crc;  // when asked for: 0 for a file that could not be opened at all
+    std::optional<std::string> md5;    // when asked for and the pass is Done
 };
 
 // Opens `name` and reads it once (ReadFileOnce; `run` empty: RunFilePass,

@@ -49,8 +49,8 @@ struct Listed {
     std::string path;  // where it is looked for
     std::wstring key;
     DigestKind kind = DigestKind::None;
-    std::string digest;   // upper-case hex; a CRC-32 in its usual form
-    std::string problem;  // why it is not looked for at all
+    std::string digest;       // upper-case hex; a CRC-32 in its usual form
+    std::string problem;      // why it is not looked for at all
     std::string unsupported;  // the tag of an algorithm not computed here
 };
 
@@ -158,12 +158,12 @@ Hashes ReadHashes(const std::string& path, const std::set<Want>& wanted) {
         sinks.emplace_back(want, MakeHexDigestSink(want.first, want.second / 2));
         DigestSink* sink = sinks.back().second.get();
         // The CRC on the reading thread; the first digest beside the reads,
-        // any further one on the reading thread, so that two digests run side
-        // by side.
-        if (want.first == DigestKind::CRC32 || !feeds.caller.empty())
+        // any further one on a thread of its own, so that the digests run
+        // side by side.
+        if (want.first == DigestKind::CRC32)
             feeds.reader.push_back(sink);
         else
-            feeds.caller.push_back(sink);
+            (feeds.caller.empty() ? feeds.caller : feeds.workers).push_back(sink);
     }
     const FileRead read = ReadFileOnce(path, feeds);
     if (read.openError != ERROR_SUCCESS) {

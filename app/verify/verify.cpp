@@ -8,8 +8,8 @@
 #include "app/verify/clipboard.h"
 #include "app/verify/ondemand.h"
 #include "app/verify/windowpasses.h"
-#include "ui/form.h"
 #include "base/fs.h"
+#include "ui/form.h"
 #include "ui/tooltips.h"
 
 using namespace fields;
@@ -35,54 +35,12 @@ std::size_t Blake2bBytesOf(DigestKind kind, const std::string& hex) {
     return kind == DigestKind::BLAKE2b ? hex.size() / 2 : 64;
 }
 
-// Roughly how long each kind takes per byte, relative to the others, on one
-// core of a current x86-64 with the kernels' fast paths.
-unsigned CostOf(DigestKind kind) {
-    switch (kind) {
-        case DigestKind::CRC32:
-            return 1;
-        case DigestKind::BLAKE3:
-            return 2;
-        case DigestKind::SHA1:
-            return 3;
-        case DigestKind::BLAKE2b:
-            return 4;
-        case DigestKind::MD5:
-        case DigestKind::SHA256:
-            return 5;
-        case DigestKind::SHA384:
-        case DigestKind::SHA512:
-            return 8;
-        case DigestKind::None:
-            break;
-    }
-    return 0;
-}
-
-// Where the load's pass feeds each extra digest. The reading thread already
-// carries the reads and the CRC, the calling thread the MD5; each digest,
-// heaviest first, joins the one with less work so far, so that two heavy
-// digests run on separate cores. The one place to change when the pass
-// offers more threads.
+// Where the load's pass feeds each extra digest: the reading thread carries
+// the reads and the CRC, the calling thread the MD5, and each further digest
+// runs on a thread of its own, so that heavy digests run on separate cores.
 template <typename Digests>
 void PlaceLoadDigests(Digests& digests, PassFeeds& feeds) {
-    std::vector<std::size_t> order(digests.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return CostOf(digests[a].kind) > CostOf(digests[b].kind);
-    });
-    unsigned reader = CostOf(DigestKind::CRC32) + 1;  // the reads themselves
-    unsigned caller = CostOf(DigestKind::MD5);
-    for (std::size_t i : order) {
-        const unsigned cost = CostOf(digests[i].kind);
-        if (reader <= caller) {
-            feeds.reader.push_back(digests[i].sink.get());
-            reader += cost;
-        } else {
-            feeds.caller.push_back(digests[i].sink.get());
-            caller += cost;
-        }
-    }
+    for (auto& digest : digests) feeds.workers.push_back(digest.sink.get());
 }
 
 }  // namespace

@@ -259,8 +259,8 @@ void TForm1::Load(const std::string& name) {
         // Checksum files beside it, and the digests they need, in the same pass.
         PassFeeds shas;
         verify_->LoadBegins(name, shas);
-        wants.besideCrc = shas.reader;
         wants.digests = shas.caller;
+        wants.workers = shas.workers;
     }
     const ChecksumPass pass =
         ReadChecksums(name, wants, [this](HANDLE file, const std::string& path, const PassFeeds& feeds) {
