@@ -79,6 +79,9 @@ std::string ConsoleUsage() {
            "      md5sum lines, plain or --tag, and .sfv), names relative to the\r\n"
            "      checksum file's folder; \"name: OK\", \"name: FAILED\" or \"name: FAILED\r\n"
            "      open or read\" per file, with /quiet only the failures\r\n"
+           "  vantrel.exe /compare [/details] A B\r\n"
+           "      compare two files as cmp does, or two folders as diff -rq does; with\r\n"
+           "      /details, also each detail field of two files that differs\r\n"
            "  vantrel.exe /register                      add \"File details with Vantrel\" to\r\n"
            "      the right-click menu of every file and Vantrel to Send To, for this\r\n"
            "      user only; /unregister removes exactly that\r\n"
@@ -87,7 +90,8 @@ std::string ConsoleUsage() {
            "Exit code: 0 when every file was reported, 1 when some could not be (each\r\n"
            "named on standard error), 2 for a usage error.\r\n"
            "For /check: 0 when every listed file matched, 1 when any did not or could\r\n"
-           "not be read, or a checksum file held no valid line, 2 for a usage error.\r\n";
+           "not be read, or a checksum file held no valid line, 2 for a usage error.\r\n"
+           "For /compare: 0 when the same, 1 when different, 2 on trouble.\r\n";
 }
 
 std::string CsvField(const std::string& value) {
