@@ -7,7 +7,8 @@
 // the clipboard, Esc stops a running load. Right-clicking a detail field
 // offers Copy and Select All, Copy All Details (the report text) and, on the
 // CRC and MD5 rows, Copy SHA-256 and Copy SHA-1; and Digital Signature…,
-// the box of the shown file's signature. The five picture buttons
+// the box of the shown file's signature; Compare with… (Ctrl+K), which
+// compares the shown file with a second one (app/verify/comparewindow.h). The five picture buttons
 // carry their captions as their accessible names.
 #pragma once
 
@@ -38,6 +39,8 @@ public:
     // The shown file's digest computed on demand (ComputeFileDigest); empty
     // when the read was stopped.
     virtual std::string Digest(DigestKind kind) = 0;
+    // Asks for a second file and compares the shown file with it.
+    virtual void CompareWithFile() = 0;
 
 protected:
     ~WindowCommands() = default;
@@ -58,6 +61,7 @@ public:
         kCopySha256,
         kCopySha1,
         kDigitalSignature,
+        kCompareWith,
     };
 
     // Works `form`'s fields and buttons through `commands`; the menu's
