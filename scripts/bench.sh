@@ -4,7 +4,8 @@
 # b3sum: bench/run-wide-bench.sh), then for each Windows build this machine can run (scripts/arch.sh; ARCH
 # picks one) the kernels under Wine, the whole load in the main window against
 # md5sum (bench/run-load-bench.sh) and the console mode against md5sum on many
-# small files and one large one (bench/run-console-bench.sh). Wine runs on a
+# small files and one large one (bench/run-console-bench.sh), and /compare of
+# two 1 GiB files against cmp (bench/run-compare-bench.sh). Wine runs on a
 # display and prefix of its own, stopped again at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -44,6 +45,8 @@ for arch in $arches; do
   bash bench/run-load-bench.sh "build/$preset/bench/vantrel_bench_load.exe"
   echo "== console mode, $preset under Wine"
   bash bench/run-console-bench.sh "build/$preset/vantrel.exe"
+  echo "== /compare against cmp, $preset under Wine"
+  bash bench/run-compare-bench.sh "build/$preset/vantrel.exe"
   bash scripts/wine-session.sh stop "$state"
   state=
 done
