@@ -263,3 +263,23 @@ TEST_F(Compare, DetailsListEachFieldThatDiffers) {
 }
 
 }  // namespace
+
+namespace {
+
+// "vantrel.exe A B" from outside: the window shows A, its title the verdict.
+TEST(CompareFromOutside, StartedWithTwoPathsShowsTheFirstAndTheVerdict) {
+    TempDir dir;
+    const std::string a = dir.Write("a-" + kReport + ".txt", "same start, then one\n");
+    const std::string b = dir.Write("b-" + kReport + ".txt", "same start, then two\n");
+    e2e::Program program("\"" + a + "\" \"" + b + "\"");
+    ASSERT_TRUE(program.Started());
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(nullptr, main);
+    const std::string verdict = "Differs from b-" + kReport + ".txt at byte 18";
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::TextOf(main).find(verdict) != std::string::npos; }))
+        << e2e::TextOf(main);
+    EXPECT_EQ(a, program.Text(1001));  // the name box holds the first
+    EXPECT_EQ(0u, program.Exit());
+}
+
+}  // namespace
