@@ -263,16 +263,17 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
     Load();
     RightClick(form->Control(edt4));
     ASSERT_EQ(1, g_menus);
-    EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Digital Signature\xE2\x80\xA6"}),
+    EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Digital Signature\xE2\x80\xA6",
+                                        "Compare with\xE2\x80\xA6\tCtrl+K"}),
               g_items);
 
     g_choice = Shortcuts::kSelectAll;
     RightClick(form->Control(edt18));
     EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Copy SHA-256", "Copy SHA-1",
-                                        "Digital Signature\xE2\x80\xA6"}),
+                                        "Digital Signature\xE2\x80\xA6", "Compare with\xE2\x80\xA6\tCtrl+K"}),
               g_items);
     // A text file carries no signature: its box is greyed.
-    EXPECT_EQ((std::vector<bool>{false, true, true, true, true, false}), g_enabled) << "nothing selected yet";
+    EXPECT_EQ((std::vector<bool>{false, true, true, true, true, false, true}), g_enabled) << "nothing selected yet";
     g_choice = Shortcuts::kCopy;
     RightClick(form->Control(edt18));
     EXPECT_TRUE(g_enabled[0]) << "Select All selected the row";
@@ -300,9 +301,10 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
     form->image8Click();
     g_choice = 0;
     RightClick(form->Control(edt17));
-    ASSERT_EQ(6u, g_enabled.size());
+    ASSERT_EQ(7u, g_enabled.size());
     EXPECT_FALSE(g_enabled[3]);
     EXPECT_FALSE(g_enabled[4]);
+    EXPECT_FALSE(g_enabled[6]) << "nothing to compare";
 }
 
 TEST_F(Keyboard, CopyingADigestOfAHeldFileShowsWhyAndKeepsTheClipboard) {
