@@ -6,7 +6,8 @@
 # md5sum (bench/run-load-bench.sh) and the console mode against md5sum on many
 # small files and one large one (bench/run-console-bench.sh) and the wide
 # digests of the 1 GiB file as the product reads it beside the command-line
-# tools (bench/run-digest-bench.sh). Wine runs on a display and prefix of its
+# tools (bench/run-digest-bench.sh), and /compare of two 1 GiB files against
+# cmp (bench/run-compare-bench.sh). Wine runs on a display and prefix of its
 # own, stopped again at the end.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -48,6 +49,8 @@ for arch in $arches; do
   bash bench/run-console-bench.sh "build/$preset/vantrel.exe"
   echo "== wide digests of one 1 GiB file, $preset under Wine, beside the command-line tools"
   bash bench/run-digest-bench.sh "build/$preset/bench/vantrel_digest_bench.exe" build/bench/wide-1GiB.bin
+  echo "== /compare against cmp, $preset under Wine"
+  bash bench/run-compare-bench.sh "build/$preset/vantrel.exe"
   bash scripts/wine-session.sh stop "$state"
   state=
 done

@@ -12,6 +12,7 @@
 
 #include "app/verify/checkrun.h"
 #include "app/verify/checktext.h"
+#include "app/console/comparerun.h"
 #include "app/console/consoletext.h"
 #include "app/details/datetimesettings.h"
 #include "app/details/detailtexts.h"
@@ -382,6 +383,16 @@ int SumsMode(const std::vector<std::string>& arguments, const StandardStreams& i
     return RunSums(command, [&](const std::string& s) { return io.Out(s); }, [&](const std::string& s) { io.Err(s); });
 }
 
+int CompareMode(const std::vector<std::string>& arguments, const StandardStreams& io) {
+    CompareCommand command;
+    std::string error;
+    if (!ParseCompareCommand(arguments, command, error)) {
+        UsageError(io, error);
+        return 2;
+    }
+    return RunCompare(command, [&](const std::string& s) { return io.Out(s); }, [&](const std::string& s) { io.Err(s); });
+}
+
 // A new console mode is one row: the switches that choose it and its run.
 struct Mode {
     bool (*chosenBy)(const std::string& firstArgument);
@@ -392,6 +403,7 @@ constexpr Mode kModes[] = {
     {IsCheckSwitch, CheckMode},       // /check (app/verify/checkrun.h)
     {IsRegisterSwitch, RegisterMode}, // /register, /unregister (app/console/shellregister.h)
     {IsSumsSwitch, SumsMode},         // /sums (app/console/sumsrun.h)
+    {IsCompareSwitch, CompareMode},   // /compare (app/console/comparerun.h)
 };
 
 const Mode* ModeOf(const std::vector<std::string>& arguments) {

@@ -135,6 +135,9 @@ std::string ConsoleUsage() {
            "      OpenPGP, minisign or signify public keys in the /key FILEs; a bad\r\n"
            "      signature fails the run, and with /require-signature an unknown key or\r\n"
            "      a missing signature does too\r\n"
+           "  vantrel.exe /compare [/details] A B\r\n"
+           "      compare two files as cmp does, or two folders as diff -rq does; with\r\n"
+           "      /details, also each detail field of two files that differs\r\n"
            "  vantrel.exe /register                      add \"File details with Vantrel\" to\r\n"
            "      the right-click menu of every file and Vantrel to Send To, for this\r\n"
            "      user only; /unregister removes exactly that\r\n"
@@ -144,7 +147,8 @@ std::string ConsoleUsage() {
            "named on standard error), 2 for a usage error.\r\n"
            "For /check: 0 when every listed file matched, 1 when any did not or could\r\n"
            "not be read, a checksum file held no valid line or verified no file, or a\r\n"
-           "line used an unsupported digest, 2 for a usage error.\r\n";
+           "line used an unsupported digest, 2 for a usage error.\r\n"
+           "For /compare: 0 when the same, 1 when different, 2 on trouble.\r\n";
 }
 
 std::string CsvField(const std::string& value) {

@@ -38,3 +38,8 @@ PassResult FileLoad::Pass(HANDLE file, const std::string& name, const PassFeeds&
     Busy busy(*this);
     return pass_.Run(file, name, feeds);
 }
+
+CompareResult FileLoad::Compare(const std::string& first, const std::string& second) {
+    Busy busy(*this);
+    return pass_.Compare(first, second);
+}

@@ -36,6 +36,8 @@ public:
     // One pass over a file with the busy display, progress and stops, inside
     // a load or outside one (digests computed on demand).
     PassResult Pass(HANDLE file, const std::string& name, const PassFeeds& feeds);
+    // The compare of two files, with the busy display, progress and stops.
+    CompareResult Compare(const std::string& first, const std::string& second);
     // The pass object (its hooks, whether one runs, the stop).
     WindowPass& CurrentPass() { return pass_; }
 

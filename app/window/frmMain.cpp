@@ -16,6 +16,7 @@
 #include "app/save/safesave.h"
 #include "app/window/shortcuts.h"
 #include "app/signature/signaturecheck.h"
+#include "app/verify/comparewindow.h"
 #include "app/verify/verify.h"
 #include "base/fs.h"
 #include "base/windowmessages.h"
@@ -78,6 +79,7 @@ TForm1::TForm1(const std::string& commandLine) {
         }
     };
     verify_ = std::make_unique<ClipboardVerifier>(*this, *this);
+    compare_ = std::make_unique<FileCompare>(*this);
     signature_ = std::make_unique<SignatureCheck>(*this);
     keys_ = std::make_unique<Shortcuts>(*this, *this, *signature_);
     FormCreate(commandLine);
@@ -93,6 +95,9 @@ void TForm1::FormCreate(const std::string& commandLine) {
         startupLoad_ = true;
         SetText(edt1, SelectedFileName);
         startupLoad_ = false;
+        // "vantrel.exe A B": A shown and compared with B.
+        const std::string second = ParamStr(commandLine, 2);
+        if (!second.empty()) CompareWith(second);
     }
 }
 
@@ -137,6 +142,7 @@ void TForm1::OnEvent(int id, ui::Event event) {
 LRESULT TForm1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT answer = 0;
     if (verify_ && verify_->HandleMessage(msg, wp, lp, answer)) return answer;
+    if (compare_ && compare_->HandleMessage(msg, wp, lp, answer)) return answer;
     if (keys_ && keys_->HandleMessage(msg, wp, lp, answer)) return answer;
     if (signature_ && signature_->HandleMessage(msg, wp, lp, answer)) return answer;
     switch (msg) {
@@ -245,6 +251,7 @@ void TForm1::WriteRow(int id, const FileDetails& details) {
 void TForm1::Load(const std::string& name) {
     FileLoad::Busy busy(*load_);
     signature_->Clear();
+    if (compare_) compare_->End();  // another file: the compare was of the last one
     rowsWritten_ = 0;
     fver1.SetFILENAME(name);
     Finfo1.SetFILENAME(name);
@@ -310,6 +317,7 @@ void TForm1::EmptyRowsFrom(size_t firstRow) {
 
 void TForm1::image8Click() {
     if (signature_) signature_->Clear();
+    if (compare_) compare_->End();
     SetText(edt1, "");
     for (const DetailRow& row : kDetailRows)
         if (row.cleared) EmptyRow(row.id);
@@ -342,10 +350,18 @@ ReportSource TForm1::CurrentReport() const {
 
 void TForm1::WMDROPFILES(HDROP drop) {
     base::UniqueDrop owner(drop);  // released on every path
+    // With Shift held, the first file dropped is compared with the shown one.
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    if (count > 0 && GetKeyState(VK_SHIFT) < 0 && !SelectedFileName.empty() && verify_->Loaded().Known()) {
+        std::vector<wchar_t> buffer(DragQueryFileW(drop, 0, nullptr, 0) + 1, L'\0');
+        if (DragQueryFileW(drop, 0, buffer.data(), static_cast<UINT>(buffer.size())) == 0) return;
+        buffer.back() = L'\0';
+        CompareWith(fs::Narrow(buffer.data()));
+        return;
+    }
     SelectedFileName.clear();
     Finfo1.SetFILENAME("");
     fver1.SetFILENAME("");
-    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
     for (UINT i = 0; i < count; ++i) {
         // Each name is asked for at its own length, so none is cut. The wide
         // call counts in the units it copies; the single-byte one may count
@@ -411,4 +427,50 @@ void TForm1::Browse() {
     SetText(edt1, chosen);
     browseName_ = chosen;
     browseDir_ = ExtractFilePath(chosen);
+}
+
+void TForm1::CompareWithFile() {
+    if (SelectedFileName.empty()) return;
+    std::vector<wchar_t> file(32768, L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = Handle();
+    ofn.lpstrFilter = L"All files (*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrTitle = L"Compare with";
+    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_FILEMUSTEXIST;
+    if (!onOpenDialog(ofn)) return;
+    CompareWith(fs::Narrow(file.data()));
+}
+
+void TForm1::CompareWith(const std::string& second) {
+    if (load_->Running() || PassRunning() || SelectedFileName.empty() || !verify_->Loaded().Known()) return;
+    compare_->End();
+    // The second file's details, as a load would show them; its contents
+    // only in the compare's pass.
+    FileDetails other;
+    bool haveOther = false;
+    if (FileExists(second)) {
+        TdcFileInfo info;
+        TdcVersionInfo version;
+        try {
+            info.SetFILENAME(second);
+            try {
+                version.SetFILENAME(second);
+            } catch (const std::exception&) {
+                // No version resource: its rows are empty, as the shown file's would be.
+            }
+            other = DetailsOf(info, version);
+            haveOther = true;
+        } catch (const std::exception&) {
+            haveOther = false;
+        }
+    }
+    // The MD5 row carries the progress text of a long compare.
+    const std::string md5Row = Text(edt18);
+    const CompareResult r = load_->Compare(verify_->Loaded().Path(), second);
+    if (Text(edt18) != md5Row) SetText(edt18, md5Row);
+    compare_->Show(second, r, details_, haveOther ? &other : nullptr, verify_->Loaded());
 }

@@ -27,6 +27,7 @@
 
 class TAboutBox;
 class ClipboardVerifier;
+class FileCompare;
 class SignatureCheck;
 
 class TForm1 : public ui::Form, public WindowPasses, public WindowCommands {
@@ -107,6 +108,12 @@ public:
     void StopLoad() override { load_->CurrentPass().Stop(); }
     std::string Digest(DigestKind kind) override;
     const std::string& ShownFile() const override { return SelectedFileName; }
+    void CompareWithFile() override;
+    // Compares the shown file, as loaded, with `second`, with the load's
+    // progress and stops (app/verify/comparewindow.h); nothing without a
+    // loaded file or while a pass runs.
+    void CompareWith(const std::string& second);
+    FileCompare& Comparison() { return *compare_; }
 
 protected:
     void OnEvent(int id, ui::Event event) override;
@@ -128,6 +135,7 @@ private:
     std::unique_ptr<ClipboardVerifier> verify_;
     std::unique_ptr<Shortcuts> keys_;
     std::unique_ptr<SignatureCheck> signature_;
+    std::unique_ptr<FileCompare> compare_;
     size_t rowsWritten_ = 0;   // rows the current refresh has rewritten
     std::string browseDir_;
     std::string browseName_;

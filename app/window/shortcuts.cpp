@@ -24,6 +24,7 @@ const ACCEL kKeys[] = {
     {FVIRTKEY, VK_F1, Shortcuts::kAbout},
     {FCONTROL | FSHIFT | FVIRTKEY, 'C', Shortcuts::kCopyReport},
     {FVIRTKEY, VK_ESCAPE, Shortcuts::kStopLoad},
+    {FCONTROL | FVIRTKEY, 'K', Shortcuts::kCompareWith},
 };
 
 // The picture buttons and the names a screen reader announces for them.
@@ -83,7 +84,7 @@ bool Shortcuts::HandleMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     // Accelerators arrive as commands with no control and notification 1.
     if (msg != WM_COMMAND || lp != 0 || HIWORD(wp) != 1) return false;
     const WORD command = LOWORD(wp);
-    if (command < kSave || command > kStopLoad) return false;
+    if ((command < kSave || command > kStopLoad) && command != kCompareWith) return false;
     Run(command);
     result = 0;
     return true;
@@ -109,6 +110,9 @@ void Shortcuts::Run(WORD command, HWND field) {
         // between loads there is nothing to stop and Esc does nothing else.
         commands_.StopLoad();
         signature_.Stop();
+        break;
+    case kCompareWith:
+        commands_.CompareWithFile();
         break;
     case kCopy:
         if (field) SendMessageW(field, WM_COPY, 0, 0);
@@ -158,6 +162,8 @@ HMENU Shortcuts::BuildMenu(int field) const {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING | (signature_.CanShow() ? 0u : MF_GRAYED), kDigitalSignature,
                 L"Digital Si&gnature\u2026");
+    AppendMenuW(menu, MF_STRING | (commands_.ShownFile().empty() ? MF_GRAYED : 0u), kCompareWith,
+                L"Compare &with\u2026\tCtrl+K");
     return menu;
 }
 

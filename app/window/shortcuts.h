@@ -7,8 +7,9 @@
 // the clipboard, Esc stops a running load. Right-clicking a detail field
 // offers Copy and Select All, Copy All Details (the report text) and, on the
 // CRC and MD5 rows, Copy SHA-256, SHA-1, SHA-384, SHA-512, BLAKE2b-512 and
-// BLAKE3-256; and Digital Signature…,
-// the box of the shown file's signature. The five picture buttons
+// BLAKE3-256; Digital Signature…, the box of the shown file's signature; and
+// Compare with… (Ctrl+K), which compares the shown file with a second one
+// (app/verify/comparewindow.h). The five picture buttons
 // carry their captions as their accessible names.
 #pragma once
 
@@ -39,6 +40,8 @@ public:
     // The shown file's digest computed on demand (ComputeFileDigest); empty
     // when the read was stopped.
     virtual std::string Digest(DigestKind kind) = 0;
+    // Asks for a second file and compares the shown file with it.
+    virtual void CompareWithFile() = 0;
 
 protected:
     ~WindowCommands() = default;
@@ -63,6 +66,7 @@ public:
         kCopySha512,
         kCopyBlake2b,
         kCopyBlake3,
+        kCompareWith,
     };
 
     // Works `form`'s fields and buttons through `commands`; the menu's

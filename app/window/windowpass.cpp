@@ -1,6 +1,7 @@
 #include "app/window/windowpass.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -16,14 +17,19 @@ struct Range {
     bool input;
 };
 constexpr Range kWatched[] = {
-    {WM_KEYFIRST, WM_KEYLAST, true},     {WM_MOUSEFIRST, WM_MOUSELAST, true},
-    {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, true}, {WM_CLOSE, WM_CLOSE, false},
-    {WM_DROPFILES, WM_DROPFILES, false}, {WM_SYSCOMMAND, WM_SYSCOMMAND, false},
+    {WM_KEYFIRST, WM_KEYLAST, true},
+    {WM_MOUSEFIRST, WM_MOUSELAST, true},
+    {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK, true},
+    {WM_CLOSE, WM_CLOSE, false},
+    {WM_DROPFILES, WM_DROPFILES, false},
+    {WM_SYSCOMMAND, WM_SYSCOMMAND, false},
 };
 
 }  // namespace
 
-PassResult WindowPass::Run(HANDLE file, const std::string& name, const PassFeeds& feeds) {
+template <typename Pass>
+auto WindowPass::Running(Pass&& pass)
+    -> decltype(pass(std::declval<CancelToken&>(), std::declval<PassTick>())) {
     CancelToken cancel;
     cancel_ = &cancel;
     progressShown_ = false;
@@ -38,8 +44,19 @@ PassResult WindowPass::Run(HANDLE file, const std::string& name, const PassFeeds
             p.progressShown_ = false;
         }
     } reset{*this};
-    return RunFilePass(file, name, feeds, cancel, [this](std::uint64_t done, std::uint64_t total) {
-        Tick(done, total);
+    return pass(cancel, [this](std::uint64_t done, std::uint64_t total) { Tick(done, total); });
+}
+
+PassResult WindowPass::Run(HANDLE file, const std::string& name, const PassFeeds& feeds) {
+    return Running([&](CancelToken& cancel, const PassTick& tick) {
+        return RunFilePass(file, name, feeds, cancel, tick);
+    });
+}
+
+CompareResult WindowPass::Compare(const std::string& first, const std::string& second) {
+    return Running([&](CancelToken& cancel, const PassTick& tick) {
+        // Shared as the load shares the file it reads.
+        return CompareFiles(first, second, cancel, tick, FILE_SHARE_READ | FILE_SHARE_WRITE);
     });
 }
 
@@ -94,7 +111,7 @@ std::wstring WindowPass::ProgressText(std::uint64_t done, std::uint64_t total, d
     const unsigned percent = total ? static_cast<unsigned>(done * 100 / total) : 100;
     const double mbPerSecond = seconds > 0 ? static_cast<double>(done) / seconds / 1e6 : 0;
     wchar_t text[80];
-    std::swprintf(text, sizeof text / sizeof text[0], L"Reading %u%% \u00B7 %.0f MB/s \u00B7 Esc stops", percent,
-                  mbPerSecond);
+    std::swprintf(text, sizeof text / sizeof text[0], L"Reading %u%% \u00B7 %.0f MB/s \u00B7 Esc stops",
+                  percent, mbPerSecond);
     return text;
 }

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/window/busyprogress.h"
+#include "components/comparepass.h"
 #include "components/filepass.h"
 
 class WindowPass {
@@ -26,6 +27,9 @@ public:
     // Runs one pass (RunFilePass) with the window's pump and progress. Not
     // re-entered: a handler that runs inside the pump calls Stop instead.
     PassResult Run(HANDLE file, const std::string& name, const PassFeeds& feeds);
+    // Compares two files side by side (CompareFiles) with the same pump,
+    // progress and stops.
+    CompareResult Compare(const std::string& first, const std::string& second);
     // Stops the running pass within one tick; nothing when none runs.
     void Stop();
     bool Running() const { return cancel_ != nullptr; }
@@ -45,6 +49,9 @@ public:
     static std::wstring ProgressText(std::uint64_t done, std::uint64_t total, double seconds);
 
 private:
+    // Runs `pass` with a fresh token and the tick, and takes the progress away after it.
+    template <typename Pass>
+    auto Running(Pass&& pass) -> decltype(pass(std::declval<CancelToken&>(), std::declval<PassTick>()));
     void Tick(std::uint64_t done, std::uint64_t total);
     void Pump();
 

@@ -89,9 +89,13 @@ protected:
 TEST_F(ProgramFromOutside, StartedWithAPathShowsTheFilesDetails) {
     const std::string data = Contents(100003);
     const std::string path = dir.Write("sample file.bin", data);
-    Program program("\"" + path + "\" second-argument-ignored");
+    // A second argument is the file the first is compared with; one that
+    // names no file is the compare's verdict, and the first is shown as ever.
+    Program program("\"" + path + "\" second-argument-missing");
     ASSERT_NE(nullptr, program.WaitForMainWindow());
-    EXPECT_EQ("Vantrel 1.0", e2e::TextOf(program.Main()));
+    EXPECT_EQ(0u, e2e::TextOf(program.Main())
+                      .find("Vantrel 1.0 \xE2\x80\x94 second-argument-missing could not be read: "))
+        << e2e::TextOf(program.Main());
     EXPECT_EQ(path, program.Text(edt1));
     EXPECT_EQ("sample file.bin", program.Text(edt2));
     EXPECT_EQ(SizeOnDisk(path), program.Text(edt4));

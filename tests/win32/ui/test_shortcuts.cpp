@@ -264,17 +264,19 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
     Load();
     RightClick(form->Control(edt4));
     ASSERT_EQ(1, g_menus);
-    EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Digital Signature\xE2\x80\xA6"}),
+    EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Digital Signature\xE2\x80\xA6",
+                                        "Compare with\xE2\x80\xA6\tCtrl+K"}),
               g_items);
 
     g_choice = Shortcuts::kSelectAll;
     RightClick(form->Control(edt18));
     EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Copy SHA-256",
                                         "Copy SHA-1", "Copy SHA-384", "Copy SHA-512", "Copy BLAKE2b-512",
-                                        "Copy BLAKE3-256", "Digital Signature\xE2\x80\xA6"}),
+                                        "Copy BLAKE3-256", "Digital Signature\xE2\x80\xA6",
+                                        "Compare with\xE2\x80\xA6\tCtrl+K"}),
               g_items);
     // A text file carries no signature: its box is greyed.
-    EXPECT_EQ((std::vector<bool>{false, true, true, true, true, true, true, true, true, false}), g_enabled)
+    EXPECT_EQ((std::vector<bool>{false, true, true, true, true, true, true, true, true, false, true}), g_enabled)
         << "nothing selected yet";
     g_choice = Shortcuts::kCopy;
     RightClick(form->Control(edt18));
@@ -329,8 +331,9 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
     form->image8Click();
     g_choice = 0;
     RightClick(form->Control(edt17));
-    ASSERT_EQ(10u, g_enabled.size());
+    ASSERT_EQ(11u, g_enabled.size());
     for (std::size_t i = 3; i < 9; ++i) EXPECT_FALSE(g_enabled[i]) << g_items[i];
+    EXPECT_FALSE(g_enabled[10]) << "nothing to compare";
 }
 
 TEST_F(Keyboard, CopyingADigestOfAHeldFileShowsWhyAndKeepsTheClipboard) {

@@ -103,11 +103,11 @@ public:
     }
     bool SignatureItemEnabled() {
         RightClick(0);
-        if (g_items.empty() || g_items.back() != "Digital Signature\xE2\x80\xA6") {
-            ADD_FAILURE() << "no Digital Signature item";
-            return false;
-        }
-        return g_enabled.back();
+        // Found by its text: other items may follow it.
+        for (std::size_t i = 0; i < g_items.size() && i < g_enabled.size(); ++i)
+            if (g_items[i] == "Digital Signature\xE2\x80\xA6") return g_enabled[i];
+        ADD_FAILURE() << "no Digital Signature item";
+        return false;
     }
 
     testutil::TrustedTestRoot root;
