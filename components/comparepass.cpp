@@ -9,23 +9,11 @@
 #include "base/fs.h"
 #include "base/handles.h"
 #include "components/comparetext.h"
+#include "components/srwringsync.h"
 
 namespace {
 
-class SrwSync {
-public:
-    void Lock() { AcquireSRWLockExclusive(&lock_); }
-    void Unlock() { ReleaseSRWLockExclusive(&lock_); }
-    void Wait(int condition, unsigned timeoutMs) {
-        SleepConditionVariableSRW(&cv_[condition], &lock_, timeoutMs == kForever ? INFINITE : timeoutMs, 0);
-    }
-    void Notify(int condition) { WakeConditionVariable(&cv_[condition]); }
-
-private:
-    SRWLOCK lock_ = SRWLOCK_INIT;
-    CONDITION_VARIABLE cv_[2] = {CONDITION_VARIABLE_INIT, CONDITION_VARIABLE_INIT};
-};
-using Ring = BasicReadRing<SrwSync>;
+using Ring = BasicReadRing<SrwRingSync>;
 
 constexpr unsigned kReaderStack = 64 * 1024;
 // Below this many bytes to compare, both files are read on the calling

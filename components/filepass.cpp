@@ -9,25 +9,9 @@
 #include "base/fs.h"
 #include "base/handles.h"
 #include "base/messages.h"
+#include "components/srwringsync.h"
 
 namespace {
-
-// The ring on the platform's slim reader/writer lock and condition
-// variables: a hand-over costs no system call unless a side has to wait.
-class SrwRingSync {
-public:
-    void Lock() { AcquireSRWLockExclusive(&lock_); }
-    void Unlock() { ReleaseSRWLockExclusive(&lock_); }
-    void Wait(int condition, unsigned timeoutMs) {
-        SleepConditionVariableSRW(&cv_[condition], &lock_, timeoutMs == kForever ? INFINITE : timeoutMs, 0);
-    }
-    void Notify(int condition) { WakeConditionVariable(&cv_[condition]); }
-    void NotifyAll(int condition) { WakeAllConditionVariable(&cv_[condition]); }
-
-private:
-    SRWLOCK lock_ = SRWLOCK_INIT;
-    CONDITION_VARIABLE cv_[2] = {CONDITION_VARIABLE_INIT, CONDITION_VARIABLE_INIT};
-};
 
 using ReadRing = BasicReadRing<SrwRingSync>;
 
@@ -57,7 +41,8 @@ Version OfHandle(HANDLE file) {
     v.known = true;
     v.size = static_cast<std::uint64_t>(standard.EndOfFile.QuadPart);
     v.lastWrite.dwLowDateTime = static_cast<DWORD>(basic.LastWriteTime.QuadPart & 0xFFFFFFFFu);
-    v.lastWrite.dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(basic.LastWriteTime.QuadPart) >> 32);
+    v.lastWrite.dwHighDateTime =
+        static_cast<DWORD>(static_cast<std::uint64_t>(basic.LastWriteTime.QuadPart) >> 32);
     return v;
 }
 
@@ -103,8 +88,8 @@ private:
 
 void ReadOnOneThread(HANDLE file, const PassFeeds& feeds, const CancelToken& cancel, const PassTick& tick,
                      PassResult& r) {
-    std::unique_ptr<unsigned char[]> buffer(
-        new unsigned char[static_cast<std::size_t>(std::max<std::uint64_t>(1, std::min<std::uint64_t>(r.total, kReadChunk)))]);
+    std::unique_ptr<unsigned char[]> buffer(new unsigned char[static_cast<std::size_t>(
+        std::max<std::uint64_t>(1, std::min<std::uint64_t>(r.total, kReadChunk)))]);
     Ticker ticker(tick, r);
     while (r.done < r.total) {
         if (cancel.Stopped()) {
@@ -265,7 +250,8 @@ void ReadBeside(HANDLE file, const PassFeeds& feeds, const CancelToken& cancel, 
 }  // namespace
 
 HANDLE OpenFileForReading(const std::string& name, DWORD share) {
-    return fs::Open(name, GENERIC_READ, share, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
+    return fs::Open(name, GENERIC_READ, share, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN);
 }
 
 base::Exception CannotOpenFile(const std::string& name, DWORD error) {
@@ -301,18 +287,19 @@ bool SameStamp(const FileStamp& a, const FileStamp& b) {
 }
 
 bool StillTheVersion(const std::string& path, const FileStamp& stamp) {
-    base::UniqueFile file(fs::Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS));
+    base::UniqueFile file(fs::Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
     return file && SameStamp(StampOf(file.get()), stamp);
 }
 
-PassResult RunFilePass(HANDLE file, const std::string& name, const PassFeeds& feeds, const CancelToken& cancel,
-                       const PassTick& tick) {
+PassResult RunFilePass(HANDLE file, const std::string& name, const PassFeeds& feeds,
+                       const CancelToken& cancel, const PassTick& tick) {
     PassResult r;
     // The identity is asked for only where it is wanted: it costs the system
     // more than the read of a small file.
     if (feeds.stamp) r.stamp = StampOf(file);
-    const Version before = feeds.stamp ? Version{r.stamp.known, r.stamp.size, r.stamp.lastWrite} : OfHandle(file);
+    const Version before =
+        feeds.stamp ? Version{r.stamp.known, r.stamp.size, r.stamp.lastWrite} : OfHandle(file);
     LARGE_INTEGER pos{}, zero{};
     if (!before.known || !SetFilePointerEx(file, zero, &pos, FILE_CURRENT)) {
         r.outcome = PassOutcome::Changed;
@@ -321,13 +308,16 @@ PassResult RunFilePass(HANDLE file, const std::string& name, const PassFeeds& fe
     }
     const std::uint64_t at = static_cast<std::uint64_t>(pos.QuadPart);
     r.total = before.size > at ? before.size - at : 0;
-    if (r.total < kOneThreadBelow) ReadOnOneThread(file, feeds, cancel, tick, r);
-    else ReadBeside(file, feeds, cancel, tick, r);
+    if (r.total < kOneThreadBelow)
+        ReadOnOneThread(file, feeds, cancel, tick, r);
+    else
+        ReadBeside(file, feeds, cancel, tick, r);
     if (r.outcome != PassOutcome::Done) return r;
 
     // Deleted while open, the file lives on until its last handle goes.
     FILE_STANDARD_INFO standard{};
-    if (GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) && standard.DeletePending) {
+    if (GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard) &&
+        standard.DeletePending) {
         r.outcome = PassOutcome::Gone;
         return r;
     }

@@ -399,6 +399,13 @@ std::string TagOf(const HashLine& line) {
 
 // --- The clipboard's loose forms ---
 
+// The kind a hash of `kind` by its length alone may as well be of.
+DigestKind AlsoKindOf(DigestKind kind) {
+    if (kind == DigestKind::SHA256) return DigestKind::BLAKE3;
+    if (kind == DigestKind::SHA512) return DigestKind::BLAKE2b;
+    return DigestKind::None;
+}
+
 // Drops a leading "Label:" (letters, digits, '-', '_' and blanks before the
 // colon, at least one letter) and the blanks after it; the label goes to
 // `label`.
@@ -451,6 +458,7 @@ FoundHash ReadBareHash(std::string_view s, const Meaning& label) {
     if (kind == DigestKind::None) return found;
     found.kind = kind;
     found.isHex = hex;
+    if (label.says == Says::Nothing) found.alsoKind = AlsoKindOf(kind);
     found.text = UpperHex(digits);
     if (kind == DigestKind::CRC32) {
         if (hex) found.hexValue = HexValue(digits);
@@ -560,6 +568,7 @@ FoundHash FindHash(std::string_view text) {
         found.text = line.digest;
         found.isHex = true;
         if (line.kind == DigestKind::CRC32) found.hexValue = HexValue(line.digest);
+        if (line.form == HashLineForm::Gnu) found.alsoKind = AlsoKindOf(line.kind);
         return found;
     }
     std::string_view label;

@@ -101,6 +101,10 @@ struct FoundHash {
     bool isDecimal = false;      // `text` read as a decimal number is meant (CRC-32)
     std::uint32_t hexValue = 0;  // CRC-32 only
     std::uint32_t decimalValue = 0;
+    // A hash whose kind only its length gave may as well be of this kind:
+    // 64 digits are SHA-256 or BLAKE3, 128 SHA-512 or BLAKE2b (b3sum and
+    // b2sum write no tag). None when nothing else fits.
+    DigestKind alsoKind = DigestKind::None;
 };
 
 FoundHash FindHash(std::string_view text);

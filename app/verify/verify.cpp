@@ -125,6 +125,22 @@ void ClipboardVerifier::Check() {
     const std::string crcRow = form_.Text(edt17);
     const std::string md5Row = form_.Text(edt18);
     const LoadedVersion::Now now = claims.empty() ? LoadedVersion::Now::Unknown : loaded_.Check();
+    // The loaded version's digest of a kind, at the length of `hex`: kept from
+    // the load or computed now. Empty when nothing can be compared: stopped,
+    // unreadable now, or (`stale` set) changed since the load.
+    auto digestOf = [&](DigestKind kind, const std::string& hex, bool& stale) {
+        const std::size_t bytes = Blake2bBytesOf(kind, hex);
+        std::string digest = loaded_.Digest(kind, bytes);
+        if (!digest.empty()) return digest;
+        try {
+            return ComputeFileDigest(passes_, loaded_, kind, loaded_.Path(), bytes);
+        } catch (const FileChangedSinceLoad&) {
+            stale = true;
+        } catch (const std::exception&) {
+            // Unreadable now: nothing was compared, so nothing is claimed.
+        }
+        return std::string();
+    };
     for (const Claim& c : claims) {
         Verdicts& v = verdicts[c.kind == DigestKind::CRC32 ? 0 : 1];
         const std::string& row = c.kind == DigestKind::CRC32 ? crcRow : md5Row;
@@ -135,6 +151,7 @@ void ClipboardVerifier::Check() {
             continue;
         }
         bool matches = false;
+        DigestKind judged = c.kind;
         switch (c.kind) {
             case DigestKind::CRC32:
                 matches = c.clip ? CrcMatches(*c.clip, crcRow) : HexEquals(c.digest, UsualCrcHex(crcRow));
@@ -148,22 +165,20 @@ void ClipboardVerifier::Check() {
             case DigestKind::SHA512:
             case DigestKind::BLAKE2b:
             case DigestKind::BLAKE3: {
-                const std::size_t bytes = Blake2bBytesOf(c.kind, c.digest);
-                std::string digest = loaded_.Digest(c.kind, bytes);
-                if (digest.empty()) {
-                    try {
-                        digest = ComputeFileDigest(passes_, loaded_, c.kind, loaded_.Path(), bytes);
-                    } catch (const FileChangedSinceLoad&) {
-                        v.stale = true;
-                        continue;
-                    } catch (const std::exception&) {
-                        // Unreadable now: nothing was compared, so nothing is claimed.
-                        continue;
-                    }
-                }
+                const std::string digest = digestOf(c.kind, c.digest, v.stale);
                 // Stopped, or a load runs (its end checks again): nothing compared.
                 if (digest.empty()) continue;
                 matches = HexEquals(c.digest, digest);
+                // A bare hash of 64 or 128 digits may be of the kind whose
+                // tool writes no tag (b3sum, b2sum): it matches as that too.
+                const DigestKind also = c.clip ? c.clip->alsoKind : DigestKind::None;
+                if (!matches && also != DigestKind::None) {
+                    bool stale = false;
+                    if (HexEquals(c.digest, digestOf(also, c.digest, stale))) {
+                        matches = true;
+                        judged = also;
+                    }
+                }
                 break;
             }
             case DigestKind::None:
@@ -172,7 +187,7 @@ void ClipboardVerifier::Check() {
         v.any = true;
         v.differs = v.differs || !matches;
         if (!v.tip.empty()) v.tip += "\r\n";
-        v.tip += VerifyTooltip(c.kind, matches, c.source, c.digest);
+        v.tip += VerifyTooltip(judged, matches, c.source, c.digest);
     }
 
     bool coloured = false;

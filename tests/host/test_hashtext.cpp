@@ -165,6 +165,33 @@ TEST(FindHash, TheWiderKindsInEveryForm) {
     }
 }
 
+// b3sum and b2sum write no tag: a bare hash of 64 or 128 digits, or such a
+// line, may be BLAKE3 or BLAKE2b as well; a label or tag that names the kind
+// leaves no doubt.
+TEST(FindHash, ABareHashOfAnAmbiguousLengthNamesTheOtherKindItMayBe) {
+    const std::string h64 = kSha256, h128 = std::string(kSha256) + kSha256;
+    const struct {
+        std::string text;
+        DigestKind kind, also;
+    } cases[] = {
+        {h64, DigestKind::SHA256, DigestKind::BLAKE3},
+        {h64 + "  release.iso", DigestKind::SHA256, DigestKind::BLAKE3},
+        {"\\" + h64 + "  new\\nline", DigestKind::SHA256, DigestKind::BLAKE3},
+        {"Checksum: " + h64, DigestKind::SHA256, DigestKind::BLAKE3},
+        {h128, DigestKind::SHA512, DigestKind::BLAKE2b},
+        {"SHA-256: " + h64, DigestKind::SHA256, DigestKind::None},
+        {"SHA256 (a) = " + h64, DigestKind::SHA256, DigestKind::None},
+        {"BLAKE3: " + h64, DigestKind::BLAKE3, DigestKind::None},
+        {"SHA: " + h128, DigestKind::SHA512, DigestKind::None},
+        {std::string(kMd5), DigestKind::MD5, DigestKind::None},
+    };
+    for (const auto& c : cases) {
+        const FoundHash h = FindHash(c.text);
+        EXPECT_EQ(c.kind, h.kind) << c.text;
+        EXPECT_EQ(c.also, h.alsoKind) << c.text;
+    }
+}
+
 TEST(FindHash, CrcAgainstTheRow) {
     // The row shows the complement of the usual CRC-32. For "hello world\n"
     // the usual CRC-32 is AF083B2D (2936552237), the row 1358415058

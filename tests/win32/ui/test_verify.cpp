@@ -183,6 +183,12 @@ TEST_F(Verify, EachKindOfHashColoursItsRowWithATooltip) {
         {"BLAKE3 (download.bin) = " + Lower(blake3), edt18, true, "BLAKE3 matches the clipboard"},
         {"BLAKE3 (download.bin) = " + std::string(64, 'f'), edt18, false,
          "BLAKE3 differs from the clipboard: FFFF\xE2\x80\xA6"},
+        // b3sum and b2sum write no tag, and the menu copies the bare hex: of
+        // a length SHA-256 or SHA-512 has too, such a hash matches as either.
+        {Lower(blake3) + "  download.bin", edt18, true, "BLAKE3 matches the clipboard"},
+        {blake3, edt18, true, "BLAKE3 matches the clipboard"},
+        {Lower(blake2b) + "  download.bin", edt18, true, "BLAKE2b matches the clipboard"},
+        {blake2b, edt18, true, "BLAKE2b matches the clipboard"},
     };
     const ClipboardVerifier& verifier = form->Verifier();
     for (const Case& c : cases) {
