@@ -289,6 +289,10 @@ std::string TForm1::Digest(DigestKind kind) {
     return ComputeFileDigest(*this, verify_->Loaded(), kind, SelectedFileName);
 }
 
+bool TForm1::CanShowListSignature() const { return verify_->HasListings(); }
+
+void TForm1::ShowListSignature() { verify_->ShowListSignatureBox(); }
+
 PassResult TForm1::RunPass(HANDLE file, const std::string& name, const PassFeeds& feeds) {
     // The MD5 row carries the progress text of a long pass: what it showed
     // comes back afterwards.

@@ -107,6 +107,8 @@ public:
     void StopLoad() override { load_->CurrentPass().Stop(); }
     std::string Digest(DigestKind kind) override;
     const std::string& ShownFile() const override { return SelectedFileName; }
+    bool CanShowListSignature() const override;
+    void ShowListSignature() override;
 
 protected:
     void OnEvent(int id, ui::Event event) override;

@@ -132,6 +132,9 @@ void Shortcuts::Run(WORD command, HWND field) {
     case kDigitalSignature:
         signature_.ShowBox();
         break;
+    case kListSignature:
+        commands_.ShowListSignature();
+        break;
     default:
         break;
     }
@@ -158,6 +161,9 @@ HMENU Shortcuts::BuildMenu(int field) const {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING | (signature_.CanShow() ? 0u : MF_GRAYED), kDigitalSignature,
                 L"Digital Si&gnature\u2026");
+    // Only when a checksum file beside the shown file lists it.
+    AppendMenuW(menu, MF_STRING | (commands_.CanShowListSignature() ? 0u : MF_GRAYED), kListSignature,
+                L"C&hecksum File Signature\u2026");
     return menu;
 }
 

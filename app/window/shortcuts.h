@@ -7,9 +7,10 @@
 // the clipboard, Esc stops a running load. Right-clicking a detail field
 // offers Copy and Select All, Copy All Details (the report text) and, on the
 // CRC and MD5 rows, Copy SHA-256, SHA-1, SHA-384, SHA-512, BLAKE2b-512 and
-// BLAKE3-256; and Digital Signature…,
-// the box of the shown file's signature. The five picture buttons
-// carry their captions as their accessible names.
+// BLAKE3-256; Digital Signature…,
+// the box of the shown file's signature; and Checksum File Signature…, the
+// box of the signatures of the checksum files beside it that list it. The
+// five picture buttons carry their captions as their accessible names.
 #pragma once
 
 #include <windows.h>
@@ -39,6 +40,10 @@ public:
     // The shown file's digest computed on demand (ComputeFileDigest); empty
     // when the read was stopped.
     virtual std::string Digest(DigestKind kind) = 0;
+    // Whether a checksum file beside the shown file lists it; the box of
+    // those files' signatures (ClipboardVerifier::ShowListSignatureBox).
+    virtual bool CanShowListSignature() const = 0;
+    virtual void ShowListSignature() = 0;
 
 protected:
     ~WindowCommands() = default;
@@ -63,6 +68,7 @@ public:
         kCopySha512,
         kCopyBlake2b,
         kCopyBlake3,
+        kListSignature,
     };
 
     // Works `form`'s fields and buttons through `commands`; the menu's

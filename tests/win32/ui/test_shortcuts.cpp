@@ -264,17 +264,22 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
     Load();
     RightClick(form->Control(edt4));
     ASSERT_EQ(1, g_menus);
-    EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Digital Signature\xE2\x80\xA6"}),
-              g_items);
+    EXPECT_EQ(
+        (std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Digital Signature\xE2\x80\xA6",
+                                  "Checksum File Signature\xE2\x80\xA6"}),
+        g_items);
 
     g_choice = Shortcuts::kSelectAll;
     RightClick(form->Control(edt18));
-    EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Copy SHA-256",
-                                        "Copy SHA-1", "Copy SHA-384", "Copy SHA-512", "Copy BLAKE2b-512",
-                                        "Copy BLAKE3-256", "Digital Signature\xE2\x80\xA6"}),
-              g_items);
+    EXPECT_EQ(
+        (std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Copy SHA-256", "Copy SHA-1",
+                                  "Copy SHA-384", "Copy SHA-512", "Copy BLAKE2b-512", "Copy BLAKE3-256",
+                                  "Digital Signature\xE2\x80\xA6", "Checksum File Signature\xE2\x80\xA6"}),
+        g_items);
     // A text file carries no signature: its box is greyed.
-    EXPECT_EQ((std::vector<bool>{false, true, true, true, true, true, true, true, true, false}), g_enabled)
+    // No checksum file lists it: nor is that box offered.
+    EXPECT_EQ((std::vector<bool>{false, true, true, true, true, true, true, true, true, false, false}),
+              g_enabled)
         << "nothing selected yet";
     g_choice = Shortcuts::kCopy;
     RightClick(form->Control(edt18));

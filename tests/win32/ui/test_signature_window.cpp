@@ -103,11 +103,12 @@ public:
     }
     bool SignatureItemEnabled() {
         RightClick(0);
-        if (g_items.empty() || g_items.back() != "Digital Signature\xE2\x80\xA6") {
+        // The checksum files' signature box follows it.
+        if (g_items.size() < 2 || g_items[g_items.size() - 2] != "Digital Signature\xE2\x80\xA6") {
             ADD_FAILURE() << "no Digital Signature item";
             return false;
         }
-        return g_enabled.back();
+        return g_enabled[g_items.size() - 2];
     }
 
     testutil::TrustedTestRoot root;
