@@ -557,8 +557,9 @@ void Judge(const Cert& c, Subkey& k) {
     }
 }
 
-// "YYYY-MM-DD hh:mm:ss UTC" for Unix seconds (days to civil date after
-// Howard Hinnant's algorithm).
+}  // namespace
+
+// Days to civil date after Howard Hinnant's algorithm.
 std::string TimeText(std::int64_t t) {
     const std::int64_t days = (t >= 0 ? t : t - 86399) / 86400;
     const std::int64_t secs = t - days * 86400;
@@ -577,8 +578,6 @@ std::string TimeText(std::int64_t t) {
                   static_cast<long long>(secs / 60 % 60), static_cast<long long>(secs % 60));
     return buf;
 }
-
-}  // namespace
 
 struct Keyring::Impl {
     std::vector<Cert> certs;

@@ -79,4 +79,7 @@ SigVerdict Verify(std::string_view data, std::string_view sig, const Keyring& ke
 // The same for a clearsigned file: the verdict carries the signed text.
 SigVerdict VerifyCleartext(std::string_view file, const Keyring& keys, std::int64_t now);
 
+// "YYYY-MM-DD hh:mm:ss UTC" for Unix seconds, as the verdicts write times.
+std::string TimeText(std::int64_t t);
+
 }  // namespace pgp

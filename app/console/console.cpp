@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "app/verify/checkrun.h"
+#include "app/verify/checksig.h"
+#include "app/verify/sumfiles.h"
 #include "app/verify/checktext.h"
 #include "app/console/comparerun.h"
 #include "app/console/consoletext.h"
@@ -269,7 +272,40 @@ private:
         });
     }
 
+    // The trusted keys of the checksum files' signatures: the /key files,
+    // else the keys folder beside the program, whose unreadable files are
+    // named on standard error. False when a /key file cannot be read.
+    bool LoadCsvKeys() {
+        if (!cmd_.keyFiles.empty()) {
+            std::string error;
+            if (LoadTrustedKeyFiles(cmd_.keyFiles, keys_, error)) return true;
+            failures_.push_back({cmd_.keyFiles.front(), error});
+            io_.Err("vantrel: " + error + "\r\n");
+            return false;
+        }
+        std::vector<std::string> unreadable;
+        const std::string folder = KeysFolderBesideProgram();
+        LoadKeysFolder(folder, keys_, unreadable);
+        for (const std::string& u : unreadable)
+            io_.Err("vantrel: WARNING: " + OnOneLine(folder, LineRule::ConsoleMessage) + u + "\r\n");
+        return true;
+    }
+
+    // The first checksum file beside `name` that lists it, and its
+    // signature's verdict; each list judged once a run.
+    std::pair<std::string, std::string> ChecksumFileOf(const std::string& name) {
+        const std::vector<Listing> listings = FindListings(name);
+        if (listings.empty()) return {};
+        const std::string list = ExtractFilePath(fs::FullPath(name)) + listings.front().source;
+        auto known = listVerdicts_.find(list);
+        if (known == listVerdicts_.end())
+            known =
+                listVerdicts_.emplace(list, SigVerdictText(CheckListSignature(list, keys_).verdict)).first;
+        return {listings.front().source, known->second};
+    }
+
     void Csv() {
+        if (!LoadCsvKeys()) return;
         std::unique_ptr<SafeFileWriter> file;
         if (cmd_.hasOut) {
             // Refused before any file is read: the target is one of them, or
@@ -299,8 +335,10 @@ private:
         }
         Put(file.get(), CsvHeader(cmd_.hashes));
         ForEachFile([&](const std::string& name, const FileDetails& details) {
-            Put(file.get(), CsvRecord(ReportFor(name, details, CurrentDateTimeFormat(), ""),
-                                      details.signature, details.signer, details.digests));
+            const std::pair<std::string, std::string> list = ChecksumFileOf(name);
+            Put(file.get(),
+                CsvRecord(ReportFor(name, details, CurrentDateTimeFormat(), ""), details.signature,
+                          details.signer, details.digests, list.first, list.second));
         });
         if (!file) return;
         try {
@@ -329,6 +367,8 @@ private:
     Progress progress_;
     std::vector<Failure> failures_;
     OwnFiles own_;
+    TrustedKeys keys_;
+    std::map<std::string, std::string> listVerdicts_;  // a checksum file's full path, its verdict
 };
 
 std::vector<std::string> Arguments(const std::string& commandLine) {

@@ -83,6 +83,12 @@ bool ParseConsoleCommand(const std::vector<std::string>& arguments, ConsoleComma
             command.out = arguments[++i];
         } else if (EqualCaseBlindAscii(arg, "/hash")) {
             if (!ParseHashColumns(arguments, i, command, error)) return false;
+        } else if (EqualCaseBlindAscii(arg, "/key")) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+                error = "/key needs a FILE";
+                return false;
+            }
+            command.keyFiles.push_back(arguments[++i]);
         } else if (!arg.empty() && arg[0] == '/' && arg.find_first_of("/\\", 1) == std::string::npos) {
             // "/x" is an option here, never a path: paths use backslashes or
             // carry a second separator.
@@ -94,6 +100,10 @@ bool ParseConsoleCommand(const std::vector<std::string>& arguments, ConsoleComma
     }
     if (command.files.empty()) {
         error = "no FILE given";
+        return false;
+    }
+    if (!command.keyFiles.empty() && command.form != ConsoleForm::Csv) {
+        error = "/key goes with /csv only";
         return false;
     }
     if (!command.hashes.empty() && command.form != ConsoleForm::Csv) {
@@ -110,10 +120,13 @@ std::string ConsoleUsage() {
            "      write each file's details report to standard output, separated by an\r\n"
            "      empty line; with /out, to the file PATH, or with several files or a\r\n"
            "      folder, to \"<display name>.txt\" in the folder PATH\r\n"
-           "  vantrel.exe /csv FILE [FILE...] [/hash KIND[,KIND...]] [/out PATH]\r\n"
+           "  vantrel.exe /csv FILE [FILE...] [/hash KIND[,KIND...]] [/key FILE]...\r\n"
+           "                 [/out PATH]\r\n"
            "      write one CSV line per file (UTF-8, CR LF) after a header line; with\r\n"
            "      /hash, a column of each KIND's digest in lower-case hex after the\r\n"
-           "      others; with /out, to the file PATH\r\n"
+           "      others; last the checksum file beside it that lists it and that\r\n"
+           "      file's signature, judged by the /key files, else by the keys folder\r\n"
+           "      beside vantrel.exe; with /out, to the file PATH\r\n"
            "  vantrel.exe /sums [/alg KIND] [/tag] [/zero] FILE... [/out LIST]\r\n"
            "      write a checksum list that sha256sum -c and its kin accept: UTF-8, LF,\r\n"
            "      names relative to the folder of LIST (else the current folder) with\r\n"
@@ -167,17 +180,23 @@ std::string CsvHeader(const std::vector<DigestKind>& hashes) {
     names.push_back("Signature");
     names.push_back("Signer");
     for (DigestKind kind : hashes) names.push_back(DigestKindName(kind));
+    names.push_back("Checksum file");
+    names.push_back("Checksum file signature");
     return JoinRecord(names);
 }
 
 std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer,
-                      const std::vector<std::string>& digests) {
+                      const std::vector<std::string>& digests, const std::string& checksumFile,
+                      const std::string& checksumSignature) {
     std::vector<std::string> values;
     for (const ReportField& f : ReportFields(src)) values.push_back(f.value);
     // The signer's name is the certificate's: one line, as the report's values.
     values.push_back(OnOneLine(signature, LineRule::ReportLine));
     values.push_back(OnOneLine(signer, LineRule::ReportLine));
     values.insert(values.end(), digests.begin(), digests.end());
+    // A file name and a signer's name are anyone's to choose: one line each.
+    values.push_back(OnOneLine(checksumFile, LineRule::ReportLine));
+    values.push_back(OnOneLine(checksumSignature, LineRule::ReportLine));
     return JoinRecord(values);
 }
 

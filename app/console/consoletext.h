@@ -25,6 +25,9 @@ struct ConsoleCommand {
     std::string out;  // the PATH after /out
     // /csv's digest columns (/hash sha256,blake3), in the order asked.
     std::vector<DigestKind> hashes;
+    // /csv's trusted keys for the checksum files' signatures (/key FILE, as
+    // /check takes them); none: the keys folder beside the program.
+    std::vector<std::string> keyFiles;
 };
 
 // Reads the arguments after the program's name; the first one is the
@@ -43,15 +46,18 @@ std::string ConsoleUsage();
 std::string CsvField(const std::string& value);
 // The header line: the report's labels in report order, then the seven
 // attribute names, then "Signature" and "Signer", then each of `hashes` by
-// its name ("SHA-256", "BLAKE3"); ends in CR LF.
+// its name ("SHA-256", "BLAKE3"), then "Checksum file" and "Checksum file
+// signature", last whatever /hash adds; ends in CR LF.
 std::string CsvHeader(const std::vector<DigestKind>& hashes = {});
 
 // One record: the report's values in report order (ReportFields), exactly as
 // the report writes them, then the signature's status text and signer, by
-// the same rule (LineRule::ReportLine), then `digests` (the /hash columns);
-// ends in CR LF.
+// the same rule (LineRule::ReportLine), then `digests` (the /hash columns),
+// then the first checksum file beside the file that lists it and its
+// signature's verdict (SigVerdictText), empty when none; ends in CR LF.
 std::string CsvRecord(const ReportSource& src, const std::string& signature, const std::string& signer,
-                      const std::vector<std::string>& digests = {});
+                      const std::vector<std::string>& digests = {}, const std::string& checksumFile = "",
+                      const std::string& checksumSignature = "");
 
 // The report name for `displayName` in an output folder: "<name>.txt", or
 // "<name> (2).txt", "<name> (3).txt" … when that name is already in `used`

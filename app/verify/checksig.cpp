@@ -76,6 +76,40 @@ bool LoadTrustedKeyFiles(const std::vector<std::string>& files, TrustedKeys& key
     return true;
 }
 
+std::string KeysFolderBesideProgram() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (n == 0) return std::string();
+        if (n < path.size()) {
+            path.resize(n);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return std::string();
+    return fs::Narrow(path.substr(0, slash + 1)) + "keys\\";
+}
+
+void LoadKeysFolder(const std::string& folder, TrustedKeys& keys, std::vector<std::string>& unreadable) {
+    if (folder.empty()) return;
+    std::string base = folder;
+    if (base.back() != '\\' && base.back() != '/') base += '\\';
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW fd{};
+    base::UniqueFind find(fs::FindFirst(base + "*", fd));
+    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &fd) != FALSE)
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fs::Narrow(fd.cFileName));
+    // The same keys in the same order whatever order the folder lists them.
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        std::string bytes, reason;
+        if (ReadWhole(base + name, bytes, reason) != ReadResult::Read || !keys.AddFile(bytes, reason))
+            unreadable.push_back(OnOneLine(name, LineRule::WindowRow) + ": " + reason);
+    }
+}
+
 ListSignature CheckListSignature(const std::string& list, const TrustedKeys& keys) {
     ListSignature r;
     std::string bytes, reason, listReason;

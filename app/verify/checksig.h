@@ -15,6 +15,17 @@
 // the first file that cannot be read or holds no key.
 bool LoadTrustedKeyFiles(const std::vector<std::string>& files, TrustedKeys& keys, std::string& error);
 
+// The `keys` folder beside the running program ("<exe folder>\\keys\\"),
+// where the window and /csv take the user's trusted keys from; empty when
+// the program's own path cannot be had.
+std::string KeysFolderBesideProgram();
+
+// Reads every file in `folder` (not its subfolders) into `keys`. A file that
+// cannot be read or holds no key is not passed over in silence: it is named
+// in `unreadable` as "NAME: why". A missing folder gives no keys and no
+// message: the user has trusted no one.
+void LoadKeysFolder(const std::string& folder, TrustedKeys& keys, std::vector<std::string>& unreadable);
+
 struct ListSignature {
     SigVerdict verdict;
     std::string signatureFile;  // the file the signature was read from; empty when none

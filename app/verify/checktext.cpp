@@ -2,6 +2,8 @@
 
 #include "base/asciitext.h"
 #include "base/linetext.h"
+#include "components/openpgp.h"
+#include "components/sigverify.h"
 
 namespace {
 
@@ -131,4 +133,43 @@ std::string CheckWarnings(std::size_t malformed, std::size_t unsupported, std::s
            Warning(unsupported, "line uses an unsupported digest", "lines use an unsupported digest") +
            Warning(unreadable, "listed file could not be read", "listed files could not be read") +
            Warning(mismatched, "computed checksum did NOT match", "computed checksums did NOT match");
+}
+
+std::string ListSignatureTip(const SigVerdict& verdict) {
+    switch (verdict.status) {
+        case SigStatus::NotSigned:
+            return std::string();
+        case SigStatus::Good: {
+            const std::string who = verdict.signer.empty() ? "key " + verdict.keyId : verdict.signer;
+            return OnOneLine(", signed by " + who + " \xE2\x80\x94 Good signature", LineRule::WindowRow);
+        }
+        default:
+            return OnOneLine(", " + SigVerdictText(verdict), LineRule::WindowRow);
+    }
+}
+
+std::string ListSignatureBoxText(const std::vector<ListVerdict>& lists,
+                                 const std::vector<std::string>& unreadableKeys) {
+    std::string text;
+    const auto line = [&](const char* label, const std::string& value) {
+        text += std::string(label) + ": " + OnOneLine(value, LineRule::WindowRow) + "\n";
+    };
+    for (const ListVerdict& l : lists) {
+        if (!text.empty()) text += "\n";
+        const SigVerdict& v = l.verdict;
+        line("Checksum file", l.list);
+        line("Signature file", l.signatureFile);
+        line("Verdict", v.status == SigStatus::Good ? std::string("Good signature") : SigVerdictText(v));
+        line("Signer", v.signer);
+        line("Key fingerprint", v.fingerprint.empty() ? v.keyId : v.fingerprint);
+        line("Algorithm", v.algorithm);
+        line("Signing time", v.signedAt >= 0 ? pgp::TimeText(v.signedAt) : std::string());
+        line("Trusted comment", v.trustedComment);
+    }
+    if (!unreadableKeys.empty()) {
+        text += "\nKey files in the keys folder that could not be read:\n";
+        for (const std::string& k : unreadableKeys) text += OnOneLine(k, LineRule::WindowRow) + "\n";
+    }
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    return text;
 }

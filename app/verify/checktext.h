@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "components/digestkind.h"
+#include "components/sigverdict.h"
 
 // True when `firstArgument` is "/check", in any case.
 bool IsCheckSwitch(const std::string& firstArgument);
@@ -61,3 +62,24 @@ std::string NoFileVerifiedMessage(const std::string& sumFile);
 //   "1 computed checksum did NOT match" / "N computed checksums did NOT match".
 std::string CheckWarnings(std::size_t malformed, std::size_t unsupported, std::size_t unreadable,
                           std::size_t mismatched);
+
+// The window's words on a checksum file's signature.
+struct ListVerdict {
+    std::string list;           // the checksum file's name as its folder holds it
+    std::string signatureFile;  // the signature's file name; empty when none
+    SigVerdict verdict;
+};
+
+// What a row's tooltip line adds after "SHA-256 matches SHA256SUMS" for
+// that list: ", signed by Example Release — Good signature", ", BAD
+// signature (…)", ", signed by unknown key 0x…"; empty for a list not
+// signed. One line (LineRule::WindowRow).
+std::string ListSignatureTip(const SigVerdict& verdict);
+
+// The "Checksum File Signature…" box: for each list, one field a line
+// (checksum file, signature file, verdict, signer, key fingerprint,
+// algorithm, signing time in UTC, minisign's trusted comment), lists apart
+// by a blank line; then the key files of the keys folder that could not
+// be read, each "NAME: why".
+std::string ListSignatureBoxText(const std::vector<ListVerdict>& lists,
+                                 const std::vector<std::string>& unreadableKeys);

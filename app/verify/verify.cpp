@@ -5,11 +5,14 @@
 #include <algorithm>
 
 #include "app/details/fields.h"
+#include "app/verify/checksig.h"
 #include "app/verify/clipboard.h"
 #include "app/verify/ondemand.h"
 #include "app/verify/windowpasses.h"
-#include "base/fs.h"
+#include "ui/application.h"
 #include "ui/form.h"
+#include "base/fs.h"
+#include "components/names.h"
 #include "ui/tooltips.h"
 
 using namespace fields;
@@ -50,6 +53,7 @@ ClipboardVerifier::ClipboardVerifier(ui::Form& form, WindowPasses& passes) : for
     // with the clipboard only when the window is activated.
     listening_ = AddClipboardFormatListener(form_.Handle()) != FALSE;
     tooltip_.reset(ui::CreateTooltip(form_.Handle(), kTooltipWidth));
+    keysFolder_ = KeysFolderBesideProgram();
     marks_[0].row = edt17;
     marks_[1].row = edt18;
     match_.reset(CreateSolidBrush(kMatch));
@@ -69,6 +73,7 @@ void ClipboardVerifier::LoadBegins(const std::string& name, PassFeeds& feeds) {
     loadDigests_.clear();
     listsOf_ = name;
     listings_ = FindListings(name, &lists_);
+    JudgeLists();
     for (const Listing& l : listings_) {
         if (!IsComputedForAClaim(l.kind)) continue;
         const std::size_t bytes = Blake2bBytesOf(l.kind, l.digest);
@@ -113,7 +118,10 @@ void ClipboardVerifier::Check() {
         const FoundHash* clip;  // the clipboard's hash, with its notations
     };
     std::vector<Claim> claims;
-    if (!listsOf_.empty() && ListsChanged(lists_)) listings_ = FindListings(listsOf_, &lists_);
+    if (!listsOf_.empty() && ListsChanged(lists_)) {
+        listings_ = FindListings(listsOf_, &lists_);
+        JudgeLists();
+    }
     const FoundHash hash = FindHash(ReadClipboardText(form_.Handle()));
     if (hash.kind != DigestKind::None) claims.push_back({hash.kind, kClipboardSource, hash.text, &hash});
     for (const Listing& l : listings_) claims.push_back({l.kind, l.source, l.digest, nullptr});
@@ -188,6 +196,11 @@ void ClipboardVerifier::Check() {
         v.differs = v.differs || !matches;
         if (!v.tip.empty()) v.tip += "\r\n";
         v.tip += VerifyTooltip(judged, matches, c.source, c.digest);
+        if (const SigVerdict* signature = c.clip ? nullptr : VerdictOf(c.source)) {
+            // A list whose signature fails says nothing trustworthy, whatever its hash.
+            v.differs = v.differs || SigStatusFails(signature->status);
+            v.tip += ListSignatureTip(*signature);
+        }
     }
 
     bool coloured = false;
@@ -203,6 +216,36 @@ void ClipboardVerifier::Check() {
         }
     }
     Watch(coloured);
+}
+
+void ClipboardVerifier::JudgeLists() {
+    listVerdicts_.clear();
+    unreadableKeys_.clear();
+    if (listings_.empty()) return;
+    TrustedKeys keys;
+    LoadKeysFolder(keysFolder_, keys, unreadableKeys_);
+    // lists_ holds the checksum files in the order they were looked at.
+    for (const ReadList& read : lists_) {
+        const std::string source = ExtractFileName(read.path);
+        bool lists = false;
+        for (const Listing& l : listings_) lists = lists || l.source == source;
+        if (!lists) continue;
+        const ListSignature signature = CheckListSignature(read.path, keys);
+        listVerdicts_.push_back(
+            ListVerdict{source, ExtractFileName(signature.signatureFile), signature.verdict});
+    }
+}
+
+const SigVerdict* ClipboardVerifier::VerdictOf(const std::string& source) const {
+    for (const ListVerdict& l : listVerdicts_)
+        if (l.list == source) return &l.verdict;
+    return nullptr;
+}
+
+void ClipboardVerifier::ShowListSignatureBox() {
+    if (!HasListings()) return;
+    ui::Application().ShowMessageBox(form_.Handle(), ListSignatureText(), "Checksum File Signature",
+                                     MB_OK | MB_ICONINFORMATION);
 }
 
 void ClipboardVerifier::Show(Mark& mark, COLORREF color, const std::wstring& tip) {

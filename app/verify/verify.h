@@ -25,6 +25,14 @@
 // bytes it judged, or those it judged them by, do. Anything else on the
 // clipboard, or an empty row, leaves the rows in their usual look. Texts, the
 // report and the rows' other behaviour are not touched.
+//
+// A checksum file's own signature (LIST.asc, .sig, .gpg, .minisig beside it,
+// or inside it: clearsigned, signify) is judged by the keys in the `keys`
+// folder beside the program, read again at each load and whenever a
+// checksum file is read again; a key beside the download is never trusted,
+// only named. The row's tooltip line adds the verdict ("…, signed by
+// Example Release — Good signature"), and a bad signature (or worse:
+// SigStatusFails) turns the row light red even when the hash matches.
 #pragma once
 
 #include <windows.h>
@@ -35,6 +43,7 @@
 #include <vector>
 
 #include "app/details/loadedversion.h"
+#include "app/verify/checktext.h"
 #include "app/verify/sumfiles.h"
 #include "base/handles.h"
 #include "components/digestsink.h"
@@ -86,6 +95,16 @@ public:
     std::string TooltipText() const { return RowTooltip(MarkedRow()); }
     HWND Tooltip() const { return tooltip_.get(); }
 
+    // Whether a checksum file beside the shown file lists it; the box of
+    // those files' signatures ("Checksum File Signature"), shown only then.
+    bool HasListings() const { return !listings_.empty(); }
+    std::string ListSignatureText() const { return ListSignatureBoxText(listVerdicts_, unreadableKeys_); }
+    void ShowListSignatureBox();
+    // The folder the trusted keys are read from; the one beside the
+    // program unless a test names another (the tests run the window inside
+    // their own program).
+    void SetKeysFolder(const std::string& folder) { keysFolder_ = folder; }
+
     static constexpr COLORREF kMatch = RGB(144, 238, 144);
     static constexpr COLORREF kDiffer = RGB(255, 182, 182);
     // How often a coloured row's file is looked at.
@@ -99,6 +118,10 @@ private:
     };
     void Show(Mark& mark, COLORREF color, const std::wstring& tip);
     void Watch(bool on);
+    // Reads the trusted keys again and judges the signature of each
+    // checksum file that lists the file.
+    void JudgeLists();
+    const SigVerdict* VerdictOf(const std::string& source) const;
 
     ui::Form& form_;
     WindowPasses& passes_;
@@ -110,6 +133,9 @@ private:
     std::vector<Listing> listings_;
     std::string listsOf_;          // the file whose checksum files were read
     std::vector<ReadList> lists_;  // the checksum files read, as they were
+    std::string keysFolder_;
+    std::vector<ListVerdict> listVerdicts_;    // of the lists that list the file, in their order
+    std::vector<std::string> unreadableKeys_;  // "NAME: why" of the keys folder's files
     // The digests of the running load's pass that the checksum files ask for.
     struct LoadDigest {
         DigestKind kind;

@@ -296,6 +296,13 @@ std::string TForm1::Digest(DigestKind kind) {
     return ComputeFileDigest(*this, verify_->Loaded(), kind, SelectedFileName);
 }
 
+// Cleared rows show no file, whose lists the verifier may still hold.
+bool TForm1::CanShowListSignature() const { return verify_->HasListings() && !Text(edt18).empty(); }
+
+void TForm1::ShowListSignature() {
+    if (CanShowListSignature()) verify_->ShowListSignatureBox();
+}
+
 PassResult TForm1::RunPass(HANDLE file, const std::string& name, const PassFeeds& feeds) {
     // The MD5 row carries the progress text of a long pass: what it showed
     // comes back afterwards.

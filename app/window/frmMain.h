@@ -114,6 +114,8 @@ public:
     // loaded file or while a pass runs.
     void CompareWith(const std::string& second);
     FileCompare& Comparison() { return *compare_; }
+    bool CanShowListSignature() const override;
+    void ShowListSignature() override;
 
 protected:
     void OnEvent(int id, ui::Event event) override;

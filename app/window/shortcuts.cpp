@@ -136,6 +136,9 @@ void Shortcuts::Run(WORD command, HWND field) {
     case kDigitalSignature:
         signature_.ShowBox();
         break;
+    case kListSignature:
+        commands_.ShowListSignature();
+        break;
     default:
         break;
     }
@@ -162,6 +165,9 @@ HMENU Shortcuts::BuildMenu(int field) const {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menu, MF_STRING | (signature_.CanShow() ? 0u : MF_GRAYED), kDigitalSignature,
                 L"Digital Si&gnature\u2026");
+    // Only when a checksum file beside the shown file lists it.
+    AppendMenuW(menu, MF_STRING | (commands_.CanShowListSignature() ? 0u : MF_GRAYED), kListSignature,
+                L"C&hecksum File Signature\u2026");
     AppendMenuW(menu, MF_STRING | (commands_.ShownFile().empty() ? MF_GRAYED : 0u), kCompareWith,
                 L"Compare &with\u2026\tCtrl+K");
     return menu;

@@ -7,10 +7,11 @@
 // the clipboard, Esc stops a running load. Right-clicking a detail field
 // offers Copy and Select All, Copy All Details (the report text) and, on the
 // CRC and MD5 rows, Copy SHA-256, SHA-1, SHA-384, SHA-512, BLAKE2b-512 and
-// BLAKE3-256; Digital Signature…, the box of the shown file's signature; and
-// Compare with… (Ctrl+K), which compares the shown file with a second one
-// (app/verify/comparewindow.h). The five picture buttons
-// carry their captions as their accessible names.
+// BLAKE3-256; Digital Signature…, the box of the shown file's signature;
+// Checksum File Signature…, the box of the signatures of the checksum files
+// beside it that list it; and Compare with… (Ctrl+K), which compares the
+// shown file with a second one (app/verify/comparewindow.h). The five picture
+// buttons carry their captions as their accessible names.
 #pragma once
 
 #include <windows.h>
@@ -42,6 +43,10 @@ public:
     virtual std::string Digest(DigestKind kind) = 0;
     // Asks for a second file and compares the shown file with it.
     virtual void CompareWithFile() = 0;
+    // Whether a checksum file beside the shown file lists it; the box of
+    // those files' signatures (ClipboardVerifier::ShowListSignatureBox).
+    virtual bool CanShowListSignature() const = 0;
+    virtual void ShowListSignature() = 0;
 
 protected:
     ~WindowCommands() = default;
@@ -67,6 +72,7 @@ public:
         kCopyBlake2b,
         kCopyBlake3,
         kCompareWith,
+        kListSignature,
     };
 
     // Works `form`'s fields and buttons through `commands`; the menu's

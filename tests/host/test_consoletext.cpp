@@ -104,7 +104,8 @@ TEST(Csv, HeaderIsTheReportsLabelsThenTheAttributesThenTheSignature) {
         "File,Display Name,File Type,File Version,Company Name,Description,Legal Copyright,Legal Trademark,"
         "Language,Comments,Original File Name,Internal File Name,File Size (bytes),Created,Last Accessed,"
         "Last Modified,CRC,MD5,Archive,Read "
-        "Only,Hidden,System,Temporary,Compressed,Offline,Signature,Signer\r\n",
+        "Only,Hidden,System,Temporary,Compressed,Offline,Signature,Signer,Checksum file,Checksum file "
+        "signature\r\n",
         CsvHeader());
 }
 
@@ -117,10 +118,10 @@ TEST(Csv, RecordCarriesTheReportsValuesInItsOrder) {
     src.chk = {false, true, false, true, false, false, true, true};
     EXPECT_EQ(
         "e1,e2,e3,e9,e8,,e11,e12,e13,\"note: with \"\"quotes\"\", a comma\",e15,e16,e4,e5,e6,e7,e17,e18,"
-        "True,False,True,False,False,True,True,Changed after signing,\"Example, Inc.\"\r\n",
+        "True,False,True,False,False,True,True,Changed after signing,\"Example, Inc.\",,\r\n",
         CsvRecord(src, "Changed after signing", "Example, Inc."));
     const std::string noSignature = CsvRecord(src, "", "");
-    EXPECT_EQ("True,,\r\n", noSignature.substr(noSignature.size() - 8)) << "two empty columns";
+    EXPECT_EQ("True,,,,\r\n", noSignature.substr(noSignature.size() - 10)) << "four empty columns";
 }
 
 TEST(Csv, ASignersNameIsOneLineLikeEveryOtherValue) {
@@ -133,7 +134,7 @@ TEST(Csv, ASignersNameIsOneLineLikeEveryOtherValue) {
     };
     for (const auto& c : cases) {
         const std::string record = CsvRecord(ReportSource(), "Valid", c.first);
-        EXPECT_EQ(",Valid," + c.second + "\r\n", record.substr(record.rfind(",Valid,")));
+        EXPECT_EQ(",Valid," + c.second + ",,\r\n", record.substr(record.rfind(",Valid,")));
         EXPECT_EQ(record.size() - 2, record.find_first_of(std::string("\r\n\0\t\x1b", 5)));
     }
 }
@@ -221,3 +222,23 @@ TEST(ConsoleRows, SameTextsAsTheWindowsRefresh) {
 }
 
 }  // namespace
+
+TEST(Csv, TheChecksumFileAndItsVerdictAreLastAndOneLineEach) {
+    // A list's name and a key's user ID are anyone's to choose.
+    const std::string record = CsvRecord(ReportSource(), "", "", {}, "SHA256\r\nSUMS",
+                                         "Good signature from \"A\nB\" (Ed25519 key 0x01)");
+    EXPECT_EQ(",SHA256  SUMS,\"Good signature from \"\"A B\"\" (Ed25519 key 0x01)\"\r\n",
+              record.substr(record.find(",SHA256")));
+    EXPECT_EQ(record.size() - 2, record.find_first_of("\r\n"));
+}
+
+TEST(Csv, KeyFilesGoWithCsvOnly) {
+    ConsoleCommand cmd;
+    std::string error;
+    ASSERT_TRUE(ParseConsoleCommand({"/csv", "a", "/key", "k1.asc", "/KEY", "k2.pub"}, cmd, error)) << error;
+    EXPECT_EQ((std::vector<std::string>{"k1.asc", "k2.pub"}), cmd.keyFiles);
+    EXPECT_FALSE(ParseConsoleCommand({"/csv", "a", "/key"}, cmd, error));
+    EXPECT_EQ("/key needs a FILE", error);
+    EXPECT_FALSE(ParseConsoleCommand({"/report", "a", "/key", "k"}, cmd, error));
+    EXPECT_EQ("/key goes with /csv only", error);
+}

@@ -167,7 +167,7 @@ TEST(SumsLines, EachFormAsItsToolWritesItAndReadsItBack) {
 namespace {
 
 // /csv /hash: the kinds in the order asked, and their columns after the others.
-TEST(CsvHashColumns, KindsInTheOrderAskedAndTheirColumnsLast) {
+TEST(CsvHashColumns, KindsInTheOrderAskedAndTheirColumnsBeforeTheChecksumFiles) {
     ConsoleCommand cmd;
     std::string error;
     ASSERT_TRUE(
@@ -175,12 +175,13 @@ TEST(CsvHashColumns, KindsInTheOrderAskedAndTheirColumnsLast) {
         << error;
     EXPECT_EQ((std::vector<DigestKind>{DigestKind::SHA256, DigestKind::BLAKE3, DigestKind::CRC32}),
               cmd.hashes);
-    EXPECT_EQ(CsvHeader().substr(0, CsvHeader().size() - 2) + ",SHA-256,BLAKE3,CRC-32\r\n",
+    const std::string last = ",Checksum file,Checksum file signature\r\n";
+    EXPECT_EQ(CsvHeader().substr(0, CsvHeader().size() - last.size()) + ",SHA-256,BLAKE3,CRC-32" + last,
               CsvHeader(cmd.hashes));
     EXPECT_EQ(CsvRecord(ReportSource(), "Valid", "Example")
-                      .substr(0, CsvRecord(ReportSource(), "Valid", "Example").size() - 2) +
-                  ",ab,cd\r\n",
-              CsvRecord(ReportSource(), "Valid", "Example", {"ab", "cd"}));
+                      .substr(0, CsvRecord(ReportSource(), "Valid", "Example").size() - 4) +
+                  ",ab,cd,SUMS,not signed\r\n",
+              CsvRecord(ReportSource(), "Valid", "Example", {"ab", "cd"}, "SUMS", "not signed"));
 
     const struct {
         std::vector<std::string> args;

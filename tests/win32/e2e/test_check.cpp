@@ -449,10 +449,8 @@ TEST_F(Check, BlakeThreeListsByTheirNameOrByAlg) {
 }
 
 // A clearsigned list (written here in the armor's shape: its header, the
-// blank line, a dash-escaped line, the signature block): the armor's lines
-// are improperly formatted lines, as sha256sum -c counts them; the signature
-// is not checked.
-// A clearsigned list is checked as it was signed: its files get the tool's
+// blank line, a dash-escaped line, a signature block whose checksum is
+// wrong) is checked as it was signed: its files get the tool's
 // verdicts, the armor around the signed text is no line of the list (the
 // tools count it as improperly formatted lines), the dash-escaped line is
 // read unescaped, and a signature that does not verify fails the run.

@@ -195,3 +195,51 @@ TEST_F(CheckSignature, AKeyFileThatCannotBeReadOrHoldsNoKeyStopsTheRun) {
 }
 
 }  // namespace
+
+// /csv's last two columns: the first checksum file beside the file that
+// lists it, and its signature's verdict by the /key files (else the keys
+// folder beside the program, which the build's program has none of).
+TEST_F(CheckSignature, CsvEndsWithTheChecksumFileAndItsSignature) {
+    const std::string header = "Signer,Checksum file,Checksum file signature";
+    const std::string good =
+        ",SHA256SUMS,\"Good signature from \"\"Example Release <release@example.org>\"\" (RSA 3072 key 0x";
+    Lay({{"SHA256SUMS", "SHA256SUMS"}, {"rsa.sig", "SHA256SUMS.sig"}, {"release.asc", "k.asc"}});
+    const e2e::ConsoleRun r = Run("/csv hello.txt k.asc /key k.asc");
+    EXPECT_EQ(r.code, 0u) << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::vector<std::string> rows = testutil::SplitCrLf(r.out);
+    ASSERT_EQ(rows.size(), 3u) << r.out;
+    ASSERT_GT(rows[0].size(), header.size());
+    EXPECT_EQ(rows[0].substr(rows[0].size() - header.size()), header);
+    EXPECT_NE(rows[1].find(good), std::string::npos) << rows[1];
+    EXPECT_EQ(rows[1].back(), '"') << rows[1];
+    EXPECT_EQ(rows[2].substr(rows[2].size() - 2), ",,") << "no list names k.asc: " << rows[2];
+
+    // The /hash columns come before them; the key beside the list is never
+    // trusted without /key.
+    const e2e::ConsoleRun hashed = Run("/csv hello.txt /hash sha256");
+    EXPECT_EQ(hashed.code, 0u) << hashed.err;
+    EXPECT_NE(hashed.out.find(",Signer,SHA-256,Checksum file,Checksum file signature\r\n"), std::string::npos)
+        << hashed.out;
+    EXPECT_NE(hashed.out.find(",a948904f2f0f479b8f8197694b30184b0d2ed1c1cd2a1ec0fb85d299a192a447,SHA256SUMS,"
+                              "signed by unknown key 0x"),
+              std::string::npos)
+        << hashed.out;
+
+    // One byte of the list changed after signing: hello.txt's line still matches.
+    std::string changed = Made("SHA256SUMS");
+    changed[0] = changed[0] == '0' ? '1' : '0';
+    dir_->Write("SHA256SUMS", changed);
+    const e2e::ConsoleRun bad = Run("/csv hello.txt /key k.asc");
+    EXPECT_EQ(bad.code, 0u) << bad.err;
+    EXPECT_NE(bad.out.find(",SHA256SUMS,BAD signature (RSA 3072 key 0x"), std::string::npos) << bad.out;
+
+    // Without a signature; a /key that cannot be read ends the run before any line.
+    ASSERT_TRUE(testutil::DeleteLoadedFile(dir_->Path("SHA256SUMS.sig")));
+    EXPECT_NE(Run("/csv hello.txt").out.find(",SHA256SUMS,not signed\r\n"), std::string::npos);
+    const e2e::ConsoleRun noKey = Run("/csv hello.txt /key missing.asc");
+    EXPECT_EQ(noKey.code, 1u);
+    EXPECT_EQ(noKey.out, "");
+    EXPECT_EQ(noKey.err.rfind("vantrel: missing.asc: ", 0), 0u) << noKey.err;
+    EXPECT_EQ(Run("/report hello.txt /key k.asc").code, 2u) << "/key goes with /csv only";
+}

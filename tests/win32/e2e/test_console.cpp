@@ -199,15 +199,19 @@ TEST_F(ConsoleMode, ReportsAndCsvCarryEachFilesChecksumsAndSize) {
     const std::vector<std::string> rows = SplitCrLf(csv.out);
     ASSERT_EQ(samples.size() + 1, rows.size()) << csv.out;
     const std::vector<std::string> header = CsvFields(rows[0]);
-    ASSERT_EQ(27u, header.size()) << rows[0];
+    ASSERT_EQ(29u, header.size()) << rows[0];
     EXPECT_EQ("Signature", header[25]);
     EXPECT_EQ("Signer", header[26]);
+    EXPECT_EQ("Checksum file", header[27]);
+    EXPECT_EQ("Checksum file signature", header[28]);
     for (std::size_t i = 0; i < samples.size(); ++i) {
         SCOPED_TRACE(samples[i].name);
         const std::vector<std::string> fields = CsvFields(rows[i + 1]);
-        ASSERT_EQ(27u, fields.size()) << rows[i + 1];
+        ASSERT_EQ(29u, fields.size()) << rows[i + 1];
         EXPECT_EQ("", fields[25]) << "no program: no signature";
         EXPECT_EQ("", fields[26]);
+        EXPECT_EQ("", fields[27]) << "no checksum file beside it";
+        EXPECT_EQ("", fields[28]);
         // Column n is report line n + 2 (fields) or n + 3 (attributes), with
         // the report's label as its name and its value in UTF-8.
         for (std::size_t col = 0; col < 25; ++col) {
@@ -645,7 +649,7 @@ TEST_F(ConsoleMode, CsvEndsWithEachFilesSignatureAndSignerAndTheReportStaysAsItW
     for (std::size_t i = 0; i < cases.size(); ++i) {
         SCOPED_TRACE(cases[i].file);
         const std::vector<std::string> fields = CsvFields(rows[i + 1]);
-        ASSERT_EQ(27u, fields.size());
+        ASSERT_EQ(29u, fields.size());
         EXPECT_EQ(cases[i].file, fields[0]);
         EXPECT_EQ(cases[i].signature, fields[25]);
         EXPECT_EQ(cases[i].signer, fields[26]);

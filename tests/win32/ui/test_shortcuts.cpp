@@ -265,7 +265,7 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
     RightClick(form->Control(edt4));
     ASSERT_EQ(1, g_menus);
     EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Digital Signature\xE2\x80\xA6",
-                                        "Compare with\xE2\x80\xA6\tCtrl+K"}),
+                                        "Checksum File Signature\xE2\x80\xA6", "Compare with\xE2\x80\xA6\tCtrl+K"}),
               g_items);
 
     g_choice = Shortcuts::kSelectAll;
@@ -273,10 +273,12 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
     EXPECT_EQ((std::vector<std::string>{"Copy", "Select All", "Copy All Details", "Copy SHA-256",
                                         "Copy SHA-1", "Copy SHA-384", "Copy SHA-512", "Copy BLAKE2b-512",
                                         "Copy BLAKE3-256", "Digital Signature\xE2\x80\xA6",
-                                        "Compare with\xE2\x80\xA6\tCtrl+K"}),
+                                        "Checksum File Signature\xE2\x80\xA6", "Compare with\xE2\x80\xA6\tCtrl+K"}),
               g_items);
-    // A text file carries no signature: its box is greyed.
-    EXPECT_EQ((std::vector<bool>{false, true, true, true, true, true, true, true, true, false, true}), g_enabled)
+    // A text file carries no signature: its box is greyed. No checksum file
+    // lists it: nor is that box offered.
+    EXPECT_EQ((std::vector<bool>{false, true, true, true, true, true, true, true, true, false, false, true}),
+              g_enabled)
         << "nothing selected yet";
     g_choice = Shortcuts::kCopy;
     RightClick(form->Control(edt18));
@@ -331,9 +333,10 @@ TEST_F(Keyboard, RightClickOffersTheSystemItemsAndTheDigests) {
     form->image8Click();
     g_choice = 0;
     RightClick(form->Control(edt17));
-    ASSERT_EQ(11u, g_enabled.size());
+    ASSERT_EQ(12u, g_enabled.size());
     for (std::size_t i = 3; i < 9; ++i) EXPECT_FALSE(g_enabled[i]) << g_items[i];
-    EXPECT_FALSE(g_enabled[10]) << "nothing to compare";
+    EXPECT_FALSE(g_enabled[10]) << g_items[10];
+    EXPECT_FALSE(g_enabled[11]) << "nothing to compare";
 }
 
 TEST_F(Keyboard, CopyingADigestOfAHeldFileShowsWhyAndKeepsTheClipboard) {
