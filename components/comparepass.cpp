@@ -20,19 +20,6 @@ constexpr unsigned kReaderStack = 64 * 1024;
 // thread: two threads would cost more than they save.
 constexpr std::uint64_t kOneThreadBelow = 2 * kReadChunk;
 
-bool ReadExactly(HANDLE file, unsigned char* buffer, DWORD want, DWORD& error) {
-    DWORD got = 0;
-    if (!ReadFile(file, buffer, want, &got, nullptr)) {
-        error = GetLastError();
-        return false;
-    }
-    if (got != want) {
-        error = ERROR_HANDLE_EOF;
-        return false;
-    }
-    return true;
-}
-
 // One file's reader thread: fills its ring with the file's first `total`
 // bytes, in chunks of the ring's capacity.
 struct Reader {

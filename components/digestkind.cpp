@@ -85,3 +85,27 @@ DigestKind DigestKindOfAlgName(std::string_view name) {
     }
     return DigestKind::None;
 }
+
+const char* DigestTagName(DigestKind kind) {
+    switch (kind) {
+        case DigestKind::CRC32:
+            return "CRC32";
+        case DigestKind::MD5:
+            return "MD5";
+        case DigestKind::SHA1:
+            return "SHA1";
+        case DigestKind::SHA256:
+            return "SHA256";
+        case DigestKind::SHA384:
+            return "SHA384";
+        case DigestKind::SHA512:
+            return "SHA512";
+        case DigestKind::BLAKE2b:
+            return "BLAKE2b";
+        case DigestKind::BLAKE3:
+            return "BLAKE3";
+        case DigestKind::None:
+            break;
+    }
+    return "";
+}

@@ -26,5 +26,10 @@ const char* DigestKindName(DigestKind kind);
 // None.
 const char* DigestAlgName(DigestKind kind);
 
+// The kind's tag as the BSD-form lines of the GNU tools spell it, and their
+// messages name it: "CRC32", "MD5", "SHA1", "SHA256", "SHA384", "SHA512",
+// "BLAKE2b", "BLAKE3"; empty for None.
+const char* DigestTagName(DigestKind kind);
+
 // The kind an /alg name means, compared case-blind; None for any other name.
 DigestKind DigestKindOfAlgName(std::string_view name);

@@ -54,20 +54,6 @@ void Feed(const std::vector<DigestSink*>& sinks, const unsigned char* data, std:
     for (DigestSink* s : sinks) s->Update(data, len);
 }
 
-// Reads `want` bytes into `buffer`; false with the error when the read fails
-// or the file ends early.
-bool ReadExactly(HANDLE file, unsigned char* buffer, DWORD want, DWORD& error) {
-    DWORD got = 0;
-    if (!ReadFile(file, buffer, want, &got, nullptr)) {
-        error = GetLastError();
-        return false;
-    }
-    if (got != want) {
-        error = ERROR_HANDLE_EOF;
-        return false;
-    }
-    return true;
-}
 
 class Ticker {
 public:
@@ -248,6 +234,19 @@ void ReadBeside(HANDLE file, const PassFeeds& feeds, const CancelToken& cancel, 
 }
 
 }  // namespace
+
+bool ReadExactly(HANDLE file, unsigned char* buffer, DWORD want, DWORD& error) {
+    DWORD got = 0;
+    if (!ReadFile(file, buffer, want, &got, nullptr)) {
+        error = GetLastError();
+        return false;
+    }
+    if (got != want) {
+        error = ERROR_HANDLE_EOF;
+        return false;
+    }
+    return true;
+}
 
 HANDLE OpenFileForReading(const std::string& name, DWORD share) {
     return fs::Open(name, GENERIC_READ, share, OPEN_EXISTING,

@@ -32,6 +32,10 @@ constexpr std::size_t kRingSlots = 4;
 // How often the calling thread gets the tick, also while it waits.
 constexpr unsigned kPassTickMs = 15;
 
+// Reads `want` bytes of `file` into `buffer`; false with the error when the
+// read fails or the file ends early (ERROR_HANDLE_EOF).
+bool ReadExactly(HANDLE file, unsigned char* buffer, DWORD want, DWORD& error);
+
 // Opens a file to be read whole, sequentially, with `share` as the share
 // mode. Every open of an inspected file for its contents goes through here.
 // Returns INVALID_HANDLE_VALUE with the last error set on failure.

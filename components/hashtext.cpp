@@ -366,28 +366,7 @@ Form ReadSfv(std::string_view s, HashLine& line) {
     return Form::Yes;
 }
 
-const char* TagOf(DigestKind kind) {
-    switch (kind) {
-        case DigestKind::CRC32:
-            return "CRC32";
-        case DigestKind::MD5:
-            return "MD5";
-        case DigestKind::SHA1:
-            return "SHA1";
-        case DigestKind::SHA256:
-            return "SHA256";
-        case DigestKind::SHA384:
-            return "SHA384";
-        case DigestKind::SHA512:
-            return "SHA512";
-        case DigestKind::BLAKE2b:
-            return "BLAKE2b";
-        case DigestKind::BLAKE3:
-            return "BLAKE3";
-        default:
-            return "";
-    }
-}
+const char* TagOf(DigestKind kind) { return DigestTagName(kind); }
 
 // The tag of a line: BLAKE2b shorter than its full 512 bits with its
 // length, as cksum writes it ("BLAKE2b-256").

@@ -147,12 +147,7 @@ void SignatureCheck::ShowTooltip() {
 
 std::string SignatureCheck::TooltipText() const {
     if (!toolAdded_ || !tooltip_) return std::string();
-    wchar_t buffer[1024] = {};
-    TOOLINFOW ti = ui::WindowTool<TOOLINFOW>(form_.Handle(), form_.Control(image2));
-    ti.lpszText = buffer;
-    SendMessageW(tooltip_.get(), TTM_GETTEXTW, sizeof buffer / sizeof buffer[0],
-                 reinterpret_cast<LPARAM>(&ti));
-    return fs::Narrow(buffer);
+    return fs::Narrow(ui::WindowToolText(tooltip_.get(), form_.Handle(), form_.Control(image2)));
 }
 
 void SignatureCheck::ShowBox() {

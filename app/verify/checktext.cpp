@@ -20,29 +20,9 @@ std::string AlgNames() {
     return names;
 }
 
-// The word the GNU tools put in "improperly formatted … checksum line".
-const char* ToolWord(DigestKind kind) {
-    switch (kind) {
-        case DigestKind::CRC32:
-            return "CRC32";
-        case DigestKind::MD5:
-            return "MD5";
-        case DigestKind::SHA1:
-            return "SHA1";
-        case DigestKind::SHA256:
-            return "SHA256";
-        case DigestKind::SHA384:
-            return "SHA384";
-        case DigestKind::SHA512:
-            return "SHA512";
-        case DigestKind::BLAKE2b:
-            return "BLAKE2b";
-        case DigestKind::BLAKE3:
-            return "BLAKE3";
-        default:
-            return "";
-    }
-}
+// The word the GNU tools put in "improperly formatted … checksum line": the
+// kind's tag.
+const char* ToolWord(DigestKind kind) { return DigestTagName(kind); }
 
 }  // namespace
 

@@ -182,12 +182,7 @@ COLORREF FileCompare::RowColor(int row) const {
 std::string FileCompare::RowTooltip(int row) const {
     for (const struct Mark& m : marks_) {
         if (m.row != row || !tooltip_) continue;
-        std::wstring buffer(4096, L'\0');
-        TOOLINFOW ti = ui::WindowTool<TOOLINFOW>(form_.Handle(), form_.Control(row));
-        ti.lpszText = &buffer[0];
-        SendMessageW(tooltip_.get(), TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&ti));
-        buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
-        return fs::Narrow(buffer);
+        return fs::Narrow(ui::WindowToolText(tooltip_.get(), form_.Handle(), form_.Control(row)));
     }
     return std::string();
 }

@@ -286,12 +286,7 @@ COLORREF ClipboardVerifier::RowColor(int row) const {
 
 std::string ClipboardVerifier::RowTooltip(int row) const {
     if ((row != edt17 && row != edt18) || marks_[Slot(row)].tip.empty() || !tooltip_) return std::string();
-    std::wstring buffer(4096, L'\0');
-    TOOLINFOW ti = ui::WindowTool<TOOLINFOW>(form_.Handle(), form_.Control(row));
-    ti.lpszText = &buffer[0];
-    SendMessageW(tooltip_.get(), TTM_GETTEXTW, buffer.size(), reinterpret_cast<LPARAM>(&ti));
-    buffer.resize(wcsnlen(buffer.c_str(), buffer.size()));
-    return fs::Narrow(buffer);
+    return fs::Narrow(ui::WindowToolText(tooltip_.get(), form_.Handle(), form_.Control(row)));
 }
 
 int ClipboardVerifier::MarkedRow() const {

@@ -127,6 +127,20 @@ constexpr ui::EventRow<TForm1> kEvents[] = {
 };
 // clang-format on
 
+// An Open dialog of `owner` for any file, the chosen name going to `file`
+// (a long path's room).
+OPENFILENAMEW OpenDialogFor(HWND owner, std::vector<wchar_t>& file) {
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = L"All files (*.*)\0*.*\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+    return ofn;
+}
+
 }  // namespace
 
 void TForm1::OnEvent(int id, ui::Event event) {
@@ -417,15 +431,8 @@ void TForm1::Browse() {
     std::vector<wchar_t> file(32768, L'\0');
     fs::Widen(browseName_).copy(file.data(), file.size() - 1);
     const std::wstring initialDir = fs::Widen(browseDir_);
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = Handle();
-    ofn.lpstrFilter = L"All files (*.*)\0*.*\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    OPENFILENAMEW ofn = OpenDialogFor(Handle(), file);
     ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
-    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
     const bool confirmed = onOpenDialog(ofn);
     HWND box = Control(edt1);
     if (IsWindowVisible(box) && IsWindowEnabled(box)) SetFocus(box);
@@ -439,15 +446,9 @@ void TForm1::Browse() {
 void TForm1::CompareWithFile() {
     if (SelectedFileName.empty()) return;
     std::vector<wchar_t> file(32768, L'\0');
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = Handle();
-    ofn.lpstrFilter = L"All files (*.*)\0*.*\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    OPENFILENAMEW ofn = OpenDialogFor(Handle(), file);
     ofn.lpstrTitle = L"Compare with";
-    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | OFN_FILEMUSTEXIST;
+    ofn.Flags |= OFN_FILEMUSTEXIST;
     if (!onOpenDialog(ofn)) return;
     CompareWith(fs::Narrow(file.data()));
 }
