@@ -4,6 +4,8 @@
 
 #include "base/fs.h"
 #include "base/handles.h"
+#include "components/openpgp.h"
+#include "components/sigverify.h"
 #include "components/hashlist.h"
 #include "components/names.h"
 
@@ -103,6 +105,12 @@ std::vector<Listing> FindListings(const std::string& path, std::vector<ReadList>
         FileStamp stamp;
         if (!ReadSmallFile(folder + source, bytes, stamp)) continue;
         if (read) read->push_back(ReadList{folder + source, stamp});
+        // A clearsigned list is read as it was signed, as /check reads it:
+        // lines outside the signed part never speak for the file.
+        pgp::Cleartext signedList;
+        std::string notClearsigned;
+        if (IsClearsigned(bytes) && pgp::ParseCleartext(bytes, signedList, notClearsigned))
+            bytes = std::move(signedList.text);
         bool anyEntry = false;
         const DigestKind listKind = ListKindOfName(source);
         HashListReader reader(

@@ -197,6 +197,21 @@ TEST_F(VerifySignature, ABadSignatureTurnsTheRowRedThoughTheHashMatches) {
     }
 }
 
+// A clearsigned list beside the file: only its signed text speaks for the
+// file, as /check reads it; a line after the signature (here one that would
+// differ) is no line of the list.
+TEST_F(VerifySignature, AClearsignedListSpeaksOnlyThroughItsSignedText) {
+    const std::string clear = Made("rsa.clear");
+    ASSERT_FALSE(clear.empty());
+    LoadWith({}, {{"release.asc", "release.asc"}}, clear + std::string(64, 'a') + "  hello.txt\n");
+    const ClipboardVerifier& v = form->Verifier();
+    EXPECT_EQ(ClipboardVerifier::kMatch, v.RowColor(edt18));
+    EXPECT_TRUE(StartsWith(v.RowTooltip(edt18),
+                           std::string(kMatches) + ", signed by Example Release <release@example.org>"))
+        << v.RowTooltip(edt18);
+    EXPECT_EQ(std::string::npos, v.RowTooltip(edt18).find("differs")) << v.RowTooltip(edt18);
+}
+
 TEST_F(VerifySignature, AKeyBesideTheDownloadIsNeverTrusted) {
     // The signer's key beside the list, in each form, and none in the keys
     // folder; then another key there.
